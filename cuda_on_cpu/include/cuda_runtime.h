@@ -1,0 +1,160 @@
+// cuda_on_cpu: the part of the CUDA runtime API that our kernels use, carried out on the CPU.
+//
+// Kernel code written in the portable subset compiles unchanged against this header (with g++)
+// and against the real <cuda_runtime.h> (with nvcc). Device memory is host memory; a grid's blocks
+// run on a pool of worker threads, and the threads of a block run as fibers that switch at
+// __syncthreads(). Names, signatures and error codes follow the real runtime.
+#pragma once
+
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+// ---- Qualifiers: meaningless on the CPU -------------------------------------------------------
+#define __global__
+#define __device__
+#define __host__
+#define __constant__
+#define __forceinline__ inline __attribute__((always_inline))
+
+// ---- Vector types ------------------------------------------------------------------------------
+struct uint3 {
+    unsigned int x, y, z;
+};
+
+struct dim3 {
+    unsigned int x, y, z;
+    constexpr dim3(unsigned int vx = 1, unsigned int vy = 1, unsigned int vz = 1)
+        : x(vx), y(vy), z(vz) {}
+    constexpr dim3(uint3 v) : x(v.x), y(v.y), z(v.z) {}
+    constexpr operator uint3() const { return uint3{x, y, z}; }
+};
+
+// ---- Errors (values and names as in the real runtime) -------------------------------------------
+enum cudaError {
+    cudaSuccess = 0,
+    cudaErrorInvalidValue = 1,
+    cudaErrorMemoryAllocation = 2,
+    cudaErrorInitializationError = 3,
+    cudaErrorInvalidConfiguration = 9,
+    cudaErrorInvalidDevicePointer = 17,
+    cudaErrorInvalidMemcpyDirection = 21,
+    cudaErrorInvalidDeviceFunction = 98,
+    cudaErrorNoDevice = 100,
+    cudaErrorInvalidDevice = 101,
+    cudaErrorInvalidResourceHandle = 400,
+    cudaErrorNotReady = 600,
+    cudaErrorLaunchOutOfResources = 701,
+    cudaErrorLaunchFailure = 719,
+    cudaErrorUnknown = 999,
+};
+typedef enum cudaError cudaError_t;
+
+enum cudaMemcpyKind {
+    cudaMemcpyHostToHost = 0,
+    cudaMemcpyHostToDevice = 1,
+    cudaMemcpyDeviceToHost = 2,
+    cudaMemcpyDeviceToDevice = 3,
+    cudaMemcpyDefault = 4,
+};
+
+// ---- Streams -----------------------------------------------------------------------------------
+struct CUstream_st;
+typedef struct CUstream_st* cudaStream_t;
+#define cudaStreamLegacy ((cudaStream_t)0x1)
+#define cudaStreamPerThread ((cudaStream_t)0x2)
+
+// ---- Launch configuration ----------------------------------------------------------------------
+struct cudaLaunchAttribute_st;
+typedef struct cudaLaunchAttribute_st cudaLaunchAttribute;
+
+struct cudaLaunchConfig_st {
+    dim3 gridDim;
+    dim3 blockDim;
+    size_t dynamicSmemBytes;
+    cudaStream_t stream;
+    cudaLaunchAttribute* attrs;  // launch attributes are not supported: numAttrs must be 0
+    unsigned int numAttrs;
+};
+typedef struct cudaLaunchConfig_st cudaLaunchConfig_t;
+
+// ---- Runtime API -------------------------------------------------------------------------------
+cudaError_t cudaMalloc(void** devPtr, size_t size);
+cudaError_t cudaFree(void* devPtr);
+cudaError_t cudaMallocHost(void** ptr, size_t size);
+cudaError_t cudaFreeHost(void* ptr);
+
+template <class T>
+inline cudaError_t cudaMalloc(T** devPtr, size_t size) {
+    return cudaMalloc(reinterpret_cast<void**>(devPtr), size);
+}
+template <class T>
+inline cudaError_t cudaMallocHost(T** ptr, size_t size) {
+    return cudaMallocHost(reinterpret_cast<void**>(ptr), size);
+}
+
+cudaError_t cudaMemcpy(void* dst, const void* src, size_t count, cudaMemcpyKind kind);
+cudaError_t cudaMemcpyAsync(void* dst, const void* src, size_t count, cudaMemcpyKind kind,
+                            cudaStream_t stream = 0);
+cudaError_t cudaMemset(void* devPtr, int value, size_t count);
+cudaError_t cudaMemsetAsync(void* devPtr, int value, size_t count, cudaStream_t stream = 0);
+
+cudaError_t cudaStreamCreate(cudaStream_t* pStream);
+cudaError_t cudaStreamDestroy(cudaStream_t stream);
+cudaError_t cudaStreamSynchronize(cudaStream_t stream);
+cudaError_t cudaDeviceSynchronize();
+
+cudaError_t cudaGetLastError();
+cudaError_t cudaPeekAtLastError();
+const char* cudaGetErrorString(cudaError_t error);
+const char* cudaGetErrorName(cudaError_t error);
+cudaError_t cudaGetDeviceCount(int* count);
+
+// ---- Kernel side -------------------------------------------------------------------------------
+// Indices of the calling GPU thread; set per fiber by the block scheduler.
+extern thread_local uint3 threadIdx;
+extern thread_local uint3 blockIdx;
+extern thread_local dim3 blockDim;
+extern thread_local dim3 gridDim;
+
+// Block-wide barrier. Reached by every thread of the block, or the launch fails.
+void __syncthreads();
+
+namespace cuda_on_cpu {
+
+// Dynamic shared memory of the block the calling thread belongs to (what `extern __shared__`
+// names on a GPU). 16-byte aligned.
+void* dynamic_shared_memory();
+
+namespace detail {
+
+// Runs body(context) once per GPU thread of the grid; the launch machinery lives in the library.
+using BlockBody = void (*)(const void* context);
+cudaError_t launch(const cudaLaunchConfig_t* config, BlockBody body, const void* context);
+
+template <class Kernel, class Args>
+struct KernelCall {
+    Kernel kernel;
+    Args args;
+    static void run(const void* context) {
+        const auto* call = static_cast<const KernelCall*>(context);
+        std::apply(call->kernel, call->args);
+    }
+};
+
+}  // namespace detail
+}  // namespace cuda_on_cpu
+
+// Launches kernel with the given configuration. The arguments are converted to the kernel's
+// parameter types before the launch, as the real template does.
+template <typename... ExpTypes, typename... ActTypes>
+inline cudaError_t cudaLaunchKernelEx(const cudaLaunchConfig_t* config,
+                                      void (*kernel)(ExpTypes...), ActTypes&&... args) {
+    static_assert(sizeof...(ExpTypes) == sizeof...(ActTypes),
+                  "cudaLaunchKernelEx: wrong number of kernel arguments");
+    using Args = std::tuple<std::decay_t<ExpTypes>...>;
+    using Call = cuda_on_cpu::detail::KernelCall<void (*)(ExpTypes...), Args>;
+    const Call call{kernel, Args(std::forward<ActTypes>(args)...)};
+    return cuda_on_cpu::detail::launch(config, &Call::run, &call);
+}

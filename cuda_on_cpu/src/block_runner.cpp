@@ -1,0 +1,145 @@
+// A block's threads run on one host thread in increasing linear index. Thread 0 starts as a fiber;
+// if it finishes without reaching a barrier, the block has no barrier it could reach consistently,
+// so the other threads run as plain calls. Otherwise every thread gets a fiber, and the fibers run
+// round by round: each round resumes every thread up to its next __syncthreads() (or its end), and
+// a round in which some threads finish while others wait at a barrier is a launch failure.
+#include "block_runner.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <boost/context/fiber.hpp>
+
+#include "fiber_stacks.h"
+
+thread_local uint3 threadIdx;
+thread_local uint3 blockIdx;
+thread_local dim3 blockDim;
+thread_local dim3 gridDim;
+
+namespace cuda_on_cpu::detail {
+namespace {
+
+namespace context = boost::context;
+
+enum class Mode {
+    Host,   // not inside a kernel
+    Fiber,  // a block thread on its own fiber: barriers switch fibers
+    Plain,  // a block thread as a plain call: no barrier may be reached
+};
+
+// Thrown by a barrier reached in plain mode; caught by the block runner.
+struct BarrierWithoutFiber {};
+
+struct BlockThread {
+    context::fiber fiber;
+    bool finished = false;
+};
+
+constexpr std::size_t kSharedCapacity = 48 << 10;
+
+thread_local Mode mode = Mode::Host;
+// The scheduler context that the running fiber returns to at a barrier.
+thread_local context::fiber* scheduler_of_running_fiber = nullptr;
+thread_local std::unique_ptr<unsigned char[]> shared_memory;
+thread_local std::vector<BlockThread> block_threads;
+
+void set_thread_index(unsigned linear, const dim3& block) {
+    threadIdx = uint3{linear % block.x, (linear / block.x) % block.y, linear / (block.x * block.y)};
+}
+
+void set_block_index(std::size_t linear, const dim3& grid) {
+    blockIdx = uint3{static_cast<unsigned>(linear % grid.x),
+                     static_cast<unsigned>(linear / grid.x % grid.y),
+                     static_cast<unsigned>(linear / (std::size_t{grid.x} * grid.y))};
+}
+
+void prepare_shared_memory(std::size_t bytes) {
+    if (!shared_memory) shared_memory.reset(new (std::align_val_t{256}) unsigned char[kSharedCapacity]);
+    // Shared memory starts with garbage on a GPU; all-ones bytes read as NaN doubles, so a kernel
+    // that reads a slot before writing it shows up in the result.
+    std::memset(shared_memory.get(), 0xff, bytes);
+}
+
+void resume(const Grid& grid, unsigned linear) {
+    BlockThread& thread = block_threads[linear];
+    set_thread_index(linear, grid.block);
+    if (!thread.fiber) {
+        thread.fiber = context::fiber(std::allocator_arg, PooledFiberStack{},
+                                      [&grid, &thread](context::fiber&& scheduler) {
+                                          scheduler_of_running_fiber = &scheduler;
+                                          grid.body(grid.context);
+                                          thread.finished = true;
+                                          return std::move(scheduler);
+                                      });
+    }
+    thread.fiber = std::move(thread.fiber).resume();
+}
+
+bool run_rest_plainly(const Grid& grid, unsigned threads) {
+    mode = Mode::Plain;
+    try {
+        for (unsigned t = 1; t < threads; ++t) {
+            set_thread_index(t, grid.block);
+            grid.body(grid.context);
+        }
+    } catch (const BarrierWithoutFiber&) {
+        return false;
+    }
+    return true;
+}
+
+bool run_on_fibers(const Grid& grid, unsigned threads) {
+    for (unsigned t = 1; t < threads; ++t) resume(grid, t);
+    for (;;) {
+        unsigned finished = 0;
+        for (const BlockThread& thread : block_threads) finished += thread.finished;
+        if (finished == threads) return true;
+        if (finished != 0) return false;
+        for (unsigned t = 0; t < threads; ++t) resume(grid, t);
+    }
+}
+
+}  // namespace
+
+bool run_block(const Grid& grid, std::size_t linear_block) {
+    set_block_index(linear_block, grid.grid);
+    blockDim = grid.block;
+    gridDim = grid.grid;
+    prepare_shared_memory(grid.shared_bytes);
+    const unsigned threads = grid.block.x * grid.block.y * grid.block.z;
+
+    block_threads.clear();
+    block_threads.resize(threads);
+    mode = Mode::Fiber;
+    resume(grid, 0);
+    const bool ok = block_threads[0].finished ? run_rest_plainly(grid, threads)
+                                              : run_on_fibers(grid, threads);
+    // Fibers still waiting at a barrier (after a failure) are unwound here.
+    block_threads.clear();
+    mode = Mode::Host;
+    return ok;
+}
+
+}  // namespace cuda_on_cpu::detail
+
+void* cuda_on_cpu::dynamic_shared_memory() { return cuda_on_cpu::detail::shared_memory.get(); }
+
+void __syncthreads() {
+    using namespace cuda_on_cpu::detail;
+    switch (mode) {
+        case Mode::Fiber: {
+            context::fiber* scheduler = scheduler_of_running_fiber;
+            *scheduler = std::move(*scheduler).resume();
+            scheduler_of_running_fiber = scheduler;
+            return;
+        }
+        case Mode::Plain:
+            throw BarrierWithoutFiber{};
+        case Mode::Host:
+            break;
+    }
+    std::abort();  // __syncthreads() called outside a kernel
+}

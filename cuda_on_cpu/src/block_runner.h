@@ -1,0 +1,22 @@
+// Runs the threads of one thread block.
+#pragma once
+
+#include <cstddef>
+
+#include <cuda_runtime.h>
+
+namespace cuda_on_cpu::detail {
+
+struct Grid {
+    dim3 grid;
+    dim3 block;
+    std::size_t shared_bytes;
+    BlockBody body;
+    const void* context;
+};
+
+// Runs every thread of the block with the given linear index (x fastest) on the calling host
+// thread. False when the threads did not all reach the same barriers: a launch failure.
+bool run_block(const Grid& grid, std::size_t linear_block);
+
+}  // namespace cuda_on_cpu::detail
