@@ -1,0 +1,37 @@
+// The last stage of every measure: a team of host threads adds the per-block partial sums.
+//
+// A measure opens one parallel region of host_team_size(threads) threads and calls these inside
+// it. Each work-sharing loop uses the static schedule (contiguous ranges, the first count mod T
+// threads take one extra), adds in ascending index order into a private sum, and ends without a
+// barrier so that the thread can merge its private sum into the shared total at once.
+#pragma once
+
+// Team size of the host reduction; counts below 1 run on one thread.
+inline int host_team_size(int host_threads) { return host_threads < 1 ? 1 : host_threads; }
+
+// Inside a parallel region: the calling thread's sum of its share of values[0 .. count).
+inline double sum_own_share(const double* values, int count) {
+    double sum = 0.0;
+#pragma omp for schedule(static) nowait
+    for (int j = 0; j < count; ++j) {
+        sum = values[j] + sum;
+    }
+    return sum;
+}
+
+// Inside a parallel region: the calling thread's sum of term(k) over its share of 0 .. count.
+template <class Term>
+double sum_own_share_of_terms(long long count, Term term) {
+    double sum = 0.0;
+#pragma omp for schedule(static) nowait
+    for (long long k = 0; k < count; ++k) {
+        sum = term(k) + sum;
+    }
+    return sum;
+}
+
+// Inside a parallel region: adds a thread's private sum into the shared total.
+inline void merge_into(double* total, double private_sum) {
+#pragma omp atomic
+    *total += private_sum;
+}

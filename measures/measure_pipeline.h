@@ -1,0 +1,83 @@
+// The sequence every windowed or element-wise focus measure runs through, written once.
+//
+// A measure describes its kernel (grid, block, shared bytes, one or two partial-sum arrays, where
+// the host copy of the partial sums lives, terms the host adds itself) and how to launch it;
+// run_measure does the rest for each way of receiving the image:
+//
+//   allocate -> [zero device sums] -> upload (8-bit: caller -> page-locked staging -> device,
+//   then Normalizar_Kernel) -> measure kernel -> partial sums to the host -> host reduction
+//   -> free.
+//
+// Every runtime call is checked. On a failure nothing further is issued, the work already issued
+// is waited for, every buffer is freed and the result is a quiet NaN.
+#pragma once
+
+#include <cuda_runtime.h>
+
+#include <cstddef>
+#include <limits>
+
+// How a measure function received its image.
+enum class ImageInput {
+    Doubles,        // _GPU: width*height doubles, used as they are
+    Bytes,          // _GPU_uchar: width*height bytes, normalised to byte / 255.0 on the device
+    BytesOnStream,  // _GPU_uchar_Stream: as Bytes, every operation on the caller's stream
+};
+
+// The arguments of one measure-function call.
+struct MeasureCall {
+    ImageInput input;
+    const unsigned char* pixels;
+    int width;
+    int height;
+    int host_threads;
+    cudaStream_t stream;  // the caller's stream for BytesOnStream; unused otherwise
+};
+
+// Where the host copy of the partial-sum arrays lives.
+enum class HostSums { PageLocked, Pageable };
+
+// The device buffers a measure kernel works on.
+struct KernelBuffers {
+    double* d_image;    // width*height doubles: normalised bytes or the caller's doubles
+    double* d_sums[2];  // partial-sum arrays, one double per block; d_sums[1] for two sums only
+};
+
+// The image as the host sees it, for terms the host adds itself; pixel values equal the device's.
+struct HostImage {
+    const unsigned char* bytes;  // 8-bit input: the page-locked staging copy, else nullptr
+    const double* doubles;       // double input: the caller's doubles, else nullptr
+    int width;
+    int height;
+};
+
+inline double host_pixel(const HostImage& image, long long index) {
+    return image.bytes != nullptr ? image.bytes[index] / 255.0 : image.doubles[index];
+}
+
+struct MeasureKernel {
+    dim3 grid;
+    dim3 block;
+    std::size_t shared_bytes;
+    int sum_arrays;         // 1: the result is the total; 2: total 1 - total 2
+    HostSums host_sums;     // memory of the host partial-sum arrays
+    bool zero_device_sums;  // clear the device partial-sum arrays before the launch
+    // Launches the kernel with config (grid, block, shared bytes and stream already set).
+    cudaError_t (*launch)(const cudaLaunchConfig_t* config, const KernelBuffers& buffers, int width,
+                          int height);
+    // Terms the host adds to total 1 after the partial sums, host_term(image, k) for
+    // 0 <= k < host_term_count; none when the count is 0.
+    long long host_term_count;
+    double (*host_term)(const HostImage& image, long long k);
+};
+
+// Runs the measure on the call's image; NaN if a runtime call or an allocation failed.
+double run_measure(const MeasureCall& call, const MeasureKernel& kernel);
+
+// False when width*height does not fit the 32-bit counts of the measures.
+inline bool pixel_count_fits_int(int width, int height) {
+    return static_cast<long long>(width) * height <= std::numeric_limits<int>::max();
+}
+
+// The result of a measure whose runtime call or allocation failed.
+inline double failed_measure() { return std::numeric_limits<double>::quiet_NaN(); }

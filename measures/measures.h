@@ -1,0 +1,22 @@
+// Focus measures computed by CUDA kernels in double precision.
+//
+// Every measure function takes (pixels, width, height, host threads[, stream]) and returns the
+// focus value: larger is sharper. Width comes before height; rows are back to back (stride =
+// width). The 8-bit variants (_GPU_uchar, _GPU_uchar_Stream) read width*height bytes; the
+// double-input variants (_GPU) read width*height doubles through the same pointer. A call
+// allocates and frees all it needs and keeps nothing, so several host threads may call at once.
+// A failed CUDA runtime call gives a quiet NaN (an 8-bit image never gives NaN otherwise).
+#pragma once
+
+struct CUstream_st;
+
+// Number of blocks of size b that cover a elements (a ceiling division; iDivUp(-1, 32) is 1).
+int iDivUp(int a, int b);
+
+double funcion_VollathF4_MemEficient_GPU(const unsigned char* pixels, int width, int height,
+                                         int host_threads);
+double funcion_VollathF4_MemEficient_GPU_uchar(const unsigned char* pixels, int width, int height,
+                                               int host_threads);
+double funcion_VollathF4_MemEficient_GPU_uchar_Stream(const unsigned char* pixels, int width,
+                                                      int height, int host_threads,
+                                                      CUstream_st* stream);

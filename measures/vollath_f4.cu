@@ -1,0 +1,87 @@
+// Vollath F4, memory-efficient form: F4 = S1 - S2 with
+//   S1 = sum of I[i] * I[i + W] over 0 <= i < (H - 1) * W   (each pixel times the one below)
+//   S2 = sum of I[i] * I[i + 2W] over 0 <= i < (H - 2) * W  (each pixel times the one two below).
+// One kernel forms both products for the first (H - 2) * W pixels and reduces both sums per
+// block; the host adds the W products of the last row pair, which have no partner two rows down.
+
+#include <cuda_runtime.h>
+
+#include "block_reduction.h"
+#include "launch.h"
+#include "measure_pipeline.h"
+#include "measures.h"
+#include "shared_memory.h"
+
+// Launch: iDivUp(count, 1024) x 1 x 1 blocks of 1024 x 1 x 1 threads, 16384 bytes of shared
+// memory (sum1_sum2: 1024 doubles for each sum).
+__global__ void Calcular_VollathF4_Kernel_s2(double* partial_sums_1, double* partial_sums_2,
+                                             double* image, int shift_1, long long count,
+                                             long long shift_2) {
+    double* sum1_sum2 = shared_memory<double>();
+    const unsigned int t = threadIdx.x;
+    const unsigned int b = blockDim.x;
+    const long long i = blockIdx.x * blockDim.x + threadIdx.x;
+    sum1_sum2[t] = 0.0;
+    sum1_sum2[b + t] = 0.0;
+    if (i < count) {
+        sum1_sum2[t] = image[i + shift_1] * image[i];
+        sum1_sum2[b + t] = image[i + shift_2] * image[i];
+    }
+    reduce_block_sums(sum1_sum2, partial_sums_1, partial_sums_2);
+}
+
+namespace {
+
+cudaError_t launch_vollath_f4(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
+                              int width, int height) {
+    const int count = (height - 2) * width;
+    const int shift_2 = 2 * width;
+    return cudaLaunchKernelEx(config, Calcular_VollathF4_Kernel_s2, buffers.d_sums[0],
+                              buffers.d_sums[1], buffers.d_image, width,
+                              static_cast<long long>(count), static_cast<long long>(shift_2));
+}
+
+// Product k of the last row pair: column k of row H - 2 times column k of row H - 1.
+double last_row_pair_product(const HostImage& image, long long k) {
+    const long long row_h_minus_2 = (image.height - 2) * image.width;
+    const long long row_h_minus_1 = (image.height - 1) * image.width;
+    return host_pixel(image, row_h_minus_2 + k) * host_pixel(image, row_h_minus_1 + k);
+}
+
+double vollath_f4(const MeasureCall& call) {
+    if (call.width < 1 || call.height < 2) {
+        return 0.0;  // no pixel has a partner below it
+    }
+    if (!pixel_count_fits_int(call.width, call.height)) {
+        return failed_measure();
+    }
+    MeasureKernel kernel = {};
+    kernel.grid = dim3(iDivUp((call.height - 2) * call.width, kBlockThreads));
+    kernel.block = dim3(kBlockThreads);
+    kernel.shared_bytes = 2 * kBlockThreads * sizeof(double);
+    kernel.sum_arrays = 2;
+    kernel.host_sums = HostSums::PageLocked;
+    kernel.zero_device_sums = true;
+    kernel.launch = launch_vollath_f4;
+    kernel.host_term_count = call.width;
+    kernel.host_term = last_row_pair_product;
+    return run_measure(call, kernel);
+}
+
+}  // namespace
+
+double funcion_VollathF4_MemEficient_GPU(const unsigned char* pixels, int width, int height,
+                                         int host_threads) {
+    return vollath_f4({ImageInput::Doubles, pixels, width, height, host_threads, nullptr});
+}
+
+double funcion_VollathF4_MemEficient_GPU_uchar(const unsigned char* pixels, int width, int height,
+                                               int host_threads) {
+    return vollath_f4({ImageInput::Bytes, pixels, width, height, host_threads, nullptr});
+}
+
+double funcion_VollathF4_MemEficient_GPU_uchar_Stream(const unsigned char* pixels, int width,
+                                                      int height, int host_threads,
+                                                      CUstream_st* stream) {
+    return vollath_f4({ImageInput::BytesOnStream, pixels, width, height, host_threads, stream});
+}

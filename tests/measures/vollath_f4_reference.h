@@ -1,0 +1,40 @@
+// Vollath F4 straight from its definition, in long double:
+//   F4 = sum over rows y <= H - 2 of I(x, y) * I(x, y + 1) - sum over rows y <= H - 3 of
+//        I(x, y) * I(x, y + 2).
+#pragma once
+
+#include <cmath>
+#include <vector>
+
+struct ReferenceValue {
+    long double value;
+    long double magnitude;  // sum of the terms' absolute values: the scale of rounding errors
+};
+
+inline ReferenceValue vollath_f4_reference(const std::vector<double>& image, int width,
+                                           int height) {
+    auto pixel = [&](int x, int y) -> long double {
+        return image[static_cast<size_t>(y) * width + x];
+    };
+    ReferenceValue f4{0.0L, 0.0L};
+    for (int y = 0; y + 1 < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const long double term = pixel(x, y) * pixel(x, y + 1);
+            f4.value += term;
+            f4.magnitude += std::fabs(term);
+        }
+    }
+    for (int y = 0; y + 2 < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const long double term = pixel(x, y) * pixel(x, y + 2);
+            f4.value -= term;
+            f4.magnitude += std::fabs(term);
+        }
+    }
+    return f4;
+}
+
+// The agreement expected of double-precision sums with the long double reference.
+inline double tolerance(const ReferenceValue& reference) {
+    return static_cast<double>(1e-12L * reference.magnitude);
+}

@@ -1,0 +1,180 @@
+// The three memory-efficient Vollath F4 variants against the formula.
+
+#include <cuda_runtime.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "measures.h"
+#include "test_images.h"
+#include "vollath_f4_reference.h"
+
+namespace {
+
+constexpr int kHostThreads = 10;
+
+class VollathF4 : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(cudaStreamCreate(&stream_), cudaSuccess); }
+    void TearDown() override { EXPECT_EQ(cudaStreamDestroy(stream_), cudaSuccess); }
+
+    double uchar(const std::vector<unsigned char>& bytes, ImageSize size,
+                 int host_threads = kHostThreads) {
+        return funcion_VollathF4_MemEficient_GPU_uchar(bytes.data(), size.width, size.height,
+                                                       host_threads);
+    }
+    double uchar_stream(const std::vector<unsigned char>& bytes, ImageSize size) {
+        return funcion_VollathF4_MemEficient_GPU_uchar_Stream(bytes.data(), size.width, size.height,
+                                                              kHostThreads, stream_);
+    }
+    double doubles(const std::vector<double>& values, ImageSize size) {
+        return funcion_VollathF4_MemEficient_GPU(as_bytes(values), size.width, size.height,
+                                                 kHostThreads);
+    }
+
+    cudaStream_t stream_ = nullptr;
+};
+
+// Sizes at the edges of the kernel's grid and of the host's last row pair, and a camera frame.
+std::vector<ImageSize> sizes_to_cover() {
+    std::vector<ImageSize> sizes = {
+        {1, 1},    {1, 2},    {2, 1},     {1, 3},      {9, 2},
+        {640, 2},  {5, 3},    {33, 35},  // (H - 2) * W = 1089: a last block with 65 pixels in range
+        {64, 18},                        // (H - 2) * W = 1024 exactly
+        {1500, 4}, {1025, 3}, {100, 100}, {1388, 1040}};
+    std::mt19937 generator(7);
+    std::uniform_int_distribution<int> side(1, 100);
+    for (int i = 0; i < 20; ++i) {
+        sizes.push_back({side(generator), side(generator)});
+    }
+    return sizes;
+}
+
+TEST_F(VollathF4, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated) {
+    unsigned seed = 1;
+    for (const ImageSize size : sizes_to_cover()) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const std::vector<unsigned char> bytes = random_bytes(size, ++seed);
+        const std::vector<double> values = normalised(bytes);
+        const ReferenceValue expected = vollath_f4_reference(values, size.width, size.height);
+        const double from_bytes = uchar(bytes, size);
+
+        EXPECT_NEAR(from_bytes, expected.value, tolerance(expected));
+        EXPECT_NEAR(uchar_stream(bytes, size), from_bytes, tolerance(expected));
+        EXPECT_NEAR(doubles(values, size), from_bytes, tolerance(expected));
+        expect_nothing_allocated();
+
+        const std::vector<double> signed_values = random_doubles(size, ++seed);
+        const ReferenceValue signed_expected =
+            vollath_f4_reference(signed_values, size.width, size.height);
+        EXPECT_NEAR(doubles(signed_values, size), signed_expected.value,
+                    tolerance(signed_expected));
+        expect_nothing_allocated();
+    }
+}
+
+TEST_F(VollathF4, WorkedExamplesAreExact) {
+    struct Example {
+        ImageSize size;
+        std::vector<unsigned char> bytes;
+        double f4;
+    };
+    const std::vector<Example> examples = {
+        {{37, 29}, std::vector<unsigned char>(37 * 29, 255), 37.0},  // every product is 1: F4 = W
+        {{1100, 3}, std::vector<unsigned char>(1100 * 3, 255), 1100.0},
+        {{37, 29}, std::vector<unsigned char>(37 * 29, 0), 0.0},
+        {{1, 3}, {255, 0, 255}, -1.0},            // S1 = 0, S2 = 1: the measure can be negative
+        {{2, 3}, {0, 255, 255, 255, 0, 0}, 1.0},  // S1 = 1, S2 = 0
+    };
+    for (const Example& example : examples) {
+        SCOPED_TRACE(testing::Message() << example.size.width << " x " << example.size.height);
+        EXPECT_EQ(uchar(example.bytes, example.size), example.f4);
+        EXPECT_EQ(uchar_stream(example.bytes, example.size), example.f4);
+    }
+}
+
+TEST_F(VollathF4, ImagesWithoutARowPairGiveZeroWithoutReadingPixels) {
+    for (const ImageSize size :
+         {ImageSize{5, 1}, ImageSize{5, 0}, ImageSize{0, 5}, ImageSize{-3, 4}, ImageSize{4, -3}}) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const std::vector<unsigned char> no_pixels;
+        EXPECT_EQ(uchar(no_pixels, size), 0.0);
+        EXPECT_EQ(uchar_stream(no_pixels, size), 0.0);
+        EXPECT_EQ(doubles({}, size), 0.0);
+    }
+}
+
+TEST_F(VollathF4, ImageTooLargeFor32BitCountsGivesNaN) {
+    const std::vector<unsigned char> one_pixel(1);
+    EXPECT_TRUE(std::isnan(uchar(one_pixel, {65536, 32768})));
+    EXPECT_TRUE(std::isnan(doubles({0.0}, {65536, 32768})));
+    expect_nothing_allocated();
+}
+
+// Team sizes beyond the number of partial sums (2 blocks for 40 x 30) and of columns (40), and
+// counts below 1, which run on one thread.
+TEST_F(VollathF4, HostTeamSizeChangesOnlyRounding) {
+    for (const ImageSize size : {ImageSize{40, 30}, ImageSize{300, 200}}) {
+        const std::vector<unsigned char> bytes = random_bytes(size, 11);
+        const ReferenceValue expected =
+            vollath_f4_reference(normalised(bytes), size.width, size.height);
+        for (const int host_threads : {1, 3, 10, 64, 0, -2}) {
+            SCOPED_TRACE(testing::Message() << size.width << " x " << size.height << ", "
+                                            << host_threads << " host threads");
+            EXPECT_NEAR(uchar(bytes, size, host_threads), expected.value, tolerance(expected));
+        }
+    }
+}
+
+TEST_F(VollathF4, ConcurrentCallsAgreeWithOneAtATime) {
+    constexpr int kCallers = 16;
+    std::vector<std::vector<unsigned char>> images;
+    std::vector<ImageSize> sizes;
+    std::vector<double> alone(kCallers);
+    for (int c = 0; c < kCallers; ++c) {
+        sizes.push_back({50 + 13 * c, 40 + 7 * c});
+        images.push_back(random_bytes(sizes.back(), 100 + c));
+        alone[c] = uchar(images[c], sizes[c]);
+    }
+
+    std::vector<double> together(kCallers);
+    std::vector<double> together_on_streams(kCallers);
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kCallers; ++c) {
+        callers.emplace_back([&, c] {
+            together[c] = funcion_VollathF4_MemEficient_GPU_uchar(images[c].data(), sizes[c].width,
+                                                                  sizes[c].height, kHostThreads);
+            cudaStream_t own_stream = nullptr;
+            if (cudaStreamCreate(&own_stream) == cudaSuccess) {
+                together_on_streams[c] = funcion_VollathF4_MemEficient_GPU_uchar_Stream(
+                    images[c].data(), sizes[c].width, sizes[c].height, kHostThreads, own_stream);
+                cudaStreamDestroy(own_stream);
+            }
+        });
+    }
+    for (std::thread& caller : callers) {
+        caller.join();
+    }
+    for (int c = 0; c < kCallers; ++c) {
+        EXPECT_NEAR(together[c], alone[c], 1e-12 * std::fabs(alone[c])) << "caller " << c;
+        EXPECT_NEAR(together_on_streams[c], alone[c], 1e-12 * std::fabs(alone[c]))
+            << "caller " << c;
+    }
+    expect_nothing_allocated();
+}
+
+// Both a kernel-and-host image and one that the host finishes alone (H = 2, no kernel blocks).
+TEST_F(VollathF4, FailureOfAnyRuntimeCallGivesNaNAndLeaksNothing) {
+    for (const ImageSize size : {ImageSize{70, 40}, ImageSize{70, 2}}) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const std::vector<unsigned char> bytes = random_bytes(size, 5);
+        const std::vector<double> values = normalised(bytes);
+        EXPECT_GT(fail_each_runtime_call([&] { return uchar(bytes, size); }), 0);
+        EXPECT_GT(fail_each_runtime_call([&] { return uchar_stream(bytes, size); }), 0);
+        EXPECT_GT(fail_each_runtime_call([&] { return doubles(values, size); }), 0);
+    }
+}
+
+}  // namespace
