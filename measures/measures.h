@@ -20,3 +20,7 @@ double funcion_VollathF4_MemEficient_GPU_uchar(const unsigned char* pixels, int 
 double funcion_VollathF4_MemEficient_GPU_uchar_Stream(const unsigned char* pixels, int width,
                                                       int height, int host_threads,
                                                       CUstream_st* stream);
+
+// Vollath F4 through full-size intermediate images (shifted copies and products); double input
+// only. Same value as funcion_VollathF4_MemEficient_GPU up to rounding.
+double funcion_VollathF4_GPU(const unsigned char* pixels, int width, int height, int host_threads);
