@@ -112,11 +112,13 @@ const char* cudaGetErrorName(cudaError_t error);
 cudaError_t cudaGetDeviceCount(int* count);
 
 // ---- Kernel side -------------------------------------------------------------------------------
-// Indices of the calling GPU thread; set per fiber by the block scheduler.
-extern thread_local uint3 threadIdx;
-extern thread_local uint3 blockIdx;
-extern thread_local dim3 blockDim;
-extern thread_local dim3 gridDim;
+// Indices of the calling GPU thread; set per fiber by the block scheduler. __thread rather than
+// thread_local: these need no dynamic initialisation, so every read is a plain TLS load instead of
+// a call through a TLS wrapper.
+extern __thread uint3 threadIdx;
+extern __thread uint3 blockIdx;
+extern __thread dim3 blockDim;
+extern __thread dim3 gridDim;
 
 // Block-wide barrier. Reached by every thread of the block, or the launch fails.
 void __syncthreads();

@@ -8,16 +8,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include <boost/context/fiber.hpp>
 
 #include "fiber_stacks.h"
 
-thread_local uint3 threadIdx;
-thread_local uint3 blockIdx;
-thread_local dim3 blockDim;
-thread_local dim3 gridDim;
+__thread uint3 threadIdx;
+__thread uint3 blockIdx;
+__thread dim3 blockDim;
+__thread dim3 gridDim;
 
 namespace cuda_on_cpu::detail {
 namespace {
@@ -40,10 +41,14 @@ struct BlockThread {
 
 constexpr std::size_t kSharedCapacity = 48 << 10;
 
-thread_local Mode mode = Mode::Host;
+__thread Mode mode = Mode::Host;
 // The scheduler context that the running fiber returns to at a barrier.
-thread_local context::fiber* scheduler_of_running_fiber = nullptr;
-thread_local std::unique_ptr<unsigned char[]> shared_memory;
+__thread context::fiber* scheduler_of_running_fiber = nullptr;
+__thread unsigned char* shared_memory = nullptr;  // owned by shared_memory_owner
+struct FreeDeleter {
+    void operator()(unsigned char* p) const { std::free(p); }
+};
+thread_local std::unique_ptr<unsigned char[], FreeDeleter> shared_memory_owner;
 thread_local std::vector<BlockThread> block_threads;
 
 void set_thread_index(unsigned linear, const dim3& block) {
@@ -57,14 +62,18 @@ void set_block_index(std::size_t linear, const dim3& grid) {
 }
 
 void prepare_shared_memory(std::size_t bytes) {
-    if (!shared_memory) shared_memory.reset(new (std::align_val_t{256}) unsigned char[kSharedCapacity]);
+    if (shared_memory == nullptr) {
+        shared_memory = static_cast<unsigned char*>(std::aligned_alloc(256, kSharedCapacity));
+        if (shared_memory == nullptr) throw std::bad_alloc();
+        shared_memory_owner.reset(shared_memory);
+    }
     // Shared memory starts with garbage on a GPU; all-ones bytes read as NaN doubles, so a kernel
     // that reads a slot before writing it shows up in the result.
-    std::memset(shared_memory.get(), 0xff, bytes);
+    std::memset(shared_memory, 0xff, bytes);
 }
 
-void resume(const Grid& grid, unsigned linear) {
-    BlockThread& thread = block_threads[linear];
+void resume(std::vector<BlockThread>& threads, const Grid& grid, unsigned linear) {
+    BlockThread& thread = threads[linear];
     set_thread_index(linear, grid.block);
     if (!thread.fiber) {
         thread.fiber = context::fiber(std::allocator_arg, PooledFiberStack{},
@@ -91,14 +100,15 @@ bool run_rest_plainly(const Grid& grid, unsigned threads) {
     return true;
 }
 
-bool run_on_fibers(const Grid& grid, unsigned threads) {
-    for (unsigned t = 1; t < threads; ++t) resume(grid, t);
+bool run_on_fibers(std::vector<BlockThread>& threads, const Grid& grid) {
+    const unsigned count = static_cast<unsigned>(threads.size());
+    for (unsigned t = 1; t < count; ++t) resume(threads, grid, t);
     for (;;) {
         unsigned finished = 0;
-        for (const BlockThread& thread : block_threads) finished += thread.finished;
-        if (finished == threads) return true;
+        for (const BlockThread& thread : threads) finished += thread.finished;
+        if (finished == count) return true;
         if (finished != 0) return false;
-        for (unsigned t = 0; t < threads; ++t) resume(grid, t);
+        for (unsigned t = 0; t < count; ++t) resume(threads, grid, t);
     }
 }
 
@@ -111,21 +121,22 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
     prepare_shared_memory(grid.shared_bytes);
     const unsigned threads = grid.block.x * grid.block.y * grid.block.z;
 
-    block_threads.clear();
-    block_threads.resize(threads);
+    std::vector<BlockThread>& fibers = block_threads;
+    fibers.clear();
+    fibers.resize(threads);
     mode = Mode::Fiber;
-    resume(grid, 0);
-    const bool ok = block_threads[0].finished ? run_rest_plainly(grid, threads)
-                                              : run_on_fibers(grid, threads);
+    resume(fibers, grid, 0);
+    const bool ok =
+        fibers[0].finished ? run_rest_plainly(grid, threads) : run_on_fibers(fibers, grid);
     // Fibers still waiting at a barrier (after a failure) are unwound here.
-    block_threads.clear();
+    fibers.clear();
     mode = Mode::Host;
     return ok;
 }
 
 }  // namespace cuda_on_cpu::detail
 
-void* cuda_on_cpu::dynamic_shared_memory() { return cuda_on_cpu::detail::shared_memory.get(); }
+void* cuda_on_cpu::dynamic_shared_memory() { return cuda_on_cpu::detail::shared_memory; }
 
 void __syncthreads() {
     using namespace cuda_on_cpu::detail;

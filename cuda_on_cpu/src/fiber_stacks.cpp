@@ -33,6 +33,12 @@ struct StackPool {
 
 thread_local StackPool pool;
 
+// Stacks of the same size would put every fiber's top frames into the same cache sets; starting
+// each one a different number of cache lines below its top spreads them out.
+constexpr std::size_t kCacheLine = 64;
+constexpr unsigned kColours = 64;
+thread_local unsigned next_colour = 0;
+
 char* map_stack() {
     const std::size_t guard = page_bytes();
     void* base = mmap(nullptr, kStackBytes + guard, PROT_READ | PROT_WRITE,
@@ -52,9 +58,10 @@ boost::context::stack_context PooledFiberStack::allocate() {
         low = pool.free_stacks.back();
         pool.free_stacks.pop_back();
     }
+    const std::size_t skip = kCacheLine * (next_colour++ % kColours);
     boost::context::stack_context stack;
-    stack.size = kStackBytes;
-    stack.sp = low + kStackBytes;  // stacks grow downwards
+    stack.size = kStackBytes - skip;
+    stack.sp = low + stack.size;  // stacks grow downwards; sp - size is always the low end
     return stack;
 }
 
