@@ -1,0 +1,51 @@
+#include "image_measure.h"
+
+#include <climits>
+#include <cmath>
+#include <exception>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+namespace {
+
+ImageMeasurement failed(const std::string& message) {
+    ImageMeasurement measurement;
+    measurement.failure = message;
+    return measurement;
+}
+
+// An empty matrix when the file cannot be decoded. OpenCV reports most bad files by an empty
+// matrix, but throws for some (an image beyond its size limit, memory exhausted).
+cv::Mat decode_grayscale(const std::string& path) {
+    try {
+        return cv::imread(path, cv::IMREAD_GRAYSCALE);
+    } catch (const std::exception&) {
+        return cv::Mat();
+    }
+}
+
+}  // namespace
+
+bool pixel_count_fits_int(int width, int height) {
+    return static_cast<long long>(width) * height <= INT_MAX;
+}
+
+ImageMeasurement measure_image(const std::string& path, MeasureFunction measure, int host_threads) {
+    const cv::Mat image = decode_grayscale(path);
+    if (image.empty()) {
+        return failed("\nNo se puede abrir el archivo: " + path);
+    }
+    if (!pixel_count_fits_int(image.cols, image.rows)) {
+        return failed("\nImagen demasiado grande (ancho x alto supera " + std::to_string(INT_MAX) +
+                      " pixeles): " + path);
+    }
+    // imread returns a freshly allocated matrix: rows are back to back, stride = width.
+    const double focus = measure(image.ptr<unsigned char>(), image.cols, image.rows, host_threads);
+    if (std::isnan(focus)) {
+        return failed("\nNo se puede calcular la medida de enfoque del archivo: " + path);
+    }
+    ImageMeasurement measurement;
+    measurement.measured = true;
+    measurement.focus = focus;
+    return measurement;
+}

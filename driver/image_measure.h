@@ -1,0 +1,21 @@
+// One image of a stack: decode it and compute its focus value.
+#pragma once
+
+#include <string>
+
+#include "focus_methods.h"
+
+struct ImageMeasurement {
+    bool measured = false;
+    double focus = 0.0;
+    std::string failure;  // when not measured: the message naming the image
+};
+
+// Decodes the file as 8-bit grayscale and calls the measure with its pixels, width, height and
+// the host thread count. Fails when the file cannot be decoded, when width x height does not fit
+// an int (the measures count pixels in int), and when the measure returns NaN (its sign of a
+// failed measurement: an 8-bit image never gives NaN).
+ImageMeasurement measure_image(const std::string& path, MeasureFunction measure, int host_threads);
+
+// Whether width x height fits an int.
+bool pixel_count_fits_int(int width, int height);
