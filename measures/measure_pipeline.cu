@@ -124,7 +124,14 @@ double reduce_on_host(const MeasureCall& call, const MeasureKernel& kernel, int 
 
 }  // namespace
 
-double run_measure(const MeasureCall& call, const MeasureKernel& kernel) {
+double run_measure(const MeasureCall& call, DescribeMeasureKernel describe) {
+    if (call.width < 1 || call.height < 1) {
+        return 0.0;
+    }
+    if (!pixel_count_fits_int(call.width, call.height)) {
+        return failed_measure();
+    }
+    const MeasureKernel kernel = describe(call.width, call.height);
     const int pixel_count = call.width * call.height;
     const int sum_count = static_cast<int>(kernel.grid.x * kernel.grid.y);
     const std::size_t sums_bytes = sizeof(double) * static_cast<std::size_t>(sum_count);

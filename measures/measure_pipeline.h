@@ -1,12 +1,16 @@
 // The sequence every windowed or element-wise focus measure runs through, written once.
 //
-// A measure describes its kernel (grid, block, shared bytes, one or two partial-sum arrays, where
-// the host copy of the partial sums lives, terms the host adds itself) and how to launch it;
-// run_measure does the rest for each way of receiving the image:
+// A measure describes its kernel for a given image size (grid, block, shared bytes, one or two
+// partial-sum arrays, where the host copy of the partial sums lives, terms the host adds itself)
+// and how to launch it; run_measure does the rest for each way of receiving the image:
 //
 //   allocate -> [zero device sums] -> upload (8-bit: caller -> page-locked staging -> device,
 //   then Normalizar_Kernel) -> measure kernel -> partial sums to the host -> host reduction
 //   -> free.
+//
+// A new measure is its kernel (each thread stores its term in shared_memory<double>() and the
+// block ends with reduce_block_sum), a launch function passing the kernel's arguments, a
+// describe function, and one entry point per variant calling run_measure; vollath_f4.cu is one.
 //
 // Every runtime call is checked. On a failure nothing further is issued, the work already issued
 // is waited for, every buffer is freed and the result is a quiet NaN.
@@ -71,8 +75,14 @@ struct MeasureKernel {
     double (*host_term)(const HostImage& image, long long k);
 };
 
-// Runs the measure on the call's image; NaN if a runtime call or an allocation failed.
-double run_measure(const MeasureCall& call, const MeasureKernel& kernel);
+// The kernel a measure runs on an image of width x height (both at least 1, width * height
+// within int).
+using DescribeMeasureKernel = MeasureKernel (*)(int width, int height);
+
+// Runs the measure described by describe(width, height) on the call's image. An image without
+// pixels gives 0.0 (every sum is empty) and one too large for the 32-bit counts NaN, neither
+// touching the runtime; otherwise NaN if a runtime call or an allocation failed.
+double run_measure(const MeasureCall& call, DescribeMeasureKernel describe);
 
 // False when width*height does not fit the 32-bit counts of the measures.
 inline bool pixel_count_fits_int(int width, int height) {

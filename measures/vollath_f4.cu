@@ -48,24 +48,25 @@ double last_row_pair_product(const HostImage& image, long long k) {
     return host_pixel(image, row_h_minus_2 + k) * host_pixel(image, row_h_minus_1 + k);
 }
 
-double vollath_f4(const MeasureCall& call) {
-    if (call.width < 1 || call.height < 2) {
-        return 0.0;  // no pixel has a partner below it
-    }
-    if (!pixel_count_fits_int(call.width, call.height)) {
-        return failed_measure();
-    }
+MeasureKernel describe_vollath_f4(int width, int height) {
     MeasureKernel kernel = {};
-    kernel.grid = dim3(iDivUp((call.height - 2) * call.width, kBlockThreads));
+    kernel.grid = dim3(iDivUp((height - 2) * width, kBlockThreads));
     kernel.block = dim3(kBlockThreads);
     kernel.shared_bytes = 2 * kBlockThreads * sizeof(double);
     kernel.sum_arrays = 2;
     kernel.host_sums = HostSums::PageLocked;
     kernel.zero_device_sums = true;
     kernel.launch = launch_vollath_f4;
-    kernel.host_term_count = call.width;
+    kernel.host_term_count = width;
     kernel.host_term = last_row_pair_product;
-    return run_measure(call, kernel);
+    return kernel;
+}
+
+double vollath_f4(const MeasureCall& call) {
+    if (call.height < 2) {
+        return 0.0;  // no pixel has a partner below it, and there is no last row pair
+    }
+    return run_measure(call, describe_vollath_f4);
 }
 
 }  // namespace
