@@ -60,4 +60,35 @@ static void BlockWithElevenBarriers(benchmark::State& state) {
 }
 BENCHMARK(BlockWithElevenBarriers)->Arg(1)->Arg(64)->UseRealTime();
 
+#ifndef __CUDACC__
+// Grid: any number of 1024-thread blocks, 8 KiB shared. The same sum when the block's threads run
+// in order: each stores its slot, and the last one folds the tree alone.
+__global__ void tree_reduction_in_order(double* sums) {
+    double* s = shared_doubles();
+    const unsigned t = threadIdx.x;
+    s[t] = t;
+    if (t != blockDim.x - 1) return;
+    for (unsigned k = blockDim.x / 2; k != 0; k >>= 1) {
+        for (unsigned i = 0; i < k; ++i) s[i] = s[i + k] + s[i];
+    }
+    sums[blockIdx.x] = s[0];
+}
+
+// The counter is the wall time per thread.
+static void BlockInOrder(benchmark::State& state) {
+    cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::InOrder);
+    const unsigned blocks = static_cast<unsigned>(state.range(0));
+    double* d_sums = nullptr;
+    cudaMalloc(&d_sums, blocks * sizeof(double));
+    const cudaLaunchConfig_t config = config_of(blocks, 1024, 1024 * sizeof(double));
+    for (auto _ : state) cudaLaunchKernelEx(&config, tree_reduction_in_order, d_sums);
+    cudaFree(d_sums);
+    cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
+    state.counters["per_thread"] =
+        benchmark::Counter(1024.0 * blocks * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BlockInOrder)->Arg(1)->Arg(64)->UseRealTime();
+#endif
+
 BENCHMARK_MAIN();

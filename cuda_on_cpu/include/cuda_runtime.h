@@ -126,8 +126,26 @@ void __syncthreads();
 namespace cuda_on_cpu {
 
 // Dynamic shared memory of the block the calling thread belongs to (what `extern __shared__`
-// names on a GPU). 16-byte aligned.
+// names on a GPU). 256-byte aligned.
 void* dynamic_shared_memory();
+
+// How the threads of a block are run.
+enum class BlockThreads {
+    // Each thread on a fiber of its own, switching at __syncthreads(), as on a GPU.
+    Fibers,
+    // Each thread as a plain call, one after another in increasing linear index; no fiber is
+    // made and reaching __syncthreads() fails the launch. Kernels that ask
+    // block_threads_run_in_order() can replace barrier-separated phases by sequential code.
+    InOrder,
+};
+
+// Selects how later launches, from any host thread, run their blocks.
+void set_block_threads(BlockThreads how);
+BlockThreads block_threads();
+
+// True inside a kernel when the calling block's threads run one after another to completion in
+// increasing linear index: every thread before this one has finished, none after it has started.
+bool block_threads_run_in_order();
 
 namespace detail {
 

@@ -1,6 +1,7 @@
-// A block's threads run on one host thread in increasing linear index. Thread 0 starts as a fiber;
-// if it finishes without reaching a barrier, the block has no barrier it could reach consistently,
-// so the other threads run as plain calls. Otherwise every thread gets a fiber, and the fibers run
+// A block's threads run on one host thread in increasing linear index. In order, all of them run
+// as plain calls. With fibers, thread 0 starts as a fiber; if it finishes without reaching a
+// barrier, the block has no barrier it could reach consistently, so the other threads run as plain
+// calls. Otherwise every thread gets a fiber, and the fibers run
 // round by round: each round resumes every thread up to its next __syncthreads() (or its end), and
 // a round in which some threads finish while others wait at a barrier is a launch failure.
 #include "block_runner.h"
@@ -87,10 +88,11 @@ void resume(std::vector<BlockThread>& threads, const Grid& grid, unsigned linear
     thread.fiber = std::move(thread.fiber).resume();
 }
 
-bool run_rest_plainly(const Grid& grid, unsigned threads) {
+// Runs threads first .. threads - 1 as plain calls.
+bool run_plainly(const Grid& grid, unsigned first, unsigned threads) {
     mode = Mode::Plain;
     try {
-        for (unsigned t = 1; t < threads; ++t) {
+        for (unsigned t = first; t < threads; ++t) {
             set_thread_index(t, grid.block);
             grid.body(grid.context);
         }
@@ -121,13 +123,18 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
     prepare_shared_memory(grid.shared_bytes);
     const unsigned threads = grid.block.x * grid.block.y * grid.block.z;
 
+    if (grid.threads == BlockThreads::InOrder) {
+        const bool ok = run_plainly(grid, 0, threads);
+        mode = Mode::Host;
+        return ok;
+    }
     std::vector<BlockThread>& fibers = block_threads;
     fibers.clear();
     fibers.resize(threads);
     mode = Mode::Fiber;
     resume(fibers, grid, 0);
     const bool ok =
-        fibers[0].finished ? run_rest_plainly(grid, threads) : run_on_fibers(fibers, grid);
+        fibers[0].finished ? run_plainly(grid, 1, threads) : run_on_fibers(fibers, grid);
     // Fibers still waiting at a barrier (after a failure) are unwound here.
     fibers.clear();
     mode = Mode::Host;
@@ -137,6 +144,10 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
 }  // namespace cuda_on_cpu::detail
 
 void* cuda_on_cpu::dynamic_shared_memory() { return cuda_on_cpu::detail::shared_memory; }
+
+bool cuda_on_cpu::block_threads_run_in_order() {
+    return cuda_on_cpu::detail::mode == cuda_on_cpu::detail::Mode::Plain;
+}
 
 void __syncthreads() {
     using namespace cuda_on_cpu::detail;

@@ -7,16 +7,20 @@
 
 namespace cuda_on_cpu::detail {
 
+using cuda_on_cpu::BlockThreads;
+
 struct Grid {
     dim3 grid;
     dim3 block;
     std::size_t shared_bytes;
     BlockBody body;
     const void* context;
+    BlockThreads threads;
 };
 
 // Runs every thread of the block with the given linear index (x fastest) on the calling host
-// thread. False when the threads did not all reach the same barriers: a launch failure.
+// thread. False when the threads did not all reach the same barriers (or, in order, reached one):
+// a launch failure.
 bool run_block(const Grid& grid, std::size_t linear_block);
 
 }  // namespace cuda_on_cpu::detail

@@ -1,5 +1,6 @@
 // cudaLaunchKernelEx: the configuration is checked as on a GPU, then the grid's blocks run on the
 // worker pool while the device lock is held.
+#include <atomic>
 #include <cstdint>
 
 #include "block_runner.h"
@@ -25,6 +26,8 @@ bool valid_configuration(const cudaLaunchConfig_t& config) {
     return config.dynamicSmemBytes <= kMaxDynamicSharedBytes;
 }
 
+std::atomic<BlockThreads> block_threads_of_launches{BlockThreads::Fibers};
+
 bool run_block_task(const void* grid, std::size_t linear_block) {
     return run_block(*static_cast<const Grid*>(grid), linear_block);
 }
@@ -37,7 +40,8 @@ cudaError_t launch(const cudaLaunchConfig_t* config, BlockBody body, const void*
     if (!valid_configuration(*config)) return record(cudaErrorInvalidConfiguration);
     if (injected_failure_due(testing::Call::Launch)) return record(cudaErrorLaunchFailure);
 
-    const Grid grid{config->gridDim, config->blockDim, config->dynamicSmemBytes, body, context};
+    const Grid grid{config->gridDim, config->blockDim, config->dynamicSmemBytes, body, context,
+                    block_threads_of_launches.load()};
     const std::size_t blocks = std::size_t{grid.grid.x} * grid.grid.y * grid.grid.z;
     std::lock_guard<std::mutex> lock(device_mutex());
     // A kernel that breaks the barrier rules is reported by the launch itself: every launch has
@@ -47,3 +51,11 @@ cudaError_t launch(const cudaLaunchConfig_t* config, BlockBody body, const void*
 }
 
 }  // namespace cuda_on_cpu::detail
+
+void cuda_on_cpu::set_block_threads(BlockThreads how) {
+    detail::block_threads_of_launches.store(how);
+}
+
+cuda_on_cpu::BlockThreads cuda_on_cpu::block_threads() {
+    return detail::block_threads_of_launches.load();
+}

@@ -52,6 +52,73 @@ TEST_F(CpuRuntime, ThreadsThatDoNotAllReachABarrierFailTheLaunch) {
     cudaFree(d_out);
 }
 
+// One block; each thread records when it ran and whether it was told it runs in order.
+__global__ void record_order(unsigned* order, int* in_order, unsigned* clock) {
+    const unsigned t = threadIdx.y * blockDim.x + threadIdx.x;
+    order[t] = (*clock)++;
+    in_order[t] = cuda_on_cpu::block_threads_run_in_order();
+}
+
+class BlockThreadsInOrder : public CpuRuntime {
+protected:
+    void SetUp() override {
+        CpuRuntime::SetUp();
+        cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::InOrder);
+    }
+    void TearDown() override {
+        cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
+        CpuRuntime::TearDown();
+    }
+};
+
+TEST_F(BlockThreadsInOrder, ThreadsRunOneAfterAnotherAndBarriersFailTheLaunch) {
+    const unsigned threads = 32 * 32;
+    unsigned *d_order = nullptr, *d_clock = nullptr;
+    int* d_in_order = nullptr;
+    ASSERT_EQ(cudaMalloc(&d_order, threads * sizeof(unsigned)), cudaSuccess);
+    ASSERT_EQ(cudaMalloc(&d_in_order, threads * sizeof(int)), cudaSuccess);
+    ASSERT_EQ(cudaMalloc(&d_clock, sizeof(unsigned)), cudaSuccess);
+    ASSERT_EQ(cudaMemset(d_clock, 0, sizeof(unsigned)), cudaSuccess);
+    const cudaLaunchConfig_t config = launch_config(1, dim3(32, 32));
+    ASSERT_EQ(cudaLaunchKernelEx(&config, record_order, d_order, d_in_order, d_clock), cudaSuccess);
+    std::vector<unsigned> order(threads);
+    std::vector<int> in_order(threads);
+    cudaMemcpy(order.data(), d_order, threads * sizeof(unsigned), cudaMemcpyDeviceToHost);
+    cudaMemcpy(in_order.data(), d_in_order, threads * sizeof(int), cudaMemcpyDeviceToHost);
+    for (unsigned t = 0; t < threads; ++t) {
+        ASSERT_EQ(order[t], t);
+        ASSERT_EQ(in_order[t], 1);
+    }
+    // The tree reduction reaches barriers: refused, never a silently wrong sum.
+    const cudaLaunchConfig_t reduction = launch_config(2, 1024, 1024 * sizeof(double));
+    double* d_values = nullptr;
+    ASSERT_EQ(cudaMalloc(&d_values, 2048 * sizeof(double)), cudaSuccess);
+    EXPECT_EQ(cudaLaunchKernelEx(&reduction, block_sums, d_values, d_values, 2048),
+              cudaErrorLaunchFailure);
+    cudaFree(d_values);
+    cudaFree(d_order);
+    cudaFree(d_in_order);
+    cudaFree(d_clock);
+}
+
+TEST_F(CpuRuntime, FibersDoNotClaimToRunInOrder) {
+    ASSERT_EQ(cuda_on_cpu::block_threads(), cuda_on_cpu::BlockThreads::Fibers);
+    int* d_flags = nullptr;
+    ASSERT_EQ(cudaMalloc(&d_flags, 1024 * sizeof(int)), cudaSuccess);
+    // Thread 0 of a block whose threads end without barriers runs on a fiber; the rest may not.
+    const cudaLaunchConfig_t config = launch_config(1, 1024);
+    unsigned* d_scratch = nullptr;
+    ASSERT_EQ(cudaMalloc(&d_scratch, 1025 * sizeof(unsigned)), cudaSuccess);
+    ASSERT_EQ(cudaMemset(d_scratch, 0, 1025 * sizeof(unsigned)), cudaSuccess);
+    ASSERT_EQ(cudaLaunchKernelEx(&config, record_order, d_scratch + 1, d_flags, d_scratch),
+              cudaSuccess);
+    int first = -1;
+    cudaMemcpy(&first, d_flags, sizeof first, cudaMemcpyDeviceToHost);
+    EXPECT_EQ(first, 0);
+    cudaFree(d_flags);
+    cudaFree(d_scratch);
+}
+
 TEST_F(CpuRuntime, TooMuchDynamicSharedMemoryIsRefused) {
     double* d_sums = nullptr;
     ASSERT_EQ(cudaMalloc(&d_sums, sizeof(double)), cudaSuccess);
