@@ -1,0 +1,127 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "focus_methods.h"
+
+namespace {
+
+const std::string kDefaultBase = "/default/stacks/";
+
+CommandLine parse(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "bestfocus");
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    return parse_command_line(static_cast<int>(argv.size()), argv.data(), kDefaultBase);
+}
+
+void expect_config(const RunConfig& config, int method, const std::string& base, int first,
+                   int last, int images, int outer, int inner, int measure_threads) {
+    EXPECT_EQ(config.method, method);
+    EXPECT_EQ(config.base_folder, base);
+    EXPECT_EQ(config.first_folder, first);
+    EXPECT_EQ(config.last_folder, last);
+    EXPECT_EQ(config.images_per_stack, images);
+    EXPECT_EQ(config.outer_threads, outer);
+    EXPECT_EQ(config.inner_threads, inner);
+    EXPECT_EQ(config.measure_threads, measure_threads);
+}
+
+TEST(ReadLeadingInteger, ReadsLikeAtoiAndSaturatesBeyondInt) {
+    EXPECT_EQ(read_leading_integer("-17"), -17);
+    EXPECT_EQ(read_leading_integer("  +42"), 42);
+    EXPECT_EQ(read_leading_integer("12abc"), 12);
+    EXPECT_EQ(read_leading_integer("3.9"), 3);
+    EXPECT_EQ(read_leading_integer("0x10"), 0);
+    EXPECT_EQ(read_leading_integer("abc"), 0);
+    EXPECT_EQ(read_leading_integer(""), 0);
+    EXPECT_EQ(read_leading_integer("- 5"), 0);
+    EXPECT_EQ(read_leading_integer("2147483648"), INT_MAX);
+    EXPECT_EQ(read_leading_integer("-99999999999999999999999"), INT_MIN);
+}
+
+TEST(ParseCommandLine, EachArgumentCountKeepsTheDefaultsOfTheRest) {
+    const std::vector<std::string> all = {"1", "/b/", "3", "9", "5", "4", "3", "7"};
+    const int defaults[] = {1, 11, 11, 20, 8, 2, 10};
+    for (std::size_t count = 0; count <= all.size(); ++count) {
+        SCOPED_TRACE(count);
+        const CommandLine command_line =
+            parse(std::vector<std::string>(all.begin(), all.begin() + count));
+        ASSERT_EQ(command_line.action, CommandLineAction::run);
+        const RunConfig& c = command_line.config;
+        expect_config(c, defaults[0], count >= 2 ? "/b/" : kDefaultBase,
+                      count >= 3 ? 3 : defaults[1], count >= 4 ? 9 : defaults[2],
+                      count >= 5 ? 5 : defaults[3], count >= 6 ? 4 : defaults[4],
+                      count >= 7 ? 3 : defaults[5], count >= 8 ? 7 : defaults[6]);
+    }
+}
+
+TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
+    const CommandLine nine = parse({"1", "/b/", "3", "9", "5", "4", "3", "7", "extra"});
+    ASSERT_EQ(nine.action, CommandLineAction::run);
+    expect_config(nine.config, 1, "/b/", 3, 9, 5, 4, 3, 10);
+
+    // The ignored eighth argument is not checked either.
+    const CommandLine ten = parse({"1", "/b/", "3", "9", "5", "4", "3", "0", "x", "y"});
+    ASSERT_EQ(ten.action, CommandLineAction::run);
+    EXPECT_EQ(ten.config.measure_threads, 10);
+}
+
+TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
+    const std::string long_base(5000, 'd');
+    const CommandLine command_line = parse({"1", long_base, "-4", "x7", "2"});
+    ASSERT_EQ(command_line.action, CommandLineAction::run);
+    expect_config(command_line.config, 1, long_base, -4, 0, 2, 8, 2, 10);
+}
+
+TEST(ParseCommandLine, HelpAnywhereAsksForTheUsage) {
+    EXPECT_EQ(parse({"-h"}).action, CommandLineAction::show_usage);
+    EXPECT_EQ(parse({"--help"}).action, CommandLineAction::show_usage);
+    EXPECT_EQ(parse({"1", "/b/", "--help"}).action, CommandLineAction::show_usage);
+    EXPECT_EQ(parse({"0", "-h"}).action, CommandLineAction::show_usage);
+}
+
+std::string refusal(int position, const std::string& name, const std::string& text,
+                    const std::string& rule) {
+    return "\nArgumento " + std::to_string(position) + " (" + name + ") incorrecto: \"" + text +
+           "\"; debe ser un entero " + rule;
+}
+
+TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
+    const std::string methods = "de 1 a " + std::to_string(method_count());
+    const std::string positive = "mayor o igual que 1";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"0"}, refusal(1, "metodo", "0", methods)},
+        {{"abc"}, refusal(1, "metodo", "abc", methods)},
+        {{"5", "/b/", "1", "2", "0"}, refusal(1, "metodo", "5", methods)},
+        {{"1", "/b/", "1", "2", "-20"}, refusal(5, "imagenes por pila", "-20", positive)},
+        {{"1", "/b/", "1", "2", "3", "no"}, refusal(6, "N_threads_ext2", "no", positive)},
+        {{"1", "/b/", "1", "2", "3", "4", "0"}, refusal(7, "N_threads_ext1", "0", positive)},
+        {{"1", "/b/", "1", "2", "3", "4", "5", "-2"}, refusal(8, "N_threads", "-2", positive)},
+    };
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(message);
+        const CommandLine command_line = parse(arguments);
+        EXPECT_EQ(command_line.action, CommandLineAction::refuse);
+        EXPECT_EQ(command_line.refusal, message);
+    }
+}
+
+TEST(UsageText, NamesTheArgumentsAndTheDefaultBaseFolder) {
+    const std::string usage = usage_text("/some/where/");
+    EXPECT_EQ(usage.rfind("\nUso: bestfocus", 0), 0u);
+    for (const char* name :
+         {"metodo", "carpeta_base", "primera_carpeta", "ultima_carpeta", "imagenes",
+          "N_threads_ext2", "N_threads_ext1", "N_threads", "/some/where/", "1 Vollath F4"}) {
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// The driver's parts in process: selection, paths, one image's measurement, the report file and
+// the scan, with stand-in measures whose values are known.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <string>
+#include <vector>
+
+#include "focus_selection.h"
+#include "image_measure.h"
+#include "report_file.h"
+#include "stack_paths.h"
+#include "stack_scan.h"
+#include "team_sizes.h"
+#include "test_support.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+TEST(BestImageNumber, FirstGreatestValueWins) {
+    EXPECT_EQ(best_image_number({0.5}), 1);
+    EXPECT_EQ(best_image_number({1.0, 3.0, 2.0}), 2);
+    EXPECT_EQ(best_image_number({-3.0, -1.0, -2.0}), 2);  // Vollath F4 can be negative
+    EXPECT_EQ(best_image_number({1.0, 4.0, 2.0, 4.0}), 2);
+    EXPECT_EQ(best_image_number({7.0, 7.0, 7.0}), 1);
+    EXPECT_EQ(best_image_number({1.0, 2.0, kInf}), 3);
+}
+
+TEST(BestImageNumber, NaNNeverTakesOrLosesTheLead) {
+    EXPECT_EQ(best_image_number({1.0, kNaN, 0.5}), 1);
+    EXPECT_EQ(best_image_number({1.0, kNaN, 2.0}), 3);
+    EXPECT_EQ(best_image_number({kNaN, 5.0, 9.0}), 1);
+}
+
+TEST(StackPaths, NumbersAreZeroPaddedToAMinimumWidth) {
+    EXPECT_EQ(folder_path("/data/stacks/", 11), "/data/stacks/011/");
+    EXPECT_EQ(folder_path("/data/stacks/", 1234), "/data/stacks/1234/");
+    EXPECT_EQ(folder_path("/data/stacks/", -5), "/data/stacks/-05/");
+    EXPECT_EQ(folder_path("rel", 2), "rel002/");  // no separator is added
+    EXPECT_EQ(image_path("/data/stacks/011/", 3), "/data/stacks/011/03.bmp");
+    EXPECT_EQ(image_path("/data/stacks/011/", 100), "/data/stacks/011/100.bmp");
+    EXPECT_EQ(zero_padded(-2147483647 - 1, 3), "-2147483648");
+}
+
+TEST(StackPaths, LongBaseFolderIsKeptWhole) {
+    const std::string base = "/" + std::string(3000, 'x') + "/";
+    EXPECT_EQ(image_path(folder_path(base, 7), 9), base + "007/09.bmp");
+}
+
+TEST(ReportFileName, HoldsTheRangeAndMethodAsGiven) {
+    EXPECT_EQ(report_file_name(11, 11, 1),
+              "BestFocus_AutofocusStacks_Folder_11_to_11_method_1.txt");
+    EXPECT_EQ(report_file_name(-3, 1200, 4),
+              "BestFocus_AutofocusStacks_Folder_-3_to_1200_method_4.txt");
+}
+
+TEST(PixelCountFitsInt, LimitIsIntMax) {
+    EXPECT_TRUE(pixel_count_fits_int(2147483647, 1));
+    EXPECT_TRUE(pixel_count_fits_int(65535, 32768));   // 2147450880
+    EXPECT_FALSE(pixel_count_fits_int(65536, 32768));  // 2^31
+}
+
+// Stand-in measures. The sum of the pixels grows with the amplitude of the test stacks' pattern.
+std::atomic<int> g_seen_host_threads{0};
+double sum_of_pixels(const unsigned char* pixels, int width, int height, int host_threads) {
+    g_seen_host_threads = host_threads;
+    double sum = 0.0;
+    for (long long i = 0; i < static_cast<long long>(width) * height; ++i) {
+        sum += pixels[i];
+    }
+    return sum;
+}
+double pixel_at_row1_column2(const unsigned char* pixels, int width, int, int) {
+    return pixels[width + 2];
+}
+double width_times_1000_plus_height(const unsigned char*, int width, int height, int) {
+    return width * 1000.0 + height;
+}
+double failing_measure(const unsigned char*, int, int, int) { return kNaN; }
+
+TEST(MeasureImage, PassesPixelsWidthHeightAndHostThreads) {
+    TemporaryFolder folder;
+    cv::Mat image(3, 5, CV_8U, cv::Scalar(0));
+    image.at<unsigned char>(1, 2) = 201;
+    const std::string path = folder.path() + "image.bmp";
+    ASSERT_TRUE(cv::imwrite(path, image));
+
+    ImageMeasurement measurement = measure_image(path, width_times_1000_plus_height, 1);
+    EXPECT_TRUE(measurement.measured);
+    EXPECT_EQ(measurement.focus, 5003.0);
+    EXPECT_EQ(measure_image(path, pixel_at_row1_column2, 1).focus, 201.0);
+    EXPECT_EQ(measure_image(path, sum_of_pixels, 13).focus, 201.0);
+    EXPECT_EQ(g_seen_host_threads, 13);
+}
+
+TEST(MeasureImage, FailuresNameTheImage) {
+    TemporaryFolder folder;
+    const std::string missing = folder.path() + "missing.bmp";
+    ImageMeasurement measurement = measure_image(missing, sum_of_pixels, 1);
+    EXPECT_FALSE(measurement.measured);
+    EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + missing);
+
+    const std::string garbage = folder.path() + "garbage.bmp";
+    write_file(garbage, "BM this is not an image");
+    EXPECT_EQ(measure_image(garbage, sum_of_pixels, 1).failure,
+              "\nNo se puede abrir el archivo: " + garbage);
+
+    const std::string good = folder.path() + "good.bmp";
+    ASSERT_TRUE(cv::imwrite(good, cv::Mat(2, 2, CV_8U, cv::Scalar(9))));
+    measurement = measure_image(good, failing_measure, 1);
+    EXPECT_FALSE(measurement.measured);
+    EXPECT_EQ(measurement.failure,
+              "\nNo se puede calcular la medida de enfoque del archivo: " + good);
+}
+
+class ScanStacks : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        N_threads_ext2 = 3;
+        N_threads_ext1 = 2;
+        N_threads = 6;
+    }
+    TemporaryFolder base_;
+};
+
+TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
+    write_test_stack(base_.path(), "008", {10, 90, 30, 20, 50});
+    write_test_stack(base_.path(), "009", {10, 20, 30, 40, 50});
+    write_test_stack(base_.path(), "010", {70, 20, 30, 70, 60});
+    write_test_stack(base_.path(), "011", {5, 5, 5, 5, 5});
+    RunConfig config;
+    config.base_folder = base_.path();
+    config.first_folder = 8;
+    config.last_folder = 11;
+    config.images_per_stack = 5;
+    std::vector<int> best(folder_count(8, 11));
+    scan_stacks(config, sum_of_pixels, best);
+    EXPECT_EQ(best, (std::vector<int>{2, 5, 1, 1}));
+    EXPECT_EQ(g_seen_host_threads, 6);
+
+    config.images_per_stack = 3;  // only the first three images count
+    scan_stacks(config, sum_of_pixels, best);
+    EXPECT_EQ(best, (std::vector<int>{2, 3, 1, 1}));
+}
+
+TEST(FolderCount, CountsTheInclusiveRange) {
+    EXPECT_EQ(folder_count(11, 11), 1u);
+    EXPECT_EQ(folder_count(11, 15), 5u);
+    EXPECT_EQ(folder_count(5, 4), 0u);
+    EXPECT_EQ(folder_count(-2147483647 - 1, 2147483647), 4294967296u);
+}
+
+TEST_F(ScanStacks, FailedMeasurementEndsTheProcessNamingTheImage) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    write_test_stack(base_.path(), "001", {10, 20});
+    RunConfig config;
+    config.base_folder = base_.path();
+    config.first_folder = 1;
+    config.last_folder = 1;
+    config.images_per_stack = 2;
+    std::vector<int> best(1);
+    // The message goes to standard output; the death test reads standard error.
+    EXPECT_EXIT(
+        {
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            scan_stacks(config, failing_measure, best);
+        },
+        ::testing::ExitedWithCode(1),
+        "No se puede calcular la medida de enfoque del archivo: .*001/0[12]\\.bmp$");
+}
+
+}  // namespace

@@ -1,0 +1,214 @@
+// The executable, run in a fresh working folder on stacks written by the test, whose sharpest
+// images are known by construction (see write_test_stack).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+const std::string kExecutable = BESTFOCUS_EXECUTABLE;
+const std::string kUsageStart = "\nUso: bestfocus";
+
+std::string report_name(int first, int last, int method) {
+    return "BestFocus_AutofocusStacks_Folder_" + std::to_string(first) + "_to_" +
+           std::to_string(last) + "_method_" + std::to_string(method) + ".txt";
+}
+
+// Checks that standard output is exactly the elapsed time, "\n<seconds with 6 decimals>\n",
+// followed by `after`, and returns the seconds as printed.
+std::string elapsed_time_printed(const std::string& output, const std::string& after = "") {
+    std::smatch match;
+    const std::regex pattern("\n([0-9]+\\.[0-9]{6})\n");
+    EXPECT_TRUE(std::regex_search(output, match, pattern, std::regex_constants::match_continuous))
+        << output;
+    EXPECT_EQ(match.suffix().str(), after);
+    return match.size() > 1 ? match[1].str() : "";
+}
+
+// Checks a successful run: status 0, the time on standard output, the report as the only file
+// of the working folder, holding the lines and the same time.
+void expect_report(const ProgramRun& run, const std::string& working_folder,
+                   const std::string& name, const std::string& lines) {
+    EXPECT_EQ(run.exit_status, 0) << run.standard_output;
+    const std::string seconds = elapsed_time_printed(run.standard_output);
+    EXPECT_EQ(folder_entries(working_folder), std::vector<std::string>{name});
+    EXPECT_EQ(read_file(working_folder + name), lines + "\nTotal time: " + seconds + " seconds...");
+}
+
+class EndToEnd : public ::testing::Test {
+  protected:
+    ProgramRun run(const std::vector<std::string>& arguments) {
+        return run_program(kExecutable, arguments, work_.path());
+    }
+    TemporaryFolder stacks_;
+    TemporaryFolder work_;
+};
+
+TEST_F(EndToEnd, ReportHoldsTheSharpestImageOfEachFolderInFolderOrder) {
+    write_test_stack(stacks_.path(), "003", {10, 20, 30, 40, 250, 60, 70, 80, 90, 100, 110, 120});
+    write_test_stack(stacks_.path(), "004", {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120});
+    write_test_stack(stacks_.path(), "005", {90, 80, 70, 30, 30, 30, 200, 30, 30, 30, 30, 30});
+    write_test_stack(stacks_.path(), "006", {40, 90, 40, 180, 40, 40, 40, 40, 180, 40, 40, 40});
+    write_test_stack(stacks_.path(), "007", {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77});
+    for (const std::vector<std::string>& teams : std::vector<std::vector<std::string>>{
+             {"1", "1", "1"}, {"2", "5", "3"}, {"8", "2", "10"}}) {
+        SCOPED_TRACE(teams[0] + " " + teams[1] + " " + teams[2]);
+        const ProgramRun result =
+            run({"1", stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
+        expect_report(result, work_.path(), report_name(3, 7, 1), "5\n12\n7\n4\n1\n");
+    }
+}
+
+TEST_F(EndToEnd, DefaultsReadFolder11OfTheSampleStacks) {
+    std::ifstream expected_file(std::string(BESTFOCUS_SAMPLE_STACKS) + "expected.txt");
+    int folder = 0;
+    int sharpest = 0;
+    while (expected_file >> folder >> sharpest && folder != 11) {
+    }
+    ASSERT_EQ(folder, 11);
+    expect_report(run({}), work_.path(), report_name(11, 11, 1), std::to_string(sharpest) + "\n");
+}
+
+TEST_F(EndToEnd, MeasureThreadsCountOnlyWithExactlyEightArguments) {
+    write_test_stack(stacks_.path(), "001", {10, 60, 20});
+    // Exactly eight: the eighth is read, and 0 is refused.
+    ProgramRun result = run({"1", stacks_.path(), "1", "1", "3", "2", "2", "0"});
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.standard_output.rfind("\nArgumento 8 (N_threads) incorrecto: \"0\"", 0), 0u);
+    // Nine: the eighth is ignored.
+    result = run({"1", stacks_.path(), "1", "1", "3", "2", "2", "0", "ignored"});
+    expect_report(result, work_.path(), report_name(1, 1, 1), "2\n");
+}
+
+TEST_F(EndToEnd, LastFolderBelowFirstGivesOnlyTheTime) {
+    expect_report(run({"1", stacks_.path(), "5", "4"}), work_.path(), report_name(5, 4, 1), "");
+}
+
+TEST_F(EndToEnd, OneImagePerStackPicksImage1) {
+    write_test_stack(stacks_.path(), "001", {10, 60, 20});
+    write_test_stack(stacks_.path(), "002", {30});
+    expect_report(run({"1", stacks_.path(), "1", "2", "1"}), work_.path(), report_name(1, 2, 1),
+                  "1\n1\n");
+}
+
+TEST_F(EndToEnd, FolderNumbersFrom1000AndImageNumbersFrom100UseMoreDigits) {
+    std::vector<int> amplitudes(101, 40);
+    amplitudes[99] = 200;  // image 100
+    write_test_stack(stacks_.path(), "999", amplitudes);
+    amplitudes[99] = 40;
+    amplitudes[100] = 200;  // image 101
+    write_test_stack(stacks_.path(), "1000", amplitudes);
+    amplitudes[100] = 40;
+    amplitudes[8] = 200;  // image 9
+    write_test_stack(stacks_.path(), "1001", amplitudes);
+    expect_report(run({"1", stacks_.path(), "999", "1001", "101"}), work_.path(),
+                  report_name(999, 1001, 1), "100\n101\n9\n");
+}
+
+TEST_F(EndToEnd, BaseFolderOf600CharactersAndMore) {
+    std::string base = stacks_.path();
+    while (base.size() < 600) {
+        base += std::string(100, 'b') + "/";
+    }
+    write_test_stack(base, "001", {10, 20, 90, 30});
+    expect_report(run({"1", base, "1", "1", "4"}), work_.path(), report_name(1, 1, 1), "3\n");
+
+    std::filesystem::remove(base + "001/02.bmp");
+    const ProgramRun result = run({"1", base, "1", "1", "4"});
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.standard_output, "\nNo se puede abrir el archivo: " + base + "001/02.bmp");
+}
+
+TEST_F(EndToEnd, UnreadableImageEndsTheRunWithoutReport) {
+    for (int folder = 1; folder <= 3; ++folder) {
+        write_test_stack(stacks_.path(), "00" + std::to_string(folder), {10, 20, 30, 40, 50, 60});
+    }
+    std::filesystem::remove(stacks_.path() + "002/04.bmp");
+    const std::vector<std::string> arguments = {"1", stacks_.path(), "1", "3", "6"};
+    const std::string message = "\nNo se puede abrir el archivo: " + stacks_.path() + "002/04.bmp";
+
+    ProgramRun result = run(arguments);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.standard_output, message);
+    EXPECT_TRUE(folder_entries(work_.path()).empty());
+
+    const std::string earlier = "4\n4\n4\n\nTotal time: 1.000000 seconds...";
+    write_file(work_.path() + report_name(1, 3, 1), earlier);
+    result = run(arguments);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.standard_output, message);
+    EXPECT_EQ(folder_entries(work_.path()), std::vector<std::string>{report_name(1, 3, 1)});
+    EXPECT_EQ(read_file(work_.path() + report_name(1, 3, 1)), earlier);
+
+    write_file(stacks_.path() + "002/04.bmp", "BM not a bitmap");  // there, but not decodable
+    result = run(arguments);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.standard_output, message);
+}
+
+TEST_F(EndToEnd, ReportThatCannotBeCreatedIsAFailureAfterTheTime) {
+    write_test_stack(stacks_.path(), "001", {10, 60, 20});
+    const std::vector<std::string> arguments = {"1", stacks_.path(), "1", "1", "3"};
+    const std::string failure = "\nNo se puede crear archivo de salida...";
+
+    // A folder where the report should go: the finished report cannot replace it.
+    const std::string in_the_way = work_.path() + report_name(1, 1, 1);
+    ASSERT_EQ(mkdir(in_the_way.c_str(), 0755), 0);
+    ProgramRun result = run(arguments);
+    EXPECT_EQ(result.exit_status, 1);
+    elapsed_time_printed(result.standard_output, failure);
+    EXPECT_EQ(folder_entries(work_.path()), std::vector<std::string>{report_name(1, 1, 1)});
+    EXPECT_TRUE(folder_entries(in_the_way).empty());
+
+    // A working folder deleted under the running program: nothing can be created in it, even by
+    // root (who passes any permission check).
+    TemporaryFolder doomed;
+    const std::string doomed_work = doomed.path() + "work/";
+    ASSERT_EQ(mkdir(doomed_work.c_str(), 0755), 0);
+    result = run_program(kExecutable, arguments, doomed_work, true);
+    EXPECT_EQ(result.exit_status, 1);
+    elapsed_time_printed(result.standard_output, failure);
+}
+
+TEST_F(EndToEnd, BadArgumentsAreRefusedBeforeAnyWork) {
+    const std::string base = stacks_.path();
+    // The arguments; the last one is bad, and the message names it by position and name.
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"0"}, "1 (metodo)"},
+        {{"abc"}, "1 (metodo)"},
+        {{"5"}, "1 (metodo)"},
+        {{"1", base, "1", "1", "0"}, "5 (imagenes por pila)"},
+        {{"1", base, "1", "1", "3", "0"}, "6 (N_threads_ext2)"},
+        {{"1", base, "1", "1", "3", "2", "-1"}, "7 (N_threads_ext1)"},
+        {{"1", base, "1", "1", "3", "2", "2", "zero"}, "8 (N_threads)"},
+    };
+    for (const auto& [arguments, named] : cases) {
+        SCOPED_TRACE(named);
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.exit_status, 2);
+        const std::string message =
+            "\nArgumento " + named + " incorrecto: \"" + arguments.back() + "\"";
+        EXPECT_EQ(result.standard_output.rfind(message, 0), 0u) << result.standard_output;
+        EXPECT_NE(result.standard_output.find(kUsageStart), std::string::npos);
+        EXPECT_TRUE(folder_entries(work_.path()).empty());
+    }
+}
+
+TEST_F(EndToEnd, HelpPrintsTheUsage) {
+    for (const char* help : {"-h", "--help"}) {
+        const ProgramRun result = run({help});
+        EXPECT_EQ(result.exit_status, 0);
+        EXPECT_EQ(result.standard_output.rfind(kUsageStart, 0), 0u);
+        EXPECT_TRUE(folder_entries(work_.path()).empty());
+    }
+}
+
+}  // namespace
