@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <opencv2/core/utility.hpp>
 #include <opencv2/core/utils/logger.hpp>
+#include <string>
 #include <vector>
 
 #include "command_line.h"
@@ -26,8 +27,7 @@ int main(int argc, char** argv) {
         case CommandLineAction::run:
             break;
     }
-    // An image that cannot be read is reported by our own message; OpenCV's warning would repeat
-    // it.
+    // Our own message names an unreadable image; OpenCV's warning would only repeat it.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_ERROR);
     const RunConfig& config = command_line.config;
     N_threads_ext2 = config.outer_threads;
