@@ -1,9 +1,9 @@
 // A block's threads run on one host thread in increasing linear index. In order, all of them run
 // as plain calls. With fibers, thread 0 starts as a fiber; if it finishes without reaching a
 // barrier, the block has no barrier it could reach consistently, so the other threads run as plain
-// calls. Otherwise every thread gets a fiber, and the fibers run
-// round by round: each round resumes every thread up to its next __syncthreads() (or its end), and
-// a round in which some threads finish while others wait at a barrier is a launch failure.
+// calls. Otherwise every thread gets a fiber, and the fibers run round by round: each round
+// resumes every thread up to its next __syncthreads() (or its end), and a round in which some
+// threads finish while others wait at a barrier is a launch failure.
 #include "block_runner.h"
 
 #include <cstdlib>
@@ -15,6 +15,7 @@
 #include <boost/context/fiber.hpp>
 
 #include "fiber_stacks.h"
+#include "fiber_switch_annotations.h"
 
 __thread uint3 threadIdx;
 __thread uint3 blockIdx;
@@ -34,17 +35,25 @@ enum class Mode {
 
 // Thrown by a barrier reached in plain mode; caught by the block runner.
 struct BarrierWithoutFiber {};
+// Thrown by the barrier a fiber waits at when its block has failed; caught at the fiber's base.
+struct BlockAbandoned {};
 
 struct BlockThread {
     context::fiber fiber;
+    const void* stack_bottom = nullptr;
+    std::size_t stack_size = 0;
     bool finished = false;
 };
 
 constexpr std::size_t kSharedCapacity = 48 << 10;
 
 __thread Mode mode = Mode::Host;
-// The scheduler context that the running fiber returns to at a barrier.
+__thread bool block_abandoned = false;
+// The scheduler context that the running fiber returns to at a barrier, and the scheduler's stack.
 __thread context::fiber* scheduler_of_running_fiber = nullptr;
+__thread const void* scheduler_stack_bottom = nullptr;
+__thread std::size_t scheduler_stack_size = 0;
+
 __thread unsigned char* shared_memory = nullptr;  // owned by shared_memory_owner
 struct FreeDeleter {
     void operator()(unsigned char* p) const { std::free(p); }
@@ -73,26 +82,43 @@ void prepare_shared_memory(std::size_t bytes) {
     std::memset(shared_memory, 0xff, bytes);
 }
 
+context::fiber make_fiber(const Grid& grid, BlockThread& thread) {
+    context::fiber fiber(std::allocator_arg, PooledFiberStack{},
+                         [&grid, &thread](context::fiber&& scheduler) {
+                             after_stack_switch(nullptr, &scheduler_stack_bottom,
+                                                &scheduler_stack_size);
+                             scheduler_of_running_fiber = &scheduler;
+                             try {
+                                 grid.body(grid.context);
+                             } catch (const BlockAbandoned&) {
+                             }
+                             thread.finished = true;
+                             before_stack_switch(nullptr, scheduler_stack_bottom,
+                                                 scheduler_stack_size);
+                             return std::move(scheduler);
+                         });
+    const context::stack_context& stack = last_allocated_fiber_stack();
+    thread.stack_bottom = static_cast<char*>(stack.sp) - stack.size;
+    thread.stack_size = stack.size;
+    return fiber;
+}
+
+// Runs thread `linear` on its fiber until its next barrier or its end.
 void resume(std::vector<BlockThread>& threads, const Grid& grid, unsigned linear) {
     BlockThread& thread = threads[linear];
     set_thread_index(linear, grid.block);
-    if (!thread.fiber) {
-        thread.fiber = context::fiber(std::allocator_arg, PooledFiberStack{},
-                                      [&grid, &thread](context::fiber&& scheduler) {
-                                          scheduler_of_running_fiber = &scheduler;
-                                          grid.body(grid.context);
-                                          thread.finished = true;
-                                          return std::move(scheduler);
-                                      });
-    }
+    if (!thread.fiber) thread.fiber = make_fiber(grid, thread);
+    void* fake_stack = nullptr;
+    before_stack_switch(&fake_stack, thread.stack_bottom, thread.stack_size);
     thread.fiber = std::move(thread.fiber).resume();
+    after_stack_switch(fake_stack, nullptr, nullptr);
 }
 
-// Runs threads first .. threads - 1 as plain calls.
-bool run_plainly(const Grid& grid, unsigned first, unsigned threads) {
+// Runs threads first .. count - 1 as plain calls.
+bool run_plainly(const Grid& grid, unsigned first, unsigned count) {
     mode = Mode::Plain;
     try {
-        for (unsigned t = first; t < threads; ++t) {
+        for (unsigned t = first; t < count; ++t) {
             set_thread_index(t, grid.block);
             grid.body(grid.context);
         }
@@ -102,6 +128,15 @@ bool run_plainly(const Grid& grid, unsigned first, unsigned threads) {
     return true;
 }
 
+// Lets every fiber still waiting at a barrier unwind to its base and finish.
+void abandon(std::vector<BlockThread>& threads, const Grid& grid) {
+    block_abandoned = true;
+    for (unsigned t = 0; t < threads.size(); ++t) {
+        if (!threads[t].finished) resume(threads, grid, t);
+    }
+    block_abandoned = false;
+}
+
 bool run_on_fibers(std::vector<BlockThread>& threads, const Grid& grid) {
     const unsigned count = static_cast<unsigned>(threads.size());
     for (unsigned t = 1; t < count; ++t) resume(threads, grid, t);
@@ -109,7 +144,10 @@ bool run_on_fibers(std::vector<BlockThread>& threads, const Grid& grid) {
         unsigned finished = 0;
         for (const BlockThread& thread : threads) finished += thread.finished;
         if (finished == count) return true;
-        if (finished != 0) return false;
+        if (finished != 0) {
+            abandon(threads, grid);
+            return false;
+        }
         for (unsigned t = 0; t < count; ++t) resume(threads, grid, t);
     }
 }
@@ -123,20 +161,17 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
     prepare_shared_memory(grid.shared_bytes);
     const unsigned threads = grid.block.x * grid.block.y * grid.block.z;
 
+    bool ok;
     if (grid.threads == BlockThreads::InOrder) {
-        const bool ok = run_plainly(grid, 0, threads);
-        mode = Mode::Host;
-        return ok;
+        ok = run_plainly(grid, 0, threads);
+    } else {
+        std::vector<BlockThread>& fibers = block_threads;
+        fibers.clear();
+        fibers.resize(threads);
+        mode = Mode::Fiber;
+        resume(fibers, grid, 0);
+        ok = fibers[0].finished ? run_plainly(grid, 1, threads) : run_on_fibers(fibers, grid);
     }
-    std::vector<BlockThread>& fibers = block_threads;
-    fibers.clear();
-    fibers.resize(threads);
-    mode = Mode::Fiber;
-    resume(fibers, grid, 0);
-    const bool ok =
-        fibers[0].finished ? run_plainly(grid, 1, threads) : run_on_fibers(fibers, grid);
-    // Fibers still waiting at a barrier (after a failure) are unwound here.
-    fibers.clear();
     mode = Mode::Host;
     return ok;
 }
@@ -154,8 +189,12 @@ void __syncthreads() {
     switch (mode) {
         case Mode::Fiber: {
             context::fiber* scheduler = scheduler_of_running_fiber;
+            void* fake_stack = nullptr;
+            before_stack_switch(&fake_stack, scheduler_stack_bottom, scheduler_stack_size);
             *scheduler = std::move(*scheduler).resume();
+            after_stack_switch(fake_stack, nullptr, nullptr);
             scheduler_of_running_fiber = scheduler;
+            if (block_abandoned) throw BlockAbandoned{};
             return;
         }
         case Mode::Plain:

@@ -3,6 +3,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -38,6 +42,7 @@ thread_local StackPool pool;
 constexpr std::size_t kCacheLine = 64;
 constexpr unsigned kColours = 64;
 thread_local unsigned next_colour = 0;
+thread_local boost::context::stack_context last_allocated;
 
 char* map_stack() {
     const std::size_t guard = page_bytes();
@@ -58,12 +63,19 @@ boost::context::stack_context PooledFiberStack::allocate() {
         low = pool.free_stacks.back();
         pool.free_stacks.pop_back();
     }
+#if defined(__SANITIZE_ADDRESS__)
+    // A reused stack may still carry the poison of frames that an earlier fiber left by unwinding.
+    ASAN_UNPOISON_MEMORY_REGION(low, kStackBytes);
+#endif
     const std::size_t skip = kCacheLine * (next_colour++ % kColours);
     boost::context::stack_context stack;
     stack.size = kStackBytes - skip;
     stack.sp = low + stack.size;  // stacks grow downwards; sp - size is always the low end
+    last_allocated = stack;
     return stack;
 }
+
+const boost::context::stack_context& last_allocated_fiber_stack() { return last_allocated; }
 
 void PooledFiberStack::deallocate(boost::context::stack_context& stack) noexcept {
     char* low = static_cast<char*>(stack.sp) - stack.size;

@@ -13,4 +13,7 @@ struct PooledFiberStack {
     void deallocate(boost::context::stack_context& stack) noexcept;
 };
 
+// The stack that this thread's latest allocate() handed out.
+const boost::context::stack_context& last_allocated_fiber_stack();
+
 }  // namespace cuda_on_cpu::detail
