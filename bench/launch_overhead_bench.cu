@@ -46,6 +46,9 @@ BENCHMARK(EmptyLaunch);
 
 // The counter is the wall time per thread per barrier.
 static void BlockWithElevenBarriers(benchmark::State& state) {
+#ifndef __CUDACC__
+    cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
+#endif
     const unsigned blocks = static_cast<unsigned>(state.range(0));
     double* d_sums = nullptr;
     cudaMalloc(&d_sums, blocks * sizeof(double));
@@ -83,7 +86,6 @@ static void BlockInOrder(benchmark::State& state) {
     const cudaLaunchConfig_t config = config_of(blocks, 1024, 1024 * sizeof(double));
     for (auto _ : state) cudaLaunchKernelEx(&config, tree_reduction_in_order, d_sums);
     cudaFree(d_sums);
-    cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
     state.counters["per_thread"] =
         benchmark::Counter(1024.0 * blocks * state.iterations(),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

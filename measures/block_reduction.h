@@ -1,5 +1,6 @@
 // The last phase of every measure kernel: the block's threads fold their shared slots into one
-// double per block by a tree of halving strides, and thread 0 stores it in the partial-sum array.
+// double per block by a tree of halving strides, and thread 0 stores it in the partial-sum array
+// (on the CPU, when the threads run in order, the last thread does both).
 //
 // Every thread of the block must call these, in range of the kernel's domain or not: they contain
 // the block-wide barriers. The halving adds every slot because blocks have 1024 threads (a power
@@ -19,11 +20,29 @@ __device__ __forceinline__ unsigned int linear_block_index() {
 }
 
 // Folds slots[0 .. B) into slots[0], and for two arrays also slots[B .. 2B) into slots[B], where
-// B is the block's thread count. Both arrays share the halving steps and their barriers.
+// B is the block's thread count. Both arrays share the halving steps and their barriers. True for
+// the one thread that may read the block's totals afterwards.
 template <int kArrays>
-__device__ __forceinline__ void fold_block_slots(double* slots) {
+__device__ __forceinline__ bool fold_block_slots(double* slots) {
     const unsigned int t = linear_thread_index();
     const unsigned int b = blockDim.x * blockDim.y;
+#ifndef __CUDACC__
+    // The CPU runtime may run a block's threads one after another, each to its end. Then the last
+    // thread finds every slot stored and folds the tree alone: the same additions of the same
+    // pairs in the same order as the halving below, so the same bits, with no barrier.
+    if (cuda_on_cpu::block_threads_run_in_order()) {
+        if (t != b - 1) return false;
+        for (unsigned int k = b >> 1; k != 0; k >>= 1) {
+            for (unsigned int i = 0; i < k; ++i) {
+                slots[i] = slots[i + k] + slots[i];
+                if constexpr (kArrays == 2) {
+                    slots[b + i] = slots[b + i + k] + slots[b + i];
+                }
+            }
+        }
+        return true;
+    }
+#endif
     __syncthreads();
     for (unsigned int k = b >> 1; k != 0; k >>= 1) {
         if (t < k) {
@@ -34,12 +53,12 @@ __device__ __forceinline__ void fold_block_slots(double* slots) {
         }
         __syncthreads();
     }
+    return t == 0;
 }
 
 // Block total of slots[0 .. B) into partial_sums.
 __device__ __forceinline__ void reduce_block_sum(double* slots, double* partial_sums) {
-    fold_block_slots<1>(slots);
-    if (linear_thread_index() == 0) {
+    if (fold_block_slots<1>(slots)) {
         partial_sums[linear_block_index()] = slots[0];
     }
 }
@@ -47,8 +66,7 @@ __device__ __forceinline__ void reduce_block_sum(double* slots, double* partial_
 // Block totals of slots[0 .. B) into partial_sums_1 and of slots[B .. 2B) into partial_sums_2.
 __device__ __forceinline__ void reduce_block_sums(double* slots, double* partial_sums_1,
                                                   double* partial_sums_2) {
-    fold_block_slots<2>(slots);
-    if (linear_thread_index() == 0) {
+    if (fold_block_slots<2>(slots)) {
         partial_sums_1[linear_block_index()] = slots[0];
         partial_sums_2[linear_block_index()] = slots[blockDim.x * blockDim.y];
     }

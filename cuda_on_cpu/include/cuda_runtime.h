@@ -136,10 +136,12 @@ enum class BlockThreads {
     // Each thread as a plain call, one after another in increasing linear index; no fiber is
     // made and reaching __syncthreads() fails the launch. Kernels that ask
     // block_threads_run_in_order() can replace barrier-separated phases by sequential code.
+    // The default.
     InOrder,
 };
 
-// Selects how later launches, from any host thread, run their blocks.
+// Selects how later launches, from any host thread, run their blocks. Kernels that synchronise
+// with __syncthreads() and have no in-order path need BlockThreads::Fibers.
 void set_block_threads(BlockThreads how);
 BlockThreads block_threads();
 

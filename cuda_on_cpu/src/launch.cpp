@@ -26,7 +26,9 @@ bool valid_configuration(const cudaLaunchConfig_t& config) {
     return config.dynamicSmemBytes <= kMaxDynamicSharedBytes;
 }
 
-std::atomic<BlockThreads> block_threads_of_launches{BlockThreads::Fibers};
+// In order by default: the measures need no fiber, and a kernel that does reach a barrier is
+// refused loudly rather than run wrongly.
+std::atomic<BlockThreads> block_threads_of_launches{BlockThreads::InOrder};
 
 bool run_block_task(const void* grid, std::size_t linear_block) {
     return run_block(*static_cast<const Grid*>(grid), linear_block);

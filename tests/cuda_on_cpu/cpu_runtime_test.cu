@@ -30,6 +30,7 @@ protected:
 
 private:
     size_t live_device_ = 0, live_pinned_ = 0;
+    BlockThreadsOnFibers fibers_;  // most kernels here reach barriers
 };
 
 TEST_F(CpuRuntime, ThreadsThatDoNotAllReachABarrierFailTheLaunch) {
@@ -64,10 +65,6 @@ protected:
     void SetUp() override {
         CpuRuntime::SetUp();
         cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::InOrder);
-    }
-    void TearDown() override {
-        cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
-        CpuRuntime::TearDown();
     }
 };
 

@@ -9,6 +9,11 @@
 
 namespace {
 
+#ifndef __CUDACC__
+// These kernels synchronise with barriers and have no in-order path.
+const BlockThreadsOnFibers fibers_for_every_test;
+#endif
+
 std::vector<double> random_integers(int n, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> value(-1000, 1000);

@@ -77,6 +77,20 @@ inline cudaLaunchConfig_t launch_config(dim3 grid, dim3 block, size_t shared_byt
     return config;
 }
 
+#ifndef __CUDACC__
+// Runs block threads on fibers for as long as it lives, as kernels with barriers need.
+class BlockThreadsOnFibers {
+public:
+    BlockThreadsOnFibers() : before_(cuda_on_cpu::block_threads()) {
+        cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
+    }
+    ~BlockThreadsOnFibers() { cuda_on_cpu::set_block_threads(before_); }
+
+private:
+    cuda_on_cpu::BlockThreads before_;
+};
+#endif
+
 // Skips the calling test where no device can run kernels (the CUDA build on a machine without GPU).
 #define SKIP_WITHOUT_DEVICE()                                                  \
     do {                                                                       \
