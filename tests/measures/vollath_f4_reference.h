@@ -6,10 +6,7 @@
 #include <cmath>
 #include <vector>
 
-struct ReferenceValue {
-    long double value;
-    long double magnitude;  // sum of the terms' absolute values: the scale of rounding errors
-};
+#include "reference_value.h"
 
 inline ReferenceValue vollath_f4_reference(const std::vector<double>& image, int width,
                                            int height) {
@@ -32,9 +29,4 @@ inline ReferenceValue vollath_f4_reference(const std::vector<double>& image, int
         }
     }
     return f4;
-}
-
-// The agreement expected of double-precision sums with the long double reference.
-inline double tolerance(const ReferenceValue& reference) {
-    return static_cast<double>(1e-12L * reference.magnitude);
 }

@@ -1,0 +1,213 @@
+// What MDCT, Tenengrad and Laplacian share: every variant against the formula over many image
+// sizes, images without a window, the double-input variant's missing normalisation, host team
+// sizes, concurrent callers and runtime failures.
+
+#include "window_measures.h"
+
+#include <cuda_runtime.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "test_images.h"
+
+namespace {
+
+constexpr int kHostThreads = 10;
+
+class WindowMeasureTest : public ::testing::TestWithParam<WindowMeasure> {
+  protected:
+    void SetUp() override { ASSERT_EQ(cudaStreamCreate(&stream_), cudaSuccess); }
+    void TearDown() override { EXPECT_EQ(cudaStreamDestroy(stream_), cudaSuccess); }
+
+    const WindowMeasure& measure() const { return GetParam(); }
+    double uchar(const std::vector<unsigned char>& bytes, ImageSize size,
+                 int host_threads = kHostThreads) const {
+        return measure().uchar(bytes.data(), size.width, size.height, host_threads);
+    }
+    double uchar_stream(const std::vector<unsigned char>& bytes, ImageSize size) const {
+        return measure().uchar_stream(bytes.data(), size.width, size.height, kHostThreads, stream_);
+    }
+    double doubles(const std::vector<double>& values, ImageSize size) const {
+        return measure().doubles(as_bytes(values), size.width, size.height, kHostThreads);
+    }
+    ReferenceValue reference(const std::vector<double>& values, ImageSize size) const {
+        return measure().reference(values, size.width, size.height);
+    }
+
+    cudaStream_t stream_ = nullptr;
+};
+
+// Sizes without a window, with one, at the edge between one 32 x 32 block of anchors and a 2 x 2
+// grid (34 / 35 for the 3 x 3 measures, 36 / 37 for MDCT), wider than a block row of 1024, a
+// camera frame, and random sizes up to 100 x 100.
+std::vector<ImageSize> sizes_to_cover() {
+    std::vector<ImageSize> sizes = {{1, 1},   {2, 2},   {3, 3},     {4, 4},    {5, 5},
+                                    {3, 60},  {60, 3},  {5, 70},    {70, 5},   {34, 34},
+                                    {35, 35}, {36, 36}, {37, 37},   {34, 37},  {37, 34},
+                                    {66, 67}, {68, 69}, {100, 100}, {1100, 7}, {1388, 1040}};
+    std::mt19937 generator(17);
+    std::uniform_int_distribution<int> side(1, 100);
+    for (int i = 0; i < 20; ++i) {
+        sizes.push_back({side(generator), side(generator)});
+    }
+    return sizes;
+}
+
+TEST_P(WindowMeasureTest, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated) {
+    unsigned seed = 1;
+    for (const ImageSize size : sizes_to_cover()) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const std::vector<unsigned char> bytes = random_bytes(size, ++seed);
+        const std::vector<double> values = normalised(bytes);
+        const ReferenceValue expected = reference(values, size);
+        const double from_bytes = uchar(bytes, size);
+
+        EXPECT_NEAR(from_bytes, expected.value, tolerance(expected));
+        EXPECT_NEAR(uchar_stream(bytes, size), from_bytes, tolerance(expected));
+        EXPECT_NEAR(doubles(values, size), from_bytes, tolerance(expected));
+        expect_nothing_allocated();
+
+        const std::vector<double> signed_values = random_doubles(size, ++seed);
+        const ReferenceValue signed_expected = reference(signed_values, size);
+        EXPECT_NEAR(doubles(signed_values, size), signed_expected.value,
+                    tolerance(signed_expected));
+        expect_nothing_allocated();
+    }
+}
+
+// Sides of 0 window anchors (no blocks: nothing is launched) and of fewer (one block whose threads
+// all lie outside), beside a side long enough for several blocks.
+TEST_P(WindowMeasureTest, ImagesWithoutAWindowGiveZero) {
+    const int no_anchors = measure().anchor_shortfall;
+    std::vector<ImageSize> sizes;
+    for (int side = 1; side <= no_anchors; ++side) {
+        sizes.push_back({side, 70});
+        sizes.push_back({70, side});
+        sizes.push_back({side, side});
+    }
+    unsigned seed = 3;
+    for (const ImageSize size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const std::vector<unsigned char> bytes = random_bytes(size, ++seed);
+        EXPECT_EQ(uchar(bytes, size), 0.0);
+        EXPECT_EQ(uchar_stream(bytes, size), 0.0);
+        EXPECT_EQ(doubles(random_doubles(size, ++seed), size), 0.0);
+        expect_nothing_allocated();
+    }
+    for (const ImageSize size : {ImageSize{0, 5}, ImageSize{5, 0}, ImageSize{-3, 8}}) {
+        EXPECT_EQ(uchar({}, size), 0.0);
+        EXPECT_EQ(doubles({}, size), 0.0);
+    }
+    const std::vector<unsigned char> one_pixel(1);
+    EXPECT_TRUE(std::isnan(uchar(one_pixel, {65536, 32768})));
+    expect_nothing_allocated();
+}
+
+// The double-input variant uses its values as they come: 0 / 255 bytes given as 0.0 / 255.0
+// measure 255^2 times what the 8-bit variant measures on byte / 255.0.
+TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
+    for (const ImageSize size : {ImageSize{61, 47}, ImageSize{300, 200}}) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        std::vector<unsigned char> bytes = random_bytes(size, 23);
+        std::vector<double> values(bytes.size());
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = bytes[i] < 128 ? 0 : 255;
+            values[i] = bytes[i];
+        }
+        const double from_bytes = uchar(bytes, size);
+        EXPECT_GT(from_bytes, 0.0);
+        EXPECT_NEAR(doubles(values, size), 255.0 * 255.0 * from_bytes,
+                    1e-12 * 255.0 * 255.0 * from_bytes);
+    }
+}
+
+// Team sizes beyond the number of partial sums (2 x 2 blocks for 40 x 40), and counts below 1,
+// which run on one thread.
+TEST_P(WindowMeasureTest, HostTeamSizeChangesOnlyRounding) {
+    for (const ImageSize size : {ImageSize{40, 40}, ImageSize{300, 200}}) {
+        const std::vector<unsigned char> bytes = random_bytes(size, 29);
+        const ReferenceValue expected = reference(normalised(bytes), size);
+        for (const int host_threads : {1, 3, 10, 64, 0, -2}) {
+            SCOPED_TRACE(testing::Message() << size.width << " x " << size.height << ", "
+                                            << host_threads << " host threads");
+            EXPECT_NEAR(uchar(bytes, size, host_threads), expected.value, tolerance(expected));
+        }
+    }
+}
+
+TEST_P(WindowMeasureTest, ConcurrentCallsAgreeWithOneAtATime) {
+    constexpr int kCallers = 16;
+    std::vector<std::vector<unsigned char>> images;
+    std::vector<ImageSize> sizes;
+    std::vector<double> alone(kCallers);
+    for (int c = 0; c < kCallers; ++c) {
+        sizes.push_back({50 + 13 * c, 40 + 7 * c});
+        images.push_back(random_bytes(sizes.back(), 100 + c));
+        alone[c] = uchar(images[c], sizes[c]);
+    }
+
+    std::vector<double> together(kCallers);
+    std::vector<double> together_on_streams(kCallers);
+    std::vector<std::thread> callers;
+    const WindowMeasure& m = measure();
+    for (int c = 0; c < kCallers; ++c) {
+        callers.emplace_back([&, c] {
+            together[c] = m.uchar(images[c].data(), sizes[c].width, sizes[c].height, kHostThreads);
+            cudaStream_t own_stream = nullptr;
+            if (cudaStreamCreate(&own_stream) == cudaSuccess) {
+                together_on_streams[c] = m.uchar_stream(images[c].data(), sizes[c].width,
+                                                        sizes[c].height, kHostThreads, own_stream);
+                cudaStreamDestroy(own_stream);
+            }
+        });
+    }
+    for (std::thread& caller : callers) {
+        caller.join();
+    }
+    for (int c = 0; c < kCallers; ++c) {
+        EXPECT_NEAR(together[c], alone[c], 1e-12 * alone[c]) << "caller " << c;
+        EXPECT_NEAR(together_on_streams[c], alone[c], 1e-12 * alone[c]) << "caller " << c;
+    }
+    expect_nothing_allocated();
+}
+
+// An image with blocks to launch, one with no blocks along its width (no launch) and one with a
+// negative anchor count (one block that computes nothing).
+TEST_P(WindowMeasureTest, FailureOfAnyRuntimeCallGivesNaNAndLeaksNothing) {
+    const int shortfall = measure().anchor_shortfall;
+    for (const ImageSize size : {ImageSize{70, 40}, ImageSize{shortfall, 40}, ImageSize{1, 40}}) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const std::vector<unsigned char> bytes = random_bytes(size, 5);
+        const std::vector<double> values = normalised(bytes);
+        EXPECT_GT(fail_each_runtime_call([&] { return uchar(bytes, size); }), 0);
+        EXPECT_GT(fail_each_runtime_call([&] { return uchar_stream(bytes, size); }), 0);
+        EXPECT_GT(fail_each_runtime_call([&] { return doubles(values, size); }), 0);
+    }
+}
+
+// The runtime calls of one call with blocks to launch, nothing more: the host partial sums are
+// pageable (malloc, no runtime call) and the device ones are not cleared, as every block writes
+// its own.
+TEST_P(WindowMeasureTest, MakesOnlyTheRuntimeCallsOfItsVariant) {
+    const ImageSize size{70, 40};
+    const std::vector<unsigned char> bytes = random_bytes(size, 7);
+    const std::vector<double> values = normalised(bytes);
+    // 8-bit image, doubles, partial sums, staging; two copies in, one out; two launches.
+    EXPECT_EQ(fail_each_runtime_call([&] { return uchar(bytes, size); }), 4 + 3 + 2);
+    // The same, then the stream's synchronisation.
+    EXPECT_EQ(fail_each_runtime_call([&] { return uchar_stream(bytes, size); }), 4 + 3 + 2 + 1);
+    // Doubles and partial sums; one copy in, one out; the measure kernel.
+    EXPECT_EQ(fail_each_runtime_call([&] { return doubles(values, size); }), 2 + 2 + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Measures, WindowMeasureTest,
+                         ::testing::Values(kMdct, kTenengrad, kLaplacian),
+                         [](const ::testing::TestParamInfo<WindowMeasure>& info) {
+                             return std::string(info.param.name);
+                         });
+
+}  // namespace
