@@ -12,6 +12,9 @@ struct FocusMethod {
 // Method code c is entry c - 1.
 constexpr FocusMethod kFocusMethods[] = {
     {"Vollath F4", funcion_VollathF4_MemEficient_GPU_uchar},
+    {"MDCT", funcion_MDCT_GPU_uchar},
+    {"Tenengrad", funcion_TEN_GPU_uchar},
+    {"Laplaciano", funcion_LAP_GPU_uchar},
 };
 
 }  // namespace

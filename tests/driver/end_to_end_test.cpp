@@ -58,23 +58,54 @@ TEST_F(EndToEnd, ReportHoldsTheSharpestImageOfEachFolderInFolderOrder) {
     write_test_stack(stacks_.path(), "005", {90, 80, 70, 30, 30, 30, 200, 30, 30, 30, 30, 30});
     write_test_stack(stacks_.path(), "006", {40, 90, 40, 180, 40, 40, 40, 40, 180, 40, 40, 40});
     write_test_stack(stacks_.path(), "007", {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77});
-    for (const std::vector<std::string>& teams : std::vector<std::vector<std::string>>{
-             {"1", "1", "1"}, {"2", "5", "3"}, {"8", "2", "10"}}) {
-        SCOPED_TRACE(teams[0] + " " + teams[1] + " " + teams[2]);
-        const ProgramRun result =
-            run({"1", stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
-        expect_report(result, work_.path(), report_name(3, 7, 1), "5\n12\n7\n4\n1\n");
+    // Method, then the three team sizes.
+    const std::vector<std::string> cases[] = {{"1", "1", "1", "1"},
+                                              {"1", "8", "2", "10"},
+                                              {"2", "2", "5", "3"},
+                                              {"3", "3", "1", "2"},
+                                              {"4", "2", "2", "1"}};
+    for (const std::vector<std::string>& c : cases) {
+        SCOPED_TRACE(c[0] + " " + c[1] + " " + c[2] + " " + c[3]);
+        const ProgramRun result = run({c[0], stacks_.path(), "3", "7", "12", c[1], c[2], c[3]});
+        expect_report(result, work_.path(), report_name(3, 7, std::stoi(c[0])), "5\n12\n7\n4\n1\n");
+        std::filesystem::remove(work_.path() + report_name(3, 7, std::stoi(c[0])));
     }
 }
 
-TEST_F(EndToEnd, DefaultsReadFolder11OfTheSampleStacks) {
-    std::ifstream expected_file(std::string(BESTFOCUS_SAMPLE_STACKS) + "expected.txt");
+// "<folder> <sharpest image>" lines of the sample stacks generated at build time.
+std::vector<std::pair<int, int>> sample_stacks_expected() {
+    std::ifstream file(std::string(BESTFOCUS_SAMPLE_STACKS) + "expected.txt");
+    std::vector<std::pair<int, int>> expected;
     int folder = 0;
     int sharpest = 0;
-    while (expected_file >> folder >> sharpest && folder != 11) {
+    while (file >> folder >> sharpest) {
+        expected.emplace_back(folder, sharpest);
     }
-    ASSERT_EQ(folder, 11);
-    expect_report(run({}), work_.path(), report_name(11, 11, 1), std::to_string(sharpest) + "\n");
+    return expected;
+}
+
+TEST_F(EndToEnd, DefaultsReadFolder11OfTheSampleStacks) {
+    const std::vector<std::pair<int, int>> expected = sample_stacks_expected();
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(expected[0].first, 11);
+    expect_report(run({}), work_.path(), report_name(11, 11, 1),
+                  std::to_string(expected[0].second) + "\n");
+}
+
+TEST_F(EndToEnd, EveryMethodFindsTheSharpestImagesOfTheSampleStacks) {
+    const std::vector<std::pair<int, int>> expected = sample_stacks_expected();
+    ASSERT_EQ(expected.size(), 5u);
+    std::string lines;
+    for (const auto& [folder, sharpest] : expected) {
+        lines += std::to_string(sharpest) + "\n";
+    }
+    for (int method = 1; method <= 4; ++method) {
+        SCOPED_TRACE(method);
+        const ProgramRun result =
+            run({std::to_string(method), BESTFOCUS_SAMPLE_STACKS, "11", "15"});
+        expect_report(result, work_.path(), report_name(11, 15, method), lines);
+        std::filesystem::remove(work_.path() + report_name(11, 15, method));
+    }
 }
 
 TEST_F(EndToEnd, MeasureThreadsCountOnlyWithExactlyEightArguments) {
