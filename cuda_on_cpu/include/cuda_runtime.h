@@ -125,9 +125,16 @@ void __syncthreads();
 
 namespace cuda_on_cpu {
 
+namespace detail {
+// State of the block the calling host thread runs; read by the inline accessors below, which
+// kernels call once per GPU thread.
+extern __thread unsigned char* block_shared_memory;
+extern __thread bool block_threads_plain;
+}  // namespace detail
+
 // Dynamic shared memory of the block the calling thread belongs to (what `extern __shared__`
 // names on a GPU). 256-byte aligned.
-void* dynamic_shared_memory();
+inline void* dynamic_shared_memory() { return detail::block_shared_memory; }
 
 // How the threads of a block are run.
 enum class BlockThreads {
@@ -147,7 +154,7 @@ BlockThreads block_threads();
 
 // True inside a kernel when the calling block's threads run one after another to completion in
 // increasing linear index: every thread before this one has finished, none after it has started.
-bool block_threads_run_in_order();
+inline bool block_threads_run_in_order() { return detail::block_threads_plain; }
 
 namespace detail {
 

@@ -23,6 +23,10 @@ __thread dim3 blockDim;
 __thread dim3 gridDim;
 
 namespace cuda_on_cpu::detail {
+
+__thread unsigned char* block_shared_memory = nullptr;  // owned by shared_memory_owner
+__thread bool block_threads_plain = false;
+
 namespace {
 
 namespace context = boost::context;
@@ -48,13 +52,17 @@ struct BlockThread {
 constexpr std::size_t kSharedCapacity = 48 << 10;
 
 __thread Mode mode = Mode::Host;
+
+void set_mode(Mode m) {
+    mode = m;
+    block_threads_plain = m == Mode::Plain;
+}
 __thread bool block_abandoned = false;
 // The scheduler context that the running fiber returns to at a barrier, and the scheduler's stack.
 __thread context::fiber* scheduler_of_running_fiber = nullptr;
 __thread const void* scheduler_stack_bottom = nullptr;
 __thread std::size_t scheduler_stack_size = 0;
 
-__thread unsigned char* shared_memory = nullptr;  // owned by shared_memory_owner
 struct FreeDeleter {
     void operator()(unsigned char* p) const { std::free(p); }
 };
@@ -65,6 +73,15 @@ void set_thread_index(unsigned linear, const dim3& block) {
     threadIdx = uint3{linear % block.x, (linear / block.x) % block.y, linear / (block.x * block.y)};
 }
 
+// Steps threadIdx to the next thread in linear order (x fastest).
+void advance_thread_index(const dim3& block) {
+    if (++threadIdx.x < block.x) return;
+    threadIdx.x = 0;
+    if (++threadIdx.y < block.y) return;
+    threadIdx.y = 0;
+    ++threadIdx.z;
+}
+
 void set_block_index(std::size_t linear, const dim3& grid) {
     blockIdx = uint3{static_cast<unsigned>(linear % grid.x),
                      static_cast<unsigned>(linear / grid.x % grid.y),
@@ -72,14 +89,15 @@ void set_block_index(std::size_t linear, const dim3& grid) {
 }
 
 void prepare_shared_memory(std::size_t bytes) {
-    if (shared_memory == nullptr) {
-        shared_memory = static_cast<unsigned char*>(std::aligned_alloc(256, kSharedCapacity));
-        if (shared_memory == nullptr) throw std::bad_alloc();
-        shared_memory_owner.reset(shared_memory);
+    if (block_shared_memory == nullptr) {
+        block_shared_memory =
+            static_cast<unsigned char*>(std::aligned_alloc(256, kSharedCapacity));
+        if (block_shared_memory == nullptr) throw std::bad_alloc();
+        shared_memory_owner.reset(block_shared_memory);
     }
     // Shared memory starts with garbage on a GPU; all-ones bytes read as NaN doubles, so a kernel
     // that reads a slot before writing it shows up in the result.
-    std::memset(shared_memory, 0xff, bytes);
+    std::memset(block_shared_memory, 0xff, bytes);
 }
 
 context::fiber make_fiber(const Grid& grid, BlockThread& thread) {
@@ -116,11 +134,12 @@ void resume(std::vector<BlockThread>& threads, const Grid& grid, unsigned linear
 
 // Runs threads first .. count - 1 as plain calls.
 bool run_plainly(const Grid& grid, unsigned first, unsigned count) {
-    mode = Mode::Plain;
+    set_mode(Mode::Plain);
     try {
+        set_thread_index(first, grid.block);
         for (unsigned t = first; t < count; ++t) {
-            set_thread_index(t, grid.block);
             grid.body(grid.context);
+            advance_thread_index(grid.block);
         }
     } catch (const BarrierWithoutFiber&) {
         return false;
@@ -168,21 +187,16 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
         std::vector<BlockThread>& fibers = block_threads;
         fibers.clear();
         fibers.resize(threads);
-        mode = Mode::Fiber;
+        set_mode(Mode::Fiber);
         resume(fibers, grid, 0);
         ok = fibers[0].finished ? run_plainly(grid, 1, threads) : run_on_fibers(fibers, grid);
     }
-    mode = Mode::Host;
+    set_mode(Mode::Host);
     return ok;
 }
 
 }  // namespace cuda_on_cpu::detail
 
-void* cuda_on_cpu::dynamic_shared_memory() { return cuda_on_cpu::detail::shared_memory; }
-
-bool cuda_on_cpu::block_threads_run_in_order() {
-    return cuda_on_cpu::detail::mode == cuda_on_cpu::detail::Mode::Plain;
-}
 
 void __syncthreads() {
     using namespace cuda_on_cpu::detail;
