@@ -11,8 +11,7 @@
 #include "shared_memory.h"
 #include "window_measure.h"
 
-// Launch: (iDivUp(W - 2, 32), iDivUp(H - 2, 32), 1) blocks of 32 x 32 x 1 threads, 8192 bytes of
-// shared memory (lap_b: one double per thread).
+// Launch: (iDivUp(W - 2, 32), iDivUp(H - 2, 32)) blocks of 32 x 32, 8192 B shared (lap_b).
 __global__ void Calcular_LAP_Kernel(double* partial_sums, double* image, int width, int height) {
     double* lap_b = shared_memory<double>();
     const int x = static_cast<int>(blockIdx.x * blockDim.x + threadIdx.x);

@@ -15,8 +15,7 @@
 // K(i, j) at 4 * i + j: +1 where row and column offset lie in the same half of the window.
 __constant__ int kernel_MDCT[16] = {1, 1, -1, -1, 1, 1, -1, -1, -1, -1, 1, 1, -1, -1, 1, 1};
 
-// Launch: (iDivUp(W - 4, 32), iDivUp(H - 4, 32), 1) blocks of 32 x 32 x 1 threads, 8192 bytes of
-// shared memory (f_mdct_b: one double per thread).
+// Launch: (iDivUp(W - 4, 32), iDivUp(H - 4, 32)) blocks of 32 x 32, 8192 B shared (f_mdct_b).
 __global__ void Calcular_MDCT_Kernel(double* partial_sums, double* image, int width, int anchors_x,
                                      int anchors_y) {
     double* f_mdct_b = shared_memory<double>();

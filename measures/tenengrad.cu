@@ -16,8 +16,7 @@ __constant__ int kernel_TEN[9] = {1, 0, -1, 2, 0, -2, 1, 0, -1};
 // The transpose: Gy is the top row minus the bottom one.
 __constant__ int kernel_TEN_T[9] = {1, 2, 1, 0, 0, 0, -1, -2, -1};
 
-// Launch: (iDivUp(W - 2, 32), iDivUp(H - 2, 32), 1) blocks of 32 x 32 x 1 threads, 8192 bytes of
-// shared memory (ten_b: one double per thread).
+// Launch: (iDivUp(W - 2, 32), iDivUp(H - 2, 32)) blocks of 32 x 32, 8192 B shared (ten_b).
 __global__ void Calcular_TEN_Kernel(double* partial_sums, double* image, int width, int height) {
     double* ten_b = shared_memory<double>();
     const int x = static_cast<int>(blockIdx.x * blockDim.x + threadIdx.x);
