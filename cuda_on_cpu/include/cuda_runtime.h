@@ -15,7 +15,9 @@
 #define __global__
 #define __device__
 #define __host__
-#define __constant__
+// Device code cannot write constant memory, and our subset has no cudaMemcpyToSymbol: on the CPU
+// such tables are plain constants, which the compiler can fold into the kernels.
+#define __constant__ const
 #define __forceinline__ inline __attribute__((always_inline))
 
 // ---- Vector types ------------------------------------------------------------------------------
