@@ -1,0 +1,57 @@
+#include "opencv_focus_measures.h"
+
+#include <opencv2/imgproc.hpp>
+
+namespace {
+
+cv::Mat scaled_to_unit(const cv::Mat& bytes) {
+    cv::Mat values;
+    bytes.convertTo(values, CV_64F, 1.0 / 255.0);
+    return values;
+}
+
+// The pixels whose 3 x 3 window lies inside the image: the filters' border handling never counts.
+cv::Rect off_border(const cv::Mat& image) { return {1, 1, image.cols - 2, image.rows - 2}; }
+
+}  // namespace
+
+double opencv_vollath_f4(const cv::Mat& bytes) {
+    const cv::Mat values = scaled_to_unit(bytes);
+    const int rows = values.rows;
+    // Whole row ranges of a continuous matrix are continuous: dot() runs over them in one pass.
+    const double one_row_apart = values.rowRange(0, rows - 1).dot(values.rowRange(1, rows));
+    const double two_rows_apart = values.rowRange(0, rows - 2).dot(values.rowRange(2, rows));
+    return one_row_apart - two_rows_apart;
+}
+
+double opencv_mdct(const cv::Mat& bytes) {
+    // The upper rows' left-minus-right minus the lower rows' left-minus-right.
+    static const cv::Mat sign_pattern = (cv::Mat_<double>(4, 4) << 1, 1, -1, -1,  //
+                                         1, 1, -1, -1,                            //
+                                         -1, -1, 1, 1,                            //
+                                         -1, -1, 1, 1);
+    cv::Mat window_sums;
+    // Anchor (0, 0): the response at (x, y) is the window whose top-left corner is (x, y).
+    cv::filter2D(scaled_to_unit(bytes), window_sums, CV_64F, sign_pattern, cv::Point(0, 0));
+    // The tool counts window corners x < width - 4 and y < height - 4.
+    const cv::Rect corners(0, 0, bytes.cols - 4, bytes.rows - 4);
+    return cv::norm(window_sums(corners), cv::NORM_L2SQR);
+}
+
+double opencv_tenengrad(const cv::Mat& bytes) {
+    const cv::Mat values = scaled_to_unit(bytes);
+    cv::Mat gradient_x;
+    cv::Mat gradient_y;
+    cv::Sobel(values, gradient_x, CV_64F, 1, 0, 3);
+    cv::Sobel(values, gradient_y, CV_64F, 0, 1, 3);
+    const cv::Rect inner = off_border(values);
+    return cv::norm(gradient_x(inner), cv::NORM_L2SQR) +
+           cv::norm(gradient_y(inner), cv::NORM_L2SQR);
+}
+
+double opencv_laplacian(const cv::Mat& bytes) {
+    const cv::Mat values = scaled_to_unit(bytes);
+    cv::Mat laplacian;
+    cv::Laplacian(values, laplacian, CV_64F);  // aperture 1: the four-neighbour stencil
+    return cv::norm(laplacian(off_border(values)), cv::NORM_L2SQR);
+}
