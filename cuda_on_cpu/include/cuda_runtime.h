@@ -160,17 +160,38 @@ inline bool block_threads_run_in_order() { return detail::block_threads_plain; }
 
 namespace detail {
 
-// Runs body(context) once per GPU thread of the grid; the launch machinery lives in the library.
-using BlockBody = void (*)(const void* context);
-cudaError_t launch(const cudaLaunchConfig_t* config, BlockBody body, const void* context);
+// Runs the GPU thread that threadIdx names.
+using ThreadBody = void (*)(const void* context);
+// Runs `count` GPU threads one after another, from the one threadIdx names on in linear order.
+using ThreadRange = void (*)(const void* context, unsigned count, const dim3& block);
+// The launch machinery lives in the library; it calls back into the kernel through these.
+cudaError_t launch(const cudaLaunchConfig_t* config, ThreadBody one, ThreadRange range,
+                   const void* context);
+
+// Steps threadIdx to the next thread of the block in linear order (x fastest).
+inline void advance_thread_index(const dim3& block) {
+    if (++threadIdx.x < block.x) return;
+    threadIdx.x = 0;
+    if (++threadIdx.y < block.y) return;
+    threadIdx.y = 0;
+    ++threadIdx.z;
+}
 
 template <class Kernel, class Args>
 struct KernelCall {
     Kernel kernel;
     Args args;
-    static void run(const void* context) {
+    static void run_one(const void* context) {
         const auto* call = static_cast<const KernelCall*>(context);
         std::apply(call->kernel, call->args);
+    }
+    // Instantiated here rather than looping in the library, so that a thread costs one call.
+    static void run_range(const void* context, unsigned count, const dim3& block) {
+        const auto* call = static_cast<const KernelCall*>(context);
+        for (unsigned i = 0; i < count; ++i) {
+            std::apply(call->kernel, call->args);
+            advance_thread_index(block);
+        }
     }
 };
 
@@ -180,12 +201,12 @@ struct KernelCall {
 // Launches kernel with the given configuration. The arguments are converted to the kernel's
 // parameter types before the launch, as the real template does.
 template <typename... ExpTypes, typename... ActTypes>
-inline cudaError_t cudaLaunchKernelEx(const cudaLaunchConfig_t* config,
-                                      void (*kernel)(ExpTypes...), ActTypes&&... args) {
+inline cudaError_t cudaLaunchKernelEx(const cudaLaunchConfig_t* config, void (*kernel)(ExpTypes...),
+                                      ActTypes&&... args) {
     static_assert(sizeof...(ExpTypes) == sizeof...(ActTypes),
                   "cudaLaunchKernelEx: wrong number of kernel arguments");
     using Args = std::tuple<std::decay_t<ExpTypes>...>;
     using Call = cuda_on_cpu::detail::KernelCall<void (*)(ExpTypes...), Args>;
     const Call call{kernel, Args(std::forward<ActTypes>(args)...)};
-    return cuda_on_cpu::detail::launch(config, &Call::run, &call);
+    return cuda_on_cpu::detail::launch(config, &Call::run_one, &Call::run_range, &call);
 }

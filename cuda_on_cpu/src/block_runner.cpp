@@ -6,13 +6,12 @@
 // threads finish while others wait at a barrier is a launch failure.
 #include "block_runner.h"
 
+#include <boost/context/fiber.hpp>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
-
-#include <boost/context/fiber.hpp>
 
 #include "fiber_stacks.h"
 #include "fiber_switch_annotations.h"
@@ -73,15 +72,6 @@ void set_thread_index(unsigned linear, const dim3& block) {
     threadIdx = uint3{linear % block.x, (linear / block.x) % block.y, linear / (block.x * block.y)};
 }
 
-// Steps threadIdx to the next thread in linear order (x fastest).
-void advance_thread_index(const dim3& block) {
-    if (++threadIdx.x < block.x) return;
-    threadIdx.x = 0;
-    if (++threadIdx.y < block.y) return;
-    threadIdx.y = 0;
-    ++threadIdx.z;
-}
-
 void set_block_index(std::size_t linear, const dim3& grid) {
     blockIdx = uint3{static_cast<unsigned>(linear % grid.x),
                      static_cast<unsigned>(linear / grid.x % grid.y),
@@ -90,31 +80,32 @@ void set_block_index(std::size_t linear, const dim3& grid) {
 
 void prepare_shared_memory(std::size_t bytes) {
     if (block_shared_memory == nullptr) {
-        block_shared_memory =
-            static_cast<unsigned char*>(std::aligned_alloc(256, kSharedCapacity));
+        block_shared_memory = static_cast<unsigned char*>(std::aligned_alloc(256, kSharedCapacity));
         if (block_shared_memory == nullptr) throw std::bad_alloc();
         shared_memory_owner.reset(block_shared_memory);
     }
+#ifndef NDEBUG
     // Shared memory starts with garbage on a GPU; all-ones bytes read as NaN doubles, so a kernel
-    // that reads a slot before writing it shows up in the result.
+    // that reads a slot before writing it shows up in the result (in builds with assertions).
     std::memset(block_shared_memory, 0xff, bytes);
+#else
+    (void)bytes;
+#endif
 }
 
 context::fiber make_fiber(const Grid& grid, BlockThread& thread) {
-    context::fiber fiber(std::allocator_arg, PooledFiberStack{},
-                         [&grid, &thread](context::fiber&& scheduler) {
-                             after_stack_switch(nullptr, &scheduler_stack_bottom,
-                                                &scheduler_stack_size);
-                             scheduler_of_running_fiber = &scheduler;
-                             try {
-                                 grid.body(grid.context);
-                             } catch (const BlockAbandoned&) {
-                             }
-                             thread.finished = true;
-                             before_stack_switch(nullptr, scheduler_stack_bottom,
-                                                 scheduler_stack_size);
-                             return std::move(scheduler);
-                         });
+    context::fiber fiber(
+        std::allocator_arg, PooledFiberStack{}, [&grid, &thread](context::fiber&& scheduler) {
+            after_stack_switch(nullptr, &scheduler_stack_bottom, &scheduler_stack_size);
+            scheduler_of_running_fiber = &scheduler;
+            try {
+                grid.one(grid.context);
+            } catch (const BlockAbandoned&) {
+            }
+            thread.finished = true;
+            before_stack_switch(nullptr, scheduler_stack_bottom, scheduler_stack_size);
+            return std::move(scheduler);
+        });
     const context::stack_context& stack = last_allocated_fiber_stack();
     thread.stack_bottom = static_cast<char*>(stack.sp) - stack.size;
     thread.stack_size = stack.size;
@@ -137,10 +128,7 @@ bool run_plainly(const Grid& grid, unsigned first, unsigned count) {
     set_mode(Mode::Plain);
     try {
         set_thread_index(first, grid.block);
-        for (unsigned t = first; t < count; ++t) {
-            grid.body(grid.context);
-            advance_thread_index(grid.block);
-        }
+        grid.range(grid.context, count - first, grid.block);
     } catch (const BarrierWithoutFiber&) {
         return false;
     }
@@ -197,7 +185,6 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
 
 }  // namespace cuda_on_cpu::detail
 
-
 void __syncthreads() {
     using namespace cuda_on_cpu::detail;
     switch (mode) {
@@ -211,10 +198,8 @@ void __syncthreads() {
             if (block_abandoned) throw BlockAbandoned{};
             return;
         }
-        case Mode::Plain:
-            throw BarrierWithoutFiber{};
-        case Mode::Host:
-            break;
+        case Mode::Plain: throw BarrierWithoutFiber{};
+        case Mode::Host: break;
     }
     std::abort();  // __syncthreads() called outside a kernel
 }

@@ -1,9 +1,9 @@
 // Runs the threads of one thread block.
 #pragma once
 
-#include <cstddef>
-
 #include <cuda_runtime.h>
+
+#include <cstddef>
 
 namespace cuda_on_cpu::detail {
 
@@ -13,7 +13,8 @@ struct Grid {
     dim3 grid;
     dim3 block;
     std::size_t shared_bytes;
-    BlockBody body;
+    ThreadBody one;
+    ThreadRange range;
     const void* context;
     BlockThreads threads;
 };

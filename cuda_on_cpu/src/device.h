@@ -2,9 +2,9 @@
 // thread issues them (the legacy default stream's ordering).
 #pragma once
 
-#include <mutex>
-
 #include <cuda_runtime.h>
+
+#include <mutex>
 
 namespace cuda_on_cpu::detail {
 

@@ -36,20 +36,21 @@ bool run_block_task(const void* grid, std::size_t linear_block) {
 
 }  // namespace
 
-cudaError_t launch(const cudaLaunchConfig_t* config, BlockBody body, const void* context) {
+cudaError_t launch(const cudaLaunchConfig_t* config, ThreadBody one, ThreadRange range,
+                   const void* context) {
     if (config == nullptr || config->numAttrs != 0) return record(cudaErrorInvalidValue);
     if (!valid_stream(config->stream)) return record(cudaErrorInvalidResourceHandle);
     if (!valid_configuration(*config)) return record(cudaErrorInvalidConfiguration);
     if (injected_failure_due(testing::Call::Launch)) return record(cudaErrorLaunchFailure);
 
-    const Grid grid{config->gridDim, config->blockDim, config->dynamicSmemBytes, body, context,
-                    block_threads_of_launches.load()};
+    const Grid grid{config->gridDim, config->blockDim, config->dynamicSmemBytes,        one,
+                    range,           context,          block_threads_of_launches.load()};
     const std::size_t blocks = std::size_t{grid.grid.x} * grid.grid.y * grid.grid.z;
     std::lock_guard<std::mutex> lock(device_mutex());
     // A kernel that breaks the barrier rules is reported by the launch itself: every launch has
     // completed when it returns, so there is no later call to report it with.
     return run_on_pool(blocks, &run_block_task, &grid) ? cudaSuccess
-                                                        : record(cudaErrorLaunchFailure);
+                                                       : record(cudaErrorLaunchFailure);
 }
 
 }  // namespace cuda_on_cpu::detail

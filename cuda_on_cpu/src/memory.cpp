@@ -18,7 +18,8 @@ constexpr std::size_t kAlignment = 256;  // as cudaMalloc guarantees
 constexpr std::size_t kCacheLimit = std::size_t{2} << 30;
 
 // Capacity handed out for a request: multiples of 256 bytes up to 64 KiB, then eight steps per
-// power of two, so that repeated requests of nearby sizes share cached blocks (at most 12.5% slack).
+// power of two, so that repeated requests of nearby sizes share cached blocks (at most 12.5%
+// slack).
 std::size_t capacity_for(std::size_t size) {
     if (size <= (std::size_t{64} << 10)) return (size + kAlignment - 1) / kAlignment * kAlignment;
     std::size_t power = std::size_t{1} << (63 - __builtin_clzll(size));
@@ -33,7 +34,7 @@ struct Allocation {
 };
 
 class Heap {
-public:
+  public:
     void* allocate(std::size_t size, Space space) {
         const std::size_t capacity = capacity_for(size);
         std::lock_guard<std::mutex> lock(mutex_);
@@ -91,7 +92,7 @@ public:
         return totals;
     }
 
-private:
+  private:
     static std::uintptr_t address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 
     // The live allocation whose bytes include p, or end(). Caller holds the mutex.

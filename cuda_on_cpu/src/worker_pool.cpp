@@ -30,7 +30,7 @@ struct Job {
 };
 
 class WorkerPool {
-public:
+  public:
     WorkerPool() {
         // The calling thread works too, so one core's worth of threads fewer are started.
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -56,7 +56,7 @@ public:
         return !job.failed.load();
     }
 
-private:
+  private:
     void serve() {
         std::uint64_t seen = 0;
         std::unique_lock<std::mutex> lock(mutex_);

@@ -1,8 +1,7 @@
 // What the CPU runtime promises beyond a GPU: misuse is refused or reported instead of corrupting
 // memory or hanging, allocations are accounted, and tests can inject failures.
-#include <gtest/gtest.h>
-
 #include <cuda_on_cpu/testing.h>
+#include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
@@ -15,7 +14,7 @@ using cuda_on_cpu::testing::Call;
 using cuda_on_cpu::testing::live_allocations;
 
 class CpuRuntime : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto live = live_allocations();
         live_device_ = live.device_count;
@@ -28,7 +27,7 @@ protected:
         EXPECT_EQ(live_allocations().pinned_count, live_pinned_);
     }
 
-private:
+  private:
     size_t live_device_ = 0, live_pinned_ = 0;
     BlockThreadsOnFibers fibers_;  // most kernels here reach barriers
 };
@@ -61,7 +60,7 @@ __global__ void record_order(unsigned* order, int* in_order, unsigned* clock) {
 }
 
 class BlockThreadsInOrder : public CpuRuntime {
-protected:
+  protected:
     void SetUp() override {
         CpuRuntime::SetUp();
         cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::InOrder);
@@ -142,8 +141,7 @@ TEST_F(CpuRuntime, CopiesWithAWrongKindOrPastTheEndCopyNothing) {
     EXPECT_EQ(cudaMemcpy(d_a, host.data(), 10, cudaMemcpyDeviceToHost), cudaErrorInvalidValue);
     EXPECT_EQ(cudaMemcpy(d_a, host.data(), 10, cudaMemcpyHostToHost), cudaErrorInvalidValue);
     EXPECT_EQ(cudaMemcpy(host.data(), d_a, 10, cudaMemcpyHostToDevice), cudaErrorInvalidValue);
-    EXPECT_EQ(cudaMemcpy(h_pinned, host.data(), 1001, cudaMemcpyHostToHost),
-              cudaErrorInvalidValue);
+    EXPECT_EQ(cudaMemcpy(h_pinned, host.data(), 1001, cudaMemcpyHostToHost), cudaErrorInvalidValue);
     EXPECT_EQ(cudaMemcpy(d_a, nullptr, 10, cudaMemcpyHostToDevice), cudaErrorInvalidValue);
     EXPECT_EQ(cudaMemcpy(d_a, host.data(), 10, static_cast<cudaMemcpyKind>(9)),
               cudaErrorInvalidMemcpyDirection);

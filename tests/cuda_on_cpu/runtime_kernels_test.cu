@@ -95,9 +95,14 @@ TEST(Kernels, TwoDimensionalBlocksSeeTheirIndices) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const unsigned* cell = &out[8 * (y * width + x)];
-            const std::vector<unsigned> expected = {unsigned(x % 32), unsigned(y % 32),
-                                                    unsigned(x / 32), unsigned(y / 32), 32, 32,
-                                                    3, 2};
+            const std::vector<unsigned> expected = {unsigned(x % 32),
+                                                    unsigned(y % 32),
+                                                    unsigned(x / 32),
+                                                    unsigned(y / 32),
+                                                    32,
+                                                    32,
+                                                    3,
+                                                    2};
             ASSERT_EQ(std::vector<unsigned>(cell, cell + 8), expected) << x << "," << y;
         }
     }
@@ -143,9 +148,9 @@ TEST(Kernels, WorkOnAStreamRunsInIssueOrder) {
     ASSERT_EQ(cudaLaunchKernelEx(&config, scale_add, d_values, 3.0, -5.0, n), cudaSuccess);
     ASSERT_EQ(cudaLaunchKernelEx(&config, scale_add, d_values, 1.0, 7.0, n), cudaSuccess);
     std::vector<double> out(n);
-    ASSERT_EQ(cudaMemcpyAsync(out.data(), d_values, n * sizeof(double), cudaMemcpyDeviceToHost,
-                              stream),
-              cudaSuccess);
+    ASSERT_EQ(
+        cudaMemcpyAsync(out.data(), d_values, n * sizeof(double), cudaMemcpyDeviceToHost, stream),
+        cudaSuccess);
     ASSERT_EQ(cudaStreamSynchronize(stream), cudaSuccess);
     EXPECT_EQ(out, std::vector<double>(n, 5.0));
     cudaFree(d_values);
@@ -156,7 +161,8 @@ TEST(Kernels, SixteenHostThreadsLaunchingAtOnceAllGetTheirOwnResults) {
     SKIP_WITHOUT_DEVICE();
     constexpr int kThreads = 16;
     std::vector<std::vector<double>> inputs, results(kThreads);
-    for (int t = 0; t < kThreads; ++t) inputs.push_back(random_integers(5 * 1024 + 17 * t, 100 + t));
+    for (int t = 0; t < kThreads; ++t)
+        inputs.push_back(random_integers(5 * 1024 + 17 * t, 100 + t));
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {

@@ -80,21 +80,21 @@ inline cudaLaunchConfig_t launch_config(dim3 grid, dim3 block, size_t shared_byt
 #ifndef __CUDACC__
 // Runs block threads on fibers for as long as it lives, as kernels with barriers need.
 class BlockThreadsOnFibers {
-public:
+  public:
     BlockThreadsOnFibers() : before_(cuda_on_cpu::block_threads()) {
         cuda_on_cpu::set_block_threads(cuda_on_cpu::BlockThreads::Fibers);
     }
     ~BlockThreadsOnFibers() { cuda_on_cpu::set_block_threads(before_); }
 
-private:
+  private:
     cuda_on_cpu::BlockThreads before_;
 };
 #endif
 
 // Skips the calling test where no device can run kernels (the CUDA build on a machine without GPU).
-#define SKIP_WITHOUT_DEVICE()                                                  \
-    do {                                                                       \
-        int device_count = 0;                                                  \
+#define SKIP_WITHOUT_DEVICE()                                                      \
+    do {                                                                           \
+        int device_count = 0;                                                      \
         if (cudaGetDeviceCount(&device_count) != cudaSuccess || device_count == 0) \
-            GTEST_SKIP() << "no CUDA device";                                  \
+            GTEST_SKIP() << "no CUDA device";                                      \
     } while (0)

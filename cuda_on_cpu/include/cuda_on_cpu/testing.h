@@ -2,9 +2,9 @@
 // Never included by kernel or measure code.
 #pragma once
 
-#include <cstddef>
-
 #include <cuda_runtime.h>
+
+#include <cstddef>
 
 namespace cuda_on_cpu::testing {
 
