@@ -127,7 +127,7 @@ class ScanStacks : public ::testing::Test {
         N_threads_ext1 = 2;
         N_threads = 6;
     }
-    TemporaryFolder base_;
+    FolderSharedWithDeathTests base_{"scan_stacks"};
 };
 
 TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {

@@ -17,11 +17,6 @@ namespace {
 const std::string kExecutable = BESTFOCUS_EXECUTABLE;
 const std::string kUsageStart = "\nUso: bestfocus";
 
-std::string report_name(int first, int last, int method) {
-    return "BestFocus_AutofocusStacks_Folder_" + std::to_string(first) + "_to_" +
-           std::to_string(last) + "_method_" + std::to_string(method) + ".txt";
-}
-
 // Checks that standard output is exactly the elapsed time, "\n<seconds with 6 decimals>\n",
 // followed by `after`, and returns the seconds as printed.
 std::string elapsed_time_printed(const std::string& output, const std::string& after = "") {
@@ -204,7 +199,9 @@ TEST_F(EndToEnd, ReportThatCannotBeCreatedIsAFailureAfterTheTime) {
     TemporaryFolder doomed;
     const std::string doomed_work = doomed.path() + "work/";
     ASSERT_EQ(mkdir(doomed_work.c_str(), 0755), 0);
-    result = run_program(kExecutable, arguments, doomed_work, true);
+    RunOptions remove_working_folder;
+    remove_working_folder.remove_working_folder = true;
+    result = run_program(kExecutable, arguments, doomed_work, remove_working_folder);
     EXPECT_EQ(result.exit_status, 1);
     elapsed_time_printed(result.standard_output, failure);
 }
