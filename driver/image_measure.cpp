@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
@@ -14,9 +15,14 @@ ImageMeasurement failed(const std::string& message) {
     return measurement;
 }
 
-// An empty matrix when the file cannot be decoded. OpenCV reports most bad files by an empty
-// matrix, but throws for some (an image beyond its size limit, memory exhausted).
+// An empty matrix when the file cannot be decoded. Only regular files are opened: opening a FIFO
+// waits for a writer, possibly for ever, and a device may never end. OpenCV reports most bad files
+// by an empty matrix, but throws for some (an image beyond its size limit, memory exhausted).
 cv::Mat decode_grayscale(const std::string& path) {
+    std::error_code ignored;  // a path that cannot be examined is not a regular file
+    if (!std::filesystem::is_regular_file(path, ignored)) {
+        return cv::Mat();
+    }
     try {
         return cv::imread(path, cv::IMREAD_GRAYSCALE);
     } catch (const std::exception&) {
