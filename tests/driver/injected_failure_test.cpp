@@ -1,0 +1,101 @@
+// A runtime failure injected into the real measures while the driver scans: the process ends with
+// status 1 and a message naming the image, and the report is never written. The hooks live in the
+// process, so the scan runs in a death test.
+#include <cuda_on_cpu/testing.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "focus_methods.h"
+#include "report_file.h"
+#include "stack_scan.h"
+#include "team_sizes.h"
+#include "test_support.h"
+
+namespace {
+
+using cuda_on_cpu::testing::Call;
+
+struct Injection {
+    Call call;
+    int nth;
+    const char* what;
+};
+
+// Through the 8-bit variants, which make no synchronisation of their own.
+const Injection kInjections[] = {
+    {Call::Allocation, 1, "first allocation"},
+    {Call::Allocation, 7, "seventh allocation"},
+    {Call::Copy, 1, "first copy"},
+    {Call::Copy, 5, "fifth copy"},
+    {Call::Launch, 1, "first launch"},
+    {Call::Launch, 4, "fourth launch"},
+};
+
+class InjectedFailure : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");  // the scan runs thread teams
+        N_threads_ext2 = 2;
+        N_threads_ext1 = 2;
+        N_threads = 3;
+        // Images of a few blocks for every measure.
+        write_test_stack(stacks_.path(), "001", {10, 90, 30}, 70, 40);
+        write_test_stack(stacks_.path(), "002", {50, 20, 40}, 70, 40);
+        config_.base_folder = stacks_.path();
+        config_.first_folder = 1;
+        config_.last_folder = 2;
+        config_.images_per_stack = 3;
+    }
+
+    // What main does once the command line is read: the scan, then the report.
+    void scan_and_report() {
+        std::vector<int> best(folder_count(config_.first_folder, config_.last_folder));
+        scan_stacks(config_, method_measure(config_.method), best);
+        write_report(report_file_name(config_.first_folder, config_.last_folder, config_.method),
+                     best, 1.0);
+    }
+
+    FolderSharedWithDeathTests stacks_{"injected_failure_stacks"};
+    FolderSharedWithDeathTests work_{"injected_failure_work"};
+    RunConfig config_;
+};
+
+TEST_F(InjectedFailure, EndsTheRunNamingTheImageWithoutReport) {
+    for (int method = 1; method <= method_count(); ++method) {
+        config_.method = method;
+        for (const Injection& injection : kInjections) {
+            SCOPED_TRACE(std::string(method_name(method)) + ", " + injection.what);
+            // The message goes to standard output; the death test reads standard error.
+            EXPECT_EXIT(
+                {
+                    dup2(STDERR_FILENO, STDOUT_FILENO);
+                    if (chdir(work_.path().c_str()) != 0) {
+                        std::_Exit(99);
+                    }
+                    cuda_on_cpu::testing::inject_failure(injection.call, injection.nth);
+                    scan_and_report();
+                },
+                ::testing::ExitedWithCode(1),
+                "\nNo se puede calcular la medida de enfoque del archivo: " + stacks_.path() +
+                    "00[12]/0[123]\\.bmp$");
+            EXPECT_TRUE(folder_entries(work_.path()).empty());
+        }
+    }
+}
+
+// The same scan without a failure writes the report: the failures above are the injections'.
+TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
+    for (int method = 1; method <= method_count(); ++method) {
+        SCOPED_TRACE(method_name(method));
+        config_.method = method;
+        std::vector<int> best(2);
+        scan_stacks(config_, method_measure(method), best);
+        EXPECT_EQ(best, (std::vector<int>{2, 1}));
+    }
+}
+
+}  // namespace
