@@ -54,15 +54,15 @@ inline void expect_nothing_allocated() {
     EXPECT_EQ(live.pinned_count, 0u);
 }
 
-// Makes each runtime call of measure() fail in turn, the first, then the second, and so on until
-// the call makes fewer runtime calls than that: each failure must give NaN and leave nothing
-// allocated. Returns how many runtime calls one measure() makes.
+// Makes each runtime call of the kind that measure() makes fail in turn, the first, then the
+// second, and so on until the call makes fewer runtime calls of that kind: each failure must give
+// NaN and leave nothing allocated. Returns how many runtime calls of the kind one measure() makes.
 template <class Measure>
-int fail_each_runtime_call(Measure measure) {
-    using cuda_on_cpu::testing::Call;
+int fail_each_runtime_call(Measure measure,
+                           cuda_on_cpu::testing::Call which = cuda_on_cpu::testing::Call::Any) {
     int nth = 1;
     for (;; ++nth) {
-        cuda_on_cpu::testing::inject_failure(Call::Any, nth);
+        cuda_on_cpu::testing::inject_failure(which, nth);
         const double value = measure();
         if (!cuda_on_cpu::testing::injected_failure_fired()) {
             cuda_on_cpu::testing::clear_injected_failure();
