@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark: the CPU runtime's launch costs, each measure beside its OpenCV
-# equivalent, and the whole job beside a Python script with OpenCV. Timings on a busy machine are
-# noisy: every figure is a median over the repetitions.
+# equivalent, the whole job beside a Python script with OpenCV, and the check that the tool
+# makes no fiber. Timings on a busy machine are noisy: every figure is a median over the
+# repetitions.
 #
 #   bash bench/run.sh [build dir, default build/] [repetitions, default 5]
 set -euo pipefail
@@ -13,7 +14,7 @@ bash scripts/install-deps.sh
 bash bench/install-bench-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
-    --target bestfocus make_sample_stacks launch_overhead_bench measures_bench
+    --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
@@ -23,3 +24,4 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
     --benchmark_out="$build/measures_bench.json" --benchmark_out_format=json
 python3 bench/summarise_measures_bench.py "$build/measures_bench.json"
 bash bench/compare_whole_job.sh "$build" "$repetitions"
+bash bench/check_no_fibers.sh "$build"
