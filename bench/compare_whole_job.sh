@@ -2,7 +2,8 @@
 # The whole job, bestfocus against a Python script with OpenCV that does the same job
 # (best_focus_reference.py), on a generated tree of 4 folders x 20 images of 2048 x 2048 and on
 # the two real urjc_adipose5x stacks (17 images each). Every run is timed as a whole process
-# (wall clock, start-up included) with its peak resident memory from GNU time. The runs of one
+# (wall clock, start-up included) with its peak resident memory from GNU time, beside the seconds
+# its own timer reports (from the first image read to the last pick). The runs of one
 # repetition take turns in an order that rotates from one repetition to the next, so a load that
 # comes and goes on the machine falls on all of them alike; medians are reported.
 #
@@ -28,7 +29,8 @@ default_teams="8 2 10"  # as the tool's usage text gives them
 runs=(python method4_default method4_best method1_best method2_best method3_best)
 
 # Runs a command in its own working directory (where the report lands) under GNU time; prints
-# "<wall seconds> <peak resident KiB>".
+# "<wall seconds> <peak resident KiB> <seconds of its own timer>". Both programs print their own
+# timer's seconds on their last line.
 timed_run() {
     local run_dir=$1
     shift
@@ -38,7 +40,8 @@ timed_run() {
     (cd "$run_dir" && /usr/bin/time -v -o time.txt "$@" >output.txt)
     end=$(date +%s.%N)
     peak_kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$run_dir/time.txt")
-    echo "$(awk -v from="$start" -v to="$end" 'BEGIN {printf "%.3f", to - from}') $peak_kib"
+    echo "$(awk -v from="$start" -v to="$end" 'BEGIN {printf "%.3f", to - from}') $peak_kib" \
+        "$(tail -n 1 "$run_dir/output.txt")"
 }
 
 median() {
@@ -78,7 +81,7 @@ best_teams() {
     echo "$best"
 }
 
-# Every run of every repetition, one "<run> <seconds> <peak KiB>" line each:
+# Every run of every repetition, one "<run> <seconds> <peak KiB> <own seconds>" line each:
 # time_runs <tree name> <teams> <tree...>
 time_runs() {
     local tree_name=$1 teams=$2
@@ -112,14 +115,16 @@ memory_budget() {
 
 # summary_row <results file> <run> <label> <teams> <memory budget>
 summary_row() {
-    local seconds python_seconds peak_mib
+    local seconds python_seconds own python_own peak_mib
     seconds=$(awk -v r="$2" '$1 == r {print $2}' "$1" | median)
     python_seconds=$(awk '$1 == "python" {print $2}' "$1" | median)
+    own=$(awk -v r="$2" '$1 == r {print $4}' "$1" | median)
+    python_own=$(awk '$1 == "python" {print $4}' "$1" | median)
     peak_mib=$(awk -v r="$2" '$1 == r && $3 > peak {peak = $3} END {print peak / 1024}' "$1")
-    awk -v label="$3" -v teams="$4" -v s="$seconds" -v python="$python_seconds" \
-        -v peak="$peak_mib" -v budget="$5" \
-        'BEGIN {printf "| %s | %s | %.2f | %.2f | %.0f | %s |\n",
-                label, teams, s, python / s, peak, budget}'
+    awk -v label="$3" -v teams="$4" -v s="$seconds" -v python="$python_seconds" -v own="$own" \
+        -v python_own="$python_own" -v peak="$peak_mib" -v budget="$5" \
+        'BEGIN {printf "| %s | %s | %.2f | %.2f | %.2f | %.2f | %.0f | %s |\n",
+                label, teams, s, python / s, own, python_own / own, peak, budget}'
 }
 
 # compare <tree name> <pixels per image> <base> <first> <last> <images>
@@ -145,9 +150,9 @@ compare() {
     echo "### $tree_name: $folders folders x $images images of $pixels pixels," \
         "medians of $repetitions"
     echo
-    echo "| run | teams (outer inner reduction) | seconds | Python / run | peak RSS MiB |" \
-        "RSS budget MiB |"
-    echo "|---|---|---|---|---|---|"
+    echo "| run | teams (outer inner reduction) | seconds | Python / run | own timer s |" \
+        "Python / run, own timers | peak RSS MiB | RSS budget MiB |"
+    echo "|---|---|---|---|---|---|---|---|"
     summary_row "$results" python "Python + cv2 (Laplacian)" "-" "-"
     summary_row "$results" method4_default "bestfocus method 4, default teams" \
         "$default_teams" "$default_budget"
