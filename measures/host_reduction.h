@@ -6,6 +6,8 @@
 // barrier so that the thread can merge its private sum into the shared total at once.
 #pragma once
 
+#include <omp.h>
+
 // Team size of the host reduction; counts below 1 run on one thread.
 inline int host_team_size(int host_threads) { return host_threads < 1 ? 1 : host_threads; }
 
@@ -30,8 +32,22 @@ double sum_own_share_of_terms(long long count, Term term) {
     return sum;
 }
 
-// Inside a parallel region: adds a thread's private sum into the shared total.
+// Inside a parallel region, reached by every thread of the team: runs merge() on each thread in
+// turn, thread 0 first, one at a time. Merging private sums in thread order rather than in the
+// order the threads finish makes a measure give the same bits on every call with the same team
+// size: equal images get equal values, so the first of them stays the sharpest.
+template <class Merge>
+void merge_in_thread_order(Merge merge) {
+    const int team = omp_get_num_threads();
+#pragma omp for ordered schedule(static, 1)
+    for (int t = 0; t < team; ++t) {
+#pragma omp ordered
+        merge();
+    }
+}
+
+// Inside a parallel region, reached by every thread: adds each thread's private sum into the
+// shared total, in thread order.
 inline void merge_into(double* total, double private_sum) {
-#pragma omp atomic
-    *total += private_sum;
+    merge_in_thread_order([&] { *total += private_sum; });
 }

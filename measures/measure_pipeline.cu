@@ -90,8 +90,8 @@ bool launch_measure_kernel(const MeasureCall& call, const MeasureKernel& kernel,
     return kernel.launch(&config, b.kernel, call.width, call.height) == cudaSuccess;
 }
 
-// Host reduction: the team adds the partial sums (two arrays merged into both totals in one
-// critical section), then, after a barrier, the host terms into total 1.
+// Host reduction: the team adds the partial sums (with two arrays, each thread merges both of its
+// sums in one turn), then the host terms into total 1. The merges end with a barrier.
 double reduce_on_host(const MeasureCall& call, const MeasureKernel& kernel, int sum_count,
                       const CallBuffers& b) {
     const HostImage image{
@@ -104,16 +104,14 @@ double reduce_on_host(const MeasureCall& call, const MeasureKernel& kernel, int 
         const double own_1 = sum_own_share(b.h_sums[0], sum_count);
         if (kernel.sum_arrays == 2) {
             const double own_2 = sum_own_share(b.h_sums[1], sum_count);
-#pragma omp critical(measure_totals)
-            {
+            merge_in_thread_order([&] {
                 total_2 += own_2;
                 total_1 += own_1;
-            }
+            });
         } else {
             merge_into(&total_1, own_1);
         }
         if (kernel.host_term_count > 0) {
-#pragma omp barrier
             merge_into(&total_1, sum_own_share_of_terms(kernel.host_term_count, [&](long long k) {
                 return kernel.host_term(image, k);
             }));
