@@ -1,6 +1,7 @@
 // Many runs with the default teams (8 folders x 2 images at once, 10 reduction threads each) over
-// 10 folders of 20 images: every run reports what a run with teams of one thread reports, and an
-// unreadable image in the middle ends every run with status 1, never a crash or a hang.
+// 10 folders of 20 images: every run reports what a run with teams of one thread reports, equal
+// images tie so the first wins, and an unreadable image in the middle ends every run with status
+// 1, never a crash or a hang.
 //
 // CI repeats each run 5 times; BESTFOCUS_SOAK_REPETITIONS=50 ctest -R Soak runs the full soak.
 #include <gtest/gtest.h>
@@ -77,6 +78,27 @@ TEST_F(ConcurrencySoak, DefaultTeamsReportWhatTeamsOfOneThreadReport) {
         ASSERT_EQ(concurrent.exit_status, 0)
             << concurrent.standard_output << (concurrent.timed_out ? " (timed out)" : "");
         ASSERT_EQ(report_lines(report(method)), one_thread_lines[method]);
+    }
+}
+
+TEST_F(ConcurrencySoak, StacksOfEqualImagesReportTheFirstEveryTime) {
+    TemporaryFolder equal_stacks;
+    for (int folder = 1; folder <= kFolders; ++folder) {
+        const std::string name = (folder < 10 ? "00" : "0") + std::to_string(folder);
+        write_test_stack(equal_stacks.path(), name, std::vector<int>(kImages, 128), 96, 64);
+    }
+    std::string all_first;
+    for (int folder = 1; folder <= kFolders; ++folder) all_first += "1\n";
+    for (int repetition = 0; repetition < repetitions(); ++repetition) {
+        const int method = repetition % 4 + 1;
+        SCOPED_TRACE(testing::Message() << "repetition " << repetition << ", method " << method);
+        const ProgramRun concurrent =
+            run_program(kExecutable,
+                        {std::to_string(method), equal_stacks.path(), "1", std::to_string(kFolders),
+                         std::to_string(kImages)},
+                        work_.path());
+        ASSERT_EQ(concurrent.exit_status, 0) << concurrent.standard_output;
+        ASSERT_EQ(report_lines(report(method)), all_first);
     }
 }
 
