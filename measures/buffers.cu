@@ -14,12 +14,8 @@ bool allocate_buffer(Buffers* buffers, Memory memory, std::size_t bytes, void** 
     }
     bool ok = false;
     switch (memory) {
-        case Memory::Device:
-            ok = cudaMalloc(pointer, bytes) == cudaSuccess;
-            break;
-        case Memory::PageLocked:
-            ok = cudaMallocHost(pointer, bytes) == cudaSuccess;
-            break;
+        case Memory::Device: ok = cudaMalloc(pointer, bytes) == cudaSuccess; break;
+        case Memory::PageLocked: ok = cudaMallocHost(pointer, bytes) == cudaSuccess; break;
         case Memory::Pageable:
             *pointer = std::malloc(bytes);
             ok = *pointer != nullptr;
@@ -39,15 +35,11 @@ bool release_buffers(Buffers* buffers) {
     bool ok = true;
     for (int i = 0; i < buffers->count; ++i) {
         switch (buffers->memories[i]) {
-            case Memory::Device:
-                ok = cudaFree(buffers->pointers[i]) == cudaSuccess && ok;
-                break;
+            case Memory::Device: ok = cudaFree(buffers->pointers[i]) == cudaSuccess && ok; break;
             case Memory::PageLocked:
                 ok = cudaFreeHost(buffers->pointers[i]) == cudaSuccess && ok;
                 break;
-            case Memory::Pageable:
-                std::free(buffers->pointers[i]);
-                break;
+            case Memory::Pageable: std::free(buffers->pointers[i]); break;
         }
     }
     buffers->count = 0;

@@ -25,14 +25,26 @@ inline cudaLaunchConfig_t launch_config(dim3 grid, dim3 block, std::size_t share
     return config;
 }
 
-// Launches kernel(args...) on grid x block with shared_bytes of dynamic shared memory on stream;
+// Launches Kernel(args...) with config: cudaLaunchKernelEx on a GPU. On the CPU the kernel goes
+// to cuda_on_cpu as a template argument, so that the threads of a block run as one loop around
+// the inlined kernel rather than as one call each.
+template <auto Kernel, class... Args>
+cudaError_t launch_kernel(const cudaLaunchConfig_t* config, Args&&... args) {
+#ifdef __CUDACC__
+    return cudaLaunchKernelEx(config, Kernel, std::forward<Args>(args)...);
+#else
+    return cuda_on_cpu::launch_kernel<Kernel>(config, std::forward<Args>(args)...);
+#endif
+}
+
+// Launches Kernel(args...) on grid x block with shared_bytes of dynamic shared memory on stream;
 // an empty grid succeeds without a launch.
-template <class... Params, class... Args>
+template <auto Kernel, class... Args>
 cudaError_t launch_kernel(dim3 grid, dim3 block, std::size_t shared_bytes, cudaStream_t stream,
-                          void (*kernel)(Params...), Args&&... args) {
+                          Args&&... args) {
     if (is_empty_grid(grid)) {
         return cudaSuccess;
     }
     const cudaLaunchConfig_t config = launch_config(grid, block, shared_bytes, stream);
-    return cudaLaunchKernelEx(&config, kernel, std::forward<Args>(args)...);
+    return launch_kernel<Kernel>(&config, std::forward<Args>(args)...);
 }

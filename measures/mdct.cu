@@ -7,6 +7,7 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
+#include "launch.h"
 #include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
@@ -44,8 +45,8 @@ int mdct_anchors(int image_side) { return image_side - 4; }
 
 cudaError_t launch_mdct(const cudaLaunchConfig_t* config, const KernelBuffers& buffers, int width,
                         int height) {
-    return cudaLaunchKernelEx(config, Calcular_MDCT_Kernel, buffers.d_sums[0], buffers.d_image,
-                              width, mdct_anchors(width), mdct_anchors(height));
+    return launch_kernel<Calcular_MDCT_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
+                                               mdct_anchors(width), mdct_anchors(height));
 }
 
 MeasureKernel describe_mdct(int width, int height) {

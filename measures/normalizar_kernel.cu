@@ -11,6 +11,6 @@ __global__ void Normalizar_Kernel(double* out, unsigned char* in, int n) {
 
 cudaError_t launch_normalisation(double* d_image, unsigned char* d_bytes, int n,
                                  cudaStream_t stream) {
-    return launch_kernel(dim3(iDivUp(n, kBlockThreads)), dim3(kBlockThreads), 0, stream,
-                         Normalizar_Kernel, d_image, d_bytes, n);
+    return launch_kernel<Normalizar_Kernel>(dim3(iDivUp(n, kBlockThreads)), dim3(kBlockThreads), 0,
+                                            stream, d_image, d_bytes, n);
 }

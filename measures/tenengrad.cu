@@ -6,6 +6,7 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
+#include "launch.h"
 #include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
@@ -48,8 +49,8 @@ namespace {
 
 cudaError_t launch_tenengrad(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
                              int width, int height) {
-    return cudaLaunchKernelEx(config, Calcular_TEN_Kernel, buffers.d_sums[0], buffers.d_image,
-                              width, height);
+    return launch_kernel<Calcular_TEN_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
+                                              height);
 }
 
 MeasureKernel describe_tenengrad(int width, int height) {

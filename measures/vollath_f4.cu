@@ -36,9 +36,9 @@ cudaError_t launch_vollath_f4(const cudaLaunchConfig_t* config, const KernelBuff
                               int width, int height) {
     const int count = (height - 2) * width;
     const int shift_2 = 2 * width;
-    return cudaLaunchKernelEx(config, Calcular_VollathF4_Kernel_s2, buffers.d_sums[0],
-                              buffers.d_sums[1], buffers.d_image, width,
-                              static_cast<long long>(count), static_cast<long long>(shift_2));
+    return launch_kernel<Calcular_VollathF4_Kernel_s2>(
+        config, buffers.d_sums[0], buffers.d_sums[1], buffers.d_image, width,
+        static_cast<long long>(count), static_cast<long long>(shift_2));
 }
 
 // Product k of the last row pair: column k of row H - 2 times column k of row H - 1.

@@ -108,19 +108,22 @@ bool launch_all(const FullBuffers& b, int width, int n1, int n2) {
     const std::size_t sdata_bytes = kBlockThreads * sizeof(double);
     const long long count_1 = n1;
     const long long count_2 = n2;
-    return launch_kernel(grid_2, block, 0, 0, Calcular_Shifts_1_2_pixels_Kernel_s2, b.d_shifted_1,
-                         b.d_shifted_2, b.d_image, width, count_2) == cudaSuccess &&
-           launch_kernel(grid_w, block, 0, 0, Calcular_Shifts_1_2_pixels_Kernel_W, b.d_shifted_1,
-                         b.d_image, width, count_1, count_2) == cudaSuccess &&
-           launch_kernel(grid_2, block, 0, 0, Calcular_Productos_Kernel_s2, b.d_product_1,
-                         b.d_product_2, b.d_image, b.d_shifted_1, b.d_shifted_2,
-                         count_2) == cudaSuccess &&
-           launch_kernel(grid_w, block, 0, 0, Calcular_Productos_Kernel_W, b.d_product_1, b.d_image,
-                         b.d_shifted_1, width, count_2) == cudaSuccess &&
-           launch_kernel(grid_1, block, sdata_bytes, 0, Calcular_Suma, b.d_sums_1, b.d_product_1,
-                         count_1) == cudaSuccess &&
-           launch_kernel(grid_2, block, sdata_bytes, 0, Calcular_Suma, b.d_sums_2, b.d_product_2,
-                         count_2) == cudaSuccess;
+    return launch_kernel<Calcular_Shifts_1_2_pixels_Kernel_s2>(grid_2, block, 0, 0, b.d_shifted_1,
+                                                               b.d_shifted_2, b.d_image, width,
+                                                               count_2) == cudaSuccess &&
+           launch_kernel<Calcular_Shifts_1_2_pixels_Kernel_W>(grid_w, block, 0, 0, b.d_shifted_1,
+                                                              b.d_image, width, count_1,
+                                                              count_2) == cudaSuccess &&
+           launch_kernel<Calcular_Productos_Kernel_s2>(grid_2, block, 0, 0, b.d_product_1,
+                                                       b.d_product_2, b.d_image, b.d_shifted_1,
+                                                       b.d_shifted_2, count_2) == cudaSuccess &&
+           launch_kernel<Calcular_Productos_Kernel_W>(grid_w, block, 0, 0, b.d_product_1, b.d_image,
+                                                      b.d_shifted_1, width,
+                                                      count_2) == cudaSuccess &&
+           launch_kernel<Calcular_Suma>(grid_1, block, sdata_bytes, 0, b.d_sums_1, b.d_product_1,
+                                        count_1) == cudaSuccess &&
+           launch_kernel<Calcular_Suma>(grid_2, block, sdata_bytes, 0, b.d_sums_2, b.d_product_2,
+                                        count_2) == cudaSuccess;
 }
 
 // Host reduction: one loop per partial-sum array, each merged in thread order; the merge ends with

@@ -198,6 +198,50 @@ struct KernelCall {
 }  // namespace detail
 }  // namespace cuda_on_cpu
 
+namespace cuda_on_cpu {
+namespace detail {
+
+template <auto Kernel, class Args>
+struct KnownKernelCall {
+    Args args;
+    static void run_one(const void* context) {
+        std::apply(Kernel, static_cast<const KnownKernelCall*>(context)->args);
+    }
+    // The kernel is a constant here, so it is inlined into this loop (flatten: however large it
+    // is), which keeps the block's indices and the arguments in registers across threads.
+    __attribute__((flatten)) static void run_range(const void* context, unsigned count,
+                                                   const dim3& block) {
+        const Args& args = static_cast<const KnownKernelCall*>(context)->args;
+        for (unsigned i = 0; i < count; ++i) {
+            std::apply(Kernel, args);
+            advance_thread_index(block);
+        }
+    }
+};
+
+template <auto Kernel, typename... ExpTypes, typename... ActTypes>
+inline cudaError_t launch_known(void (*)(ExpTypes...), const cudaLaunchConfig_t* config,
+                                ActTypes&&... args) {
+    static_assert(sizeof...(ExpTypes) == sizeof...(ActTypes),
+                  "launch_kernel: wrong number of kernel arguments");
+    using Args = std::tuple<std::decay_t<ExpTypes>...>;
+    using Call = KnownKernelCall<Kernel, Args>;
+    const Call call{Args(std::forward<ActTypes>(args)...)};
+    return launch(config, &Call::run_one, &Call::run_range, &call);
+}
+
+}  // namespace detail
+
+// cudaLaunchKernelEx with the kernel as a template argument: the same launch, but a block whose
+// threads run in order costs one loop around the inlined kernel instead of a call per thread.
+// Not part of the CUDA API: code shared with nvcc builds calls it only where __CUDACC__ is unset.
+template <auto Kernel, typename... ActTypes>
+inline cudaError_t launch_kernel(const cudaLaunchConfig_t* config, ActTypes&&... args) {
+    return detail::launch_known<Kernel>(Kernel, config, std::forward<ActTypes>(args)...);
+}
+
+}  // namespace cuda_on_cpu
+
 // Launches kernel with the given configuration. The arguments are converted to the kernel's
 // parameter types before the launch, as the real template does.
 template <typename... ExpTypes, typename... ActTypes>
