@@ -13,6 +13,16 @@ struct ImageSize {
     int height;
 };
 
+// The given sizes followed by 20 random ones up to 100 x 100, the same for the same seed.
+inline std::vector<ImageSize> with_random_sizes(std::vector<ImageSize> sizes, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::uniform_int_distribution<int> side(1, 100);
+    for (int i = 0; i < 20; ++i) {
+        sizes.push_back({side(generator), side(generator)});
+    }
+    return sizes;
+}
+
 inline std::vector<unsigned char> random_bytes(ImageSize size, unsigned seed) {
     std::mt19937 generator(seed);
     std::uniform_int_distribution<int> byte(0, 255);

@@ -39,17 +39,12 @@ class VollathF4 : public ::testing::Test {
 
 // Sizes at the edges of the kernel's grid and of the host's last row pair, and a camera frame.
 std::vector<ImageSize> sizes_to_cover() {
-    std::vector<ImageSize> sizes = {
+    const std::vector<ImageSize> edges = {
         {1, 1},    {1, 2},    {2, 1},     {1, 3},      {9, 2},
         {640, 2},  {5, 3},    {33, 35},  // (H - 2) * W = 1089: a last block with 65 pixels in range
         {64, 18},                        // (H - 2) * W = 1024 exactly
         {1500, 4}, {1025, 3}, {100, 100}, {1388, 1040}};
-    std::mt19937 generator(7);
-    std::uniform_int_distribution<int> side(1, 100);
-    for (int i = 0; i < 20; ++i) {
-        sizes.push_back({side(generator), side(generator)});
-    }
-    return sizes;
+    return with_random_sizes(edges, 7);
 }
 
 TEST_F(VollathF4, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated) {

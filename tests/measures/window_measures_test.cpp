@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -45,16 +44,11 @@ class WindowMeasureTest : public ::testing::TestWithParam<WindowMeasure> {
 // grid (34 / 35 for the 3 x 3 measures, 36 / 37 for MDCT), wider than a block row of 1024, a
 // camera frame, and random sizes up to 100 x 100.
 std::vector<ImageSize> sizes_to_cover() {
-    std::vector<ImageSize> sizes = {{1, 1},   {2, 2},   {3, 3},     {4, 4},    {5, 5},
-                                    {3, 60},  {60, 3},  {5, 70},    {70, 5},   {34, 34},
-                                    {35, 35}, {36, 36}, {37, 37},   {34, 37},  {37, 34},
-                                    {66, 67}, {68, 69}, {100, 100}, {1100, 7}, {1388, 1040}};
-    std::mt19937 generator(17);
-    std::uniform_int_distribution<int> side(1, 100);
-    for (int i = 0; i < 20; ++i) {
-        sizes.push_back({side(generator), side(generator)});
-    }
-    return sizes;
+    return with_random_sizes(
+        {{1, 1},   {2, 2},   {3, 3},   {4, 4},     {5, 5},    {3, 60},     {60, 3},
+         {5, 70},  {70, 5},  {34, 34}, {35, 35},   {36, 36},  {37, 37},    {34, 37},
+         {37, 34}, {66, 67}, {68, 69}, {100, 100}, {1100, 7}, {1388, 1040}},
+        17);
 }
 
 TEST_P(WindowMeasureTest, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated) {
