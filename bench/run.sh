@@ -10,8 +10,9 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 repetitions=${2:-5}
 
-bash scripts/install-deps.sh
-bash bench/install-bench-deps.sh
+# Beyond the build: Python's OpenCV for the reference script, GNU time for the peak resident
+# memory, gdb to count the fibers made.
+bash scripts/install-deps.sh python3 python3-opencv time gdb
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench

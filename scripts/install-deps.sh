@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only those that are missing.
+# Installs the Debian packages the build needs, and any further ones named as arguments, only
+# those that are missing.
 set -euo pipefail
 
 packages=(cmake g++ make libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
-          libboost-context-dev libgtest-dev libbenchmark-dev)
+          libboost-context-dev libgtest-dev libbenchmark-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
