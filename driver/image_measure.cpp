@@ -32,7 +32,7 @@ cv::Mat decode_grayscale(const std::string& path) {
 
 }  // namespace
 
-bool pixel_count_fits_int(int width, int height) {
+bool pixel_count_fits_measures(int width, int height) {
     return static_cast<long long>(width) * height <= INT_MAX;
 }
 
@@ -41,7 +41,7 @@ ImageMeasurement measure_image(const std::string& path, MeasureFunction measure,
     if (image.empty()) {
         return failed("\nNo se puede abrir el archivo: " + path);
     }
-    if (!pixel_count_fits_int(image.cols, image.rows)) {
+    if (!pixel_count_fits_measures(image.cols, image.rows)) {
         return failed("\nImagen demasiado grande (ancho x alto supera " + std::to_string(INT_MAX) +
                       " pixeles): " + path);
     }

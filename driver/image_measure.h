@@ -17,5 +17,5 @@ struct ImageMeasurement {
 // failed measurement: an 8-bit image never gives NaN).
 ImageMeasurement measure_image(const std::string& path, MeasureFunction measure, int host_threads);
 
-// Whether width x height fits an int.
-bool pixel_count_fits_int(int width, int height);
+// Whether width x height fits the int pixel counts of the measures.
+bool pixel_count_fits_measures(int width, int height);

@@ -62,9 +62,9 @@ TEST(ReportFileName, HoldsTheRangeAndMethodAsGiven) {
 }
 
 TEST(PixelCountFitsInt, LimitIsIntMax) {
-    EXPECT_TRUE(pixel_count_fits_int(2147483647, 1));
-    EXPECT_TRUE(pixel_count_fits_int(65535, 32768));   // 2147450880
-    EXPECT_FALSE(pixel_count_fits_int(65536, 32768));  // 2^31
+    EXPECT_TRUE(pixel_count_fits_measures(2147483647, 1));
+    EXPECT_TRUE(pixel_count_fits_measures(65535, 32768));   // 2147450880
+    EXPECT_FALSE(pixel_count_fits_measures(65536, 32768));  // 2^31
 }
 
 // Stand-in measures. The sum of the pixels grows with the amplitude of the test stacks' pattern.
