@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+# The instrumentation makes GCC 12 see uninitialised reads inside libstdc++'s std::regex that are
+# not there; the ordinary build keeps the warning.
+flags="$flags -Wno-maybe-uninitialized"
 cmake -S . -B build-sanitizers -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBESTFOCUS_BUILD_BENCH=OFF \
     -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags"
 cmake --build build-sanitizers -j "$(nproc)"
