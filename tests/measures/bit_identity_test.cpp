@@ -1,6 +1,7 @@
 // Every measure gives the same bits however it runs: whether the CPU runtime runs a block's
 // threads in order (the tool's way: the last thread folds the block's tree alone) or on fibers
-// through the literal barrier code, as a GPU runs it; and on every repeated call.
+// through the literal barrier code, as a GPU runs it; and whether it is called alone or by many
+// host threads at once.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -52,28 +53,32 @@ TEST_P(BitIdentity, InOrderAndFibersGiveTheSameBits) {
     }
 }
 
-TEST_P(BitIdentity, RepeatedCallsGiveTheSameBitsWithAnyTeamSize) {
-    // Many partial sums shared by many reduction threads, and calls from several host threads at
-    // once, as the driver makes them: the reduction threads finish in varying order, and equal
-    // images must still get equal values.
-    const TestImage image({700, 300}, 5);
-    for (int host_threads : {3, 10}) {
-        const double first = measure(GetParam(), image, host_threads, stream_);
-        std::vector<std::thread> callers;
-        std::vector<int> differing(4, 0);
-        for (int c = 0; c < 4; ++c) {
-            callers.emplace_back([&, c] {
-                cudaStream_t own_stream = nullptr;
-                cudaStreamCreate(&own_stream);
-                for (int repeat = 0; repeat < 10; ++repeat) {
-                    differing[c] +=
-                        !same_bits(first, measure(GetParam(), image, host_threads, own_stream));
-                }
-                cudaStreamDestroy(own_stream);
-            });
-        }
-        for (std::thread& caller : callers) caller.join();
-        EXPECT_EQ(differing, std::vector<int>(4, 0)) << host_threads << " host threads";
+TEST_P(BitIdentity, SixteenConcurrentCallersGetWhatOneCallerGets) {
+    // Calls from many host threads at once, as the driver makes them, each with many partial sums
+    // for many reduction threads: the reduction threads then finish in varying order, and each
+    // caller must still get the bits of a call made alone (equal images, equal values).
+    constexpr int kCallers = 16;
+    constexpr int kHostThreads = 10;
+    std::vector<TestImage> images;
+    std::vector<double> alone;
+    for (int c = 0; c < kCallers; ++c) {
+        images.emplace_back(ImageSize{150 + 13 * c, 140 + 7 * c}, 100 + c);
+        alone.push_back(measure(GetParam(), images.back(), kHostThreads, stream_));
+    }
+    std::vector<double> together(kCallers);
+    std::vector<std::thread> callers;
+    for (int c = 0; c < kCallers; ++c) {
+        callers.emplace_back([&, c] {
+            cudaStream_t own_stream = nullptr;
+            ASSERT_EQ(cudaStreamCreate(&own_stream), cudaSuccess);
+            together[c] = measure(GetParam(), images[c], kHostThreads, own_stream);
+            EXPECT_EQ(cudaStreamDestroy(own_stream), cudaSuccess);
+        });
+    }
+    for (std::thread& caller : callers) caller.join();
+    for (int c = 0; c < kCallers; ++c) {
+        EXPECT_TRUE(same_bits(together[c], alone[c]))
+            << "caller " << c << ": " << together[c] << " together, " << alone[c] << " alone";
     }
 }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include "measures.h"
@@ -118,43 +117,6 @@ TEST_F(VollathF4, HostTeamSizeChangesOnlyRounding) {
             EXPECT_NEAR(uchar(bytes, size, host_threads), expected.value, tolerance(expected));
         }
     }
-}
-
-TEST_F(VollathF4, ConcurrentCallsAgreeWithOneAtATime) {
-    constexpr int kCallers = 16;
-    std::vector<std::vector<unsigned char>> images;
-    std::vector<ImageSize> sizes;
-    std::vector<double> alone(kCallers);
-    for (int c = 0; c < kCallers; ++c) {
-        sizes.push_back({50 + 13 * c, 40 + 7 * c});
-        images.push_back(random_bytes(sizes.back(), 100 + c));
-        alone[c] = uchar(images[c], sizes[c]);
-    }
-
-    std::vector<double> together(kCallers);
-    std::vector<double> together_on_streams(kCallers);
-    std::vector<std::thread> callers;
-    for (int c = 0; c < kCallers; ++c) {
-        callers.emplace_back([&, c] {
-            together[c] = funcion_VollathF4_MemEficient_GPU_uchar(images[c].data(), sizes[c].width,
-                                                                  sizes[c].height, kHostThreads);
-            cudaStream_t own_stream = nullptr;
-            if (cudaStreamCreate(&own_stream) == cudaSuccess) {
-                together_on_streams[c] = funcion_VollathF4_MemEficient_GPU_uchar_Stream(
-                    images[c].data(), sizes[c].width, sizes[c].height, kHostThreads, own_stream);
-                cudaStreamDestroy(own_stream);
-            }
-        });
-    }
-    for (std::thread& caller : callers) {
-        caller.join();
-    }
-    for (int c = 0; c < kCallers; ++c) {
-        EXPECT_NEAR(together[c], alone[c], 1e-12 * std::fabs(alone[c])) << "caller " << c;
-        EXPECT_NEAR(together_on_streams[c], alone[c], 1e-12 * std::fabs(alone[c]))
-            << "caller " << c;
-    }
-    expect_nothing_allocated();
 }
 
 // Both a kernel-and-host image and one that the host finishes alone (H = 2, no kernel blocks).

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include "test_images.h"
@@ -110,42 +109,6 @@ TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
         EXPECT_NEAR(doubles(values, size), 255.0 * 255.0 * from_bytes,
                     1e-12 * 255.0 * 255.0 * from_bytes);
     }
-}
-
-TEST_P(WindowMeasureTest, ConcurrentCallsAgreeWithOneAtATime) {
-    constexpr int kCallers = 16;
-    std::vector<std::vector<unsigned char>> images;
-    std::vector<ImageSize> sizes;
-    std::vector<double> alone(kCallers);
-    for (int c = 0; c < kCallers; ++c) {
-        sizes.push_back({50 + 13 * c, 40 + 7 * c});
-        images.push_back(random_bytes(sizes.back(), 100 + c));
-        alone[c] = uchar(images[c], sizes[c]);
-    }
-
-    std::vector<double> together(kCallers);
-    std::vector<double> together_on_streams(kCallers);
-    std::vector<std::thread> callers;
-    const WindowMeasure& m = measure();
-    for (int c = 0; c < kCallers; ++c) {
-        callers.emplace_back([&, c] {
-            together[c] = m.uchar(images[c].data(), sizes[c].width, sizes[c].height, kHostThreads);
-            cudaStream_t own_stream = nullptr;
-            if (cudaStreamCreate(&own_stream) == cudaSuccess) {
-                together_on_streams[c] = m.uchar_stream(images[c].data(), sizes[c].width,
-                                                        sizes[c].height, kHostThreads, own_stream);
-                cudaStreamDestroy(own_stream);
-            }
-        });
-    }
-    for (std::thread& caller : callers) {
-        caller.join();
-    }
-    for (int c = 0; c < kCallers; ++c) {
-        EXPECT_NEAR(together[c], alone[c], 1e-12 * alone[c]) << "caller " << c;
-        EXPECT_NEAR(together_on_streams[c], alone[c], 1e-12 * alone[c]) << "caller " << c;
-    }
-    expect_nothing_allocated();
 }
 
 // An image with blocks to launch, one with no blocks along its width (no launch) and one with a
