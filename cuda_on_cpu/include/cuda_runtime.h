@@ -211,7 +211,9 @@ struct KnownKernelCall {
     // is), which keeps the block's indices and the arguments in registers across threads.
     __attribute__((flatten)) static void run_range(const void* context, unsigned count,
                                                    const dim3& block) {
-        const Args& args = static_cast<const KnownKernelCall*>(context)->args;
+        // A local copy: the stores to threadIdx could alias the caller's int arguments, which
+        // would then be reloaded for every thread.
+        const Args args = static_cast<const KnownKernelCall*>(context)->args;
         for (unsigned i = 0; i < count; ++i) {
             std::apply(Kernel, args);
             advance_thread_index(block);
