@@ -177,58 +177,50 @@ inline void advance_thread_index(const dim3& block) {
     ++threadIdx.z;
 }
 
-template <class Kernel, class Args>
-struct KernelCall {
-    Kernel kernel;
-    Args args;
-    static void run_one(const void* context) {
-        const auto* call = static_cast<const KernelCall*>(context);
-        std::apply(call->kernel, call->args);
-    }
-    // Instantiated here rather than looping in the library, so that a thread costs one call.
-    static void run_range(const void* context, unsigned count, const dim3& block) {
-        const auto* call = static_cast<const KernelCall*>(context);
-        for (unsigned i = 0; i < count; ++i) {
-            std::apply(call->kernel, call->args);
-            advance_thread_index(block);
-        }
-    }
+// The kernel of a launch: known only at run time (cudaLaunchKernelEx), or a constant that the
+// compiler can inline (launch_kernel<Kernel>).
+template <class Pointer>
+struct RuntimeKernel {
+    Pointer pointer;
+    Pointer get() const { return pointer; }
+};
+template <auto Kernel>
+struct ConstantKernel {
+    static constexpr auto get() { return Kernel; }
 };
 
-}  // namespace detail
-}  // namespace cuda_on_cpu
-
-namespace cuda_on_cpu {
-namespace detail {
-
-template <auto Kernel, class Args>
-struct KnownKernelCall {
+// One launch's kernel and arguments, already converted to the kernel's parameter types.
+template <class Which, class Args>
+struct KernelCall {
+    Which which;
     Args args;
     static void run_one(const void* context) {
-        std::apply(Kernel, static_cast<const KnownKernelCall*>(context)->args);
+        const auto* call = static_cast<const KernelCall*>(context);
+        std::apply(call->which.get(), call->args);
     }
-    // The kernel is a constant here, so it is inlined into this loop (flatten: however large it
-    // is), which keeps the block's indices and the arguments in registers across threads.
+    // Instantiated here rather than looping in the library, so that a thread costs at most one
+    // call; a constant kernel is inlined into the loop (flatten: however large it is). Local
+    // copies, because the stores to threadIdx could alias int arguments, which would then be
+    // reloaded for every thread.
     __attribute__((flatten)) static void run_range(const void* context, unsigned count,
                                                    const dim3& block) {
-        // A local copy: the stores to threadIdx could alias the caller's int arguments, which
-        // would then be reloaded for every thread.
-        const Args args = static_cast<const KnownKernelCall*>(context)->args;
+        const auto* call = static_cast<const KernelCall*>(context);
+        const Which which = call->which;
+        const Args args = call->args;
         for (unsigned i = 0; i < count; ++i) {
-            std::apply(Kernel, args);
+            std::apply(which.get(), args);
             advance_thread_index(block);
         }
     }
 };
 
-template <auto Kernel, typename... ExpTypes, typename... ActTypes>
-inline cudaError_t launch_known(void (*)(ExpTypes...), const cudaLaunchConfig_t* config,
-                                ActTypes&&... args) {
-    static_assert(sizeof...(ExpTypes) == sizeof...(ActTypes),
-                  "launch_kernel: wrong number of kernel arguments");
+template <class Which, typename... ExpTypes, typename... ActTypes>
+inline cudaError_t launch_call(Which which, void (*)(ExpTypes...), const cudaLaunchConfig_t* config,
+                               ActTypes&&... args) {
+    static_assert(sizeof...(ExpTypes) == sizeof...(ActTypes), "wrong number of kernel arguments");
     using Args = std::tuple<std::decay_t<ExpTypes>...>;
-    using Call = KnownKernelCall<Kernel, Args>;
-    const Call call{Args(std::forward<ActTypes>(args)...)};
+    using Call = KernelCall<Which, Args>;
+    const Call call{which, Args(std::forward<ActTypes>(args)...)};
     return launch(config, &Call::run_one, &Call::run_range, &call);
 }
 
@@ -239,7 +231,8 @@ inline cudaError_t launch_known(void (*)(ExpTypes...), const cudaLaunchConfig_t*
 // Not part of the CUDA API: code shared with nvcc builds calls it only where __CUDACC__ is unset.
 template <auto Kernel, typename... ActTypes>
 inline cudaError_t launch_kernel(const cudaLaunchConfig_t* config, ActTypes&&... args) {
-    return detail::launch_known<Kernel>(Kernel, config, std::forward<ActTypes>(args)...);
+    return detail::launch_call(detail::ConstantKernel<Kernel>{}, Kernel, config,
+                               std::forward<ActTypes>(args)...);
 }
 
 }  // namespace cuda_on_cpu
@@ -249,10 +242,7 @@ inline cudaError_t launch_kernel(const cudaLaunchConfig_t* config, ActTypes&&...
 template <typename... ExpTypes, typename... ActTypes>
 inline cudaError_t cudaLaunchKernelEx(const cudaLaunchConfig_t* config, void (*kernel)(ExpTypes...),
                                       ActTypes&&... args) {
-    static_assert(sizeof...(ExpTypes) == sizeof...(ActTypes),
-                  "cudaLaunchKernelEx: wrong number of kernel arguments");
-    using Args = std::tuple<std::decay_t<ExpTypes>...>;
-    using Call = cuda_on_cpu::detail::KernelCall<void (*)(ExpTypes...), Args>;
-    const Call call{kernel, Args(std::forward<ActTypes>(args)...)};
-    return cuda_on_cpu::detail::launch(config, &Call::run_one, &Call::run_range, &call);
+    using Pointer = void (*)(ExpTypes...);
+    return cuda_on_cpu::detail::launch_call(cuda_on_cpu::detail::RuntimeKernel<Pointer>{kernel},
+                                            kernel, config, std::forward<ActTypes>(args)...);
 }
