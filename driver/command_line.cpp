@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "focus_methods.h"
+#include "measure_registry.h"
+#include "team_sizes.h"
 
 namespace {
 
@@ -62,16 +63,16 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     if (count >= 3) config.first_folder = read_leading_integer(argv[3]);
     if (count >= 4) config.last_folder = read_leading_integer(argv[4]);
     if (count >= 5) config.images_per_stack = read_leading_integer(argv[5]);
-    if (count >= 6) config.outer_threads = read_leading_integer(argv[6]);
-    if (count >= 7) config.inner_threads = read_leading_integer(argv[7]);
-    if (count == 8) config.measure_threads = read_leading_integer(argv[8]);
+    N_threads_ext2 = count >= 6 ? read_leading_integer(argv[6]) : kDefaultThreadsExt2;
+    N_threads_ext1 = count >= 7 ? read_leading_integer(argv[7]) : kDefaultThreadsExt1;
+    N_threads = count == 8 ? read_leading_integer(argv[8]) : kDefaultThreads;
 
     const NumberArgument checked[] = {
-        {1, "metodo", config.method, 1, method_count()},
+        {1, "metodo", config.method, 1, static_cast<int>(measure_registry().size())},
         {5, "imagenes por pila", config.images_per_stack, 1, INT_MAX},
-        {6, "N_threads_ext2", config.outer_threads, 1, INT_MAX},
-        {7, "N_threads_ext1", config.inner_threads, 1, INT_MAX},
-        {8, "N_threads", config.measure_threads, 1, INT_MAX},
+        {6, "N_threads_ext2", N_threads_ext2, 1, INT_MAX},
+        {7, "N_threads_ext1", N_threads_ext1, 1, INT_MAX},
+        {8, "N_threads", N_threads, 1, INT_MAX},
     };
     for (const NumberArgument& argument : checked) {
         // An argument that was not given holds its valid default.
@@ -86,8 +87,9 @@ CommandLine parse_command_line(int argc, const char* const argv[],
 
 std::string usage_text(const std::string& default_base_folder) {
     std::string methods;
-    for (int method = 1; method <= method_count(); ++method) {
-        methods += (method == 1 ? "" : ", ") + std::to_string(method) + " " + method_name(method);
+    for (const MeasureEntry& measure : measure_registry()) {
+        methods +=
+            (methods.empty() ? "" : ", ") + std::to_string(measure.code) + " " + measure.long_name;
     }
     return "\nUso: bestfocus [metodo [carpeta_base [primera_carpeta [ultima_carpeta [imagenes\n"
            "                 [N_threads_ext2 [N_threads_ext1 [N_threads]]]]]]]]\n"

@@ -10,9 +10,7 @@ struct RunConfig {
     int first_folder = 11;
     int last_folder = 11;  // inclusive
     int images_per_stack = 20;
-    int outer_threads = 8;     // N_threads_ext2
-    int inner_threads = 2;     // N_threads_ext1
-    int measure_threads = 10;  // N_threads
+    // The team sizes are the globals of team_sizes.h.
 };
 
 enum class CommandLineAction { run, show_usage, refuse };
@@ -23,10 +21,12 @@ struct CommandLine {
     std::string refusal;  // when refused: the message naming the bad argument
 };
 
-// Reads argv[1] to argv[argc - 1] in the order of RunConfig. The eighth (measure threads) is read
-// only when exactly eight arguments are given. Numbers are read by read_leading_integer, so "7x"
-// is 7 and "x" is 0. Refuses a method without a measure, fewer than one image per stack and any
-// team size below one. "-h" or "--help" anywhere asks for the usage.
+// Reads argv[1] to argv[argc - 1]: the five items of RunConfig in its order, then the team sizes
+// into N_threads_ext2, N_threads_ext1 and N_threads, each set to its default when its argument
+// is absent. The eighth (N_threads) is read only when exactly eight arguments are given. Numbers
+// are read by read_leading_integer, so "7x" is 7 and "x" is 0. Refuses a method without a measure,
+// fewer than one image per stack and any team size below one. "-h" or "--help" anywhere asks for
+// the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);
 

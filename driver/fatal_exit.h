@@ -3,7 +3,9 @@
 
 #include <string>
 
-// Prints the message on standard output, flushes it and ends the process with the status at once.
+// Prints the diagnostic on standard error and the message on standard output, flushes them and
+// ends the process with the status at once.
 // No exit-time destructor or atexit handler runs, so none can race the threads still at work.
 // When several threads fail together, only the first prints; the others wait for the end.
-[[noreturn]] void end_process_now(const std::string& message, int status);
+[[noreturn]] void end_process_now(const std::string& message, int status,
+                                  const std::string& diagnostic = "");

@@ -7,6 +7,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "measure_failure_line.h"
+
 namespace {
 
 ImageMeasurement failed(const std::string& message) {
@@ -36,7 +38,7 @@ bool pixel_count_fits_measures(int width, int height) {
     return static_cast<long long>(width) * height <= INT_MAX;
 }
 
-ImageMeasurement measure_image(const std::string& path, MeasureFunction measure, int host_threads) {
+ImageMeasurement measure_image(const std::string& path, PlainMeasure measure, int host_threads) {
     const cv::Mat image = decode_grayscale(path);
     if (image.empty()) {
         return failed("\nNo se puede abrir el archivo: " + path);
@@ -48,7 +50,10 @@ ImageMeasurement measure_image(const std::string& path, MeasureFunction measure,
     // imread returns a freshly allocated matrix: rows are back to back, stride = width.
     const double focus = measure(image.ptr<unsigned char>(), image.cols, image.rows, host_threads);
     if (std::isnan(focus)) {
-        return failed("\nNo se puede calcular la medida de enfoque del archivo: " + path);
+        ImageMeasurement measurement =
+            failed("\nNo se puede calcular la medida de enfoque del archivo: " + path);
+        measurement.diagnostic = measure_failure_line(path, last_measure_failure());
+        return measurement;
     }
     ImageMeasurement measurement;
     measurement.measured = true;

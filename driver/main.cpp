@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "command_line.h"
-#include "focus_methods.h"
+#include "measure_registry.h"
 #include "report_file.h"
 #include "stack_scan.h"
-#include "team_sizes.h"
 
 int main(int argc, char** argv) {
     const CommandLine command_line = parse_command_line(argc, argv, BESTFOCUS_DEFAULT_BASE_FOLDER);
@@ -24,21 +23,17 @@ int main(int argc, char** argv) {
             std::fputs((command_line.refusal + usage_text(BESTFOCUS_DEFAULT_BASE_FOLDER)).c_str(),
                        stdout);
             return 2;
-        case CommandLineAction::run:
-            break;
+        case CommandLineAction::run: break;
     }
     // Our own message names an unreadable image; OpenCV's warning would only repeat it.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_ERROR);
     const RunConfig& config = command_line.config;
-    N_threads_ext2 = config.outer_threads;
-    N_threads_ext1 = config.inner_threads;
-    N_threads = config.measure_threads;
 
     std::vector<int> best_images(folder_count(config.first_folder, config.last_folder));
     const double start_ticks = static_cast<double>(cv::getTickCount());
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
-    scan_stacks(config, method_measure(config.method), best_images);
+    scan_stacks(config, find_measure(config.method)->uchar, best_images);
     const double end_ticks = static_cast<double>(cv::getTickCount());
     const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
 

@@ -8,14 +8,14 @@
 
 namespace {
 
-int best_image_of_folder(const std::string& folder, int images, MeasureFunction measure) {
+int best_image_of_folder(const std::string& folder, int images, PlainMeasure measure) {
     std::vector<double> focus(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const ImageMeasurement measurement =
             measure_image(image_path(folder, slot + 1), measure, N_threads);
         if (!measurement.measured) {
-            end_process_now(measurement.failure, 1);
+            end_process_now(measurement.failure, 1, measurement.diagnostic);
         }
         focus[static_cast<std::size_t>(slot)] = measurement.focus;
     }
@@ -31,7 +31,7 @@ std::size_t folder_count(int first_folder, int last_folder) {
     return static_cast<std::size_t>(static_cast<long long>(last_folder) - first_folder + 1);
 }
 
-void scan_stacks(const RunConfig& config, MeasureFunction measure, std::vector<int>& best_images) {
+void scan_stacks(const RunConfig& config, PlainMeasure measure, std::vector<int>& best_images) {
     const long long folders = static_cast<long long>(best_images.size());
 #pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
     for (long long i = 0; i < folders; ++i) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "focus_methods.h"
+#include "measure_registry.h"
 
 // Folders first..last inclusive; 0 when last < first.
 std::size_t folder_count(int first_folder, int last_folder);
@@ -16,4 +16,4 @@ std::size_t folder_count(int first_folder, int last_folder);
 // N_threads host threads; both loops use the static schedule. Slot i of best_images (sized by
 // folder_count) receives the number of the sharpest image of folder first + i. An image that
 // cannot be measured ends the process at once with its message and status 1.
-void scan_stacks(const RunConfig& config, MeasureFunction measure, std::vector<int>& best_images);
+void scan_stacks(const RunConfig& config, PlainMeasure measure, std::vector<int>& best_images);

@@ -1,5 +1,5 @@
 #include "team_sizes.h"
 
-int N_threads_ext2 = 8;
-int N_threads_ext1 = 2;
-int N_threads = 10;
+int N_threads_ext2 = kDefaultThreadsExt2;
+int N_threads_ext1 = kDefaultThreadsExt1;
+int N_threads = kDefaultThreads;

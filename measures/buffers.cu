@@ -1,47 +1,37 @@
-#include <cuda_runtime.h>
-
 #include <cstdlib>
 
 #include "buffers.h"
+#include "runtime_check.h"
 
-bool allocate_buffer(Buffers* buffers, Memory memory, std::size_t bytes, void** pointer) {
+bool allocate_memory(Memory memory, std::size_t bytes, void** pointer) {
     *pointer = nullptr;
     if (bytes == 0) {
         return true;
     }
-    if (buffers->count == Buffers::kCapacity) {
-        return false;
-    }
-    bool ok = false;
+    bool allocated = false;
     switch (memory) {
-        case Memory::Device: ok = cudaMalloc(pointer, bytes) == cudaSuccess; break;
-        case Memory::PageLocked: ok = cudaMallocHost(pointer, bytes) == cudaSuccess; break;
+        case Memory::Device: allocated = ok(cudaMalloc(pointer, bytes), "cudaMalloc"); break;
+        case Memory::PageLocked:
+            allocated = ok(cudaMallocHost(pointer, bytes), "cudaMallocHost");
+            break;
         case Memory::Pageable:
             *pointer = std::malloc(bytes);
-            ok = *pointer != nullptr;
+            allocated = *pointer != nullptr || host_allocation_failed();
             break;
     }
-    if (!ok) {
+    if (!allocated) {
         *pointer = nullptr;
-        return false;
     }
-    buffers->pointers[buffers->count] = *pointer;
-    buffers->memories[buffers->count] = memory;
-    ++buffers->count;
-    return true;
+    return allocated;
 }
 
-bool release_buffers(Buffers* buffers) {
-    bool ok = true;
-    for (int i = 0; i < buffers->count; ++i) {
-        switch (buffers->memories[i]) {
-            case Memory::Device: ok = cudaFree(buffers->pointers[i]) == cudaSuccess && ok; break;
-            case Memory::PageLocked:
-                ok = cudaFreeHost(buffers->pointers[i]) == cudaSuccess && ok;
-                break;
-            case Memory::Pageable: std::free(buffers->pointers[i]); break;
-        }
+void free_memory(Memory memory, void* pointer) {
+    if (pointer == nullptr) {
+        return;
     }
-    buffers->count = 0;
-    return ok;
+    switch (memory) {
+        case Memory::Device: ok(cudaFree(pointer), "cudaFree"); break;
+        case Memory::PageLocked: ok(cudaFreeHost(pointer), "cudaFreeHost"); break;
+        case Memory::Pageable: std::free(pointer); break;
+    }
 }

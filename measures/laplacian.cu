@@ -38,7 +38,7 @@ cudaError_t launch_laplacian(const cudaLaunchConfig_t* config, const KernelBuffe
 }
 
 MeasureKernel describe_laplacian(int width, int height) {
-    return describe_window_measure(width - 2, height - 2, launch_laplacian);
+    return describe_window_measure("Calcular_LAP_Kernel", width - 2, height - 2, launch_laplacian);
 }
 
 }  // namespace

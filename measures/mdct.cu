@@ -50,7 +50,8 @@ cudaError_t launch_mdct(const cudaLaunchConfig_t* config, const KernelBuffers& b
 }
 
 MeasureKernel describe_mdct(int width, int height) {
-    return describe_window_measure(mdct_anchors(width), mdct_anchors(height), launch_mdct);
+    return describe_window_measure("Calcular_MDCT_Kernel", mdct_anchors(width),
+                                   mdct_anchors(height), launch_mdct);
 }
 
 }  // namespace

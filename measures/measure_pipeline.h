@@ -1,24 +1,23 @@
 // The sequence every windowed or element-wise focus measure runs through, written once.
 //
-// A measure describes its kernel for a given image size (grid, block, shared bytes, one or two
-// partial-sum arrays, where the host copy of the partial sums lives, terms the host adds itself)
-// and how to launch it; run_measure does the rest for each way of receiving the image:
+// A measure describes its kernel for a given image size (name, grid, block, one or two
+// partial-sum arrays, terms the host adds itself) and how to launch it; run_measure does the
+// rest for each way of receiving the image:
 //
-//   allocate -> [zero device sums] -> upload (8-bit: caller -> page-locked staging -> device,
-//   then Normalizar_Kernel) -> measure kernel -> partial sums to the host -> host reduction
-//   -> free.
+//   allocate -> upload (8-bit: caller -> page-locked staging -> device, then Normalizar_Kernel)
+//   -> measure kernel -> partial sums to the host -> host reduction -> free.
 //
 // A new measure is its kernel (each thread stores its term in shared_memory<double>() and the
 // block ends with reduce_block_sum), a launch function passing the kernel's arguments, a
-// describe function, and one entry point per variant calling run_measure; vollath_f4.cu is one.
+// describe function, and one entry point per variant calling run_measure; laplacian.cu is one.
 //
 // Every runtime call is checked. On a failure nothing further is issued, the work already issued
-// is waited for, every buffer is freed and the result is a quiet NaN.
+// is waited for, every buffer is freed, the failed call is noted (measure_failure.h) and the
+// result is a quiet NaN.
 #pragma once
 
 #include <cuda_runtime.h>
 
-#include <cstddef>
 #include <limits>
 
 // How a measure function received its image.
@@ -37,9 +36,6 @@ struct MeasureCall {
     int host_threads;
     cudaStream_t stream;  // the caller's stream for BytesOnStream; unused otherwise
 };
-
-// Where the host copy of the partial-sum arrays lives.
-enum class HostSums { PageLocked, Pageable };
 
 // The device buffers a measure kernel works on.
 struct KernelBuffers {
@@ -60,12 +56,11 @@ inline double host_pixel(const HostImage& image, long long index) {
 }
 
 struct MeasureKernel {
+    const char* name;  // the kernel's, for the failure of its launch
     dim3 grid;
-    dim3 block;
-    std::size_t shared_bytes;
-    int sum_arrays;         // 1: the result is the total; 2: total 1 - total 2
-    HostSums host_sums;     // memory of the host partial-sum arrays
-    bool zero_device_sums;  // clear the device partial-sum arrays before the launch
+    dim3 block;      // every block of the kernel stores its total in every partial-sum array
+    int sum_arrays;  // 1: the result is the total; 2: total 1 - total 2. One shared double per
+                     // thread and array.
     // Launches the kernel with config (grid, block, shared bytes and stream already set).
     cudaError_t (*launch)(const cudaLaunchConfig_t* config, const KernelBuffers& buffers, int width,
                           int height);

@@ -54,7 +54,7 @@ cudaError_t launch_tenengrad(const cudaLaunchConfig_t* config, const KernelBuffe
 }
 
 MeasureKernel describe_tenengrad(int width, int height) {
-    return describe_window_measure(width - 2, height - 2, launch_tenengrad);
+    return describe_window_measure("Calcular_TEN_Kernel", width - 2, height - 2, launch_tenengrad);
 }
 
 }  // namespace

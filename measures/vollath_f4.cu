@@ -50,12 +50,10 @@ double last_row_pair_product(const HostImage& image, long long k) {
 
 MeasureKernel describe_vollath_f4(int width, int height) {
     MeasureKernel kernel = {};
+    kernel.name = "Calcular_VollathF4_Kernel_s2";
     kernel.grid = dim3(iDivUp((height - 2) * width, kBlockThreads));
     kernel.block = dim3(kBlockThreads);
-    kernel.shared_bytes = 2 * kBlockThreads * sizeof(double);
     kernel.sum_arrays = 2;
-    kernel.host_sums = HostSums::PageLocked;
-    kernel.zero_device_sums = true;
     kernel.launch = launch_vollath_f4;
     kernel.host_term_count = width;
     kernel.host_term = last_row_pair_product;

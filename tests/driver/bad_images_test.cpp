@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bmp_bytes.h"
+#include "measure_registry.h"
 #include "test_support.h"
 
 namespace {
@@ -183,12 +184,13 @@ TEST(UnusualImages, DecodeAsTheirContent) {
         write_test_stack(stacks.path(), name, {100, 100, 150});
         write_file(stacks.path() + name + "/02.bmp", bytes);  // in place of the second
     }
-    for (int method = 1; method <= 4; ++method) {
-        SCOPED_TRACE(method);
+    for (const MeasureEntry& measure : measure_registry()) {
+        SCOPED_TRACE(measure.long_name);
         const ProgramRun run = run_program(
-            kExecutable, {std::to_string(method), stacks.path(), "1", "4", "3"}, work.path());
+            kExecutable, {std::to_string(measure.code), stacks.path(), "1", "4", "3"}, work.path());
         EXPECT_EQ(run.exit_status, 0) << run.standard_output;
-        EXPECT_EQ(report_lines(read_file(work.path() + report_name(1, 4, method))), "2\n2\n2\n2\n");
+        EXPECT_EQ(report_lines(read_file(work.path() + report_name(1, 4, measure.code))),
+                  "2\n2\n2\n2\n");
     }
 }
 
@@ -201,12 +203,12 @@ TEST(UnusualImages, OnePixelImageIsMeasured) {
     const cv::Mat one_pixel(1, 1, CV_8U, cv::Scalar(255));
     ASSERT_TRUE(cv::imwrite(stacks.path() + "001/01.bmp", one_pixel));
     ASSERT_TRUE(cv::imwrite(stacks.path() + "002/02.bmp", one_pixel));
-    for (int method = 1; method <= 4; ++method) {
-        SCOPED_TRACE(method);
+    for (const MeasureEntry& measure : measure_registry()) {
+        SCOPED_TRACE(measure.long_name);
         const ProgramRun run = run_program(
-            kExecutable, {std::to_string(method), stacks.path(), "1", "2", "2"}, work.path());
+            kExecutable, {std::to_string(measure.code), stacks.path(), "1", "2", "2"}, work.path());
         EXPECT_EQ(run.exit_status, 0) << run.standard_output;
-        EXPECT_EQ(report_lines(read_file(work.path() + report_name(1, 2, method))), "2\n1\n");
+        EXPECT_EQ(report_lines(read_file(work.path() + report_name(1, 2, measure.code))), "2\n1\n");
     }
 }
 

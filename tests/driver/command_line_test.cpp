@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "focus_methods.h"
+#include "measure_registry.h"
+#include "team_sizes.h"
 
 namespace {
 
@@ -22,16 +23,17 @@ CommandLine parse(std::vector<std::string> arguments) {
     return parse_command_line(static_cast<int>(argv.size()), argv.data(), kDefaultBase);
 }
 
+// The config and the team sizes parse_command_line set.
 void expect_config(const RunConfig& config, int method, const std::string& base, int first,
-                   int last, int images, int outer, int inner, int measure_threads) {
+                   int last, int images, int threads_ext2, int threads_ext1, int threads) {
     EXPECT_EQ(config.method, method);
     EXPECT_EQ(config.base_folder, base);
     EXPECT_EQ(config.first_folder, first);
     EXPECT_EQ(config.last_folder, last);
     EXPECT_EQ(config.images_per_stack, images);
-    EXPECT_EQ(config.outer_threads, outer);
-    EXPECT_EQ(config.inner_threads, inner);
-    EXPECT_EQ(config.measure_threads, measure_threads);
+    EXPECT_EQ(N_threads_ext2, threads_ext2);
+    EXPECT_EQ(N_threads_ext1, threads_ext1);
+    EXPECT_EQ(N_threads, threads);
 }
 
 TEST(ReadLeadingInteger, ReadsLikeAtoiAndSaturatesBeyondInt) {
@@ -71,7 +73,7 @@ TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
     // The ignored eighth argument is not checked either.
     const CommandLine ten = parse({"1", "/b/", "3", "9", "5", "4", "3", "0", "x", "y"});
     ASSERT_EQ(ten.action, CommandLineAction::run);
-    EXPECT_EQ(ten.config.measure_threads, 10);
+    EXPECT_EQ(N_threads, 10);
 }
 
 TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
@@ -95,12 +97,14 @@ std::string refusal(int position, const std::string& name, const std::string& te
 }
 
 TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
-    const std::string methods = "de 1 a " + std::to_string(method_count());
+    const int measures = static_cast<int>(measure_registry().size());
+    const std::string methods = "de 1 a " + std::to_string(measures);
+    const std::string past_last = std::to_string(measures + 1);
     const std::string positive = "mayor o igual que 1";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"0"}, refusal(1, "metodo", "0", methods)},
         {{"abc"}, refusal(1, "metodo", "abc", methods)},
-        {{"5", "/b/", "1", "2", "0"}, refusal(1, "metodo", "5", methods)},
+        {{past_last, "/b/", "1", "2", "0"}, refusal(1, "metodo", past_last, methods)},
         {{"1", "/b/", "1", "2", "-20"}, refusal(5, "imagenes por pila", "-20", positive)},
         {{"1", "/b/", "1", "2", "3", "no"}, refusal(6, "N_threads_ext2", "no", positive)},
         {{"1", "/b/", "1", "2", "3", "4", "0"}, refusal(7, "N_threads_ext1", "0", positive)},
@@ -114,13 +118,17 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
     }
 }
 
-TEST(UsageText, NamesTheArgumentsAndTheDefaultBaseFolder) {
+TEST(UsageText, NamesTheArgumentsTheMeasuresAndTheDefaultBaseFolder) {
     const std::string usage = usage_text("/some/where/");
     EXPECT_EQ(usage.rfind("\nUso: bestfocus", 0), 0u);
     for (const char* name :
          {"metodo", "carpeta_base", "primera_carpeta", "ultima_carpeta", "imagenes",
-          "N_threads_ext2", "N_threads_ext1", "N_threads", "/some/where/", "1 Vollath F4"}) {
+          "N_threads_ext2", "N_threads_ext1", "N_threads", "/some/where/"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+    for (const MeasureEntry& measure : measure_registry()) {
+        const std::string listed = std::to_string(measure.code) + " " + measure.long_name;
+        EXPECT_NE(usage.find(listed), std::string::npos) << listed;
     }
 }
 

@@ -5,11 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "measure_registry.h"
 #include "test_support.h"
 
 namespace {
@@ -53,17 +55,21 @@ TEST_F(EndToEnd, ReportHoldsTheSharpestImageOfEachFolderInFolderOrder) {
     write_test_stack(stacks_.path(), "005", {90, 80, 70, 30, 30, 30, 200, 30, 30, 30, 30, 30});
     write_test_stack(stacks_.path(), "006", {40, 90, 40, 180, 40, 40, 40, 40, 180, 40, 40, 40});
     write_test_stack(stacks_.path(), "007", {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77});
-    // Method, then the three team sizes.
-    const std::vector<std::string> cases[] = {{"1", "1", "1", "1"},
-                                              {"1", "8", "2", "10"},
-                                              {"2", "2", "5", "3"},
-                                              {"3", "3", "1", "2"},
-                                              {"4", "2", "2", "1"}};
-    for (const std::vector<std::string>& c : cases) {
-        SCOPED_TRACE(c[0] + " " + c[1] + " " + c[2] + " " + c[3]);
-        const ProgramRun result = run({c[0], stacks_.path(), "3", "7", "12", c[1], c[2], c[3]});
-        expect_report(result, work_.path(), report_name(3, 7, std::stoi(c[0])), "5\n12\n7\n4\n1\n");
-        std::filesystem::remove(work_.path() + report_name(3, 7, std::stoi(c[0])));
+    // Every method with teams of one thread, then each with its own mix of team sizes.
+    const std::vector<std::string> team_sizes[] = {
+        {"8", "2", "10"}, {"2", "5", "3"}, {"3", "1", "2"}, {"2", "2", "1"}, {"1", "4", "7"}};
+    for (const MeasureEntry& measure : measure_registry()) {
+        const std::string method = std::to_string(measure.code);
+        for (const std::vector<std::string>& teams :
+             {std::vector<std::string>{"1", "1", "1"},
+              team_sizes[(measure.code - 1) % std::size(team_sizes)]}) {
+            SCOPED_TRACE(method + " " + teams[0] + " " + teams[1] + " " + teams[2]);
+            const ProgramRun result =
+                run({method, stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
+            expect_report(result, work_.path(), report_name(3, 7, measure.code),
+                          "5\n12\n7\n4\n1\n");
+            std::filesystem::remove(work_.path() + report_name(3, 7, measure.code));
+        }
     }
 }
 
@@ -94,12 +100,12 @@ TEST_F(EndToEnd, EveryMethodFindsTheSharpestImagesOfTheSampleStacks) {
     for (const auto& [folder, sharpest] : expected) {
         lines += std::to_string(sharpest) + "\n";
     }
-    for (int method = 1; method <= 4; ++method) {
-        SCOPED_TRACE(method);
+    for (const MeasureEntry& measure : measure_registry()) {
+        SCOPED_TRACE(measure.long_name);
         const ProgramRun result =
-            run({std::to_string(method), BESTFOCUS_SAMPLE_STACKS, "11", "15"});
-        expect_report(result, work_.path(), report_name(11, 15, method), lines);
-        std::filesystem::remove(work_.path() + report_name(11, 15, method));
+            run({std::to_string(measure.code), BESTFOCUS_SAMPLE_STACKS, "11", "15"});
+        expect_report(result, work_.path(), report_name(11, 15, measure.code), lines);
+        std::filesystem::remove(work_.path() + report_name(11, 15, measure.code));
     }
 }
 
@@ -212,7 +218,7 @@ TEST_F(EndToEnd, BadArgumentsAreRefusedBeforeAnyWork) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"0"}, "1 (metodo)"},
         {{"abc"}, "1 (metodo)"},
-        {{"5"}, "1 (metodo)"},
+        {{std::to_string(measure_registry().size() + 1)}, "1 (metodo)"},
         {{"1", base, "1", "1", "0"}, "5 (imagenes por pila)"},
         {{"1", base, "1", "1", "3", "0"}, "6 (N_threads_ext2)"},
         {{"1", base, "1", "1", "3", "2", "-1"}, "7 (N_threads_ext1)"},

@@ -1,6 +1,7 @@
 // A runtime failure injected into the real measures while the driver scans: the process ends with
-// status 1 and a message naming the image, and the report is never written. The hooks live in the
-// process, so the scan runs in a death test.
+// status 1, a message naming the image on standard output and a line naming the image, the failed
+// call and the runtime's error on standard error, and the report is never written. The hooks live
+// in the process, so the scan runs in a death test.
 #include <cuda_on_cpu/testing.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "focus_methods.h"
+#include "measure_registry.h"
 #include "report_file.h"
 #include "stack_scan.h"
 #include "team_sizes.h"
@@ -23,16 +24,24 @@ struct Injection {
     Call call;
     int nth;
     const char* what;
+    const char* failed_call;  // pattern of the call and its error as standard error names them
 };
+
+const char* const kAllocationFailed =
+    "cudaMalloc(Host)? failed: cudaErrorMemoryAllocation: out of memory";
+const char* const kCopyFailed = "cudaMemcpy failed: cudaErrorInvalidValue: invalid argument";
+const char* const kLaunchFailed =
+    "cudaLaunchKernelEx \\((Normalizar_Kernel|Calcular_[A-Za-z0-9_]+)\\) failed: "
+    "cudaErrorLaunchFailure: unspecified launch failure";
 
 // Through the 8-bit variants, which make no synchronisation of their own.
 const Injection kInjections[] = {
-    {Call::Allocation, 1, "first allocation"},
-    {Call::Allocation, 7, "seventh allocation"},
-    {Call::Copy, 1, "first copy"},
-    {Call::Copy, 5, "fifth copy"},
-    {Call::Launch, 1, "first launch"},
-    {Call::Launch, 4, "fourth launch"},
+    {Call::Allocation, 1, "first allocation", kAllocationFailed},
+    {Call::Allocation, 7, "seventh allocation", kAllocationFailed},
+    {Call::Copy, 1, "first copy", kCopyFailed},
+    {Call::Copy, 5, "fifth copy", kCopyFailed},
+    {Call::Launch, 1, "first launch", kLaunchFailed},
+    {Call::Launch, 4, "fourth launch", kLaunchFailed},
 };
 
 class InjectedFailure : public ::testing::Test {
@@ -54,7 +63,7 @@ class InjectedFailure : public ::testing::Test {
     // What main does once the command line is read: the scan, then the report.
     void scan_and_report() {
         std::vector<int> best(folder_count(config_.first_folder, config_.last_folder));
-        scan_stacks(config_, method_measure(config_.method), best);
+        scan_stacks(config_, find_measure(config_.method)->uchar, best);
         write_report(report_file_name(config_.first_folder, config_.last_folder, config_.method),
                      best, 1.0);
     }
@@ -64,12 +73,14 @@ class InjectedFailure : public ::testing::Test {
     RunConfig config_;
 };
 
-TEST_F(InjectedFailure, EndsTheRunNamingTheImageWithoutReport) {
-    for (int method = 1; method <= method_count(); ++method) {
-        config_.method = method;
+TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
+    for (const MeasureEntry& measure : measure_registry()) {
+        config_.method = measure.code;
         for (const Injection& injection : kInjections) {
-            SCOPED_TRACE(std::string(method_name(method)) + ", " + injection.what);
-            // The message goes to standard output; the death test reads standard error.
+            SCOPED_TRACE(std::string(measure.long_name) + ", " + injection.what);
+            const std::string image = stacks_.path() + "00[12]/0[123]\\.bmp";
+            // The message goes to standard output, after the line on standard error; the death
+            // test reads standard error.
             EXPECT_EXIT(
                 {
                     dup2(STDERR_FILENO, STDOUT_FILENO);
@@ -80,8 +91,9 @@ TEST_F(InjectedFailure, EndsTheRunNamingTheImageWithoutReport) {
                     scan_and_report();
                 },
                 ::testing::ExitedWithCode(1),
-                "\nNo se puede calcular la medida de enfoque del archivo: " + stacks_.path() +
-                    "00[12]/0[123]\\.bmp$");
+                // gtest's own buffered output may come between the two.
+                "^bestfocus: " + image + ": " + injection.failed_call +
+                    "\n.*\nNo se puede calcular la medida de enfoque del archivo: " + image + "$");
             EXPECT_TRUE(folder_entries(work_.path()).empty());
         }
     }
@@ -89,11 +101,11 @@ TEST_F(InjectedFailure, EndsTheRunNamingTheImageWithoutReport) {
 
 // The same scan without a failure writes the report: the failures above are the injections'.
 TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
-    for (int method = 1; method <= method_count(); ++method) {
-        SCOPED_TRACE(method_name(method));
-        config_.method = method;
+    for (const MeasureEntry& measure : measure_registry()) {
+        SCOPED_TRACE(measure.long_name);
+        config_.method = measure.code;
         std::vector<int> best(2);
-        scan_stacks(config_, method_measure(method), best);
+        scan_stacks(config_, measure.uchar, best);
         EXPECT_EQ(best, (std::vector<int>{2, 1}));
     }
 }

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "measure_registry.h"
 #include "test_support.h"
 
 namespace {
@@ -54,6 +56,11 @@ class ConcurrencySoak : public ::testing::Test {
         return run_program(kExecutable, arguments, work_.path(), options);
     }
 
+    // The method of a repetition: every measure in turn.
+    static int method_of(int repetition) {
+        return measure_registry()[repetition % measure_registry().size()].code;
+    }
+
     std::string report(int method) const {
         return read_file(work_.path() + report_name(1, kFolders, method));
     }
@@ -64,15 +71,15 @@ class ConcurrencySoak : public ::testing::Test {
 };
 
 TEST_F(ConcurrencySoak, DefaultTeamsReportWhatTeamsOfOneThreadReport) {
-    std::string one_thread_lines[5];
-    for (int method = 1; method <= 4; ++method) {
-        const ProgramRun serial = run(method, {"1", "1", "1"});
+    std::map<int, std::string> one_thread_lines;
+    for (const MeasureEntry& measure : measure_registry()) {
+        const ProgramRun serial = run(measure.code, {"1", "1", "1"});
         ASSERT_EQ(serial.exit_status, 0) << serial.standard_output;
-        one_thread_lines[method] = report_lines(report(method));
-        ASSERT_EQ(one_thread_lines[method], expected_lines_) << "method " << method;
+        one_thread_lines[measure.code] = report_lines(report(measure.code));
+        ASSERT_EQ(one_thread_lines[measure.code], expected_lines_) << measure.long_name;
     }
     for (int repetition = 0; repetition < repetitions(); ++repetition) {
-        const int method = repetition % 4 + 1;
+        const int method = method_of(repetition);
         SCOPED_TRACE(testing::Message() << "repetition " << repetition << ", method " << method);
         const ProgramRun concurrent = run(method);
         ASSERT_EQ(concurrent.exit_status, 0)
@@ -90,7 +97,7 @@ TEST_F(ConcurrencySoak, StacksOfEqualImagesReportTheFirstEveryTime) {
     std::string all_first;
     for (int folder = 1; folder <= kFolders; ++folder) all_first += "1\n";
     for (int repetition = 0; repetition < repetitions(); ++repetition) {
-        const int method = repetition % 4 + 1;
+        const int method = method_of(repetition);
         SCOPED_TRACE(testing::Message() << "repetition " << repetition << ", method " << method);
         const ProgramRun concurrent =
             run_program(kExecutable,
@@ -106,7 +113,7 @@ TEST_F(ConcurrencySoak, UnreadableImageInTheMiddleEndsEveryRunWithStatus1) {
     const std::string unreadable = stacks_.path() + "006/10.bmp";
     write_file(unreadable, "");
     for (int repetition = 0; repetition < repetitions(); ++repetition) {
-        const int method = repetition % 4 + 1;
+        const int method = method_of(repetition);
         SCOPED_TRACE(testing::Message() << "repetition " << repetition << ", method " << method);
         const ProgramRun run_with_bad_image = run(method);
         ASSERT_FALSE(run_with_bad_image.timed_out);
