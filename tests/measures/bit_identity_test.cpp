@@ -82,9 +82,7 @@ TEST_P(BitIdentity, SixteenConcurrentCallersGetWhatOneCallerGets) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllMeasureFunctions, BitIdentity, ::testing::ValuesIn(kMeasureFunctions),
-                         [](const ::testing::TestParamInfo<MeasureFunction>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(AllMeasureFunctions, BitIdentity,
+                         ::testing::ValuesIn(all_measure_functions()), measure_function_name);
 
 }  // namespace

@@ -1,47 +1,47 @@
-// The thirteen measure functions as one table, for suites that check all of them alike.
+// The thirteen measure functions as one table, for suites that check all of them alike: the
+// three variants of every registered measure, then the extra variants.
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
-#include "measures.h"
-#include "reference_value.h"
+#include "measure_references.h"
+#include "measure_registry.h"
 #include "test_images.h"
-#include "vollath_f4_reference.h"
-#include "window_measure_reference.h"
 
 enum class Input { bytes, doubles };
 
 // One measure function: plain, or on a stream for the _Stream variants.
 struct MeasureFunction {
-    const char* name;
+    std::string name;
     Input input;
-    double (*plain)(const unsigned char* pixels, int width, int height, int host_threads);
-    double (*on_stream)(const unsigned char* pixels, int width, int height, int host_threads,
-                        CUstream_st* stream);
-    ReferenceValue (*reference)(const std::vector<double>& image, int width, int height);
+    PlainMeasure plain;
+    StreamMeasure on_stream;
+    ReferenceFunction reference;
 };
 
-inline const MeasureFunction kMeasureFunctions[] = {
-    {"VollathF4_MemEficient_GPU", Input::doubles, funcion_VollathF4_MemEficient_GPU, nullptr,
-     vollath_f4_reference},
-    {"VollathF4_MemEficient_GPU_uchar", Input::bytes, funcion_VollathF4_MemEficient_GPU_uchar,
-     nullptr, vollath_f4_reference},
-    {"VollathF4_MemEficient_GPU_uchar_Stream", Input::bytes, nullptr,
-     funcion_VollathF4_MemEficient_GPU_uchar_Stream, vollath_f4_reference},
-    {"VollathF4_GPU", Input::doubles, funcion_VollathF4_GPU, nullptr, vollath_f4_reference},
-    {"MDCT_GPU", Input::doubles, funcion_MDCT_GPU, nullptr, mdct_reference},
-    {"MDCT_GPU_uchar", Input::bytes, funcion_MDCT_GPU_uchar, nullptr, mdct_reference},
-    {"MDCT_GPU_uchar_Stream", Input::bytes, nullptr, funcion_MDCT_GPU_uchar_Stream, mdct_reference},
-    {"TEN_GPU", Input::doubles, funcion_TEN_GPU, nullptr, tenengrad_reference},
-    {"TEN_GPU_uchar", Input::bytes, funcion_TEN_GPU_uchar, nullptr, tenengrad_reference},
-    {"TEN_GPU_uchar_Stream", Input::bytes, nullptr, funcion_TEN_GPU_uchar_Stream,
-     tenengrad_reference},
-    {"LAP_GPU", Input::doubles, funcion_LAP_GPU, nullptr, laplacian_reference},
-    {"LAP_GPU_uchar", Input::bytes, funcion_LAP_GPU_uchar, nullptr, laplacian_reference},
-    {"LAP_GPU_uchar_Stream", Input::bytes, nullptr, funcion_LAP_GPU_uchar_Stream,
-     laplacian_reference},
-};
+inline std::vector<MeasureFunction> all_measure_functions() {
+    std::vector<MeasureFunction> functions;
+    for (const MeasureEntry& measure : measure_registry()) {
+        const MeasureReference* reference = find_reference(measure);
+        if (reference == nullptr) continue;
+        const std::string name = test_name(measure.short_name);
+        functions.push_back(
+            {name + "_GPU", Input::doubles, measure.doubles, nullptr, reference->value});
+        functions.push_back(
+            {name + "_GPU_uchar", Input::bytes, measure.uchar, nullptr, reference->value});
+        functions.push_back({name + "_GPU_uchar_Stream", Input::bytes, nullptr,
+                             measure.uchar_stream, reference->value});
+    }
+    for (const MeasureVariant& variant : extra_measure_variants()) {
+        const MeasureReference* reference = find_reference(*find_measure(variant.code));
+        if (reference == nullptr) continue;
+        functions.push_back(
+            {test_name(variant.name), Input::doubles, variant.doubles, nullptr, reference->value});
+    }
+    return functions;
+}
 
 // An image as each kind of measure function takes it: bytes, or the same bytes / 255.0.
 struct TestImage {
@@ -70,3 +70,8 @@ inline double measure(const MeasureFunction& function, const TestImage& image, i
 
 // Names the function in test output.
 inline void PrintTo(const MeasureFunction& function, std::ostream* out) { *out << function.name; }
+
+// The parameterised name of a case over all_measure_functions().
+inline std::string measure_function_name(const ::testing::TestParamInfo<MeasureFunction>& info) {
+    return info.param.name;
+}

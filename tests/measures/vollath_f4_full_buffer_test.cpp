@@ -82,12 +82,4 @@ TEST(VollathF4FullBuffer, ImagesWithoutARowPairGiveZeroAndTooLargeOnesNaN) {
     expect_nothing_allocated();
 }
 
-TEST(VollathF4FullBuffer, FailureOfAnyRuntimeCallGivesNaNAndLeaksNothing) {
-    for (const ImageSize size : {ImageSize{1100, 3}, ImageSize{70, 2}}) {
-        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
-        const std::vector<double> values = random_doubles(size, 9);
-        EXPECT_GT(fail_each_runtime_call([&] { return full_buffer(values, size); }), 0);
-    }
-}
-
 }  // namespace

@@ -119,16 +119,4 @@ TEST_F(VollathF4, HostTeamSizeChangesOnlyRounding) {
     }
 }
 
-// Both a kernel-and-host image and one that the host finishes alone (H = 2, no kernel blocks).
-TEST_F(VollathF4, FailureOfAnyRuntimeCallGivesNaNAndLeaksNothing) {
-    for (const ImageSize size : {ImageSize{70, 40}, ImageSize{70, 2}}) {
-        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
-        const std::vector<unsigned char> bytes = random_bytes(size, 5);
-        const std::vector<double> values = normalised(bytes);
-        EXPECT_GT(fail_each_runtime_call([&] { return uchar(bytes, size); }), 0);
-        EXPECT_GT(fail_each_runtime_call([&] { return uchar_stream(bytes, size); }), 0);
-        EXPECT_GT(fail_each_runtime_call([&] { return doubles(values, size); }), 0);
-    }
-}
-
 }  // namespace

@@ -34,6 +34,9 @@ std::vector<double> as_doubles(const std::vector<unsigned char>& bytes) {
 // Every value is a sum of squared small integers (the pixels are 0.0 and 1.0), so exact. The
 // double-input variant, given 0.0 and 255.0, measures exactly 255^2 times as much.
 TEST(WindowMeasureExamples, ZeroOneImagesGiveTheirHandValuesExactly) {
+    const WindowMeasure mdct = window_measure("mdct");
+    const WindowMeasure tenengrad = window_measure("tenengrad");
+    const WindowMeasure laplacian = window_measure("laplacian");
     struct Example {
         const WindowMeasure* measure;
         ImageSize size;
@@ -44,17 +47,17 @@ TEST(WindowMeasureExamples, ZeroOneImagesGiveTheirHandValuesExactly) {
     const std::vector<Pixel> top_right_quarter = {{2, 0}, {3, 0}, {2, 1}, {3, 1}};
     const std::vector<Pixel> left_column = {{0, 0}, {0, 1}, {0, 2}};
     const std::vector<Example> examples = {
-        {&kMdct, {5, 5}, top_left_quarter, 16.0},   // S = 4
-        {&kMdct, {5, 5}, top_right_quarter, 16.0},  // S = -4
-        {&kMdct, {4, 4}, top_left_quarter, 0.0},    // the window fits but has no anchor
-        {&kTenengrad, {3, 3}, left_column, 16.0},   // Gx = 4, Gy = 0
-        {&kTenengrad, {3, 3}, {{0, 0}}, 2.0},       // Gx = Gy = 1
-        {&kTenengrad, {3, 3}, {{1, 1}}, 0.0},       // the centre is in neither gradient
-        {&kTenengrad, {5, 5}, {{2, 2}}, 24.0},      // 4 edge neighbours give 4, 4 corners 2
-        {&kLaplacian, {3, 3}, {{1, 1}}, 16.0},      // L = -4
-        {&kLaplacian, {3, 3}, left_column, 1.0},    // L = 1
-        {&kLaplacian, {3, 3}, {{2, 0}}, 0.0},       // corners take no part
-        {&kLaplacian, {5, 5}, {{2, 2}}, 20.0},      // 16 at the centre, 1 at each neighbour
+        {&mdct, {5, 5}, top_left_quarter, 16.0},   // S = 4
+        {&mdct, {5, 5}, top_right_quarter, 16.0},  // S = -4
+        {&mdct, {4, 4}, top_left_quarter, 0.0},    // the window fits but has no anchor
+        {&tenengrad, {3, 3}, left_column, 16.0},   // Gx = 4, Gy = 0
+        {&tenengrad, {3, 3}, {{0, 0}}, 2.0},       // Gx = Gy = 1
+        {&tenengrad, {3, 3}, {{1, 1}}, 0.0},       // the centre is in neither gradient
+        {&tenengrad, {5, 5}, {{2, 2}}, 24.0},      // 4 edge neighbours give 4, 4 corners 2
+        {&laplacian, {3, 3}, {{1, 1}}, 16.0},      // L = -4
+        {&laplacian, {3, 3}, left_column, 1.0},    // L = 1
+        {&laplacian, {3, 3}, {{2, 0}}, 0.0},       // corners take no part
+        {&laplacian, {5, 5}, {{2, 2}}, 20.0},      // 16 at the centre, 1 at each neighbour
     };
     for (const Example& example : examples) {
         const WindowMeasure& m = *example.measure;
@@ -75,13 +78,16 @@ TEST(WindowMeasureExamples, ZeroOneImagesGiveTheirHandValuesExactly) {
 // leave rounding noise.
 TEST(WindowMeasureExamples, ConstantImagesGiveZero) {
     const ImageSize size{41, 38};
-    for (const WindowMeasure* m : {&kMdct, &kTenengrad, &kLaplacian}) {
+    const WindowMeasure mdct = window_measure("mdct");
+    const WindowMeasure tenengrad = window_measure("tenengrad");
+    const WindowMeasure laplacian = window_measure("laplacian");
+    for (const WindowMeasure* m : {&mdct, &tenengrad, &laplacian}) {
         for (int gray = 0; gray <= 255; ++gray) {
             SCOPED_TRACE(testing::Message() << m->name << ", gray " << gray);
             const std::vector<unsigned char> bytes(size.width * size.height,
                                                    static_cast<unsigned char>(gray));
             const double value = m->uchar(bytes.data(), size.width, size.height, kHostThreads);
-            if (m != &kTenengrad || gray == 0 || gray == 255) {
+            if (m != &tenengrad || gray == 0 || gray == 255) {
                 EXPECT_EQ(value, 0.0);
             } else {
                 const ReferenceValue expected =

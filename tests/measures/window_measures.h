@@ -1,40 +1,45 @@
-// The three window measures under test, each with its variants and its long double reference.
+// The registered window measures (those whose reference has window anchors), each with its
+// variants and its long double reference.
 #pragma once
 
+#include <cstring>
 #include <ostream>
+#include <string>
 #include <vector>
 
-#include "measures.h"
-#include "window_measure_reference.h"
+#include "measure_references.h"
+#include "measure_registry.h"
 
 struct WindowMeasure {
-    const char* name;
+    std::string name;
     int anchor_shortfall;  // image side minus window anchors on that side: 4 for MDCT, 2 otherwise
-    ReferenceValue (*reference)(const std::vector<double>& image, int width, int height);
-    double (*doubles)(const unsigned char* pixels, int width, int height, int host_threads);
-    double (*uchar)(const unsigned char* pixels, int width, int height, int host_threads);
-    double (*uchar_stream)(const unsigned char* pixels, int width, int height, int host_threads,
-                           CUstream_st* stream);
+    ReferenceFunction reference;
+    PlainMeasure doubles;
+    PlainMeasure uchar;
+    StreamMeasure uchar_stream;
 };
 
-inline const WindowMeasure kMdct = {
-    "MDCT",
-    4,
-    mdct_reference,
-    funcion_MDCT_GPU,
-    funcion_MDCT_GPU_uchar,
-    funcion_MDCT_GPU_uchar_Stream,
-};
-inline const WindowMeasure kTenengrad = {
-    "Tenengrad",           2,
-    tenengrad_reference,   funcion_TEN_GPU,
-    funcion_TEN_GPU_uchar, funcion_TEN_GPU_uchar_Stream,
-};
-inline const WindowMeasure kLaplacian = {
-    "Laplacian",           2,
-    laplacian_reference,   funcion_LAP_GPU,
-    funcion_LAP_GPU_uchar, funcion_LAP_GPU_uchar_Stream,
-};
+inline std::vector<WindowMeasure> window_measures() {
+    std::vector<WindowMeasure> measures;
+    for (const MeasureEntry& measure : measure_registry()) {
+        const MeasureReference* reference = find_reference(measure);
+        if (reference != nullptr && reference->anchor_shortfall > 0) {
+            measures.push_back({test_name(measure.short_name), reference->anchor_shortfall,
+                                reference->value, measure.doubles, measure.uchar,
+                                measure.uchar_stream});
+        }
+    }
+    return measures;
+}
+
+// The window measure of the short name, for cases about one measure.
+inline WindowMeasure window_measure(const char* short_name) {
+    for (const WindowMeasure& measure : window_measures()) {
+        if (measure.name == test_name(short_name)) return measure;
+    }
+    ADD_FAILURE() << "no window measure " << short_name;
+    return {};
+}
 
 // For GoogleTest's messages about parameterised cases.
 inline std::ostream& operator<<(std::ostream& out, const WindowMeasure& measure) {

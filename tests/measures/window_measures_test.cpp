@@ -1,6 +1,5 @@
 // What MDCT, Tenengrad and Laplacian share: every variant against the formula over many image
-// sizes, images without a window, the double-input variant's missing normalisation, concurrent
-// callers and runtime failures.
+// sizes, images without a window and the double-input variant's missing normalisation.
 
 #include "window_measures.h"
 
@@ -111,39 +110,9 @@ TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
     }
 }
 
-// An image with blocks to launch, one with no blocks along its width (no launch) and one with a
-// negative anchor count (one block that computes nothing).
-TEST_P(WindowMeasureTest, FailureOfAnyRuntimeCallGivesNaNAndLeaksNothing) {
-    const int shortfall = measure().anchor_shortfall;
-    for (const ImageSize size : {ImageSize{70, 40}, ImageSize{shortfall, 40}, ImageSize{1, 40}}) {
-        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
-        const std::vector<unsigned char> bytes = random_bytes(size, 5);
-        const std::vector<double> values = normalised(bytes);
-        EXPECT_GT(fail_each_runtime_call([&] { return uchar(bytes, size); }), 0);
-        EXPECT_GT(fail_each_runtime_call([&] { return uchar_stream(bytes, size); }), 0);
-        EXPECT_GT(fail_each_runtime_call([&] { return doubles(values, size); }), 0);
-    }
-}
-
-// The runtime calls of one call with blocks to launch, nothing more: the host partial sums are
-// pageable (malloc, no runtime call) and the device ones are not cleared, as every block writes
-// its own.
-TEST_P(WindowMeasureTest, MakesOnlyTheRuntimeCallsOfItsVariant) {
-    const ImageSize size{70, 40};
-    const std::vector<unsigned char> bytes = random_bytes(size, 7);
-    const std::vector<double> values = normalised(bytes);
-    // 8-bit image, doubles, partial sums, staging; two copies in, one out; two launches.
-    EXPECT_EQ(fail_each_runtime_call([&] { return uchar(bytes, size); }), 4 + 3 + 2);
-    // The same, then the stream's synchronisation.
-    EXPECT_EQ(fail_each_runtime_call([&] { return uchar_stream(bytes, size); }), 4 + 3 + 2 + 1);
-    // Doubles and partial sums; one copy in, one out; the measure kernel.
-    EXPECT_EQ(fail_each_runtime_call([&] { return doubles(values, size); }), 2 + 2 + 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Measures, WindowMeasureTest,
-                         ::testing::Values(kMdct, kTenengrad, kLaplacian),
+INSTANTIATE_TEST_SUITE_P(Measures, WindowMeasureTest, ::testing::ValuesIn(window_measures()),
                          [](const ::testing::TestParamInfo<WindowMeasure>& info) {
-                             return std::string(info.param.name);
+                             return info.param.name;
                          });
 
 }  // namespace
