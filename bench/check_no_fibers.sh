@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks that bestfocus creates no fiber while it measures: runs every method on the bundled
+# Checks that bestfocus creates no fiber while it measures: runs every method it offers on the
 # sample stacks under gdb, counting the calls of make_fcontext, where Boost.Context makes every
 # fiber. Fails when any run makes one.
 #
@@ -8,6 +8,8 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$repo/build}" && pwd)
+# shellcheck source=method_codes.sh
+. "$repo/bench/method_codes.sh"
 
 fibers_made() {
     # A breakpoint that never stops but counts; gdb reports the count only when it is not 0.
@@ -19,7 +21,7 @@ fibers_made() {
 mkdir -p "$build/bench_no_fibers"
 cd "$build/bench_no_fibers"  # where the reports land
 status=0
-for method in 1 2 3 4; do
+for method in $(method_codes "$build/bestfocus"); do
     fibers=$(fibers_made "$build/bestfocus" "$method" "$build/sample_stacks/" 11 15 20)
     echo "method $method on the sample stacks: $fibers fibers made"
     [ "$fibers" -eq 0 ] || status=1

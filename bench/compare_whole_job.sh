@@ -7,7 +7,7 @@
 #
 # Two rounds per tree. First the Python script, bestfocus method 4 with its default teams and
 # with each candidate team sizes; the fastest candidate (by median) is the best settings. Then
-# the Python script again and methods 1 to 3 with the best settings. Within a round the runs of
+# the Python script again and every other method with the best settings. Within a round the runs of
 # one repetition take turns in an order that rotates from one repetition to the next, so a load
 # that comes and goes on the machine falls on all of them alike; medians are reported.
 #
@@ -70,6 +70,11 @@ tool_command() {
 }
 
 method4_run() { echo "method4_teams_${1// /_}"; }
+
+# The methods besides 4, the Laplacian that the Python script computes too.
+# shellcheck source=method_codes.sh
+. "$repo/bench/method_codes.sh"
+other_methods() { method_codes "$tool" | grep -vx 4; }
 
 # Every run of every repetition, one "<run> <seconds> <peak KiB> <own seconds>" line each:
 # time_runs <tree name> <run>...
@@ -139,10 +144,12 @@ compare() {
     time_runs "$tree_name" "${first_round[@]}" >"$results"
     local best_teams
     best_teams=$(fastest_teams "$results")
-    for method in 1 2 3; do
+    local second_round=(python)
+    for method in $(other_methods); do
         commands[method${method}_best]=$(tool_command "$method" "$best_teams" "$@")
+        second_round+=("method${method}_best")
     done
-    time_runs "$tree_name" python method1_best method2_best method3_best >>"$results"
+    time_runs "$tree_name" "${second_round[@]}" >>"$results"
 
     local report_name="BestFocus_AutofocusStacks_Folder_$2_to_$3_method_4.txt"
     if ! diff <(picks "$work/$tree_name/python/$report_name") \
@@ -171,7 +178,7 @@ compare() {
         "$default_teams" "$default_budget"
     summary_row "$results" "$(method4_run "$best_teams")" "bestfocus method 4, best teams" \
         "$best_teams" "$best_budget"
-    for method in 1 2 3; do
+    for method in $(other_methods); do
         summary_row "$results" "method${method}_best" "bestfocus method $method, best teams" \
             "$best_teams" "$best_budget"
     done

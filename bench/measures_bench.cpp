@@ -1,11 +1,13 @@
-// Each focus measure's 8-bit entry point beside the OpenCV code a user would write for the same
-// quantity, on random-texture images of three sizes, with the same number of threads for both.
-// Before timing, every pair is checked to compute the same value; a mismatch aborts the run.
+// Each registered focus measure's 8-bit entry point beside the OpenCV code a user would write for
+// the same quantity, on random-texture images of three sizes, with the same number of threads for
+// both. Before timing, every pair is checked to compute the same value; a mismatch aborts the run.
+// A measure without an OpenCV counterpart here is timed alone.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <opencv2/core.hpp>
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
@@ -13,26 +15,44 @@
 #include <thread>
 #include <vector>
 
-#include "measures.h"
+#include "measure_registry.h"
 #include "opencv_focus_measures.h"
 
 namespace {
 
-using ToolMeasure = double (*)(const unsigned char*, int, int, int);
 using OpenCVMeasure = double (*)(const cv::Mat&);
+
+// The OpenCV counterparts, by the registry's short name.
+struct OpenCVCounterpart {
+    const char* short_name;
+    OpenCVMeasure measure;
+};
+const OpenCVCounterpart kOpenCVCounterparts[] = {
+    {"vollath-f4", opencv_vollath_f4},
+    {"mdct", opencv_mdct},
+    {"tenengrad", opencv_tenengrad},
+    {"laplacian", opencv_laplacian},
+};
 
 struct MeasurePair {
     const char* name;
-    ToolMeasure tool;
-    OpenCVMeasure opencv;
+    PlainMeasure tool;
+    OpenCVMeasure opencv;  // nullptr when there is none
 };
 
-const MeasurePair kMeasures[] = {
-    {"VollathF4", funcion_VollathF4_MemEficient_GPU_uchar, opencv_vollath_f4},
-    {"MDCT", funcion_MDCT_GPU_uchar, opencv_mdct},
-    {"Tenengrad", funcion_TEN_GPU_uchar, opencv_tenengrad},
-    {"Laplacian", funcion_LAP_GPU_uchar, opencv_laplacian},
-};
+std::vector<MeasurePair> measure_pairs() {
+    std::vector<MeasurePair> pairs;
+    for (const MeasureEntry& measure : measure_registry()) {
+        OpenCVMeasure opencv = nullptr;
+        for (const OpenCVCounterpart& counterpart : kOpenCVCounterparts) {
+            if (std::strcmp(counterpart.short_name, measure.short_name) == 0) {
+                opencv = counterpart.measure;
+            }
+        }
+        pairs.push_back({measure.short_name, measure.uchar, opencv});
+    }
+    return pairs;
+}
 
 const cv::Size kSizes[] = {{640, 480}, {1388, 1040}, {2048, 2048}};
 
@@ -55,6 +75,9 @@ double tool_value(const MeasurePair& measure, const cv::Mat& image, int threads)
 }
 
 bool same_values(const MeasurePair& measure, const cv::Mat& image, int threads) {
+    if (measure.opencv == nullptr) {
+        return true;
+    }
     const double tool = tool_value(measure, image, threads);
     const double opencv = measure.opencv(image);
     const bool same = std::abs(tool - opencv) <= kRelativeTolerance * std::abs(opencv);
@@ -80,6 +103,9 @@ void register_pair(const MeasurePair& measure, const cv::Mat& image, int threads
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    if (measure.opencv == nullptr) {
+        return;
+    }
     benchmark::RegisterBenchmark(("opencv/" + std::string(measure.name) + suffix).c_str(),
                                  [&measure, &image](benchmark::State& state) {
                                      for (auto _ : state) {
@@ -107,16 +133,18 @@ int main(int argc, char** argv) {
     for (const cv::Size size : kSizes) {
         images.push_back(random_texture(size));
     }
+    // Registered benchmarks keep references to the pairs and the images.
+    static const std::vector<MeasurePair> pairs = measure_pairs();
     bool all_same = true;
     for (const cv::Mat& image : images) {
-        for (const MeasurePair& measure : kMeasures) {
+        for (const MeasurePair& measure : pairs) {
             all_same = same_values(measure, image, threads) && all_same;
         }
     }
     if (!all_same) {
         return 1;
     }
-    for (const MeasurePair& measure : kMeasures) {
+    for (const MeasurePair& measure : pairs) {
         for (const cv::Mat& image : images) {
             register_pair(measure, image, threads);
         }
