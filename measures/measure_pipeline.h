@@ -9,7 +9,8 @@
 //
 // A new measure is its kernel (each thread stores its term in shared_memory<double>() and the
 // block ends with reduce_block_sum), a launch function passing the kernel's arguments, a
-// describe function, and one entry point per variant calling run_measure; laplacian.cu is one.
+// describe function, and one entry point per variant calling run_measure, as in laplacian.cu;
+// then one entry in measure_registry.cpp offers it to the tool, the tests and the benchmarks.
 //
 // Every runtime call is checked. On a failure nothing further is issued, the work already issued
 // is waited for, every buffer is freed, the failed call is noted (measure_failure.h) and the

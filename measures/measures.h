@@ -5,7 +5,8 @@
 // width). The 8-bit variants (_GPU_uchar, _GPU_uchar_Stream) read width*height bytes; the
 // double-input variants (_GPU) read width*height doubles through the same pointer. A call
 // allocates and frees all it needs and keeps nothing, so several host threads may call at once.
-// A failed CUDA runtime call gives a quiet NaN (an 8-bit image never gives NaN otherwise).
+// A failed CUDA runtime call gives a quiet NaN (an 8-bit image never gives NaN otherwise), and
+// last_measure_failure() (measure_failure.h) then names the call and the runtime's error.
 #pragma once
 
 struct CUstream_st;
