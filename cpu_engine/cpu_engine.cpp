@@ -23,45 +23,54 @@ bool valid_image(const unsigned char* pixels, int width, int height, std::ptrdif
     return pixels != nullptr && width > 0 && height > 0 && row_stride >= width;
 }
 
-// The measure's exact sum over `term_rows` rows of terms, scaled to normalised pixels.
-double measure_8bit(RowSums8 row_sums, int term_rows, const unsigned char* pixels, int width,
+// Where a measure's terms lie: `rows` rows of `terms_per_row` terms each.
+struct TermRows {
+    int rows;
+    int terms_per_row;
+};
+
+// The measure's exact sum over its terms, scaled to normalised pixels.
+double measure_8bit(RowSums8 row_sums, TermRows terms, const unsigned char* pixels, int width,
                     int height, std::ptrdiff_t row_stride, int threads) {
     if (!valid_image(pixels, width, height, row_stride)) {
         return std::numeric_limits<double>::quiet_NaN();
     }
-    const long long total = sum_over_row_bands(term_rows, threads, [&](int first_row, int end_row) {
-        return row_sums(pixels, row_stride, width, height, first_row, end_row);
-    });
+    const long long total = sum_over_row_bands(
+        terms.rows, terms.terms_per_row, threads, [&](int first_row, int end_row) {
+            return row_sums(pixels, row_stride, width, height, first_row, end_row);
+        });
     return static_cast<double>(total) / kByteStepsSquared;
 }
 
-// Window measures: no window column means no term, whatever the rows.
-int window_term_rows(int anchors_x, int anchors_y) { return anchors_x > 0 ? anchors_y : 0; }
+// Window measures: one term per anchor; no window column means no term, whatever the rows.
+TermRows window_terms(int anchors_x, int anchors_y) {
+    return {anchors_x > 0 ? anchors_y : 0, anchors_x};
+}
 
 }  // namespace
 
 double cpu_vollath_f4(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
                       int threads) {
-    return measure_8bit(vollath_f4_rows_8bit, vollath_f4_term_rows(height), pixels, width, height,
-                        row_stride, threads);
+    return measure_8bit(vollath_f4_rows_8bit, {vollath_f4_term_rows(height), width}, pixels, width,
+                        height, row_stride, threads);
 }
 
 double cpu_mdct(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
                 int threads) {
-    const int rows = window_term_rows(mdct_anchors(width), mdct_anchors(height));
-    return measure_8bit(mdct_rows_8bit, rows, pixels, width, height, row_stride, threads);
+    const TermRows terms = window_terms(mdct_anchors(width), mdct_anchors(height));
+    return measure_8bit(mdct_rows_8bit, terms, pixels, width, height, row_stride, threads);
 }
 
 double cpu_tenengrad(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
                      int threads) {
-    const int rows =
-        window_term_rows(three_by_three_anchors(width), three_by_three_anchors(height));
-    return measure_8bit(tenengrad_rows_8bit, rows, pixels, width, height, row_stride, threads);
+    const TermRows terms =
+        window_terms(three_by_three_anchors(width), three_by_three_anchors(height));
+    return measure_8bit(tenengrad_rows_8bit, terms, pixels, width, height, row_stride, threads);
 }
 
 double cpu_laplacian(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
                      int threads) {
-    const int rows =
-        window_term_rows(three_by_three_anchors(width), three_by_three_anchors(height));
-    return measure_8bit(laplacian_rows_8bit, rows, pixels, width, height, row_stride, threads);
+    const TermRows terms =
+        window_terms(three_by_three_anchors(width), three_by_three_anchors(height));
+    return measure_8bit(laplacian_rows_8bit, terms, pixels, width, height, row_stride, threads);
 }

@@ -6,7 +6,8 @@
 // Arguments: the top-left pixel, the width (columns) and height (rows), the distance from one row
 // to the next in pixels (row_stride >= width: the width for a whole image, the full image's width
 // for a region of it), and the number of threads. threads <= 1 runs on the calling thread; more
-// splits the rows over an OpenMP team of that size, nested inside the caller's team. Images too
+// splits the rows over an OpenMP team of at most that size, nested inside the caller's team (an
+// image too small to keep them busy gets fewer: about 65536 window terms each). Images too
 // small for the measure's window give 0.0, as the kernels do; invalid arguments (no pixels, a row
 // stride below the width) give a quiet NaN. width * height must not exceed INT_MAX.
 #pragma once

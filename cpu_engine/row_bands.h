@@ -6,12 +6,18 @@
 
 #include <algorithm>
 
-// Calls band_sum(first_row, end_row) over bands that cover 0 <= y < rows exactly once, on the
-// calling thread alone for threads <= 1, else on a nested team of at most `threads` threads
-// (never more threads than rows). Returns the sum of the bands' results.
+// Terms below which another thread costs more to start than it saves: 65536 terms take a thread
+// some 20 to 60 microseconds, about what waking a team's thread costs on a busy machine.
+constexpr long long kMinTermsPerThread = 65536;
+
+// Calls band_sum(first_row, end_row) over bands that cover 0 <= y < rows exactly once and returns
+// the sum of the results. The bands run on a nested team of at most `threads` threads, fewer when
+// the image is too small to keep them busy (terms_per_row terms per row): one band on the calling
+// thread when that leaves one thread.
 template <class BandSum>
-long long sum_over_row_bands(int rows, int threads, BandSum band_sum) {
-    const int team = std::min(threads, rows);
+long long sum_over_row_bands(int rows, long long terms_per_row, int threads, BandSum band_sum) {
+    const long long useful = rows * terms_per_row / kMinTermsPerThread;
+    const int team = static_cast<int>(std::min<long long>({threads, rows, useful}));
     if (team <= 1) {
         return band_sum(0, rows);
     }
