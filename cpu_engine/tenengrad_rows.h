@@ -35,16 +35,19 @@ CPU_ENGINE_INLINE long long tenengrad_rows(const Pixel* image, std::ptrdiff_t ro
                 column_sums[k] = static_cast<Response>(top[c] + 2 * middle[c] + bottom[c]);
                 column_differences[k] = static_cast<Response>(top[c] - bottom[c]);
             }
-            Term run = 0;
+            // Two sums of squares rather than one sum of Gx^2 + Gy^2: each is a multiply-add of
+            // 16-bit lanes into 32-bit ones, where the sum of two squares needs widening.
+            Term run_x = 0;
+            Term run_y = 0;
             for (int k = 0; k < anchors; ++k) {
                 const Response gx = static_cast<Response>(column_sums[k] - column_sums[k + 2]);
                 const Response gy =
                     static_cast<Response>(column_differences[k] + 2 * column_differences[k + 1] +
                                           column_differences[k + 2]);
-                run += static_cast<Term>(gx) * static_cast<Term>(gx) +
-                       static_cast<Term>(gy) * static_cast<Term>(gy);
+                run_x += static_cast<Term>(gx) * static_cast<Term>(gx);
+                run_y += static_cast<Term>(gy) * static_cast<Term>(gy);
             }
-            total += run;
+            total += static_cast<long long>(run_x) + run_y;
             x0 += anchors;
         }
     }
