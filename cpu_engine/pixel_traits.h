@@ -20,7 +20,8 @@ struct PixelTraits<std::uint8_t> {
     static constexpr long long kMaxPixel = 255;
 };
 // A 16-bit variant would use Response = int32_t and Term = int64_t (a Tenengrad term reaches
-// 2 * (4 * 65535)^2, about 1.4e11) with kMaxPixel = 65535; the row sums need no other change.
+// 2 * (4 * 65535)^2, about 1.4e11) with kMaxPixel = 65535; the row sums need no other change, but
+// its totals need a wider type than long long: 2^31 terms of up to (8 * 65535)^2 pass 2^63.
 
 // Columns whose terms are added in one run: the most, up to a cap that keeps a run's scratch rows
 // in the first-level cache, a multiple of 64 so that vector loops have no remainder on full runs.
