@@ -1,16 +1,18 @@
 #include "measure_registry.h"
 
+#include "cpu_engine.h"
+
 const std::vector<MeasureEntry>& measure_registry() {
     static const std::vector<MeasureEntry> entries = {
         {1, "vollath-f4", "Vollath F4", funcion_VollathF4_MemEficient_GPU_uchar,
          funcion_VollathF4_MemEficient_GPU_uchar_Stream, funcion_VollathF4_MemEficient_GPU,
-         nullptr},
+         cpu_vollath_f4},
         {2, "mdct", "MDCT", funcion_MDCT_GPU_uchar, funcion_MDCT_GPU_uchar_Stream, funcion_MDCT_GPU,
-         nullptr},
+         cpu_mdct},
         {3, "tenengrad", "Tenengrad", funcion_TEN_GPU_uchar, funcion_TEN_GPU_uchar_Stream,
-         funcion_TEN_GPU, nullptr},
+         funcion_TEN_GPU, cpu_tenengrad},
         {4, "laplacian", "Laplacian", funcion_LAP_GPU_uchar, funcion_LAP_GPU_uchar_Stream,
-         funcion_LAP_GPU, nullptr},
+         funcion_LAP_GPU, cpu_laplacian},
     };
     return entries;
 }

@@ -26,7 +26,7 @@ struct MeasureEntry {
     PlainMeasure uchar;      // funcion_*_GPU_uchar: what the driver calls
     StreamMeasure uchar_stream;
     PlainMeasure doubles;  // funcion_*_GPU: width*height doubles through the pixel pointer
-    CpuMeasure cpu;        // nullptr while the measure has no CPU implementation
+    CpuMeasure cpu;        // the CPU engine's
 };
 
 // Every measure, entry i holding code i + 1.

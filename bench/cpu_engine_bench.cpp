@@ -1,0 +1,140 @@
+// Each focus measure three ways, side by side in one run, on random-texture images of three
+// sizes: the CPU engine (on all the cores, and on one thread as it runs inside a whole job), the
+// kernels' 8-bit entry point on the CPU runtime, and the OpenCV code a user would write. Before
+// timing, the engine is checked against the kernels and OpenCV; a mismatch aborts the run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <opencv2/core.hpp>
+#include <opencv2/core/utility.hpp>
+#include <opencv2/imgproc.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cpu_engine.h"
+#include "measures.h"
+#include "opencv_focus_measures.h"
+
+namespace {
+
+using EngineMeasure = double (*)(const unsigned char*, int, int, std::ptrdiff_t, int);
+using KernelMeasure = double (*)(const unsigned char*, int, int, int);
+using OpenCVMeasure = double (*)(const cv::Mat&);
+
+struct MeasureTriple {
+    const char* name;
+    EngineMeasure engine;
+    KernelMeasure kernels;
+    OpenCVMeasure opencv;
+};
+
+const MeasureTriple kMeasures[] = {
+    {"VollathF4", cpu_vollath_f4, funcion_VollathF4_MemEficient_GPU_uchar, opencv_vollath_f4},
+    {"MDCT", cpu_mdct, funcion_MDCT_GPU_uchar, opencv_mdct},
+    {"Tenengrad", cpu_tenengrad, funcion_TEN_GPU_uchar, opencv_tenengrad},
+    {"Laplacian", cpu_laplacian, funcion_LAP_GPU_uchar, opencv_laplacian},
+};
+
+const cv::Size kSizes[] = {{640, 480}, {1388, 1040}, {2048, 2048}};
+
+// Far above the rounding of either double-precision side on these images (the engine is exact).
+constexpr double kRelativeTolerance = 1e-9;
+
+// Uniform noise softened by a small Gaussian, as in measures_bench: neighbouring pixels are
+// correlated as in a real image, so Vollath F4 stays well above rounding.
+cv::Mat random_texture(cv::Size size) {
+    cv::Mat noise(size, CV_8U);
+    cv::RNG rng(0x7e47u + static_cast<unsigned>(size.area()));
+    rng.fill(noise, cv::RNG::UNIFORM, 0, 256);
+    cv::Mat texture;
+    cv::GaussianBlur(noise, texture, cv::Size(0, 0), 1.5);
+    return texture;
+}
+
+double engine_value(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    return measure.engine(image.ptr<unsigned char>(), image.cols, image.rows, image.step1(),
+                          threads);
+}
+
+double kernels_value(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    return measure.kernels(image.ptr<unsigned char>(), image.cols, image.rows, threads);
+}
+
+bool close(double value, double expected) {
+    return std::abs(value - expected) <= kRelativeTolerance * std::abs(expected);
+}
+
+bool same_values(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    const double engine = engine_value(measure, image, threads);
+    const double kernels = kernels_value(measure, image, threads);
+    const double opencv = measure.opencv(image);
+    const bool same = close(engine, kernels) && close(engine, opencv);
+    if (!same) {
+        std::fprintf(stderr,
+                     "%s on %d x %d: engine %.17g, kernels %.17g, OpenCV %.17g: not the same "
+                     "quantity\n",
+                     measure.name, image.cols, image.rows, engine, kernels, opencv);
+    }
+    return same;
+}
+
+template <class Body>
+void register_timed(const std::string& name, Body body) {
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [body](benchmark::State& state) {
+                                     for (auto _ : state) {
+                                         benchmark::DoNotOptimize(body());
+                                     }
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+void register_measure(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    const std::string suffix = "/" + std::string(measure.name) + "/" + std::to_string(image.cols) +
+                               "x" + std::to_string(image.rows);
+    const MeasureTriple* m = &measure;
+    const cv::Mat* i = &image;
+    register_timed("engine" + suffix, [m, i, threads] { return engine_value(*m, *i, threads); });
+    register_timed("engine_1thread" + suffix, [m, i] { return engine_value(*m, *i, 1); });
+    register_timed("kernels" + suffix, [m, i, threads] { return kernels_value(*m, *i, threads); });
+    register_timed("opencv" + suffix, [m, i] { return m->opencv(*i); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 2;
+    }
+    // All three get one thread per core: the CPU runtime runs blocks on one worker per core.
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    cv::setNumThreads(threads);
+    benchmark::AddCustomContext("threads", std::to_string(threads));
+
+    std::vector<cv::Mat> images;
+    for (const cv::Size size : kSizes) {
+        images.push_back(random_texture(size));
+    }
+    bool all_same = true;
+    for (const cv::Mat& image : images) {
+        for (const MeasureTriple& measure : kMeasures) {
+            all_same = same_values(measure, image, threads) && all_same;
+        }
+    }
+    if (!all_same) {
+        return 1;
+    }
+    for (const MeasureTriple& measure : kMeasures) {
+        for (const cv::Mat& image : images) {
+            register_measure(measure, image, threads);
+        }
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,74 @@
+// Decodes the images a whole job would read and does nothing else: the floor a whole job is
+// compared with. Same tree as bestfocus (<base>NNN/NN.bmp, folders first to last, images 1 to
+// the count per stack), each image decoded to 8-bit grayscale with cv::imread on a team of the
+// given number of threads, which take the images one at a time as they become free. Prints the
+// seconds from the first image read to the last, as "\n%f\n" like the tool.
+//
+//   decode_only <base folder ending in /> <first> <last> <images per stack> <threads>
+#include <omp.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <string>
+
+namespace {
+
+// The whole argument as an int, or false.
+bool read_int(const char* text, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || number < INT_MIN || number > INT_MAX) {
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+std::string image_path(const std::string& base, int folder, int image) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%03d/%02d.bmp", folder, image);
+    return base + name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int first = 0, last = 0, images = 0, threads = 0;
+    if (argc != 6 || !read_int(argv[2], first) || !read_int(argv[3], last) ||
+        !read_int(argv[4], images) || !read_int(argv[5], threads) || last < first || images < 1 ||
+        threads < 1) {
+        std::fprintf(stderr,
+                     "usage: %s <base folder ending in /> <first> <last> <images per stack> "
+                     "<threads>\n",
+                     argv[0]);
+        return 2;
+    }
+    const std::string base = argv[1];
+    const long long total = (static_cast<long long>(last) - first + 1) * images;
+
+    const long long start = cv::getTickCount();
+    bool all_read = true;
+#pragma omp parallel for num_threads(threads) schedule(dynamic, 1)
+    for (long long i = 0; i < total; ++i) {
+        const int folder = static_cast<int>(first + i / images);
+        const std::string path = image_path(base, folder, static_cast<int>(i % images) + 1);
+        if (cv::imread(path, cv::IMREAD_GRAYSCALE).empty()) {
+#pragma omp critical
+            {
+                std::fprintf(stderr, "cannot decode %s\n", path.c_str());
+                all_read = false;
+            }
+        }
+    }
+    const double seconds = static_cast<double>(cv::getTickCount() - start) / cv::getTickFrequency();
+    if (!all_read) {
+        return 1;
+    }
+    std::printf("\n%f\n", seconds);
+    return 0;
+}

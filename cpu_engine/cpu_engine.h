@@ -1,0 +1,31 @@
+// The four focus measures written for the CPU: exact integer sums over the pixels, vectorised for
+// the machine the program runs on. Each function returns the same quantity as the kernels' 8-bit
+// entry point of the same measure (pixels taken as byte / 255.0), within 1e-12 relative, and the
+// same bits for the same pixels whatever the thread count.
+//
+// Arguments: the top-left pixel, the width (columns) and height (rows), the distance from one row
+// to the next in pixels (row_stride >= width: the width for a whole image, the full image's width
+// for a region of it), and the number of threads. threads <= 1 runs on the calling thread; more
+// splits the rows over an OpenMP team of at most that size, nested inside the caller's team (an
+// image too small to keep them busy gets fewer: about 65536 window terms each). Images too
+// small for the measure's window give 0.0, as the kernels do; invalid arguments (no pixels, a row
+// stride below the width) give a quiet NaN. width * height must not exceed INT_MAX.
+#pragma once
+
+#include <cstddef>
+
+// F4 = sum of p(x, y) p(x, y + 1) - sum of p(x, y) p(x, y + 2). Fewer than 2 rows give 0.0.
+double cpu_vollath_f4(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
+                      int threads);
+
+// Sum over the anchors x < width - 4, y < height - 4 of the squared 4 x 4 sign-pattern sum.
+double cpu_mdct(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
+                int threads);
+
+// Sum over every 3 x 3 window of the squared Sobel gradient magnitude Gx^2 + Gy^2.
+double cpu_tenengrad(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
+                     int threads);
+
+// Sum over every pixel off the border of its squared four-neighbour Laplacian.
+double cpu_laplacian(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
+                     int threads);

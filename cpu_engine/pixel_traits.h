@@ -1,0 +1,34 @@
+// The integer types the row sums of each pixel depth work in. Every term is exact: a linear
+// response (a window sum with small integer weights) fits `Response`, a square or a product of
+// two pixels fits `Term`, and a run of `Term`s is added in `Term` for at most as many columns as
+// cannot overflow it (columns_per_chunk) before it joins the 64-bit total.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+template <class Pixel>
+struct PixelTraits;
+
+// 8-bit pixels: responses reach at most 8 * 255 = 2040 in magnitude (MDCT), so 16 bits hold them;
+// terms reach at most 2040^2 = 4161600, so 32 bits hold them. 16-bit lanes let the compiler use
+// the multiply-and-add-pairs instructions for the squares.
+template <>
+struct PixelTraits<std::uint8_t> {
+    using Response = std::int16_t;
+    using Term = std::int32_t;
+    static constexpr long long kMaxPixel = 255;
+};
+// A 16-bit variant would use Response = int32_t and Term = int64_t (a Tenengrad term reaches
+// 2 * (4 * 65535)^2, about 1.4e11) with kMaxPixel = 65535; the row sums need no other change, but
+// its totals need a wider type than long long: 2^31 terms of up to (8 * 65535)^2 pass 2^63.
+
+// Columns whose terms are added in one run: the most, up to a cap that keeps a run's scratch rows
+// in the first-level cache, a multiple of 64 so that vector loops have no remainder on full runs.
+template <class Pixel>
+constexpr int columns_per_chunk(long long max_term) {
+    constexpr long long kCap = 2048;
+    const long long fit = std::numeric_limits<typename PixelTraits<Pixel>::Term>::max() / max_term;
+    const long long columns = fit < kCap ? fit : kCap;
+    return static_cast<int>(columns - columns % 64);
+}
