@@ -1,0 +1,110 @@
+#include "focus_curve.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double median(std::vector<double> values) {
+    const std::size_t middle = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(middle), values.end());
+    const double upper = values[middle];
+    if (values.size() % 2 == 1) {
+        return upper;
+    }
+    const double lower =
+        *std::max_element(values.begin(), values.begin() + static_cast<long>(middle));
+    return lower + (upper - lower) / 2;
+}
+
+bool is_flat(const std::vector<double>& scores, double best) {
+    const double middle = median(scores);
+    // Scores may be negative (Vollath F4): compare the best's lead over the median with the
+    // median's own size.
+    return best - middle <= (kFlatCurveFactor - 1.0) * std::fabs(middle);
+}
+
+// Whether an interior local maximum other than the pick rises high enough, with a deep enough
+// valley between it and the pick.
+bool has_second_peak(const std::vector<double>& scores, std::size_t best) {
+    const double lowest = *std::min_element(scores.begin(), scores.end());
+    const double rise = scores[best] - lowest;
+    if (!(rise > 0.0)) {
+        return false;
+    }
+    for (std::size_t i = 1; i + 1 < scores.size(); ++i) {
+        const bool local_maximum = scores[i] > scores[i - 1] && scores[i] >= scores[i + 1];
+        if (i == best || !local_maximum || scores[i] - lowest < kSecondPeakShare * rise) {
+            continue;
+        }
+        const auto from = scores.begin() + static_cast<long>(std::min(i, best));
+        const auto to = scores.begin() + static_cast<long>(std::max(i, best)) + 1;
+        const double valley = *std::min_element(from, to);
+        if (scores[i] - valley >= kSecondPeakMinimumDip * rise) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The vertex offset, in images from the middle point, of the parabola through (-1, a), (0, b),
+// (1, c); 0 when the three lie on a line or the middle is not above its neighbours.
+double vertex_offset(double a, double b, double c) {
+    const double curvature = a - 2.0 * b + c;
+    if (!(curvature < 0.0)) {
+        return 0.0;
+    }
+    return std::clamp((a - c) / (2.0 * curvature), -1.0, 1.0);
+}
+
+}  // namespace
+
+CurveWarnings check_curve(const std::vector<double>& scores, int best_number) {
+    CurveWarnings warnings;
+    if (scores.empty()) {
+        return warnings;
+    }
+    const std::size_t best = static_cast<std::size_t>(best_number - 1);
+    warnings.flat = is_flat(scores, scores[best]);
+    if (scores.size() >= 3) {
+        warnings.edge = best == 0 || best + 1 == scores.size();
+        warnings.two_peaks = has_second_peak(scores, best);
+    }
+    return warnings;
+}
+
+bool picks_disagree(const std::vector<int>& best_numbers) {
+    if (best_numbers.empty()) {
+        return false;
+    }
+    const auto [lowest, highest] = std::minmax_element(best_numbers.begin(), best_numbers.end());
+    return *highest - *lowest > 1;
+}
+
+double fractional_best(const std::vector<double>& scores, int best_number) {
+    const std::size_t best = static_cast<std::size_t>(best_number - 1);
+    if (best == 0 || best + 1 >= scores.size()) {
+        return best_number;
+    }
+    const double before = scores[best - 1];
+    const double at = scores[best];
+    const double after = scores[best + 1];
+    const bool positive = before > 0.0 && at > 0.0 && after > 0.0;
+    const double offset = positive ? vertex_offset(std::log(before), std::log(at), std::log(after))
+                                   : vertex_offset(before, at, after);
+    return best_number + offset;
+}
+
+std::string flag_names(const CurveWarnings& warnings, bool disagree) {
+    std::string names;
+    const auto add = [&names](bool set, const char* name) {
+        if (set) {
+            names += (names.empty() ? "" : ";") + std::string(name);
+        }
+    };
+    add(warnings.edge, "edge");
+    add(warnings.flat, "flat");
+    add(warnings.two_peaks, "two-peaks");
+    add(disagree, "disagree");
+    return names;
+}
