@@ -69,9 +69,9 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     const NumberArgument checked[] = {
         {1, "metodo", config.method, 1, method_count()},
         {5, "imagenes por pila", config.images_per_stack, 1, INT_MAX},
-        {6, "N_threads_ext2", config.outer_threads, 1, INT_MAX},
-        {7, "N_threads_ext1", config.inner_threads, 1, INT_MAX},
-        {8, "N_threads", config.measure_threads, 1, INT_MAX},
+        {6, "N_threads_ext2", config.outer_threads, 1, kMostThreadsPerTeam},
+        {7, "N_threads_ext1", config.inner_threads, 1, kMostThreadsPerTeam},
+        {8, "N_threads", config.measure_threads, 1, kMostThreadsPerTeam},
     };
     for (const NumberArgument& argument : checked) {
         // An argument that was not given holds its valid default.

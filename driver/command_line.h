@@ -15,6 +15,11 @@ struct RunConfig {
     int measure_threads = 10;  // N_threads
 };
 
+// The largest team size accepted at each of the three levels. No machine needs more threads in one
+// team, and the runtime creates the product of the three levels: larger counts only exhaust the
+// process or memory limits inside OpenMP, where no message can be given.
+constexpr int kMostThreadsPerTeam = 1024;
+
 enum class CommandLineAction { run, show_usage, refuse };
 
 struct CommandLine {
@@ -26,7 +31,8 @@ struct CommandLine {
 // Reads argv[1] to argv[argc - 1] in the order of RunConfig. The eighth (measure threads) is read
 // only when exactly eight arguments are given. Numbers are read by read_leading_integer, so "7x"
 // is 7 and "x" is 0. Refuses a method without a measure, fewer than one image per stack and any
-// team size below one. "-h" or "--help" anywhere asks for the usage.
+// team size below one or above
+// kMostThreadsPerTeam. "-h" or "--help" anywhere asks for the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);
 
