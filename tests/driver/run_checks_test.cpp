@@ -42,17 +42,18 @@ TEST_F(RunChecks, HugeCountsEndAtTheFirstMissingImage) {
     expect_failure(folders, kCannotOpen + stacks_.path() + "-2147483648/01.bmp");
 }
 
-// Without the walk up front, whichever thread fails first names its image.
+// Without the walk up front, whichever thread fails first names its image: here the one that
+// finds 003/01 at once, while 002/06 comes after a measurement of 002/05.
 TEST_F(RunChecks, FirstMissingImageInFolderAndImageOrderIsNamed) {
     for (const char* folder : {"001", "002", "003", "004"}) {
-        write_test_stack(stacks_.path(), folder, {10, 20, 30, 40, 50, 60});
+        write_test_stack(stacks_.path(), folder, {10, 20, 30, 40, 50, 60}, 400, 300);
     }
-    for (const char* image : {"002/05.bmp", "003/01.bmp", "004/06.bmp", "004/02.bmp"}) {
+    for (const char* image : {"002/06.bmp", "003/01.bmp", "004/02.bmp"}) {
         fs::remove(stacks_.path() + image);
     }
     for (int repetition = 0; repetition < 3; ++repetition) {
         expect_failure(run({"1", stacks_.path(), "1", "4", "6", "4", "3", "1"}),
-                       kCannotOpen + stacks_.path() + "002/05.bmp");
+                       kCannotOpen + stacks_.path() + "002/06.bmp");
     }
 }
 
