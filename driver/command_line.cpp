@@ -70,9 +70,9 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     const NumberArgument checked[] = {
         {1, "metodo", config.method, 1, static_cast<int>(measure_registry().size())},
         {5, "imagenes por pila", config.images_per_stack, 1, INT_MAX},
-        {6, "N_threads_ext2", N_threads_ext2, 1, INT_MAX},
-        {7, "N_threads_ext1", N_threads_ext1, 1, INT_MAX},
-        {8, "N_threads", N_threads, 1, INT_MAX},
+        {6, "N_threads_ext2", N_threads_ext2, 1, kMostThreadsPerTeam},
+        {7, "N_threads_ext1", N_threads_ext1, 1, kMostThreadsPerTeam},
+        {8, "N_threads", N_threads, 1, kMostThreadsPerTeam},
     };
     for (const NumberArgument& argument : checked) {
         // An argument that was not given holds its valid default.

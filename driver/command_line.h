@@ -13,6 +13,11 @@ struct RunConfig {
     // The team sizes are the globals of team_sizes.h.
 };
 
+// The largest team size accepted at each of the three levels. No machine needs more threads in one
+// team, and the runtime creates the product of the three levels: larger counts only exhaust the
+// process or memory limits inside OpenMP, where no message can be given.
+constexpr int kMostThreadsPerTeam = 1024;
+
 enum class CommandLineAction { run, show_usage, refuse };
 
 struct CommandLine {
@@ -25,7 +30,8 @@ struct CommandLine {
 // into N_threads_ext2, N_threads_ext1 and N_threads, each set to its default when its argument
 // is absent. The eighth (N_threads) is read only when exactly eight arguments are given. Numbers
 // are read by read_leading_integer, so "7x" is 7 and "x" is 0. Refuses a method without a measure,
-// fewer than one image per stack and any team size below one. "-h" or "--help" anywhere asks for
+// fewer than one image per stack and any team size below one or above
+// kMostThreadsPerTeam. "-h" or "--help" anywhere asks for
 // the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);

@@ -7,6 +7,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "bmp_header_check.h"
 #include "measure_failure_line.h"
 
 namespace {
@@ -19,13 +20,17 @@ ImageMeasurement failed(const std::string& message) {
 
 // An empty matrix when the file cannot be decoded. Only regular files are opened: opening a FIFO
 // waits for a writer, possibly for ever, and a device may never end. OpenCV reports most bad files
-// by an empty matrix, but throws for some (an image beyond its size limit, memory exhausted).
+// by an empty matrix, but throws for some (an image beyond its size limit, memory exhausted). A BMP
+// whose headers do not fit the file is not handed to OpenCV at all (see bmp_header_check.h).
 cv::Mat decode_grayscale(const std::string& path) {
     std::error_code ignored;  // a path that cannot be examined is not a regular file
     if (!std::filesystem::is_regular_file(path, ignored)) {
         return cv::Mat();
     }
     try {
+        if (bmp_file_is_corrupt(path)) {
+            return cv::Mat();
+        }
         return cv::imread(path, cv::IMREAD_GRAYSCALE);
     } catch (const std::exception&) {
         return cv::Mat();
@@ -58,5 +63,7 @@ ImageMeasurement measure_image(const std::string& path, PlainMeasure measure, in
     ImageMeasurement measurement;
     measurement.measured = true;
     measurement.focus = focus;
+    measurement.width = image.cols;
+    measurement.height = image.rows;
     return measurement;
 }

@@ -8,6 +8,8 @@
 struct ImageMeasurement {
     bool measured = false;
     double focus = 0.0;
+    int width = 0;  // of the decoded image, when measured
+    int height = 0;
     std::string failure;     // when not measured: the message naming the image
     std::string diagnostic;  // for standard error: why the measure failed, or empty
 };

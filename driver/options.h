@@ -10,7 +10,7 @@ enum class EngineChoice {
     cpu,        // the CPU engine
 };
 
-struct RunOptions {
+struct ToolOptions {
     EngineChoice engine = EngineChoice::automatic;
     std::string scores_file;   // empty: not written
     std::string summary_file;  // empty: not written
@@ -22,7 +22,7 @@ enum class OptionsAction { run, show_help, show_version, refuse };
 
 struct ParsedOptions {
     OptionsAction action = OptionsAction::run;
-    RunOptions options;
+    ToolOptions options;
     int first_positional = 1;  // index in argv of the first positional argument
     std::string refusal;       // when refused: what is wrong, naming the option
 };

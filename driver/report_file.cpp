@@ -39,6 +39,9 @@ void remove_abandoned_temporary_files(const std::string& file_name) {
     }
 }
 
+// errno after a failed call; EIO should the call not have set it.
+int reason_of_failure() { return errno != 0 ? errno : EIO; }
+
 bool write_lines(std::FILE* file, const std::vector<int>& best_images, double seconds) {
     for (const int image : best_images) {
         if (std::fprintf(file, "%d\n", image) < 0) {
@@ -55,21 +58,25 @@ std::string report_file_name(int first_folder, int last_folder, int method) {
            std::to_string(last_folder) + "_method_" + std::to_string(method) + ".txt";
 }
 
-bool write_report(const std::string& file_name, const std::vector<int>& best_images,
-                  double seconds) {
+int write_report(const std::string& file_name, const std::vector<int>& best_images,
+                 double seconds) {
     remove_abandoned_temporary_files(file_name);
     // The process id keeps concurrent runs in one folder off each other's temporary file.
     const std::string temporary_name = temporary_prefix(file_name) + std::to_string(getpid());
     std::FILE* file = std::fopen(temporary_name.c_str(), "wb");
     if (file == nullptr) {
-        return false;
+        return reason_of_failure();
     }
-    const bool written = write_lines(file, best_images, seconds);
+    int error = write_lines(file, best_images, seconds) ? 0 : reason_of_failure();
     // fclose flushes: a full disk may show only here.
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary_name.c_str(), file_name.c_str()) != 0) {
-        std::remove(temporary_name.c_str());
-        return false;
+    if (std::fclose(file) != 0 && error == 0) {
+        error = reason_of_failure();
     }
-    return true;
+    if (error == 0 && std::rename(temporary_name.c_str(), file_name.c_str()) != 0) {
+        error = reason_of_failure();
+    }
+    if (error != 0) {
+        std::remove(temporary_name.c_str());
+    }
+    return error;
 }

@@ -3,6 +3,7 @@
 #include "fatal_exit.h"
 #include "focus_selection.h"
 #include "image_measure.h"
+#include "stack_image_sizes.h"
 #include "stack_paths.h"
 #include "team_sizes.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 int best_image_of_folder(const std::string& folder, int images, PlainMeasure measure) {
     std::vector<double> focus(static_cast<std::size_t>(images));
+    std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const ImageMeasurement measurement =
@@ -18,6 +20,10 @@ int best_image_of_folder(const std::string& folder, int images, PlainMeasure mea
             end_process_now(measurement.failure, 1, measurement.diagnostic);
         }
         focus[static_cast<std::size_t>(slot)] = measurement.focus;
+        sizes[static_cast<std::size_t>(slot)] = {measurement.width, measurement.height};
+    }
+    if (const std::optional<std::string> failure = mixed_sizes_failure(folder, sizes)) {
+        end_process_now(*failure, 1);
     }
     return best_image_number(focus);
 }

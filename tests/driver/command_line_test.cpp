@@ -83,6 +83,12 @@ TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
     expect_config(command_line.config, 1, long_base, -4, 0, 2, 8, 2, 10);
 }
 
+TEST(ParseCommandLine, TeamsOfTheMostThreadsAreAccepted) {
+    const CommandLine command_line = parse({"1", "/b/", "1", "2", "3", "1024", "1024", "1024"});
+    ASSERT_EQ(command_line.action, CommandLineAction::run);
+    expect_config(command_line.config, 1, "/b/", 1, 2, 3, 1024, 1024, 1024);
+}
+
 TEST(ParseCommandLine, HelpAnywhereAsksForTheUsage) {
     EXPECT_EQ(parse({"-h"}).action, CommandLineAction::show_usage);
     EXPECT_EQ(parse({"--help"}).action, CommandLineAction::show_usage);
@@ -101,14 +107,20 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
     const std::string methods = "de 1 a " + std::to_string(measures);
     const std::string past_last = std::to_string(measures + 1);
     const std::string positive = "mayor o igual que 1";
+    const std::string team = "de 1 a 1024";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"0"}, refusal(1, "metodo", "0", methods)},
         {{"abc"}, refusal(1, "metodo", "abc", methods)},
         {{past_last, "/b/", "1", "2", "0"}, refusal(1, "metodo", past_last, methods)},
         {{"1", "/b/", "1", "2", "-20"}, refusal(5, "imagenes por pila", "-20", positive)},
-        {{"1", "/b/", "1", "2", "3", "no"}, refusal(6, "N_threads_ext2", "no", positive)},
-        {{"1", "/b/", "1", "2", "3", "4", "0"}, refusal(7, "N_threads_ext1", "0", positive)},
-        {{"1", "/b/", "1", "2", "3", "4", "5", "-2"}, refusal(8, "N_threads", "-2", positive)},
+        {{"1", "/b/", "1", "2", "3", "no"}, refusal(6, "N_threads_ext2", "no", team)},
+        {{"1", "/b/", "1", "2", "3", "4", "0"}, refusal(7, "N_threads_ext1", "0", team)},
+        {{"1", "/b/", "1", "2", "3", "4", "5", "-2"}, refusal(8, "N_threads", "-2", team)},
+        // Above the most threads per team: counts OpenMP could not create.
+        {{"1", "/b/", "1", "2", "3", "70000"}, refusal(6, "N_threads_ext2", "70000", team)},
+        {{"1", "/b/", "1", "2", "3", "4", "1025"}, refusal(7, "N_threads_ext1", "1025", team)},
+        {{"1", "/b/", "1", "2", "3", "4", "5", "2147483647"},
+         refusal(8, "N_threads", "2147483647", team)},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);

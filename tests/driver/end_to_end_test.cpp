@@ -197,6 +197,9 @@ TEST_F(EndToEnd, ReportThatCannotBeCreatedIsAFailureAfterTheTime) {
     ProgramRun result = run(arguments);
     EXPECT_EQ(result.exit_status, 1);
     elapsed_time_printed(result.standard_output, failure);
+    // Standard error tells why, in the system's words.
+    EXPECT_EQ(result.standard_error,
+              "bestfocus: cannot write the report " + report_name(1, 1, 1) + ": Is a directory\n");
     EXPECT_EQ(folder_entries(work_.path()), std::vector<std::string>{report_name(1, 1, 1)});
     EXPECT_TRUE(folder_entries(in_the_way).empty());
 
@@ -210,6 +213,8 @@ TEST_F(EndToEnd, ReportThatCannotBeCreatedIsAFailureAfterTheTime) {
     result = run_program(kExecutable, arguments, doomed_work, remove_working_folder);
     EXPECT_EQ(result.exit_status, 1);
     elapsed_time_printed(result.standard_output, failure);
+    EXPECT_EQ(result.standard_error, "bestfocus: cannot write the report " + report_name(1, 1, 1) +
+                                         ": No such file or directory\n");
 }
 
 TEST_F(EndToEnd, BadArgumentsAreRefusedBeforeAnyWork) {
@@ -223,6 +228,10 @@ TEST_F(EndToEnd, BadArgumentsAreRefusedBeforeAnyWork) {
         {{"1", base, "1", "1", "3", "0"}, "6 (N_threads_ext2)"},
         {{"1", base, "1", "1", "3", "2", "-1"}, "7 (N_threads_ext1)"},
         {{"1", base, "1", "1", "3", "2", "2", "zero"}, "8 (N_threads)"},
+        // Teams OpenMP cannot make: refused, never handed to it.
+        {{"1", base, "1", "1", "3", "70000"}, "6 (N_threads_ext2)"},
+        {{"1", base, "1", "1", "3", "1", "100000"}, "7 (N_threads_ext1)"},
+        {{"1", base, "1", "1", "3", "1", "1", "2147483647"}, "8 (N_threads)"},
     };
     for (const auto& [arguments, named] : cases) {
         SCOPED_TRACE(named);

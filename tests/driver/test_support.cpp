@@ -19,6 +19,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -155,7 +156,8 @@ RunningProgram::RunningProgram(const std::string& executable,
     argv.push_back(nullptr);
 
     int output_pipe[2];
-    if (pipe(output_pipe) != 0) {
+    int error_pipe[2];
+    if (pipe(output_pipe) != 0 || pipe(error_pipe) != 0) {
         throw std::runtime_error("cannot create a pipe");
     }
     pid_ = fork();
@@ -170,13 +172,21 @@ RunningProgram::RunningProgram(const std::string& executable,
             _exit(127);
         }
         dup2(output_pipe[1], STDOUT_FILENO);
-        close(output_pipe[0]);
-        close(output_pipe[1]);
+        dup2(error_pipe[1], STDERR_FILENO);
+        for (const int end : {output_pipe[0], output_pipe[1], error_pipe[0], error_pipe[1]}) {
+            close(end);
+        }
         execv(executable.c_str(), argv.data());
         _exit(127);
     }
     close(output_pipe[1]);
+    close(error_pipe[1]);
     output_ = output_pipe[0];
+    error_ = error_pipe[0];
+    if (options.standard_output_closed) {
+        close(output_);
+        output_ = -1;
+    }
 }
 
 RunningProgram::~RunningProgram() {
@@ -184,8 +194,10 @@ RunningProgram::~RunningProgram() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (output_ >= 0) {
-        close(output_);
+    for (const int end : {output_, error_}) {
+        if (end >= 0) {
+            close(end);
+        }
     }
 }
 
@@ -223,22 +235,30 @@ ProgramRun RunningProgram::wait() {
             waitpid(pid_, &status, 0);
             break;
         }
-        if (output_ >= 0) {
-            pollfd readable = {output_, POLLIN, 0};
-            if (poll(&readable, 1, static_cast<int>(left.count())) > 0) {
-                char buffer[4096];
-                const ssize_t count = read(output_, buffer, sizeof buffer);
-                if (count > 0) {
-                    run.standard_output.append(buffer, static_cast<std::size_t>(count));
-                } else {
-                    close(output_);
-                    output_ = -1;
+        if (output_ >= 0 || error_ >= 0) {
+            // A closed end (-1) is left out of poll.
+            pollfd readable[] = {{output_, POLLIN, 0}, {error_, POLLIN, 0}};
+            if (poll(readable, 2, static_cast<int>(left.count())) > 0) {
+                std::pair<int*, std::string*> ends[] = {{&output_, &run.standard_output},
+                                                        {&error_, &run.standard_error}};
+                for (int i = 0; i < 2; ++i) {
+                    if (readable[i].revents == 0) {
+                        continue;
+                    }
+                    char buffer[4096];
+                    const ssize_t count = read(*ends[i].first, buffer, sizeof buffer);
+                    if (count > 0) {
+                        ends[i].second->append(buffer, static_cast<std::size_t>(count));
+                    } else {
+                        close(*ends[i].first);
+                        *ends[i].first = -1;
+                    }
                 }
             }
         } else if (waitpid(pid_, &status, WNOHANG) == pid_) {
             break;
         } else {
-            // Standard output closed, but the program has not ended yet.
+            // Standard output and error closed, but the program has not ended yet.
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }

@@ -73,6 +73,7 @@ struct ProgramRun {
     int signal = 0;        // the signal that ended it, if one did
     bool timed_out = false;
     std::string standard_output;
+    std::string standard_error;
 };
 
 struct RunOptions {
@@ -84,6 +85,9 @@ struct RunOptions {
     // A program still running this long after its start is killed: a hang fails the test instead
     // of stalling it.
     std::chrono::seconds time_limit{300};
+    // The program's standard output is a pipe whose reading end is closed at its start: every
+    // write to it fails, as when the reader of a pipeline has gone.
+    bool standard_output_closed = false;
 };
 
 // Makes file permissions apply to this process and the programs it starts, also when it runs as
@@ -94,7 +98,7 @@ bool drop_permission_override();
 // Whether a process that drops the permission override can no longer open the file for reading.
 bool unreadable_under_file_permissions(const std::string& path);
 
-// The executable started in a working folder, with its standard output captured.
+// The executable started in a working folder, with its standard output and error captured.
 class RunningProgram {
   public:
     RunningProgram(const std::string& executable, const std::vector<std::string>& arguments,
@@ -108,13 +112,14 @@ class RunningProgram {
     // is reaped.
     int thread_count() const;
     void kill_now();
-    // Collects standard output until the program closes it and reaps the program; kills it at
-    // the time limit.
+    // Collects standard output and standard error until the program closes them and reaps the
+    // program; kills it at the time limit.
     ProgramRun wait();
 
   private:
     pid_t pid_ = -1;
-    int output_ = -1;  // read end of the pipe on the program's standard output
+    int output_ = -1;  // read ends of the pipes on the program's standard output and error
+    int error_ = -1;
     std::chrono::steady_clock::time_point deadline_;
 };
 

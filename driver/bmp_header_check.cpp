@@ -1,0 +1,164 @@
+#include "bmp_header_check.h"
+
+#include <fstream>
+#include <vector>
+
+#include "bmp_rle_check.h"
+
+namespace {
+
+enum Compression : std::uint32_t { kUncompressed = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+
+constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::uint32_t kCoreHeaderBytes = 12;  // the OS/2 header: 16-bit sizes, 3-byte palette
+constexpr std::uint32_t kInfoHeaderBytes = 40;
+
+std::uint32_t u16_at(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0] | bytes[1] << 8);
+}
+
+std::uint32_t u32_at(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+bool known_header_size(std::uint32_t size) {
+    return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 ||
+           size == 108 || size == 124;
+}
+
+// The fields of either information header that the checks read.
+struct BmpFields {
+    long long width = 0;
+    long long height = 0;  // negative: rows stored top first
+    std::uint32_t planes = 0;
+    std::uint32_t bits_per_pixel = 0;
+    std::uint32_t compression = kUncompressed;
+    std::uint32_t colours_used = 0;  // 0: all 2^bits of a palette
+};
+
+BmpFields fields_of(const unsigned char* header, std::uint32_t header_size) {
+    BmpFields fields;
+    if (header_size == kCoreHeaderBytes) {
+        fields.width = u16_at(header + 4);
+        fields.height = u16_at(header + 6);
+        fields.planes = u16_at(header + 8);
+        fields.bits_per_pixel = u16_at(header + 10);
+        return fields;
+    }
+    fields.width = static_cast<std::int32_t>(u32_at(header + 4));
+    fields.height = static_cast<std::int32_t>(u32_at(header + 8));
+    fields.planes = u16_at(header + 12);
+    fields.bits_per_pixel = u16_at(header + 14);
+    fields.compression = u32_at(header + 16);
+    fields.colours_used = u32_at(header + 32);
+    return fields;
+}
+
+bool known_format(const BmpFields& f, std::uint32_t header_size) {
+    const std::uint32_t bits = f.bits_per_pixel;
+    switch (f.compression) {
+        case kUncompressed:
+            return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32 ||
+                   (bits == 16 && header_size != kCoreHeaderBytes);
+        case kBitFields: return bits == 16 || bits == 32;
+        // Run-length codes move down the rows from the bottom one.
+        case kRle8: return bits == 8 && f.height > 0;
+        case kRle4: return bits == 4 && f.height > 0;
+        default: return false;
+    }
+}
+
+bool size_within_limits(const BmpFields& f) {
+    const long long rows = f.height < 0 ? -f.height : f.height;
+    return f.width > 0 && rows > 0 && f.width <= kMostBmpSide && rows <= kMostBmpSide &&
+           f.width * rows <= kMostBmpPixels;
+}
+
+// The palette entries the file must hold; more than 2^bits is corrupt (returned as -1).
+long long palette_entries(const BmpFields& f) {
+    if (f.bits_per_pixel > 8) {
+        return 0;  // a palette is optional there, and decoders ignore it
+    }
+    const long long most = 1LL << f.bits_per_pixel;
+    if (f.colours_used > most) {
+        return -1;
+    }
+    return f.colours_used == 0 ? most : f.colours_used;
+}
+
+}  // namespace
+
+BmpCheck check_bmp_bytes(const unsigned char* bytes, std::size_t length, std::uint64_t file_size) {
+    if (length < 2 || bytes[0] != 'B' || bytes[1] != 'M') {
+        return BmpCheck::not_bmp;
+    }
+    if (file_size < kFileHeaderBytes + 4) {
+        return BmpCheck::corrupt;
+    }
+    const std::uint32_t header_size = u32_at(bytes + kFileHeaderBytes);
+    const std::uint64_t headers_end = kFileHeaderBytes + header_size;
+    if (!known_header_size(header_size) || file_size < headers_end) {
+        return BmpCheck::corrupt;
+    }
+    if (length < headers_end) {
+        return BmpCheck::needs_whole_file;  // the caller gave less than kBmpHeaderBytes
+    }
+    const BmpFields f = fields_of(bytes + kFileHeaderBytes, header_size);
+    const long long entries = palette_entries(f);
+    if (f.planes != 1 || !known_format(f, header_size) || !size_within_limits(f) || entries < 0) {
+        return BmpCheck::corrupt;
+    }
+    // The information header (40 bytes) is followed by the three masks of a bit-fields image.
+    const std::uint64_t masks =
+        f.compression == kBitFields && header_size == kInfoHeaderBytes ? 12 : 0;
+    const std::uint64_t entry_bytes = header_size == kCoreHeaderBytes ? 3 : 4;
+    const std::uint64_t pixel_offset = u32_at(bytes + 10);
+    if (pixel_offset < headers_end + masks + static_cast<std::uint64_t>(entries) * entry_bytes ||
+        pixel_offset >= file_size) {
+        return BmpCheck::corrupt;
+    }
+    if (f.compression == kRle8 || f.compression == kRle4) {
+        if (length < file_size) {
+            return BmpCheck::needs_whole_file;
+        }
+        return rle_data_fits_image(bytes + pixel_offset, file_size - pixel_offset, f.width,
+                                   f.height, static_cast<int>(f.bits_per_pixel))
+                   ? BmpCheck::sound
+                   : BmpCheck::corrupt;
+    }
+    // Rows are padded to whole 32-bit words. With the limits above, no product overflows.
+    const std::uint64_t row_bytes =
+        (static_cast<std::uint64_t>(f.width) * f.bits_per_pixel + 31) / 32 * 4;
+    const std::uint64_t rows = static_cast<std::uint64_t>(f.height < 0 ? -f.height : f.height);
+    return file_size - pixel_offset >= row_bytes * rows ? BmpCheck::sound : BmpCheck::corrupt;
+}
+
+bool bmp_file_is_corrupt(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        return false;
+    }
+    const std::streamoff end = file.tellg();
+    if (end < 0) {
+        return false;
+    }
+    const auto file_size = static_cast<std::uint64_t>(end);
+    std::vector<unsigned char> bytes(std::min<std::uint64_t>(file_size, kBmpHeaderBytes));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()))) {
+        return false;
+    }
+    BmpCheck check = check_bmp_bytes(bytes.data(), bytes.size(), file_size);
+    if (check == BmpCheck::needs_whole_file) {
+        bytes.resize(file_size);
+        file.seekg(0);
+        if (!file.read(reinterpret_cast<char*>(bytes.data()),
+                       static_cast<std::streamsize>(bytes.size()))) {
+            return false;
+        }
+        check = check_bmp_bytes(bytes.data(), bytes.size(), file_size);
+    }
+    return check == BmpCheck::corrupt;
+}
