@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -15,12 +16,42 @@ bool asks_for_help(const char* argument) {
 
 // A number read from one argument, with what it must lie in.
 struct NumberArgument {
-    int position;      // in argv
+    int position;      // among the positional arguments, from 1
     const char* name;  // as the usage names it
     int value;
     int minimum;
     int maximum;
 };
+
+// The method codes of the first positional argument: one code, a list "1,3" or "all". Empty when
+// a code names no measure or one is given twice.
+std::vector<int> read_methods(const std::string& text) {
+    std::vector<int> methods;
+    if (text == "all") {
+        for (const MeasureEntry& measure : measure_registry()) methods.push_back(measure.code);
+        return methods;
+    }
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const int code = read_leading_integer(text.substr(start, comma - start).c_str());
+        if (find_measure(code) == nullptr ||
+            std::find(methods.begin(), methods.end(), code) != methods.end()) {
+            return {};
+        }
+        methods.push_back(code);
+        start = comma + 1;
+    }
+    return methods;
+}
+
+std::string method_refusal(const std::string& text) {
+    const std::string rule = "de 1 a " + std::to_string(measure_registry().size());
+    if (text.find(',') == std::string::npos) {
+        return "\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser un entero " + rule;
+    }
+    return "\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser una lista de enteros " +
+           rule + " sin repetir, o all";
+}
 
 std::string refusal_message(const NumberArgument& argument, const char* text) {
     std::string message = "\nArgumento " + std::to_string(argument.position) + " (" +
@@ -56,19 +87,36 @@ CommandLine parse_command_line(int argc, const char* const argv[],
             return command_line;
         }
     }
+    const ParsedOptions options = parse_options(argc, argv);
+    command_line.options = options.options;
+    if (options.action == OptionsAction::refuse) {
+        command_line.action = CommandLineAction::refuse;
+        command_line.refusal = "\nbestfocus: " + options.refusal;
+        return command_line;
+    }
+    if (options.action == OptionsAction::show_version) {
+        command_line.action = CommandLineAction::show_version;
+        return command_line;
+    }
 
-    const int count = argc - 1;
-    if (count >= 1) config.method = read_leading_integer(argv[1]);
-    if (count >= 2) config.base_folder = argv[2];
-    if (count >= 3) config.first_folder = read_leading_integer(argv[3]);
-    if (count >= 4) config.last_folder = read_leading_integer(argv[4]);
-    if (count >= 5) config.images_per_stack = read_leading_integer(argv[5]);
-    N_threads_ext2 = count >= 6 ? read_leading_integer(argv[6]) : kDefaultThreadsExt2;
-    N_threads_ext1 = count >= 7 ? read_leading_integer(argv[7]) : kDefaultThreadsExt1;
-    N_threads = count == 8 ? read_leading_integer(argv[8]) : kDefaultThreads;
+    // positional[k] is positional argument k, counted from 1 like the usage does.
+    const char* const* positional = argv + options.first_positional - 1;
+    const int count = argc - options.first_positional;
+    if (count >= 1) config.methods = read_methods(positional[1]);
+    if (count >= 2) config.base_folder = positional[2];
+    if (count >= 3) config.first_folder = read_leading_integer(positional[3]);
+    if (count >= 4) config.last_folder = read_leading_integer(positional[4]);
+    if (count >= 5) config.images_per_stack = read_leading_integer(positional[5]);
+    N_threads_ext2 = count >= 6 ? read_leading_integer(positional[6]) : kDefaultThreadsExt2;
+    N_threads_ext1 = count >= 7 ? read_leading_integer(positional[7]) : kDefaultThreadsExt1;
+    N_threads = count == 8 ? read_leading_integer(positional[8]) : kDefaultThreads;
 
+    if (config.methods.empty()) {
+        command_line.action = CommandLineAction::refuse;
+        command_line.refusal = method_refusal(positional[1]);
+        return command_line;
+    }
     const NumberArgument checked[] = {
-        {1, "metodo", config.method, 1, static_cast<int>(measure_registry().size())},
         {5, "imagenes por pila", config.images_per_stack, 1, INT_MAX},
         {6, "N_threads_ext2", N_threads_ext2, 1, kMostThreadsPerTeam},
         {7, "N_threads_ext1", N_threads_ext1, 1, kMostThreadsPerTeam},
@@ -78,7 +126,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
         // An argument that was not given holds its valid default.
         if (argument.value < argument.minimum || argument.value > argument.maximum) {
             command_line.action = CommandLineAction::refuse;
-            command_line.refusal = refusal_message(argument, argv[argument.position]);
+            command_line.refusal = refusal_message(argument, positional[argument.position]);
             return command_line;
         }
     }
@@ -91,23 +139,27 @@ std::string usage_text(const std::string& default_base_folder) {
         methods +=
             (methods.empty() ? "" : ", ") + std::to_string(measure.code) + " " + measure.long_name;
     }
-    return "\nUso: bestfocus [metodo [carpeta_base [primera_carpeta [ultima_carpeta [imagenes\n"
+    return "\nUsage: bestfocus [options] [method [base_folder [first [last [images\n"
            "                 [N_threads_ext2 [N_threads_ext1 [N_threads]]]]]]]]\n"
-           "  metodo           medida de enfoque: " +
+           "  method          focus measure: " +
            methods +
-           " (por defecto 1)\n"
-           "  carpeta_base     carpeta de las pilas, terminada en \"/\"; las imagenes son\n"
-           "                   <carpeta_base><NNN>/<NN>.bmp (por defecto " +
+           ";\n"
+           "                  a list such as 1,3, or all (default 1)\n"
+           "  base_folder     prefix of the stack folders, normally ending in \"/\"; the images "
+           "are\n"
+           "                  <base_folder><NNN>/<NN>.bmp (default " +
            default_base_folder +
            ")\n"
-           "  primera_carpeta  numero de la primera carpeta (por defecto 11)\n"
-           "  ultima_carpeta   numero de la ultima carpeta, incluida (por defecto 11)\n"
-           "  imagenes         imagenes por pila, numeradas desde 01 (por defecto 20)\n"
-           "  N_threads_ext2   hilos sobre las carpetas (por defecto 8)\n"
-           "  N_threads_ext1   hilos sobre las imagenes de cada carpeta (por defecto 2)\n"
-           "  N_threads        hilos de la suma de cada medida; solo se lee con exactamente\n"
-           "                   ocho argumentos (por defecto 10)\n"
-           "El informe BestFocus_AutofocusStacks_Folder_<primera>_to_<ultima>_method_<metodo>.txt\n"
-           "se escribe en la carpeta de trabajo: el numero de la imagen mas nitida de cada\n"
-           "carpeta y el tiempo total.\n";
+           "  first, last     range of stack folders, inclusive (default 11 11)\n"
+           "  images          images per stack, numbered from 01 (default 20)\n"
+           "  N_threads_ext2  stacks processed at once, 1 to 1024 (default 8)\n"
+           "  N_threads_ext1  images of one stack processed at once, 1 to 1024 (default 2)\n"
+           "  N_threads       threads of each kernel measure's host sum, 1 to 1024; read only\n"
+           "                  when exactly eight arguments are given (default 10)\n"
+           "Options, before the positional arguments (\"--\" ends them):\n" +
+           options_usage() +
+           "One report per method, "
+           "BestFocus_AutofocusStacks_Folder_<first>_to_<last>_method_<method>.txt,\n"
+           "in the working directory: the number of the sharpest image of each stack, then the\n"
+           "total time.\n";
 }

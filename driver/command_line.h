@@ -1,12 +1,15 @@
-// The command line: up to eight positional arguments, each optional from the right.
+// The command line: options, then up to eight positional arguments, each optional from the right.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "options.h"
 
 // What one run does. Members left unset by the command line keep these defaults.
 struct RunConfig {
-    int method = 1;
-    std::string base_folder;  // prefix of every folder path, used unchanged
+    std::vector<int> methods = {1};  // method codes in the order given: one report each
+    std::string base_folder;         // prefix of every folder path, used unchanged
     int first_folder = 11;
     int last_folder = 11;  // inclusive
     int images_per_stack = 20;
@@ -18,21 +21,22 @@ struct RunConfig {
 // process or memory limits inside OpenMP, where no message can be given.
 constexpr int kMostThreadsPerTeam = 1024;
 
-enum class CommandLineAction { run, show_usage, refuse };
+enum class CommandLineAction { run, show_usage, show_version, refuse };
 
 struct CommandLine {
     CommandLineAction action = CommandLineAction::run;
     RunConfig config;
+    ToolOptions options;
     std::string refusal;  // when refused: the message naming the bad argument
 };
 
-// Reads argv[1] to argv[argc - 1]: the five items of RunConfig in its order, then the team sizes
-// into N_threads_ext2, N_threads_ext1 and N_threads, each set to its default when its argument
-// is absent. The eighth (N_threads) is read only when exactly eight arguments are given. Numbers
-// are read by read_leading_integer, so "7x" is 7 and "x" is 0. Refuses a method without a measure,
-// fewer than one image per stack and any team size below one or above
-// kMostThreadsPerTeam. "-h" or "--help" anywhere asks for
-// the usage.
+// Reads the options (see options.h), then the positional arguments after them: the five items of
+// RunConfig in its order, then the team sizes into N_threads_ext2, N_threads_ext1 and N_threads,
+// each set to its default when its argument is absent. The eighth positional argument (N_threads)
+// is read only when exactly eight are given. Numbers are read by read_leading_integer, so "7x" is
+// 7 and "x" is 0. The method is a code, a comma-separated list of codes ("1,3") or "all". Refuses
+// a method without a measure, fewer than one image per stack and any team size below one or above
+// kMostThreadsPerTeam. "-h" or "--help" anywhere asks for the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);
 

@@ -43,7 +43,7 @@ bool pixel_count_fits_measures(int width, int height) {
     return static_cast<long long>(width) * height <= INT_MAX;
 }
 
-ImageMeasurement measure_image(const std::string& path, PlainMeasure measure, int host_threads) {
+ImageMeasurement measure_image(const std::string& path, const std::vector<MethodMeasure>& methods) {
     const cv::Mat image = decode_grayscale(path);
     if (image.empty()) {
         return failed("\nNo se puede abrir el archivo: " + path);
@@ -52,17 +52,25 @@ ImageMeasurement measure_image(const std::string& path, PlainMeasure measure, in
         return failed("\nImagen demasiado grande (ancho x alto supera " + std::to_string(INT_MAX) +
                       " pixeles): " + path);
     }
-    // imread returns a freshly allocated matrix: rows are back to back, stride = width.
-    const double focus = measure(image.ptr<unsigned char>(), image.cols, image.rows, host_threads);
-    if (std::isnan(focus)) {
-        ImageMeasurement measurement =
-            failed("\nNo se puede calcular la medida de enfoque del archivo: " + path);
-        measurement.diagnostic = measure_failure_line(path, last_measure_failure());
-        return measurement;
-    }
     ImageMeasurement measurement;
+    // imread returns a freshly allocated matrix: rows are back to back, stride = width.
+    const unsigned char* pixels = image.ptr<unsigned char>();
+    for (const MethodMeasure& method : methods) {
+        const double focus =
+            method.cpu != nullptr
+                ? method.cpu(pixels, image.cols, image.rows, image.cols, method.threads)
+                : method.kernels(pixels, image.cols, image.rows, method.threads);
+        if (std::isnan(focus)) {
+            measurement =
+                failed("\nNo se puede calcular la medida de enfoque del archivo: " + path);
+            if (method.cpu == nullptr) {  // the kernels say which runtime call failed
+                measurement.diagnostic = measure_failure_line(path, last_measure_failure());
+            }
+            return measurement;
+        }
+        measurement.focus.push_back(focus);
+    }
     measurement.measured = true;
-    measurement.focus = focus;
     measurement.width = image.cols;
     measurement.height = image.rows;
     return measurement;

@@ -1,10 +1,11 @@
 // bestfocus: picks the sharpest image of every focus stack in a numbered range of folders and
 // writes the picks and the elapsed time to a report file in the working directory.
 #include <omp.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <opencv2/core/utility.hpp>
 #include <opencv2/core/utils/logger.hpp>
 #include <optional>
@@ -13,10 +14,36 @@
 
 #include "command_line.h"
 #include "default_base_folder.h"
+#include "engine_choice.h"
 #include "input_check.h"
-#include "measure_registry.h"
-#include "report_file.h"
+#include "progress.h"
+#include "run_outputs.h"
 #include "stack_scan.h"
+#include "team_sizes.h"
+#include "version_text.h"
+
+namespace {
+
+// The measures of the methods on the chosen engine. The kernels get N_threads for their host
+// reduction. The CPU engine measures an image on the thread that decoded it, unless that image is
+// the whole job: then its rows are split over up to N_threads threads, no more than there are
+// processors to run them.
+std::vector<MethodMeasure> method_measures(const RunConfig& config, Engine engine) {
+    const bool one_image = config.first_folder == config.last_folder && config.images_per_stack == 1;
+    const int cpu_threads = one_image ? std::min(N_threads, omp_get_num_procs()) : 1;
+    std::vector<MethodMeasure> measures;
+    for (const int code : config.methods) {
+        const MeasureEntry* entry = find_measure(code);
+        if (engine == Engine::cpu) {
+            measures.push_back({code, nullptr, entry->cpu, cpu_threads});
+        } else {
+            measures.push_back({code, entry->uchar, nullptr, N_threads});
+        }
+    }
+    return measures;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // A reader of standard output that has gone away must not end the run by SIGPIPE: the report
@@ -28,12 +55,26 @@ int main(int argc, char** argv) {
         case CommandLineAction::show_usage:
             std::fputs(usage_text(default_base).c_str(), stdout);
             return 0;
+        case CommandLineAction::show_version:
+            std::fputs(version_text().c_str(), stdout);
+            return 0;
         case CommandLineAction::refuse:
             std::fputs((command_line.refusal + usage_text(default_base)).c_str(), stdout);
             return 2;
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
+    const ToolOptions& options = command_line.options;
+    const EngineDecision engine = choose_engine(options.engine);
+    if (!engine.possible) {
+        std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
+                     engine.reason.c_str());
+        return 1;
+    }
+    if (engine.fell_back && !options.quiet) {
+        std::fprintf(stderr, "bestfocus: no CUDA device (%s); measuring with the CPU engine\n",
+                     engine.reason.c_str());
+    }
     // Before anything is allocated for the folders: a run that cannot succeed stops here.
     if (const std::optional<MissingInput> missing = first_missing_input(config)) {
         end_run_on_missing_input(*missing, config.base_folder);
@@ -41,23 +82,22 @@ int main(int argc, char** argv) {
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
 
-    std::vector<int> best_images(folder_count(config.first_folder, config.last_folder));
+    const std::vector<MethodMeasure> measures = method_measures(config, engine.engine);
+    Progress progress(progress_mode(options.quiet, options.progress, isatty(STDERR_FILENO) == 1),
+                      static_cast<long long>(folder_count(config.first_folder, config.last_folder)),
+                      config.images_per_stack);
     const double start_ticks = static_cast<double>(cv::getTickCount());
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
-    scan_stacks(config, find_measure(config.method)->uchar, best_images);
+    const std::vector<FolderScores> folders = scan_stacks(config, measures, &progress);
     const double end_ticks = static_cast<double>(cv::getTickCount());
     const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
+    progress.finish();
 
     std::printf("\n%lf\n", seconds);
-    const std::string report_name =
-        report_file_name(config.first_folder, config.last_folder, config.method);
-    if (const int error = write_report(report_name, best_images, seconds); error != 0) {
-        std::printf("\nNo se puede crear archivo de salida...");
-        std::fflush(stdout);
-        std::fprintf(stderr, "bestfocus: cannot write the report %s: %s\n", report_name.c_str(),
-                     std::strerror(error));
-        return 1;
+    const int status = write_run_outputs(config, options, folders, seconds);
+    if (!options.quiet) {
+        std::fputs(flagged_folder_lines(folders).c_str(), stderr);
     }
-    return 0;
+    return status;
 }

@@ -1,20 +1,29 @@
 // The scan: every image of every folder in the range is measured, and each folder's sharpest
-// image is chosen.
+// image is chosen under every method.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include "command_line.h"
-#include "measure_registry.h"
+#include "image_measure.h"
+#include "progress.h"
+#include "score_tables.h"
 
 // Folders first..last inclusive; 0 when last < first.
 std::size_t folder_count(int first_folder, int last_folder);
 
 // Measures folders config.first_folder..config.last_folder with a team of N_threads_ext2 threads,
-// the images of each folder with a nested team of N_threads_ext1, each measure call with
-// N_threads host threads; both loops use the static schedule. Slot i of best_images (sized by
-// folder_count) receives the number of the sharpest image of folder first + i. An image that
-// cannot be measured ends the process at once with its message and status 1, and so does a folder
-// whose images differ in size, once all of its images are measured.
-void scan_stacks(const RunConfig& config, PlainMeasure measure, std::vector<int>& best_images);
+// the images of each folder with a nested team of N_threads_ext1, each image decoded once and
+// measured with every method; both loops use the static schedule. Returns one FolderScores per
+// folder, in folder order, holding each method's scores and pick. An image that cannot be
+// measured ends the process at once with its message and status 1, and so does a folder whose
+// images differ in size, once all of its images are measured. Each finished folder is counted
+// in progress, when given.
+std::vector<FolderScores> scan_stacks(const RunConfig& config,
+                                      const std::vector<MethodMeasure>& methods,
+                                      Progress* progress = nullptr);
+
+// The pick of every folder under the method at index `method` of the scan's methods, in folder
+// order: the report's lines.
+std::vector<int> best_images(const std::vector<FolderScores>& folders, std::size_t method);

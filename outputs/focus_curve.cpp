@@ -68,7 +68,7 @@ CurveWarnings check_curve(const std::vector<double>& scores, int best_number) {
     warnings.flat = is_flat(scores, scores[best]);
     if (scores.size() >= 3) {
         warnings.edge = best == 0 || best + 1 == scores.size();
-        warnings.two_peaks = has_second_peak(scores, best);
+        warnings.two_peaks = !warnings.flat && has_second_peak(scores, best);
     }
     return warnings;
 }

@@ -7,8 +7,8 @@
 
 // The best score is flat when it lies within this factor of the curve's median: nothing in the
 // stack is clearly sharper than the rest (a real stack through focus peaks at several times its
-// median).
-constexpr double kFlatCurveFactor = 1.10;
+// median; measures whose signal is lost in noise stay within a few per cent of it).
+constexpr double kFlatCurveFactor = 1.05;
 // A second peak counts when it rises above the curve's minimum by at least this share of the
 // best's rise, and the valley between the two is deeper than kSecondPeakMinimumDip of that rise
 // below the second peak (so noise on a broad peak is not a second peak).
@@ -18,7 +18,8 @@ constexpr double kSecondPeakMinimumDip = 0.1;
 struct CurveWarnings {
     bool edge = false;       // the pick is the first or last image: focus may lie outside the stack
     bool flat = false;       // the best is within kFlatCurveFactor of the median
-    bool two_peaks = false;  // another local maximum reaches kSecondPeakShare of the best
+    bool two_peaks = false;  // another local maximum reaches kSecondPeakShare of the best; not
+                             // judged on a flat curve, whose local maxima are noise
 };
 
 // The warnings for a curve whose pick is the 1-based best_number. Stacks of one or two images

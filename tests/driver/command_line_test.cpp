@@ -26,7 +26,7 @@ CommandLine parse(std::vector<std::string> arguments) {
 // The config and the team sizes parse_command_line set.
 void expect_config(const RunConfig& config, int method, const std::string& base, int first,
                    int last, int images, int threads_ext2, int threads_ext1, int threads) {
-    EXPECT_EQ(config.method, method);
+    EXPECT_EQ(config.methods, std::vector<int>{method});
     EXPECT_EQ(config.base_folder, base);
     EXPECT_EQ(config.first_folder, first);
     EXPECT_EQ(config.last_folder, last);
@@ -132,10 +132,10 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
 
 TEST(UsageText, NamesTheArgumentsTheMeasuresAndTheDefaultBaseFolder) {
     const std::string usage = usage_text("/some/where/");
-    EXPECT_EQ(usage.rfind("\nUso: bestfocus", 0), 0u);
-    for (const char* name :
-         {"metodo", "carpeta_base", "primera_carpeta", "ultima_carpeta", "imagenes",
-          "N_threads_ext2", "N_threads_ext1", "N_threads", "/some/where/"}) {
+    EXPECT_EQ(usage.rfind("\nUsage: bestfocus", 0), 0u);
+    for (const char* name : {"method", "base_folder", "first", "last", "images", "N_threads_ext2",
+                             "N_threads_ext1", "N_threads", "/some/where/", "--engine=",
+                             "--scores=", "--summary=", "--progress", "--quiet", "--version"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
     for (const MeasureEntry& measure : measure_registry()) {

@@ -85,6 +85,15 @@ double width_times_1000_plus_height(const unsigned char*, int width, int height,
 }
 double failing_measure(const unsigned char*, int, int, int) { return kNaN; }
 
+// A stand-in measure as the scan calls the kernels.
+MethodMeasure stand_in(PlainMeasure measure, int threads = 1, int code = 1) {
+    return {code, measure, nullptr, threads};
+}
+
+double focus_of(const std::string& path, PlainMeasure measure, int threads = 1) {
+    return measure_image(path, {stand_in(measure, threads)}).focus.at(0);
+}
+
 TEST(MeasureImage, PassesPixelsWidthHeightAndHostThreads) {
     TemporaryFolder folder;
     cv::Mat image(3, 5, CV_8U, cv::Scalar(0));
@@ -92,29 +101,30 @@ TEST(MeasureImage, PassesPixelsWidthHeightAndHostThreads) {
     const std::string path = folder.path() + "image.bmp";
     ASSERT_TRUE(cv::imwrite(path, image));
 
-    ImageMeasurement measurement = measure_image(path, width_times_1000_plus_height, 1);
+    ImageMeasurement measurement = measure_image(
+        path, {stand_in(width_times_1000_plus_height), stand_in(pixel_at_row1_column2, 1, 3)});
     EXPECT_TRUE(measurement.measured);
-    EXPECT_EQ(measurement.focus, 5003.0);
-    EXPECT_EQ(measure_image(path, pixel_at_row1_column2, 1).focus, 201.0);
-    EXPECT_EQ(measure_image(path, sum_of_pixels, 13).focus, 201.0);
+    EXPECT_EQ(measurement.focus, (std::vector<double>{5003.0, 201.0}));
+    EXPECT_EQ(focus_of(path, sum_of_pixels, 13), 201.0);
     EXPECT_EQ(g_seen_host_threads, 13);
 }
 
 TEST(MeasureImage, FailuresNameTheImage) {
     TemporaryFolder folder;
     const std::string missing = folder.path() + "missing.bmp";
-    ImageMeasurement measurement = measure_image(missing, sum_of_pixels, 1);
+    ImageMeasurement measurement = measure_image(missing, {stand_in(sum_of_pixels)});
     EXPECT_FALSE(measurement.measured);
     EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + missing);
 
     const std::string garbage = folder.path() + "garbage.bmp";
     write_file(garbage, "BM this is not an image");
-    EXPECT_EQ(measure_image(garbage, sum_of_pixels, 1).failure,
+    EXPECT_EQ(measure_image(garbage, {stand_in(sum_of_pixels)}).failure,
               "\nNo se puede abrir el archivo: " + garbage);
 
     const std::string good = folder.path() + "good.bmp";
     ASSERT_TRUE(cv::imwrite(good, cv::Mat(2, 2, CV_8U, cv::Scalar(9))));
-    measurement = measure_image(good, failing_measure, 1);
+    // Any method failing fails the image.
+    measurement = measure_image(good, {stand_in(sum_of_pixels), stand_in(failing_measure)});
     EXPECT_FALSE(measurement.measured);
     EXPECT_EQ(measurement.failure,
               "\nNo se puede calcular la medida de enfoque del archivo: " + good);
@@ -140,14 +150,25 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
     config.first_folder = 8;
     config.last_folder = 11;
     config.images_per_stack = 5;
-    std::vector<int> best(folder_count(8, 11));
-    scan_stacks(config, sum_of_pixels, best);
-    EXPECT_EQ(best, (std::vector<int>{2, 5, 1, 1}));
+    // Two methods: the plain sum, and the sum's negative, whose sharpest image is the faintest.
+    const auto negative_sum = [](const unsigned char* pixels, int width, int height, int threads) {
+        return -sum_of_pixels(pixels, width, height, threads);
+    };
+    std::vector<FolderScores> folders =
+        scan_stacks(config, {stand_in(sum_of_pixels, 6, 3), stand_in(negative_sum, 6, 4)});
+    ASSERT_EQ(folders.size(), 4u);
+    EXPECT_EQ(folders[2].folder, 10);
+    EXPECT_EQ(folders[2].methods[1].method, 4);
+    EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 5, 1, 1}));
+    EXPECT_EQ(best_images(folders, 1), (std::vector<int>{1, 1, 2, 1}));
+    EXPECT_EQ(folders[1].methods[0].scores.size(), 5u);
+    EXPECT_LT(folders[1].methods[0].scores[0], folders[1].methods[0].scores[1]);
+    EXPECT_EQ(folders[1].methods[0].scores[0], -folders[1].methods[1].scores[0]);
     EXPECT_EQ(g_seen_host_threads, 6);
 
     config.images_per_stack = 3;  // only the first three images count
-    scan_stacks(config, sum_of_pixels, best);
-    EXPECT_EQ(best, (std::vector<int>{2, 3, 1, 1}));
+    folders = scan_stacks(config, {stand_in(sum_of_pixels)});
+    EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 3, 1, 1}));
 }
 
 TEST(FolderCount, CountsTheInclusiveRange) {
@@ -165,12 +186,11 @@ TEST_F(ScanStacks, FailedMeasurementEndsTheProcessNamingTheImage) {
     config.first_folder = 1;
     config.last_folder = 1;
     config.images_per_stack = 2;
-    std::vector<int> best(1);
     // The message goes to standard output; the death test reads standard error.
     EXPECT_EXIT(
         {
             dup2(STDERR_FILENO, STDOUT_FILENO);
-            scan_stacks(config, failing_measure, best);
+            scan_stacks(config, {stand_in(failing_measure)});
         },
         ::testing::ExitedWithCode(1),
         "No se puede calcular la medida de enfoque del archivo: .*001/0[12]\\.bmp$");

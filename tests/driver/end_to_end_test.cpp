@@ -17,7 +17,7 @@
 namespace {
 
 const std::string kExecutable = BESTFOCUS_EXECUTABLE;
-const std::string kUsageStart = "\nUso: bestfocus";
+const std::string kUsageStart = "\nUsage: bestfocus";
 
 // Checks that standard output is exactly the elapsed time, "\n<seconds with 6 decimals>\n",
 // followed by `after`, and returns the seconds as printed.
@@ -55,17 +55,19 @@ TEST_F(EndToEnd, ReportHoldsTheSharpestImageOfEachFolderInFolderOrder) {
     write_test_stack(stacks_.path(), "005", {90, 80, 70, 30, 30, 30, 200, 30, 30, 30, 30, 30});
     write_test_stack(stacks_.path(), "006", {40, 90, 40, 180, 40, 40, 40, 40, 180, 40, 40, 40});
     write_test_stack(stacks_.path(), "007", {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77});
-    // Every method with teams of one thread, then each with its own mix of team sizes.
+    // Every method with teams of one thread on the CPU engine, then each with its own mix of team
+    // sizes on the kernels.
     const std::vector<std::string> team_sizes[] = {
         {"8", "2", "10"}, {"2", "5", "3"}, {"3", "1", "2"}, {"2", "2", "1"}, {"1", "4", "7"}};
     for (const MeasureEntry& measure : measure_registry()) {
         const std::string method = std::to_string(measure.code);
-        for (const std::vector<std::string>& teams :
-             {std::vector<std::string>{"1", "1", "1"},
-              team_sizes[(measure.code - 1) % std::size(team_sizes)]}) {
-            SCOPED_TRACE(method + " " + teams[0] + " " + teams[1] + " " + teams[2]);
-            const ProgramRun result =
-                run({method, stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
+        const std::pair<std::string, std::vector<std::string>> runs[] = {
+            {"--engine=cpu", {"1", "1", "1"}},
+            {"--engine=cuda", team_sizes[(measure.code - 1) % std::size(team_sizes)]}};
+        for (const auto& [engine, teams] : runs) {
+            SCOPED_TRACE(engine + " " + method + " " + teams[0] + " " + teams[1] + " " + teams[2]);
+            const ProgramRun result = run(
+                {engine, method, stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
             expect_report(result, work_.path(), report_name(3, 7, measure.code),
                           "5\n12\n7\n4\n1\n");
             std::filesystem::remove(work_.path() + report_name(3, 7, measure.code));
@@ -101,11 +103,13 @@ TEST_F(EndToEnd, EveryMethodFindsTheSharpestImagesOfTheSampleStacks) {
         lines += std::to_string(sharpest) + "\n";
     }
     for (const MeasureEntry& measure : measure_registry()) {
-        SCOPED_TRACE(measure.long_name);
-        const ProgramRun result =
-            run({std::to_string(measure.code), BESTFOCUS_SAMPLE_STACKS, "11", "15"});
-        expect_report(result, work_.path(), report_name(11, 15, measure.code), lines);
-        std::filesystem::remove(work_.path() + report_name(11, 15, measure.code));
+        for (const std::string engine : {"--engine=cpu", "--engine=cuda", "--engine=auto"}) {
+            SCOPED_TRACE(std::string(measure.long_name) + " " + engine);
+            const ProgramRun result =
+                run({engine, std::to_string(measure.code), BESTFOCUS_SAMPLE_STACKS, "11", "15"});
+            expect_report(result, work_.path(), report_name(11, 15, measure.code), lines);
+            std::filesystem::remove(work_.path() + report_name(11, 15, measure.code));
+        }
     }
 }
 

@@ -62,10 +62,12 @@ class InjectedFailure : public ::testing::Test {
 
     // What main does once the command line is read: the scan, then the report.
     void scan_and_report() {
-        std::vector<int> best(folder_count(config_.first_folder, config_.last_folder));
-        scan_stacks(config_, find_measure(config_.method)->uchar, best);
-        write_report(report_file_name(config_.first_folder, config_.last_folder, config_.method),
-                     best, 1.0);
+        const int method = config_.methods[0];
+        const std::vector<FolderScores> folders =
+            scan_stacks(config_, {{method, find_measure(method)->uchar, nullptr, N_threads}});
+        std::string reason;
+        write_report(report_file_name(config_.first_folder, config_.last_folder, method),
+                     best_images(folders, 0), 1.0, &reason);
     }
 
     FolderSharedWithDeathTests stacks_{"injected_failure_stacks"};
@@ -75,7 +77,7 @@ class InjectedFailure : public ::testing::Test {
 
 TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
     for (const MeasureEntry& measure : measure_registry()) {
-        config_.method = measure.code;
+        config_.methods = {measure.code};
         for (const Injection& injection : kInjections) {
             SCOPED_TRACE(std::string(measure.long_name) + ", " + injection.what);
             const std::string image = stacks_.path() + "00[12]/0[123]\\.bmp";
@@ -103,10 +105,10 @@ TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
 TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
     for (const MeasureEntry& measure : measure_registry()) {
         SCOPED_TRACE(measure.long_name);
-        config_.method = measure.code;
-        std::vector<int> best(2);
-        scan_stacks(config_, measure.uchar, best);
-        EXPECT_EQ(best, (std::vector<int>{2, 1}));
+        config_.methods = {measure.code};
+        const std::vector<FolderScores> folders =
+            scan_stacks(config_, {{measure.code, measure.uchar, nullptr, N_threads}});
+        EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 1}));
     }
 }
 

@@ -25,7 +25,8 @@ const std::string kExecutable = BESTFOCUS_EXECUTABLE;
 const std::string kEarlierReport = "1\n1\n\nTotal time: 1.000000 seconds...";
 
 // Eight folders of eight camera frames, image k of folder k the sharpest: a scan of a second or
-// more on two cores. The frames are two files, linked under every name.
+// more on two cores with the kernels on the CPU runtime. The frames are two files, linked under
+// every name.
 std::string write_slow_stacks(const std::string& base) {
     const std::string dim = base + "dim.bmp";
     const std::string sharp = base + "sharp.bmp";
@@ -50,7 +51,8 @@ TEST(InterruptedRun, KilledWhileScanningLeavesTheEarlierReportAndNoTrace) {
     TemporaryFolder stacks;
     TemporaryFolder work;
     const std::string expected_lines = write_slow_stacks(stacks.path());
-    const std::vector<std::string> arguments = {"3", stacks.path(), "1", "8", "8"};
+    // The kernels on the CPU runtime: a scan slow enough to be caught in the middle.
+    const std::vector<std::string> arguments = {"--engine=cuda", "3", stacks.path(), "1", "8", "8"};
     const std::string report = report_name(1, 8, 3);
     write_file(work.path() + report, kEarlierReport);
 

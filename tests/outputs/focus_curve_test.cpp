@@ -35,7 +35,7 @@ TEST(CurveChecks, ShapesGetTheirWarnings) {
     EXPECT_EQ(flags_of(gaussian_curve(20, 10.3, 2.0, 50.0)), "");         // one clear peak
     EXPECT_EQ(flags_of(gaussian_curve(20, 24.0, 4.0, 50.0)), "edge");     // focus past the end
     EXPECT_EQ(flags_of(gaussian_curve(20, -3.0, 4.0, 50.0)), "edge");     // before the start
-    EXPECT_EQ(flags_of(gaussian_curve(20, 10.0, 2.0, 20000.0)), "flat");  // 5 % above the floor
+    EXPECT_EQ(flags_of(gaussian_curve(20, 10.0, 2.0, 40000.0)), "flat");  // 2.5 % above the floor
 
     std::vector<double> two = gaussian_curve(20, 5.0, 1.5, 50.0);
     const std::vector<double> second = gaussian_curve(20, 15.0, 1.5);
@@ -59,6 +59,8 @@ TEST(CurveChecks, FlatnessComparesWithTheMedianAlsoForNegativeScores) {
     EXPECT_FALSE(check_curve({-100, 40, -99, -101}, 2).flat);
     EXPECT_TRUE(check_curve({0, 0, 0}, 1).flat);  // a blank stack
     EXPECT_TRUE(check_curve({7}, 1).flat);
+    // Bumps of a flat curve are noise, not a second peak.
+    EXPECT_FALSE(check_curve({100, 103, 101, 103.5, 100}, 4).two_peaks);
     EXPECT_FALSE(check_curve({1, 9}, 2).edge);  // two images have no interior
 }
 

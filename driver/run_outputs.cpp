@@ -1,0 +1,67 @@
+#include "run_outputs.h"
+
+#include <cstdio>
+
+#include "replace_file.h"
+#include "report_file.h"
+#include "stack_scan.h"
+
+namespace {
+
+bool write_table(const char* what, const std::string& file_name, const std::string& text) {
+    std::string reason;
+    if (replace_file(file_name, text, &reason)) {
+        return true;
+    }
+    std::fprintf(stderr, "bestfocus: cannot write the %s file %s: %s\n", what, file_name.c_str(),
+                 reason.c_str());
+    return false;
+}
+
+}  // namespace
+
+int write_run_outputs(const RunConfig& config, const ToolOptions& options,
+                      const std::vector<FolderScores>& folders, double seconds) {
+    bool all_written = true;
+    for (std::size_t m = 0; m < config.methods.size(); ++m) {
+        const std::string name =
+            report_file_name(config.first_folder, config.last_folder, config.methods[m]);
+        std::string reason;
+        if (!write_report(name, best_images(folders, m), seconds, &reason)) {
+            std::printf("\nNo se puede crear archivo de salida...");
+            std::fflush(stdout);
+            std::fprintf(stderr, "bestfocus: cannot write the report %s: %s\n", name.c_str(),
+                         reason.c_str());
+            all_written = false;
+        }
+    }
+    if (!options.scores_file.empty()) {
+        all_written &= write_table("scores", options.scores_file, scores_table(folders));
+    }
+    if (!options.summary_file.empty()) {
+        all_written &= write_table("summary", options.summary_file, summary_table(folders));
+    }
+    return all_written ? 0 : 1;
+}
+
+std::string flagged_folder_lines(const std::vector<FolderScores>& folders) {
+    std::string lines;
+    for (const FolderScores& folder : folders) {
+        std::string flagged;
+        for (const MethodScores& method : folder.methods) {
+            const std::string flags = folder_flags(folder, method);
+            if (flags.empty()) {
+                continue;
+            }
+            flagged += std::string(flagged.empty() ? "" : ", ") +
+                       find_measure(method.method)->long_name + " picks " +
+                       std::to_string(method.best_number) + " of " +
+                       std::to_string(method.scores.size()) + " (" + flags + ")";
+        }
+        if (!flagged.empty()) {
+            lines += "bestfocus: folder " + std::to_string(folder.folder) + " flagged: " + flagged +
+                     "\n";
+        }
+    }
+    return lines;
+}

@@ -1,0 +1,6 @@
+// What --version prints: the tool, its build, the engine auto chooses here and why, and OpenCV.
+#pragma once
+
+#include <string>
+
+std::string version_text();
