@@ -68,14 +68,16 @@ std::string axes(const PlotFrame& frame) {
         svg += "<text class=\"ylabel\" x=\"" + number(kLeft - 4) + "\" y=\"" + y + "\">" + label +
                "</text>";
     }
-    // A tick under every image, a label under the first and every label_step-th; a label next
-    // to the first that would touch it is left out.
+    // A tick under every image, a label under the first, the last and every label_step-th but
+    // those that would touch the first's or the last's.
     const int step = label_step(frame.images);
     for (int image = 1; image <= frame.images; ++image) {
         const std::string x = number(frame.x(image));
         svg += "<line class=\"tick\" x1=\"" + x + "\" x2=\"" + x + "\" y1=\"" + bottom +
                "\" y2=\"" + number(frame.y(frame.lowest) + 3) + "\"/>";
-        if (image == 1 || (image % step == 0 && image - 1 > step / 2.0)) {
+        const bool end = image == 1 || image == frame.images;
+        const bool clear_of_ends = image - 1 > step / 2.0 && frame.images - image > step / 2.0;
+        if (end || (image % step == 0 && clear_of_ends)) {
             svg += "<text class=\"xlabel\" x=\"" + x + "\" y=\"" +
                    number(frame.y(frame.lowest) + 13) + "\">" + std::to_string(image) + "</text>";
         }

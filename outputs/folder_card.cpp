@@ -41,7 +41,8 @@ std::string thumbnail(const std::string& folder_path, int folder, int image_numb
 std::string flag_badges(const std::vector<std::string>& names) {
     std::string badges;
     for (const std::string& name : names) {
-        badges += "<span class=\"flag\">" + html_escape(name) + "</span>";
+        badges += "<span class=\"flag\" title=\"" + html_escape(warning_meaning(name)) + "\">" +
+                  html_escape(name) + "</span>";
     }
     return badges;
 }
@@ -75,8 +76,16 @@ std::string legend(const FolderScores& folder, const std::vector<std::string>& m
 
 }  // namespace
 
+const char* warning_meaning(const std::string& name) {
+    if (name == "edge")
+        return "the pick is the first or last image: focus may lie outside the stack";
+    if (name == "flat") return "no image scores clearly above the stack's median";
+    if (name == "two-peaks") return "a second peak rises at least half as high as the best";
+    if (name == "disagree") return "the measures pick images more than one apart";
+    return "";
+}
+
 std::vector<std::string> folder_warning_names(const FolderScores& folder) {
-    static const char* const kOrder[] = {"edge", "flat", "two-peaks", "disagree"};
     std::vector<std::string> present;
     for (const MethodScores& method : folder.methods) {
         for (const std::string& name : split_flags(folder_flags(folder, method))) {
@@ -84,7 +93,7 @@ std::vector<std::string> folder_warning_names(const FolderScores& folder) {
         }
     }
     std::vector<std::string> names;
-    for (const char* name : kOrder) {
+    for (const char* name : kWarningNames) {
         if (std::find(present.begin(), present.end(), name) != present.end()) {
             names.push_back(name);
         }

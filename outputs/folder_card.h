@@ -7,9 +7,16 @@
 #include "html_report.h"
 #include "score_tables.h"
 
-// The warnings of any of the folder's methods (folder_flags), each once, in the order
-// "edge", "flat", "two-peaks", "disagree"; empty when the folder is not flagged.
+// The names of the warnings folder_flags writes, in the order the page lists them.
+constexpr const char* kWarningNames[] = {"edge", "flat", "two-peaks", "disagree"};
+constexpr int kWarningCount = sizeof kWarningNames / sizeof kWarningNames[0];
+
+// The warnings of any of the folder's methods (folder_flags), each once, in kWarningNames order;
+// empty when the folder is not flagged.
 std::vector<std::string> folder_warning_names(const FolderScores& folder);
+
+// What a warning name (as folder_flags writes it) means, in a sentence for the page's readers.
+const char* warning_meaning(const std::string& name);
 
 // The image shown beside the pick for comparison: the pick's better-scoring neighbour under the
 // same measure (the only one at either end of the stack); 0 for a stack of one image.

@@ -11,6 +11,11 @@ h1 { font-size: 20px; margin: 0 0 8px; }
 dl.run { display: grid; grid-template-columns: max-content 1fr; gap: 2px 14px; margin: 0 0 8px; }
 dl.run dt { color: #666; }
 dl.run dd { margin: 0; }
+details { margin: 0 0 8px; color: #444; }
+details summary { cursor: pointer; }
+dl.key { display: grid; grid-template-columns: max-content 1fr; gap: 2px 8px; margin: 4px 0; }
+dl.key dd { margin: 0; }
+dl.key .flag { margin-left: 0; }
 #only-flagged { position: absolute; opacity: 0; }
 label.filter { display: inline-block; padding: 3px 10px; border: 1px solid #999;
   border-radius: 4px; cursor: pointer; user-select: none; background: #fafafa; }

@@ -30,14 +30,13 @@ std::string method_name(const ReportRun& run, int code) {
 
 // "2 of 5 (edge 1, disagree 1)", or "none of 5".
 std::string flagged_summary(const std::vector<FolderScores>& folders) {
-    static const char* const kNames[] = {"edge", "flat", "two-peaks", "disagree"};
     int flagged = 0;
-    int counts[4] = {};
+    int counts[kWarningCount] = {};
     for (const FolderScores& folder : folders) {
         const std::vector<std::string> names = folder_warning_names(folder);
         flagged += names.empty() ? 0 : 1;
-        for (int n = 0; n < 4; ++n) {
-            counts[n] += std::count(names.begin(), names.end(), kNames[n]) ? 1 : 0;
+        for (int n = 0; n < kWarningCount; ++n) {
+            counts[n] += std::count(names.begin(), names.end(), kWarningNames[n]) ? 1 : 0;
         }
     }
     const std::string of = " of " + std::to_string(folders.size());
@@ -45,13 +44,23 @@ std::string flagged_summary(const std::vector<FolderScores>& folders) {
         return "none" + of;
     }
     std::string details;
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kWarningCount; ++n) {
         if (counts[n] != 0) {
-            details += (details.empty() ? "" : ", ") + std::string(kNames[n]) + " " +
+            details += (details.empty() ? "" : ", ") + std::string(kWarningNames[n]) + " " +
                        std::to_string(counts[n]);
         }
     }
     return std::to_string(flagged) + of + " (" + details + ")";
+}
+
+// What each warning means, folded away until asked for.
+std::string warning_key() {
+    std::string key = "<details><summary>What the warnings mean</summary><dl class=\"key\">";
+    for (const char* name : kWarningNames) {
+        key += "<dt><span class=\"flag\">" + std::string(name) + "</span></dt><dd>" +
+               html_escape(warning_meaning(name)) + "</dd>";
+    }
+    return key + "</dl></details>";
 }
 
 std::string run_header(const ReportRun& run, const std::vector<FolderScores>& folders) {
@@ -70,8 +79,8 @@ std::string run_header(const ReportRun& run, const std::vector<FolderScores>& fo
            row("Methods", methods) + row("Base folder", run.base_folder) +
            row("Folders", range + " (" + std::to_string(folders.size()) + " stacks)") +
            row("Engine", run.engine) + row("Elapsed", elapsed) +
-           row("Flagged", flagged_summary(folders)) +
-           "</dl><label class=\"filter\" for=\"only-flagged\">Show only flagged stacks</label>"
+           row("Flagged", flagged_summary(folders)) + "</dl>" + warning_key() +
+           "<label class=\"filter\" for=\"only-flagged\">Show only flagged stacks</label>"
            "</header>\n";
 }
 

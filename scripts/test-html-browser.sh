@@ -74,8 +74,9 @@ check_rendering() {
         fail "$copy: expected cards=$folders problems=0 [] scripts=1 title=$title"
 }
 
-# The bundled sample stacks: folders 11 to 15, 20 images each.
-make_page "$out/sample.html" build/sample_stacks/ 11 15 20
+# The bundled sample stacks, folders 11 to 15, with their first 17 images: folder 14's sharpest,
+# image 17, is then the last, so that stack is flagged (edge) and comes first.
+make_page "$out/sample.html" build/sample_stacks/ 11 15 17
 check_page "$out/sample.html" 5
 check_rendering "$out/sample.html" 5 "bestfocus: folders 11 to 15"
 browser "$out/sample.html" --screenshot="$out/sample.png" >/dev/null
@@ -86,7 +87,7 @@ markup="<img src=x onerror=document.title='ran'>\"'<script>document.title='ran'<
 base="$work/stacks/$markup/"
 mkdir -p "$base"
 ln -s "$(realpath build/sample_stacks/011)" "$base/011"
-make_page "$out/markup.html" "$base" 11 11 20
+make_page "$out/markup.html" "$base" 11 11 17
 check_page "$out/markup.html" 1
 check_rendering "$out/markup.html" 1 "bestfocus: folders 11 to 11"
 # The browser shows the name as text, and the card's path and both thumbnails' alt and title

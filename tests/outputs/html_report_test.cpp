@@ -135,10 +135,10 @@ TEST(HtmlReport, EmbeddedTextIsEscapedInContentAndAttributes) {
     EXPECT_EQ(count_of(lower, "</style>"), 1u);
     EXPECT_NE(page.find(html_escape(base)), std::string::npos);
     // Every image path reads back whole from its quoted attribute.
-    const std::vector<std::string> titles = attribute_values(page, "title");
-    ASSERT_EQ(titles.size(), 2 * kCases.size());
-    EXPECT_EQ(unescape_html(titles[0]), base + "001/01.bmp");
-    EXPECT_EQ(unescape_html(titles[1]), base + "001/02.bmp");
+    const std::vector<std::string> paths = attribute_values(page, "alt");
+    ASSERT_EQ(paths.size(), 2 * kCases.size());
+    EXPECT_EQ(unescape_html(paths[0]), base + "001/01.bmp");
+    EXPECT_EQ(unescape_html(paths[1]), base + "001/02.bmp");
 }
 
 TEST(HtmlReport, NothingIsLoadedFromOutsideThePage) {

@@ -1,5 +1,6 @@
 // Injected into a copy of the page by scripts/test-html-browser.sh (the page itself runs no
-// script): after loading, writes into the DOM what the browser made of every card.
+// script): after loading, writes into the DOM what the browser made of every card and of the
+// "only flagged" filter.
 addEventListener("load", function () {
     var cards = document.querySelectorAll("section.card");
     var problems = [];
@@ -12,6 +13,15 @@ addEventListener("load", function () {
             if (!image.complete || image.naturalWidth === 0) problems.push(card.id + ":undecoded");
         });
     });
+    // The checkbox alone (CSS) leaves only the flagged cards on screen.
+    document.getElementById("only-flagged").checked = true;
+    var shown = Array.prototype.filter.call(cards, function (card) {
+        return card.getClientRects().length > 0;
+    });
+    if (shown.length !== document.querySelectorAll("section.card.flagged").length ||
+        shown.some(function (card) { return !card.classList.contains("flagged"); })) {
+        problems.push("filter");
+    }
     var result = document.createElement("pre");
     result.id = "browser-check";
     result.textContent = "cards=" + cards.length + " problems=" + problems.length + " [" +
