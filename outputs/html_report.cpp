@@ -77,7 +77,8 @@ std::string run_header(const ReportRun& run, const std::vector<FolderScores>& fo
     };
     return "<header><h1>bestfocus: folders " + html_escape(range) + "</h1><dl class=\"run\">" +
            row("Methods", methods) + row("Base folder", run.base_folder) +
-           row("Folders", range + " (" + std::to_string(folders.size()) + " stacks)") +
+           row("Folders", range + " (" + std::to_string(folders.size()) +
+                              (folders.size() == 1 ? " stack)" : " stacks)")) +
            row("Engine", run.engine) + row("Elapsed", elapsed) +
            row("Flagged", flagged_summary(folders)) + "</dl>" + warning_key() +
            "<label class=\"filter\" for=\"only-flagged\">Show only flagged stacks</label>"
