@@ -93,7 +93,7 @@ std::string method_curve(const PlotFrame& frame, const MethodScores& method,
                          const std::vector<double>& relative, const std::string& name,
                          const char* colour) {
     const std::string stroke = std::string("stroke=\"") + colour + "\"";
-    std::string svg = "<g class=\"curve\" data-method=\"" + std::to_string(method.method) + "\">";
+    std::string svg = "<g class=\"curve\">";
     svg += "<title>" + html_escape(name) + "</title>";
     svg += "<polyline class=\"scores\" " + stroke + " points=\"";
     for (std::size_t i = 0; i < relative.size(); ++i) {

@@ -4,8 +4,8 @@
 #include <opencv2/core.hpp>
 #include <string>
 
-// Thumbnails fit in a square of this many pixels: small enough that a page of a thousand
-// folders stays a few megabytes, large enough to judge sharpness by eye.
+// Thumbnails fit in a square of this many pixels: large enough to judge sharpness by eye, small
+// enough that a page of a thousand folders (two thumbnails each) stays within about 15 MB.
 constexpr int kThumbnailSide = 160;
 
 // The size of the thumbnail of an image of the given size: the image scaled down, aspect kept,
