@@ -1,6 +1,7 @@
 #include "focus_curve_svg.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "focus_curve.h"
@@ -28,7 +29,7 @@ std::string number(double value) {
 // Maps image numbers and relative scores to drawing coordinates.
 struct PlotFrame {
     int images;
-    double lowest;  // the relative score at the bottom of the plot; the top is 1
+    double lowest;  // the relative score at the bottom of the plot, 0 or below; the top is 1
 
     double x(double image_number) const {
         const double width = kWidth - kLeft - kRight;
@@ -150,6 +151,8 @@ std::string focus_curve_svg(const FolderScores& folder,
             frame.lowest = std::min(frame.lowest, value);
         }
     }
+    // Down to a multiple of one half, so that the bottom grid line's label stays clear of 0's.
+    frame.lowest = std::floor(frame.lowest * 2) / 2;
     std::string svg = "<svg class=\"curves\" width=\"" + number(kWidth) + "\" height=\"" +
                       number(kHeight) + "\" viewBox=\"0 0 " + number(kWidth) + " " +
                       number(kHeight) + "\" role=\"img\">";
