@@ -18,10 +18,11 @@ ImageMeasurement failed(const std::string& message) {
     return measurement;
 }
 
-// An empty matrix when the file cannot be decoded. Only regular files are opened: opening a FIFO
-// waits for a writer, possibly for ever, and a device may never end. OpenCV reports most bad files
-// by an empty matrix, but throws for some (an image beyond its size limit, memory exhausted). A BMP
-// whose headers do not fit the file is not handed to OpenCV at all (see bmp_header_check.h).
+}  // namespace
+
+// Only regular files are opened: opening a FIFO waits for a writer, possibly for ever, and a device
+// may never end. OpenCV reports most bad files by an empty matrix, but throws for some (an image
+// beyond its size limit, memory exhausted).
 cv::Mat decode_grayscale(const std::string& path) {
     std::error_code ignored;  // a path that cannot be examined is not a regular file
     if (!std::filesystem::is_regular_file(path, ignored)) {
@@ -36,8 +37,6 @@ cv::Mat decode_grayscale(const std::string& path) {
         return cv::Mat();
     }
 }
-
-}  // namespace
 
 bool pixel_count_fits_measures(int width, int height) {
     return static_cast<long long>(width) * height <= INT_MAX;

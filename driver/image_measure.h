@@ -1,6 +1,7 @@
 // One image of a stack: decode it once and compute its focus value under every method asked for.
 #pragma once
 
+#include <opencv2/core.hpp>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct ImageMeasurement {
 // int), and when a measure returns NaN (its sign of a failed measurement: an 8-bit image never
 // gives NaN).
 ImageMeasurement measure_image(const std::string& path, const std::vector<MethodMeasure>& methods);
+
+// The file decoded as 8-bit grayscale; an empty matrix when it is not a regular file, its BMP
+// headers do not fit it (see bmp_header_check.h), or OpenCV cannot decode it.
+cv::Mat decode_grayscale(const std::string& path);
 
 // Whether width x height fits the int pixel counts of the measures.
 bool pixel_count_fits_measures(int width, int height);

@@ -29,7 +29,8 @@ namespace {
 // the whole job: then its rows are split over up to N_threads threads, no more than there are
 // processors to run them.
 std::vector<MethodMeasure> method_measures(const RunConfig& config, Engine engine) {
-    const bool one_image = config.first_folder == config.last_folder && config.images_per_stack == 1;
+    const bool one_image =
+        config.first_folder == config.last_folder && config.images_per_stack == 1;
     const int cpu_threads = one_image ? std::min(N_threads, omp_get_num_procs()) : 1;
     std::vector<MethodMeasure> measures;
     for (const int code : config.methods) {
@@ -55,9 +56,7 @@ int main(int argc, char** argv) {
         case CommandLineAction::show_usage:
             std::fputs(usage_text(default_base).c_str(), stdout);
             return 0;
-        case CommandLineAction::show_version:
-            std::fputs(version_text().c_str(), stdout);
-            return 0;
+        case CommandLineAction::show_version: std::fputs(version_text().c_str(), stdout); return 0;
         case CommandLineAction::refuse:
             std::fputs((command_line.refusal + usage_text(default_base)).c_str(), stdout);
             return 2;
@@ -95,7 +94,8 @@ int main(int argc, char** argv) {
     progress.finish();
 
     std::printf("\n%lf\n", seconds);
-    const int status = write_run_outputs(config, options, folders, seconds);
+    const int status =
+        write_run_outputs(config, options, folders, seconds, engine_description(engine.engine));
     if (!options.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
     }

@@ -4,12 +4,13 @@
 
 namespace {
 
-enum OptionCode { kEngine = 1000, kScores, kSummary, kProgress, kQuiet, kVersion, kHelp };
+enum OptionCode { kEngine = 1000, kScores, kSummary, kHtml, kProgress, kQuiet, kVersion, kHelp };
 
 const option kLongOptions[] = {
     {"engine", required_argument, nullptr, kEngine},
     {"scores", required_argument, nullptr, kScores},
     {"summary", required_argument, nullptr, kSummary},
+    {"html", required_argument, nullptr, kHtml},
     {"progress", no_argument, nullptr, kProgress},
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
@@ -66,6 +67,7 @@ ParsedOptions parse_options(int argc, const char* const argv[]) {
                 break;
             case kScores: parsed.options.scores_file = optarg; break;
             case kSummary: parsed.options.summary_file = optarg; break;
+            case kHtml: parsed.options.html_file = optarg; break;
             case kProgress: parsed.options.progress = true; break;
             case kQuiet: parsed.options.quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
@@ -89,6 +91,7 @@ std::string options_usage() {
            "                          else the CPU engine\n"
            "  --scores=FILE           every image's score, CSV\n"
            "  --summary=FILE          each folder's pick, focus between images and warnings, CSV\n"
+           "  --html=FILE             a page of every stack's focus curves and chosen image\n"
            "  --progress              progress lines on standard error even when it is no "
            "terminal\n"
            "  --quiet                 nothing on standard error but errors\n"

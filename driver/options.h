@@ -14,6 +14,7 @@ struct ToolOptions {
     EngineChoice engine = EngineChoice::automatic;
     std::string scores_file;   // empty: not written
     std::string summary_file;  // empty: not written
+    std::string html_file;     // empty: not written
     bool progress = false;     // plain progress lines even when standard error is no terminal
     bool quiet = false;        // nothing on standard error but errors
 };

@@ -12,5 +12,5 @@ std::string report_text(const std::vector<int>& best_images, double seconds);
 
 // Writes the report text with replace_file: an earlier report is replaced only by a complete new
 // one. Returns false, with the system's reason in *reason, when it cannot be written.
-bool write_report(const std::string& file_name, const std::vector<int>& best_images,
-                  double seconds, std::string* reason);
+bool write_report(const std::string& file_name, const std::vector<int>& best_images, double seconds,
+                  std::string* reason);

@@ -2,13 +2,16 @@
 
 #include <cstdio>
 
+#include "html_report.h"
+#include "image_measure.h"
 #include "replace_file.h"
 #include "report_file.h"
+#include "stack_paths.h"
 #include "stack_scan.h"
 
 namespace {
 
-bool write_table(const char* what, const std::string& file_name, const std::string& text) {
+bool write_file(const char* what, const std::string& file_name, const std::string& text) {
     std::string reason;
     if (replace_file(file_name, text, &reason)) {
         return true;
@@ -18,10 +21,27 @@ bool write_table(const char* what, const std::string& file_name, const std::stri
     return false;
 }
 
+std::string html_page(const RunConfig& config, const std::vector<FolderScores>& folders,
+                      double seconds, const std::string& engine) {
+    ReportRun run;
+    for (const int code : config.methods) {
+        run.methods.push_back({code, find_measure(code)->long_name});
+    }
+    run.base_folder = config.base_folder;
+    run.first_folder = config.first_folder;
+    run.last_folder = config.last_folder;
+    run.engine = engine;
+    run.elapsed_seconds = seconds;
+    return html_report(run, folders, [&config](int folder, int image) {
+        return decode_grayscale(image_path(folder_path(config.base_folder, folder), image));
+    });
+}
+
 }  // namespace
 
 int write_run_outputs(const RunConfig& config, const ToolOptions& options,
-                      const std::vector<FolderScores>& folders, double seconds) {
+                      const std::vector<FolderScores>& folders, double seconds,
+                      const std::string& engine) {
     bool all_written = true;
     for (std::size_t m = 0; m < config.methods.size(); ++m) {
         const std::string name =
@@ -36,10 +56,14 @@ int write_run_outputs(const RunConfig& config, const ToolOptions& options,
         }
     }
     if (!options.scores_file.empty()) {
-        all_written &= write_table("scores", options.scores_file, scores_table(folders));
+        all_written &= write_file("scores", options.scores_file, scores_table(folders));
     }
     if (!options.summary_file.empty()) {
-        all_written &= write_table("summary", options.summary_file, summary_table(folders));
+        all_written &= write_file("summary", options.summary_file, summary_table(folders));
+    }
+    if (!options.html_file.empty()) {
+        all_written &=
+            write_file("HTML", options.html_file, html_page(config, folders, seconds, engine));
     }
     return all_written ? 0 : 1;
 }

@@ -8,12 +8,14 @@
 #include "command_line.h"
 #include "score_tables.h"
 
-// Writes the reports in the order of the methods, then the files the options ask for. A file that
+// Writes the reports in the order of the methods, then the files the options ask for (the page
+// naming `engine` as what measured the images). A file that
 // cannot be written is named on standard error with the system's reason (a report also with the
 // spec's message on standard output) and the others are still written. Returns the exit status:
 // 0 when everything was written, 1 otherwise.
 int write_run_outputs(const RunConfig& config, const ToolOptions& options,
-                      const std::vector<FolderScores>& folders, double seconds);
+                      const std::vector<FolderScores>& folders, double seconds,
+                      const std::string& engine);
 
 // One line per folder whose curve under some method is doubtful (see focus_curve.h), e.g.
 // "bestfocus: folder 12 flagged: Vollath F4 picks 20 of 20 (edge), MDCT picks 3 of 20 (flat)".

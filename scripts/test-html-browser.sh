@@ -11,7 +11,7 @@ echo "== HTML page in a browser =="
 bash scripts/install-deps.sh chromium
 [ -f build/CMakeCache.txt ] ||
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2"
-cmake --build build -j "$(nproc)" --target make_test_page sample_stacks
+cmake --build build -j "$(nproc)" --target bestfocus sample_stacks
 
 out=build/html-browser
 rm -rf "$out"
@@ -24,8 +24,16 @@ fail() {
     failures=$((failures + 1))
 }
 
-# make_page <page> <base folder> <first> <last> <images per stack>
-make_page() { build/tests/outputs/make_test_page "$@"; }
+# make_page <page> <base folder> <first> <last> <images per stack>: the page of a run of every
+# method, made by bestfocus in a scratch folder (it writes its reports in its working folder).
+make_page() {
+    local page base bestfocus
+    page=$(realpath -m "$1")
+    base="$(realpath "$2")/"
+    bestfocus=$(realpath build/bestfocus)
+    mkdir -p "$work/run"
+    (cd "$work/run" && "$bestfocus" --quiet --html="$page" all "$base" "$3" "$4" "$5" >/dev/null)
+}
 
 # browser <page> <what to write: --dump-dom or --screenshot=FILE>; the browser's log goes to
 # <page>.log. The virtual time budget lets the load event and its handlers finish first.
