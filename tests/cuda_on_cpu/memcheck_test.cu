@@ -4,6 +4,9 @@
 #include <cuda_on_cpu/testing.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include "test_kernels.h"
 
 namespace {
@@ -60,6 +63,9 @@ const BadRead kBadReads[] = {
     {"SharedMemoryPastTheLaunchSize", [] { return read_shared(1024); },
      "AddressSanitizer: use-after-poison"},
 };
+
+// Names the case in test output.
+void PrintTo(const BadRead& bad_read, std::ostream* out) { *out << bad_read.name; }
 
 class Memcheck : public ::testing::TestWithParam<BadRead> {
   protected:
