@@ -1,11 +1,10 @@
 // The thread order of fiber blocks: each order is the schedule it names, and a kernel with a
-// missing barrier gives a wrong result in some order, as it would on a GPU.
+// missing barrier gives a wrong result out of forward order, as it may on a GPU.
 #include <cuda_on_cpu/testing.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numeric>
-#include <string>
 #include <vector>
 
 #include "test_kernels.h"
@@ -15,20 +14,19 @@ namespace {
 using cuda_on_cpu::testing::ThreadOrder;
 using Kind = ThreadOrder::Kind;
 
-// Any 1-D grid; clocks: one counter per block, zeroed. Each thread records its turn in its block
-// (the counter's value) before and after one barrier, at turns[(2 * block + round) * B + t].
+// Any 1-D grid; clocks: one zeroed counter per block. Each thread records its turn within its
+// block's round (the counter) before and after one barrier, at turns[(2 * block + round) * B + t].
 __global__ void record_turns(unsigned* turns, unsigned* clocks) {
-    const unsigned b = blockDim.x;
-    unsigned* block_turns = turns + 2 * blockIdx.x * b;
+    unsigned* block_turns = turns + 2 * blockIdx.x * blockDim.x;
     block_turns[threadIdx.x] = clocks[blockIdx.x]++;
     __syncthreads();
-    block_turns[b + threadIdx.x] = clocks[blockIdx.x]++;
+    block_turns[blockDim.x + threadIdx.x] = clocks[blockIdx.x]++ - blockDim.x;
 }
 
 // One block; shared: 8 bytes per thread. out[t] = in[t] + in[t - 1] (in[-1] read as 0) through
-// shared memory, whose slots hold -1 from an earlier phase. Without the barrier between the stores
-// and the neighbour's read, a thread that runs before its left neighbour reads the -1: the race
-// a GPU's racecheck reports.
+// shared slots that hold -1 from an earlier phase. Without the barrier between the stores and the
+// neighbour's read, a thread that runs before its left neighbour reads the -1: a race that a GPU's
+// racecheck reports.
 __global__ void add_left_neighbour(double* out, const double* in, bool with_barrier) {
     double* s = shared_array<double>();
     const unsigned t = threadIdx.x;
@@ -39,137 +37,89 @@ __global__ void add_left_neighbour(double* out, const double* in, bool with_barr
     out[t] = s[t] + (t > 0 ? s[t - 1] : 0.0);
 }
 
-class ThreadOrders : public ::testing::Test {
-  protected:
-    void SetUp() override { before_ = cuda_on_cpu::testing::thread_order(); }
-    void TearDown() override { cuda_on_cpu::testing::set_thread_order(before_); }
-
-    // turns[round][t] of every block, run in the given order.
-    std::vector<unsigned> turns_in(ThreadOrder order, unsigned blocks, unsigned threads) {
-        cuda_on_cpu::testing::set_thread_order(order);
-        const size_t count = 2 * size_t{blocks} * threads;
-        unsigned *d_turns = nullptr, *d_clocks = nullptr;
-        EXPECT_EQ(cudaMalloc(&d_turns, count * sizeof(unsigned)), cudaSuccess);
-        EXPECT_EQ(cudaMalloc(&d_clocks, blocks * sizeof(unsigned)), cudaSuccess);
-        EXPECT_EQ(cudaMemset(d_clocks, 0, blocks * sizeof(unsigned)), cudaSuccess);
-        const cudaLaunchConfig_t config = launch_config(blocks, threads);
-        EXPECT_EQ(cudaLaunchKernelEx(&config, record_turns, d_turns, d_clocks), cudaSuccess);
-        std::vector<unsigned> turns(count);
-        cudaMemcpy(turns.data(), d_turns, count * sizeof(unsigned), cudaMemcpyDeviceToHost);
-        cudaFree(d_turns);
-        cudaFree(d_clocks);
-        return turns;
-    }
-
-    std::vector<double> neighbour_sums_in(ThreadOrder order, const std::vector<double>& in,
-                                          bool with_barrier) {
-        cuda_on_cpu::testing::set_thread_order(order);
-        const unsigned n = static_cast<unsigned>(in.size());
-        double *d_in = nullptr, *d_out = nullptr;
-        EXPECT_EQ(cudaMalloc(&d_in, n * sizeof(double)), cudaSuccess);
-        EXPECT_EQ(cudaMalloc(&d_out, n * sizeof(double)), cudaSuccess);
-        cudaMemcpy(d_in, in.data(), n * sizeof(double), cudaMemcpyHostToDevice);
-        const cudaLaunchConfig_t config = launch_config(1, n, n * sizeof(double));
-        EXPECT_EQ(cudaLaunchKernelEx(&config, add_left_neighbour, d_out, d_in, with_barrier),
-                  cudaSuccess);
-        std::vector<double> out(n);
-        cudaMemcpy(out.data(), d_out, n * sizeof(double), cudaMemcpyDeviceToHost);
-        cudaFree(d_in);
-        cudaFree(d_out);
-        return out;
-    }
-
-  private:
-    ThreadOrder before_;
-    BlockThreadsOnFibers fibers_;  // forward order runs in order otherwise, refusing barriers
-};
-
-TEST_F(ThreadOrders, ForwardAndReverseRunEveryRoundByIncreasingOrDecreasingIndex) {
-    const unsigned threads = 256;
-    const std::vector<unsigned> forward = turns_in({Kind::Forward, 0}, 2, threads);
-    const std::vector<unsigned> reverse = turns_in({Kind::Reverse, 0}, 2, threads);
-    for (size_t row = 0; row < 4; ++row) {  // two blocks of two rounds each
-        const unsigned round = row % 2;
-        for (unsigned t = 0; t < threads; ++t) {
-            ASSERT_EQ(forward[row * threads + t], round * threads + t) << "row " << row;
-            ASSERT_EQ(reverse[row * threads + t], round * threads + threads - 1 - t)
-                << "row " << row;
-        }
-    }
+// Runs kernel(d_out, args...) on one grid in the given order; returns d_out's first n elements.
+template <class T, class... Params, class... Args>
+std::vector<T> run_in(ThreadOrder order, unsigned blocks, unsigned threads, size_t n,
+                      void (*kernel)(T*, Params...), Args... args) {
+    cuda_on_cpu::testing::set_thread_order(order);
+    T* d_out = nullptr;
+    EXPECT_EQ(cudaMalloc(&d_out, n * sizeof(T)), cudaSuccess);
+    const cudaLaunchConfig_t config = launch_config(blocks, threads, threads * sizeof(double));
+    EXPECT_EQ(cudaLaunchKernelEx(&config, kernel, d_out, args...), cudaSuccess);
+    std::vector<T> out(n);
+    cudaMemcpy(out.data(), d_out, n * sizeof(T), cudaMemcpyDeviceToHost);
+    cudaFree(d_out);
+    cuda_on_cpu::testing::set_thread_order({});
+    return out;
 }
 
-TEST_F(ThreadOrders, ShuffleDrawsAReproduciblePermutationPerBlockAndRound) {
-    const unsigned threads = 1024;
-    const std::vector<unsigned> first = turns_in({Kind::Shuffle, 1}, 2, threads);
-    EXPECT_EQ(turns_in({Kind::Shuffle, 1}, 2, threads), first);
-    EXPECT_NE(turns_in({Kind::Shuffle, 2}, 2, threads), first);
+class ThreadOrders : public ::testing::Test {
+    BlockThreadsOnFibers fibers_;  // forward order would run in order and refuse the barriers
+};
 
-    std::vector<std::vector<unsigned>> rows;  // each row's turns counted from its round's start
-    for (size_t row = 0; row < 4; ++row) {
-        std::vector<unsigned> turns(first.begin() + row * threads,
-                                    first.begin() + (row + 1) * threads);
-        for (unsigned& turn : turns) turn -= (row % 2) * threads;
-        std::vector<unsigned> sorted = turns;
-        std::sort(sorted.begin(), sorted.end());
-        std::vector<unsigned> every(threads);
-        std::iota(every.begin(), every.end(), 0u);
-        ASSERT_EQ(sorted, every) << "row " << row << " is not a permutation";
-        EXPECT_NE(turns, every) << "row " << row << " is in forward order";
-        for (const std::vector<unsigned>& earlier : rows) EXPECT_NE(turns, earlier);
-        rows.push_back(turns);
+TEST_F(ThreadOrders, EachRoundOfEachBlockRunsInTheNamedOrder) {
+    const unsigned blocks = 2, threads = 1024, rows = 2 * blocks;
+    unsigned* d_clocks = nullptr;
+    ASSERT_EQ(cudaMalloc(&d_clocks, blocks * sizeof(unsigned)), cudaSuccess);
+    const auto turns_in = [&](ThreadOrder order) {
+        cudaMemset(d_clocks, 0, blocks * sizeof(unsigned));
+        return run_in(order, blocks, threads, rows * threads, record_turns, d_clocks);
+    };
+    std::vector<unsigned> forward(threads), reverse(threads);
+    std::iota(forward.begin(), forward.end(), 0u);
+    std::reverse_copy(forward.begin(), forward.end(), reverse.begin());
+    const std::vector<unsigned> shuffled = turns_in({Kind::Shuffle, 1});
+    EXPECT_EQ(turns_in({Kind::Shuffle, 1}), shuffled) << "the same seed, the same schedule";
+    EXPECT_NE(turns_in({Kind::Shuffle, 2}), shuffled);
+
+    const std::vector<unsigned> in_forward = turns_in({Kind::Forward, 0});
+    const std::vector<unsigned> in_reverse = turns_in({Kind::Reverse, 0});
+    std::vector<std::vector<unsigned>> shuffled_rows;
+    for (unsigned row = 0; row < rows; ++row) {
+        const auto row_of = [&](const std::vector<unsigned>& all) {
+            return std::vector<unsigned>(all.begin() + row * threads,
+                                         all.begin() + (row + 1) * threads);
+        };
+        EXPECT_EQ(row_of(in_forward), forward) << "row " << row;
+        EXPECT_EQ(row_of(in_reverse), reverse) << "row " << row;
+        std::vector<unsigned> turns = row_of(shuffled);
+        for (const std::vector<unsigned>& other : shuffled_rows) EXPECT_NE(turns, other);
+        shuffled_rows.push_back(turns);
+        std::sort(turns.begin(), turns.end());
+        EXPECT_EQ(turns, forward) << "row " << row << " is not a permutation";
     }
+    cudaFree(d_clocks);
 }
 
 TEST_F(ThreadOrders, AMissingBarrierChangesTheResultOutOfForwardOrder) {
     const unsigned n = 1024;
     std::vector<double> in(n), expected(n);
-    for (unsigned t = 0; t < n; ++t) in[t] = t + 1.0;
+    std::iota(in.begin(), in.end(), 1.0);
     for (unsigned t = 0; t < n; ++t) expected[t] = in[t] + (t > 0 ? in[t - 1] : 0.0);
-
+    double* d_in = nullptr;
+    ASSERT_EQ(cudaMalloc(&d_in, n * sizeof(double)), cudaSuccess);
+    cudaMemcpy(d_in, in.data(), n * sizeof(double), cudaMemcpyHostToDevice);
     for (const ThreadOrder order : {ThreadOrder{Kind::Forward, 0}, ThreadOrder{Kind::Reverse, 0},
                                     ThreadOrder{Kind::Shuffle, 1}, ThreadOrder{Kind::Shuffle, 2}}) {
-        SCOPED_TRACE("order " + std::to_string(int(order.kind)) + ":" + std::to_string(order.seed));
-        EXPECT_EQ(neighbour_sums_in(order, in, true), expected);
-        const std::vector<double> racy = neighbour_sums_in(order, in, false);
-        // Forward order hides the race, as the schedule before these checks did.
-        if (order.kind == Kind::Forward) {
-            EXPECT_EQ(racy, expected);
-        } else {
-            EXPECT_NE(racy, expected);
-        }
+        SCOPED_TRACE(::testing::Message() << "order " << int(order.kind) << ":" << order.seed);
+        EXPECT_EQ(run_in(order, 1, n, n, add_left_neighbour, d_in, true), expected);
+        const std::vector<double> racy = run_in(order, 1, n, n, add_left_neighbour, d_in, false);
+        // Forward order hides the race: it is the schedule these checks add to.
+        EXPECT_EQ(racy == expected, order.kind == Kind::Forward);
     }
+    cudaFree(d_in);
 }
 
-TEST(ThreadOrderSetting, AcceptsForwardReverseAndShuffleWithADecimalSeed) {
-    struct Case {
-        const char* text;
-        bool valid;
-        Kind kind;
-        std::uint64_t seed;
-    };
-    const Case cases[] = {
-        {"forward", true, Kind::Forward, 0},
-        {"reverse", true, Kind::Reverse, 0},
-        {"shuffle:0", true, Kind::Shuffle, 0},
-        {"shuffle:18446744073709551615", true, Kind::Shuffle, 18446744073709551615u},
-        {"", false, Kind::Forward, 0},
-        {"Forward", false, Kind::Forward, 0},
-        {"reverse ", false, Kind::Forward, 0},
-        {"shuffle", false, Kind::Forward, 0},
-        {"shuffle:", false, Kind::Forward, 0},
-        {"shuffle:-1", false, Kind::Forward, 0},
-        {"shuffle: 1", false, Kind::Forward, 0},
-        {"shuffle:12x", false, Kind::Forward, 0},
-        {"shuffle:18446744073709551616", false, Kind::Forward, 0},
-    };
-    for (const Case& c : cases) {
-        ThreadOrder order{Kind::Forward, 99};
-        EXPECT_EQ(cuda_on_cpu::testing::parse_thread_order(c.text, &order), c.valid)
-            << "'" << c.text << "'";
-        if (c.valid) {
-            EXPECT_EQ(order.kind, c.kind) << c.text;
-            EXPECT_EQ(order.seed, c.seed) << c.text;
-        }
+TEST(ThreadOrderSetting, AcceptsForwardReverseAndShuffleWithADecimalSeedOnly) {
+    ThreadOrder order;
+    ASSERT_TRUE(cuda_on_cpu::testing::parse_thread_order("shuffle:18446744073709551615", &order));
+    EXPECT_EQ(order.kind, Kind::Shuffle);
+    EXPECT_EQ(order.seed, 18446744073709551615u);
+    ASSERT_TRUE(cuda_on_cpu::testing::parse_thread_order("reverse", &order));
+    EXPECT_EQ(order.kind, Kind::Reverse);
+    for (const char* bad : {"", "Forward", "reverse ", "shuffle", "shuffle:", "shuffle:-1",
+                            "shuffle: 1", "shuffle:12x", "shuffle:18446744073709551616"}) {
+        EXPECT_FALSE(cuda_on_cpu::testing::parse_thread_order(bad, &order)) << "'" << bad << "'";
     }
 }
 
