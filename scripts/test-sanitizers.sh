@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the CPU build with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
-# under them: no leak, no undefined behaviour, no out-of-bounds access.
+# under them: no leak, no undefined behaviour, no out-of-bounds access. cuda_on_cpu's memcheck is
+# on in this build (exactly sized device memory, no reuse of freed blocks, shared memory ending
+# where the launch asked), so kernels' out-of-bounds and freed-memory reads are reported too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

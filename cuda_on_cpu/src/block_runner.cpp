@@ -1,5 +1,6 @@
-// A block's threads run on one host thread in increasing linear index. In order, all of them run
-// as plain calls. With fibers, thread 0 starts as a fiber; if it finishes without reaching a
+// A block's threads run on one host thread. In order, all of them run as plain calls in increasing
+// linear index. With fibers, the threads take their turns in the launch's thread order (forward
+// unless asked otherwise): the first thread starts as a fiber; if it finishes without reaching a
 // barrier, the block has no barrier it could reach consistently, so the other threads run as plain
 // calls. Otherwise every thread gets a fiber, and the fibers run round by round: each round
 // resumes every thread up to its next __syncthreads() (or its end), and a round in which some
@@ -13,8 +14,10 @@
 #include <new>
 #include <vector>
 
+#include "asan_poisoning.h"
 #include "fiber_stacks.h"
 #include "fiber_switch_annotations.h"
+#include "thread_order.h"
 
 __thread uint3 threadIdx;
 __thread uint3 blockIdx;
@@ -31,9 +34,10 @@ namespace {
 namespace context = boost::context;
 
 enum class Mode {
-    Host,   // not inside a kernel
-    Fiber,  // a block thread on its own fiber: barriers switch fibers
-    Plain,  // a block thread as a plain call: no barrier may be reached
+    Host,       // not inside a kernel
+    Fiber,      // a block thread on its own fiber: barriers switch fibers
+    Plain,      // a block thread as a plain call, in linear order: no barrier may be reached
+    Unordered,  // a block thread as a plain call, out of linear order: no barrier may be reached
 };
 
 // Thrown by a barrier reached in plain mode; caught by the block runner.
@@ -67,6 +71,7 @@ struct FreeDeleter {
 };
 thread_local std::unique_ptr<unsigned char[], FreeDeleter> shared_memory_owner;
 thread_local std::vector<BlockThread> block_threads;
+thread_local std::vector<unsigned> round_turns;
 
 void set_thread_index(unsigned linear, const dim3& block) {
     threadIdx = uint3{linear % block.x, (linear / block.x) % block.y, linear / (block.x * block.y)};
@@ -78,11 +83,15 @@ void set_block_index(std::size_t linear, const dim3& grid) {
                      static_cast<unsigned>(linear / (std::size_t{grid.x} * grid.y))};
 }
 
-void prepare_shared_memory(std::size_t bytes) {
+void prepare_shared_memory(std::size_t bytes, bool exact) {
     if (block_shared_memory == nullptr) {
         block_shared_memory = static_cast<unsigned char*>(std::aligned_alloc(256, kSharedCapacity));
         if (block_shared_memory == nullptr) throw std::bad_alloc();
         shared_memory_owner.reset(block_shared_memory);
+    }
+    if (exact) {
+        unpoison(block_shared_memory, bytes);
+        poison(block_shared_memory + bytes, kSharedCapacity - bytes);
     }
 #ifndef NDEBUG
     // Shared memory starts with garbage on a GPU; all-ones bytes read as NaN doubles, so a kernel
@@ -135,6 +144,23 @@ bool run_plainly(const Grid& grid, unsigned first, unsigned count) {
     return true;
 }
 
+// Runs the threads of turns[1 ..] as plain calls in that order, once the first has finished.
+bool run_rest_plainly(const Grid& grid, const std::vector<unsigned>& turns) {
+    const unsigned count = static_cast<unsigned>(turns.size());
+    // In forward order these are threads 1 .. count - 1, which the loop runs fastest.
+    if (grid.order.kind == testing::ThreadOrder::Kind::Forward) return run_plainly(grid, 1, count);
+    set_mode(Mode::Unordered);
+    try {
+        for (unsigned i = 1; i < count; ++i) {
+            set_thread_index(turns[i], grid.block);
+            grid.one(grid.context);
+        }
+    } catch (const BarrierWithoutFiber&) {
+        return false;
+    }
+    return true;
+}
+
 // Lets every fiber still waiting at a barrier unwind to its base and finish.
 void abandon(std::vector<BlockThread>& threads, const Grid& grid) {
     block_abandoned = true;
@@ -144,10 +170,18 @@ void abandon(std::vector<BlockThread>& threads, const Grid& grid) {
     block_abandoned = false;
 }
 
-bool run_on_fibers(std::vector<BlockThread>& threads, const Grid& grid) {
-    const unsigned count = static_cast<unsigned>(threads.size());
-    for (unsigned t = 1; t < count; ++t) resume(threads, grid, t);
-    for (;;) {
+bool run_on_fibers(const Grid& grid, std::size_t linear_block, unsigned count) {
+    std::vector<BlockThread>& threads = block_threads;
+    threads.clear();
+    threads.resize(count);
+    std::vector<unsigned>& turns = round_turns;
+    order_round(grid.order, linear_block, 0, count, turns);
+    set_mode(Mode::Fiber);
+    resume(threads, grid, turns[0]);
+    if (threads[turns[0]].finished) return run_rest_plainly(grid, turns);
+
+    for (unsigned i = 1; i < count; ++i) resume(threads, grid, turns[i]);
+    for (unsigned round = 1;; ++round) {
         unsigned finished = 0;
         for (const BlockThread& thread : threads) finished += thread.finished;
         if (finished == count) return true;
@@ -155,7 +189,8 @@ bool run_on_fibers(std::vector<BlockThread>& threads, const Grid& grid) {
             abandon(threads, grid);
             return false;
         }
-        for (unsigned t = 0; t < count; ++t) resume(threads, grid, t);
+        order_round(grid.order, linear_block, round, count, turns);
+        for (unsigned i = 0; i < count; ++i) resume(threads, grid, turns[i]);
     }
 }
 
@@ -165,20 +200,11 @@ bool run_block(const Grid& grid, std::size_t linear_block) {
     set_block_index(linear_block, grid.grid);
     blockDim = grid.block;
     gridDim = grid.grid;
-    prepare_shared_memory(grid.shared_bytes);
+    prepare_shared_memory(grid.shared_bytes, grid.exact_shared_memory);
     const unsigned threads = grid.block.x * grid.block.y * grid.block.z;
-
-    bool ok;
-    if (grid.threads == BlockThreads::InOrder) {
-        ok = run_plainly(grid, 0, threads);
-    } else {
-        std::vector<BlockThread>& fibers = block_threads;
-        fibers.clear();
-        fibers.resize(threads);
-        set_mode(Mode::Fiber);
-        resume(fibers, grid, 0);
-        ok = fibers[0].finished ? run_plainly(grid, 1, threads) : run_on_fibers(fibers, grid);
-    }
+    const bool ok = grid.threads == BlockThreads::InOrder
+                        ? run_plainly(grid, 0, threads)
+                        : run_on_fibers(grid, linear_block, threads);
     set_mode(Mode::Host);
     return ok;
 }
@@ -198,7 +224,8 @@ void __syncthreads() {
             if (block_abandoned) throw BlockAbandoned{};
             return;
         }
-        case Mode::Plain: throw BarrierWithoutFiber{};
+        case Mode::Plain:
+        case Mode::Unordered: throw BarrierWithoutFiber{};
         case Mode::Host: break;
     }
     std::abort();  // __syncthreads() called outside a kernel

@@ -1,6 +1,7 @@
 // Runs the threads of one thread block.
 #pragma once
 
+#include <cuda_on_cpu/testing.h>
 #include <cuda_runtime.h>
 
 #include <cstddef>
@@ -17,6 +18,10 @@ struct Grid {
     ThreadRange range;
     const void* context;
     BlockThreads threads;
+    testing::ThreadOrder order;  // of the threads on fibers; in order means forward
+    // Poison the block's shared memory past shared_bytes, so that AddressSanitizer reports
+    // accesses beyond what the launch asked for (memcheck).
+    bool exact_shared_memory;
 };
 
 // Runs every thread of the block with the given linear index (x fastest) on the calling host

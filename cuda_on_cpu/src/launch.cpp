@@ -7,6 +7,7 @@
 #include "device.h"
 #include "errors.h"
 #include "fault_injection.h"
+#include "runtime_options.h"
 #include "worker_pool.h"
 
 namespace cuda_on_cpu::detail {
@@ -30,6 +31,16 @@ bool valid_configuration(const cudaLaunchConfig_t& config) {
 // refused loudly rather than run wrongly.
 std::atomic<BlockThreads> block_threads_of_launches{BlockThreads::InOrder};
 
+// The thread order of launches: the environment's until a test sets another.
+struct ThreadOrderOfLaunches {
+    std::atomic<testing::ThreadOrder::Kind> kind{runtime_options().thread_order.kind};
+    std::atomic<std::uint64_t> seed{runtime_options().thread_order.seed};
+};
+ThreadOrderOfLaunches& thread_order_of_launches() {
+    static ThreadOrderOfLaunches order;
+    return order;
+}
+
 bool run_block_task(const void* grid, std::size_t linear_block) {
     return run_block(*static_cast<const Grid*>(grid), linear_block);
 }
@@ -43,8 +54,20 @@ cudaError_t launch(const cudaLaunchConfig_t* config, ThreadBody one, ThreadRange
     if (!valid_configuration(*config)) return record(cudaErrorInvalidConfiguration);
     if (injected_failure_due(testing::Call::Launch)) return record(cudaErrorLaunchFailure);
 
-    const Grid grid{config->gridDim, config->blockDim, config->dynamicSmemBytes,        one,
-                    range,           context,          block_threads_of_launches.load()};
+    const testing::ThreadOrder order = testing::thread_order();
+    // Running in order is running forward: any other order needs the fibers.
+    const BlockThreads threads = order.kind == testing::ThreadOrder::Kind::Forward
+                                     ? block_threads_of_launches.load()
+                                     : BlockThreads::Fibers;
+    const Grid grid{config->gridDim,
+                    config->blockDim,
+                    config->dynamicSmemBytes,
+                    one,
+                    range,
+                    context,
+                    threads,
+                    order,
+                    runtime_options().memcheck};
     const std::size_t blocks = std::size_t{grid.grid.x} * grid.grid.y * grid.grid.z;
     std::lock_guard<std::mutex> lock(device_mutex());
     // A kernel that breaks the barrier rules is reported by the launch itself: every launch has
@@ -61,4 +84,15 @@ void cuda_on_cpu::set_block_threads(BlockThreads how) {
 
 cuda_on_cpu::BlockThreads cuda_on_cpu::block_threads() {
     return detail::block_threads_of_launches.load();
+}
+
+void cuda_on_cpu::testing::set_thread_order(ThreadOrder order) {
+    detail::ThreadOrderOfLaunches& current = detail::thread_order_of_launches();
+    current.kind.store(order.kind);
+    current.seed.store(order.seed);
+}
+
+cuda_on_cpu::testing::ThreadOrder cuda_on_cpu::testing::thread_order() {
+    const detail::ThreadOrderOfLaunches& current = detail::thread_order_of_launches();
+    return {current.kind.load(), current.seed.load()};
 }

@@ -7,6 +7,7 @@
 
 #include "errors.h"
 #include "fault_injection.h"
+#include "runtime_options.h"
 
 namespace cuda_on_cpu {
 namespace detail {
@@ -33,10 +34,14 @@ struct Allocation {
     Space space;
 };
 
+// Under memcheck every block has exactly the requested size and goes back to the system allocator
+// when freed: AddressSanitizer's red zones then start right after the last requested byte, and its
+// quarantine holds freed blocks, so a one-element overrun or a use after free is reported at the
+// access instead of landing in slack or in a cached block.
 class Heap {
   public:
     void* allocate(std::size_t size, Space space) {
-        const std::size_t capacity = capacity_for(size);
+        const std::size_t capacity = exact_sizes_ ? size : capacity_for(size);
         std::lock_guard<std::mutex> lock(mutex_);
         void* p = nullptr;
         auto cached = cache_.find(capacity);
@@ -44,9 +49,8 @@ class Heap {
             p = cached->second;
             cache_.erase(cached);
             cached_bytes_ -= capacity;
-        } else {
-            p = std::aligned_alloc(kAlignment, capacity);
-            if (p == nullptr) return nullptr;
+        } else if (posix_memalign(&p, kAlignment, capacity) != 0) {
+            return nullptr;
         }
         live_.emplace(address(p), Allocation{size, capacity, space});
         return p;
@@ -59,7 +63,7 @@ class Heap {
         if (it == live_.end() || it->second.space != space) return false;
         const std::size_t capacity = it->second.capacity;
         live_.erase(it);
-        if (cached_bytes_ + capacity <= kCacheLimit) {
+        if (!exact_sizes_ && cached_bytes_ + capacity <= kCacheLimit) {
             cache_.emplace(capacity, p);
             cached_bytes_ += capacity;
         } else {
@@ -103,6 +107,7 @@ class Heap {
         return address(p) - it->first < it->second.size ? it : live_.end();
     }
 
+    const bool exact_sizes_ = runtime_options().memcheck;
     std::mutex mutex_;
     std::map<std::uintptr_t, Allocation> live_;  // by start address
     std::multimap<std::size_t, void*> cache_;    // freed blocks by capacity
