@@ -1,30 +1,55 @@
-// The engine's four measures as one table, each with its exact reference and, in the CPU build,
-// the kernels' 8-bit entry point that computes the same quantity.
+// The registered measures' CPU engine, each with its exact reference.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "cpu_engine.h"
 #include "exact_reference.h"
+#include "measure_registry.h"
 
-using EngineMeasure = double (*)(const unsigned char* pixels, int width, int height,
-                                 std::ptrdiff_t row_stride, int threads);
+using EngineMeasure = CpuMeasure;
 
+// A registered measure's CPU engine with its exact reference.
 struct MeasureUnderTest {
-    const char* name;
-    EngineMeasure engine;
+    const MeasureEntry* entry;
     ExactValue (*reference)(const ExactImage& image);
+    EngineMeasure engine;
 };
 
-inline const MeasureUnderTest kEngineMeasures[] = {
-    {"VollathF4", cpu_vollath_f4, exact_vollath_f4},
-    {"MDCT", cpu_mdct, exact_mdct},
-    {"Tenengrad", cpu_tenengrad, exact_tenengrad},
-    {"Laplacian", cpu_laplacian, exact_laplacian},
-};
+// The exact reference of each registered measure, by short name.
+inline ExactValue (*exact_reference_of(const std::string& short_name))(const ExactImage&) {
+    if (short_name == "vollath-f4") return exact_vollath_f4;
+    if (short_name == "mdct") return exact_mdct;
+    if (short_name == "tenengrad") return exact_tenengrad;
+    if (short_name == "laplacian") return exact_laplacian;
+    return nullptr;
+}
 
-inline void PrintTo(const MeasureUnderTest& measure, std::ostream* out) { *out << measure.name; }
+// Every registered measure, in code order.
+inline std::vector<MeasureUnderTest> engine_measures() {
+    std::vector<MeasureUnderTest> measures;
+    for (const MeasureEntry& entry : measure_registry()) {
+        measures.push_back({&entry, exact_reference_of(entry.short_name), entry.cpu});
+    }
+    return measures;
+}
+
+inline void PrintTo(const MeasureUnderTest& measure, std::ostream* out) {
+    *out << measure.entry->short_name;
+}
+
+// A test name for a parameterised case: the short name with '-' (not allowed there) as '_'.
+inline std::string engine_measure_name(const testing::TestParamInfo<MeasureUnderTest>& info) {
+    std::string name = info.param.entry->short_name;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
 
 // The engine on a whole image (row stride = width).
 inline double engine_value(const MeasureUnderTest& measure, const ExactImage& image, int threads) {

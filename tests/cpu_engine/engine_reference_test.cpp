@@ -50,8 +50,8 @@ TEST_P(EngineAgainstReference, ExtremePatterns) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineAgainstReference, testing::ValuesIn(kEngineMeasures),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineAgainstReference, testing::ValuesIn(engine_measures()),
+                         engine_measure_name);
 
 struct WhitePixel {
     int x;
@@ -99,10 +99,10 @@ TEST(EngineHandExamples, ZeroOneImagesGiveTheirHandValues) {
 
 TEST(EngineArguments, InvalidImagesGiveNaN) {
     const unsigned char pixels[12] = {};
-    for (const MeasureUnderTest& measure : kEngineMeasures) {
-        EXPECT_TRUE(std::isnan(measure.engine(nullptr, 3, 4, 3, 1))) << measure.name;
-        EXPECT_TRUE(std::isnan(measure.engine(pixels, 4, 3, 3, 1))) << measure.name;
-        EXPECT_TRUE(std::isnan(measure.engine(pixels, 0, 3, 3, 1))) << measure.name;
+    for (const MeasureUnderTest& measure : engine_measures()) {
+        EXPECT_TRUE(std::isnan(measure.engine(nullptr, 3, 4, 3, 1))) << measure.entry->short_name;
+        EXPECT_TRUE(std::isnan(measure.engine(pixels, 4, 3, 3, 1))) << measure.entry->short_name;
+        EXPECT_TRUE(std::isnan(measure.engine(pixels, 0, 3, 3, 1))) << measure.entry->short_name;
     }
 }
 

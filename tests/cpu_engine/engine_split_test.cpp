@@ -58,7 +58,7 @@ TEST_P(EngineSplit, SameBitsForAnyRowStride) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineSplit, testing::ValuesIn(kEngineMeasures),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineSplit, testing::ValuesIn(engine_measures()),
+                         engine_measure_name);
 
 }  // namespace
