@@ -1,0 +1,77 @@
+// bestfocus_merge: joins the pieces that the slices of a Slurm job array wrote into a run folder
+// (scripts/slurm/bestfocus-array.sbatch) into the report, scores and summary one bestfocus run
+// over the whole folder range would have written. The reports go to the working folder, as
+// bestfocus writes them; the time line holds the wall time from the first slice's start to the
+// last slice's end. Refuses, writing nothing, a run with a folder in no piece, an incomplete
+// piece, or a folder in two pieces with different results.
+#include <getopt.h>
+
+#include <cstdio>
+#include <string>
+
+#include "output_files.h"
+#include "run_merge.h"
+#include "text_numbers.h"
+
+namespace {
+
+constexpr int kRefused = 1;
+constexpr int kBadCommandLine = 2;
+
+const char kUsage[] =
+    "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] <run folder> <first folder> <last "
+    "folder>\n"
+    "  Writes the report of each method the run folder holds, for folders <first> to <last>, in\n"
+    "  the working folder; --scores and --summary also merge the pieces' scores.csv and\n"
+    "  summary.csv into FILE.\n";
+
+int refuse_command_line(const std::string& problem) {
+    std::fprintf(stderr, "bestfocus_merge: %s\n%s", problem.c_str(), kUsage);
+    return kBadCommandLine;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    enum { kScores = 1, kSummary, kHelp };
+    const option options[] = {{"scores", required_argument, nullptr, kScores},
+                              {"summary", required_argument, nullptr, kSummary},
+                              {"help", no_argument, nullptr, kHelp},
+                              {nullptr, 0, nullptr, 0}};
+    MergeRequest request;
+    opterr = 0;  // our message names the bad option
+    for (int choice; (choice = getopt_long(argc, argv, "+h", options, nullptr)) != -1;) {
+        switch (choice) {
+            case kScores: request.scores_file = optarg; break;
+            case kSummary: request.summary_file = optarg; break;
+            case kHelp:
+            case 'h': std::fputs(kUsage, stdout); return 0;
+            default:
+                return refuse_command_line("unknown option or missing value: " +
+                                           std::string(argv[optind - 1]));
+        }
+    }
+    if (argc - optind != 3) {
+        return refuse_command_line("expected a run folder, a first and a last folder");
+    }
+    request.run_folder = argv[optind];
+    if (!parse_whole_int(argv[optind + 1], request.first_folder) ||
+        !parse_whole_int(argv[optind + 2], request.last_folder)) {
+        return refuse_command_line("the folders must be whole numbers");
+    }
+
+    const MergeResult result = merge_run(request);
+    std::string problem;
+    if (!result.merged) {
+        std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
+        return kRefused;
+    }
+    if (!write_output_files(result.outputs, problem)) {
+        std::fprintf(stderr, "bestfocus_merge: %s\n", problem.c_str());
+        return kRefused;
+    }
+    std::fprintf(
+        stderr, "bestfocus_merge: folders %d to %d from %d pieces, %f seconds of wall time\n",
+        request.first_folder, request.last_folder, result.pieces_used, result.wall_seconds);
+    return 0;
+}

@@ -1,0 +1,39 @@
+// Joins the pieces of a run folder, written by the slices of a job array, into the outputs one
+// run over the whole folder range would have written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct MergeRequest {
+    std::string run_folder;
+    int first_folder = 0;
+    int last_folder = 0;  // inclusive
+    // The merged CSV files to write (empty: none); the pieces hold theirs as these names say.
+    std::string scores_file;
+    std::string summary_file;
+};
+
+// The file names the pieces' CSV files have (the array script gives them these names).
+constexpr const char kPieceScoresFile[] = "scores.csv";
+constexpr const char kPieceSummaryFile[] = "summary.csv";
+
+struct OutputFile {
+    std::string path;
+    std::string bytes;
+};
+
+struct MergeResult {
+    bool merged = false;
+    std::string refusal;  // when not merged: what is wrong, naming the piece or the folder
+    // When merged: one report per method (named as bestfocus names it, for the working folder),
+    // then the scores and summary files asked for.
+    std::vector<OutputFile> outputs;
+    int pieces_used = 0;
+    double wall_seconds = 0;  // from the first piece's start to the last piece's end
+};
+
+// Every folder of the range must be in a complete piece, and folders in more than one piece must
+// have the same results in each; pieces entirely outside the range are not looked at. Reads
+// only: the outputs are returned, not written.
+MergeResult merge_run(const MergeRequest& request);

@@ -1,0 +1,94 @@
+#include "run_pieces.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <system_error>
+
+#include "text_numbers.h"
+
+namespace {
+
+constexpr const char kPiecePrefix[] = "folders_";
+constexpr const char kRangeSeparator[] = "_to_";
+constexpr const char kCompletionMark[] = "complete";
+
+// Reads the "key=value" lines of a piece's completion mark into the piece. The mark must name
+// the piece's own range: a piece folder renamed or copied by hand is not taken for another.
+bool read_completion_mark(const std::string& path, RunPiece& piece, std::string& problem) {
+    std::ifstream file(path);
+    std::map<std::string, std::string> values;
+    std::string line;
+    while (std::getline(file, line)) {
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos) {
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+        }
+    }
+    int first = 0;
+    int last = 0;
+    if (file.bad() || !parse_whole_int(values["first"], first) ||
+        !parse_whole_int(values["last"], last) ||
+        !parse_whole_double(values["start"], piece.start_seconds) ||
+        !parse_whole_double(values["end"], piece.end_seconds)) {
+        problem = piece.name + ": its completion mark " + path + " is damaged";
+        return false;
+    }
+    if (first != piece.first_folder || last != piece.last_folder) {
+        problem = piece.name + ": its completion mark is for folders " + std::to_string(first) +
+                  " to " + std::to_string(last);
+        return false;
+    }
+    piece.complete = true;
+    return true;
+}
+
+}  // namespace
+
+bool parse_piece_name(const std::string& name, int& first_folder, int& last_folder) {
+    const std::string prefix = kPiecePrefix;
+    const std::size_t separator = name.find(kRangeSeparator, prefix.size());
+    return name.compare(0, prefix.size(), prefix) == 0 && separator != std::string::npos &&
+           parse_whole_int(name.substr(prefix.size(), separator - prefix.size()), first_folder) &&
+           parse_whole_int(name.substr(separator + std::string(kRangeSeparator).size()),
+                           last_folder) &&
+           first_folder <= last_folder;
+}
+
+bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& pieces,
+                     std::string& problem) {
+    namespace fs = std::filesystem;
+    pieces.clear();
+    std::error_code error;
+    if (!fs::is_directory(run_folder, error)) {
+        problem = run_folder + " is not a folder";
+        return false;
+    }
+    for (fs::directory_iterator entry(run_folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        RunPiece piece;
+        piece.name = entry->path().filename().string();
+        std::error_code type_error;
+        if (!entry->is_directory(type_error) ||
+            !parse_piece_name(piece.name, piece.first_folder, piece.last_folder)) {
+            continue;
+        }
+        piece.path = entry->path().string() + "/";
+        const std::string mark = piece.path + kCompletionMark;
+        if (fs::exists(mark, type_error) && !read_completion_mark(mark, piece, problem)) {
+            return false;
+        }
+        pieces.push_back(piece);
+    }
+    if (error) {
+        problem = "cannot list " + run_folder + ": " + error.message();
+        return false;
+    }
+    std::sort(pieces.begin(), pieces.end(), [](const RunPiece& a, const RunPiece& b) {
+        return a.first_folder != b.first_folder ? a.first_folder < b.first_folder
+                                                : a.last_folder < b.last_folder;
+    });
+    return true;
+}

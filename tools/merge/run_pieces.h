@@ -1,0 +1,27 @@
+// The pieces of a run folder: one subfolder "folders_<first>_to_<last>" per slice of the folder
+// range, marked complete by a file "complete" that the slice's task writes last.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RunPiece {
+    std::string name;  // "folders_<first>_to_<last>"
+    std::string path;  // run folder + name + "/"
+    int first_folder = 0;
+    int last_folder = 0;  // inclusive
+    bool complete = false;
+    // From the completion mark: seconds since the epoch when the slice's bestfocus started and
+    // ended.
+    double start_seconds = 0;
+    double end_seconds = 0;
+};
+
+// The pieces of the run folder, in order of their first folder (then last). Entries with other
+// names are not pieces and are left out. Returns false with `problem` set when the folder cannot
+// be listed or a completion mark does not match its piece.
+bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& pieces,
+                     std::string& problem);
+
+// Parses "folders_<first>_to_<last>" with first <= last; false for any other name.
+bool parse_piece_name(const std::string& name, int& first_folder, int& last_folder);
