@@ -85,7 +85,7 @@ SelectTypeParameters=CR_CPU
 MpiDefault=none
 ReturnToService=2
 NodeName=$host NodeAddr=127.0.0.1 CPUs=2 State=UNKNOWN
-PartitionName=test Nodes=$host Default=YES MaxTime=10 State=UP
+PartitionName=test Nodes=$host Default=YES MaxTime=INFINITE State=UP
 EOF
 for attempt in $(seq 50); do
     [ -S "$work/munge/munge.socket" ] && break
@@ -126,7 +126,7 @@ mkdir -p "$work/single" "$work/logs"
 
 # Submits the 4-task array into run folder $1, waiting for it; returns sbatch's status.
 submit() {
-    timeout 180 sbatch --wait --quiet --array=0-3 --cpus-per-task=1 \
+    timeout 180 sbatch --wait --quiet --array=0-3 --cpus-per-task=1 --time=5 \
         --output="$work/logs/%x-%A_%a.out" --export=ALL,BESTFOCUS="$bestfocus" \
         "$array_script" "$1" "${csv_options[@]}" "${arguments[@]}"
 }
@@ -162,6 +162,7 @@ if merge_into "$work/resumed" "$work/refused" 2>"$work/refusal.txt"; then
 fi
 grep -q folders_4_to_6 "$work/refusal.txt" || failed "the refusal does not name the failed slice: $(cat "$work/refusal.txt")"
 [ -z "$(ls -A "$work/refused")" ] || failed "the refused merge wrote $(ls "$work/refused")"
+echo "test-slurm: as it should, $(cat "$work/refusal.txt")"
 
 mv "$work/saved.bmp" "$broken"
 cp "$work/resumed/folders_1_to_3/complete" "$work/kept-complete"
