@@ -1,0 +1,183 @@
+// The job array's script run by hand, one task after another as Slurm would start them (the
+// array variables set by the test), with the real bestfocus on the sample stacks; then
+// bestfocus_merge, whose report must equal one bestfocus run's over the whole range.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shell_command.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string kExecutable = BESTFOCUS_EXECUTABLE;
+const std::string kMerge = BESTFOCUS_MERGE_EXECUTABLE;
+const std::string kArrayScript = BESTFOCUS_ARRAY_SCRIPT;
+const std::string kSampleStacks = BESTFOCUS_SAMPLE_STACKS;  // folders 11 to 15, 20 images each
+constexpr int kFirst = 11;
+constexpr int kLast = 15;
+
+std::string parent_of(const std::string& folder) {
+    return std::filesystem::path(folder).parent_path().parent_path().string();
+}
+
+// Runs array task `task` of `tasks` in `working_folder` with bestfocus's arguments after the run
+// folder.
+CommandResult run_task(const std::string& working_folder, const std::string& run_folder, int task,
+                       int tasks, const std::string& arguments) {
+    return run_shell(
+        "cd " + quoted(working_folder) + " && SLURM_ARRAY_TASK_ID=" + std::to_string(task) +
+        " SLURM_ARRAY_TASK_COUNT=" + std::to_string(tasks) + " BESTFOCUS=" + quoted(kExecutable) +
+        " bash " + quoted(kArrayScript) + " " + quoted(run_folder) + " " + arguments);
+}
+
+CommandResult merge(const std::string& working_folder, const std::string& run_folder) {
+    return run_shell("cd " + quoted(working_folder) + " && " + quoted(kMerge) + " " +
+                     quoted(run_folder) + " " + std::to_string(kFirst) + " " +
+                     std::to_string(kLast));
+}
+
+// The seconds of a completion mark's "start=" or "end=" line.
+double mark_time(const std::string& mark, const std::string& key) {
+    const std::size_t line = mark.find("\n" + key + "=");
+    return line == std::string::npos ? -1 : std::stod(mark.substr(line + key.size() + 2));
+}
+
+class ArrayRun : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        single_run_ = new TemporaryFolder;
+        const CommandResult run =
+            run_shell("cd " + quoted(single_run_->path()) + " && " + quoted(kExecutable) + " 1 " +
+                      quoted(kSampleStacks) + " 11 15 20");
+        ASSERT_EQ(run.exit_status, 0) << run.output;
+    }
+    static void TearDownTestSuite() { delete single_run_; }
+
+    static std::string single_run_report() {
+        return read_file(single_run_->path() + report_name(kFirst, kLast, 1));
+    }
+
+    // Checks the merged report: the single run's lines, and the time from the earliest start to
+    // the latest end of the completion marks.
+    void expect_merged_report(const std::string& run_folder) {
+        double start = 1e300;
+        double end = -1e300;
+        for (const std::string& piece : folder_entries(run_folder)) {
+            const std::string mark = read_file(run_folder + piece + "/complete");
+            if (!mark.empty()) {
+                start = std::min(start, mark_time(mark, "start"));
+                end = std::max(end, mark_time(mark, "end"));
+            }
+        }
+        const std::string report = read_file(work_.path() + report_name(kFirst, kLast, 1));
+        EXPECT_EQ(report_lines(report), report_lines(single_run_report()));
+        char time_line[64];
+        std::snprintf(time_line, sizeof time_line, "\nTotal time: %f seconds...", end - start);
+        EXPECT_EQ(report.substr(report_lines(report).size()), time_line);
+    }
+
+    static TemporaryFolder* single_run_;
+    TemporaryFolder run_;
+    TemporaryFolder work_;
+};
+TemporaryFolder* ArrayRun::single_run_ = nullptr;
+
+struct Slicing {
+    int tasks;
+    std::vector<std::string> pieces;  // contiguous, the first ones one folder longer
+};
+
+void PrintTo(const Slicing& slicing, std::ostream* out) { *out << slicing.tasks << " tasks"; }
+
+class ArraySlicing : public ArrayRun, public ::testing::WithParamInterface<Slicing> {};
+
+TEST_P(ArraySlicing, SlicesMergeIntoTheReportOfOneRun) {
+    const Slicing& slicing = GetParam();
+    // A relative base folder: the tasks run bestfocus in their own folders.
+    const std::string base = std::filesystem::path(kSampleStacks).parent_path().filename().string();
+    for (int task = 0; task < slicing.tasks; ++task) {
+        const CommandResult run = run_task(parent_of(kSampleStacks), run_.path(), task,
+                                           slicing.tasks, "1 " + base + "/ 11 15 20");
+        ASSERT_EQ(run.exit_status, 0) << run.output;
+    }
+    std::vector<std::string> expected_entries = slicing.pieces;
+    expected_entries.push_back("plan");
+    std::sort(expected_entries.begin(), expected_entries.end());
+    EXPECT_EQ(folder_entries(run_.path()), expected_entries);
+    const CommandResult merged = merge(work_.path(), run_.path());
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    expect_merged_report(run_.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TaskCounts, ArraySlicing,
+    ::testing::Values(Slicing{1, {"folders_11_to_15"}},
+                      Slicing{2, {"folders_11_to_13", "folders_14_to_15"}},
+                      Slicing{3, {"folders_11_to_12", "folders_13_to_14", "folders_15_to_15"}},
+                      Slicing{7,
+                              {"folders_11_to_11", "folders_12_to_12", "folders_13_to_13",
+                               "folders_14_to_14", "folders_15_to_15"}}),
+    [](const auto& info) { return std::to_string(info.param.tasks) + "Tasks"; });
+
+TEST_F(ArrayRun, ResumingRedoesOnlyTheFailedSlice) {
+    TemporaryFolder stacks;
+    std::filesystem::copy(kSampleStacks, stacks.path(), std::filesystem::copy_options::recursive);
+    const std::string image = stacks.path() + "013/05.bmp";
+    const std::string pixels = read_file(image);
+    write_file(image, "not an image");
+    const std::string arguments = "1 " + quoted(stacks.path()) + " 11 15 20";
+    const CommandResult failed = run_task(work_.path(), run_.path(), 1, 3, arguments);
+    EXPECT_EQ(failed.exit_status, 1) << failed.output;
+    EXPECT_FALSE(std::filesystem::exists(run_.path() + "folders_13_to_14/complete"));
+    for (const int task : {0, 2}) {
+        ASSERT_EQ(run_task(work_.path(), run_.path(), task, 3, arguments).exit_status, 0);
+    }
+    const CommandResult refused = merge(work_.path(), run_.path());
+    EXPECT_EQ(refused.exit_status, 1);
+    EXPECT_NE(refused.output.find("folders_13_to_14 is incomplete"), std::string::npos)
+        << refused.output;
+
+    write_file(image, pixels);
+    std::map<int, std::string> marks = {{0, read_file(run_.path() + "folders_11_to_12/complete")},
+                                        {2, read_file(run_.path() + "folders_15_to_15/complete")}};
+    for (int task = 0; task < 3; ++task) {
+        const CommandResult rerun = run_task(work_.path(), run_.path(), task, 3, arguments);
+        EXPECT_EQ(rerun.exit_status, 0) << rerun.output;
+        EXPECT_EQ(rerun.output.find("already complete") != std::string::npos, task != 1);
+    }
+    EXPECT_EQ(read_file(run_.path() + "folders_11_to_12/complete"), marks[0]);
+    EXPECT_EQ(read_file(run_.path() + "folders_15_to_15/complete"), marks[2]);
+    const CommandResult merged = merge(work_.path(), run_.path());
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    expect_merged_report(run_.path());
+}
+
+// The slicing and the command of a run folder's first submission hold for every later one.
+TEST_F(ArrayRun, LaterSubmissionsFollowThePlanOfTheRunFolder) {
+    const std::string arguments = "1 " + quoted(kSampleStacks) + " 11 15 20";
+    ASSERT_EQ(run_task(work_.path(), run_.path(), 0, 2, arguments).exit_status, 0);
+    // Resubmitted as --array=1: one task, yet the second of the two slices.
+    const CommandResult second = run_task(work_.path(), run_.path(), 1, 1, arguments);
+    EXPECT_EQ(second.exit_status, 0) << second.output;
+    EXPECT_TRUE(std::filesystem::exists(run_.path() + "folders_14_to_15/complete"));
+
+    const CommandResult beyond = run_task(work_.path(), run_.path(), 2, 3, arguments);
+    EXPECT_EQ(beyond.exit_status, 1);
+    EXPECT_NE(beyond.output.find("task 2 is not a slice of this run"), std::string::npos)
+        << beyond.output;
+    const CommandResult other_method =
+        run_task(work_.path(), run_.path(), 0, 2, "2 " + quoted(kSampleStacks) + " 11 15 20");
+    EXPECT_EQ(other_method.exit_status, 1);
+    EXPECT_NE(other_method.output.find("plan was written for another command"), std::string::npos)
+        << other_method.output;
+}
+
+}  // namespace

@@ -1,0 +1,272 @@
+// bestfocus_merge on run folders written by the test: pieces of reports, CSV files and completion
+// marks made up from a formula, so the merged outputs are known without the tool.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shell_command.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string kMerge = BESTFOCUS_MERGE_EXECUTABLE;
+const int kMethods[] = {1, 3};
+constexpr int kImagesPerStack = 3;
+
+int pick(int folder, int method) { return (folder * method) % kImagesPerStack + 1; }
+
+std::string report_text(int first, int last, int method, const std::string& seconds) {
+    std::string text;
+    for (int folder = first; folder <= last; ++folder) {
+        text += std::to_string(pick(folder, method)) + "\n";
+    }
+    return text + "\nTotal time: " + seconds + " seconds...";
+}
+
+const char kScoresHeader[] = "folder,image,method,score,relative_score,best\n";
+const char kSummaryHeader[] = "folder,method,best,fractional_best,flags\n";
+
+std::string scores_rows(int folder) {
+    std::string rows;
+    for (int image = 1; image <= kImagesPerStack; ++image) {
+        for (const int method : kMethods) {
+            const bool best = image == pick(folder, method);
+            rows += std::to_string(folder) + "," + std::to_string(image) + "," +
+                    std::to_string(method) + "," + std::to_string(folder * 1000 + image) +
+                    ".0625," + (best ? "1" : "0.5") + "," + (best ? "1" : "0") + "\n";
+        }
+    }
+    return rows;
+}
+
+std::string summary_rows(int folder) {
+    std::string rows;
+    for (const int method : kMethods) {
+        rows += std::to_string(folder) + "," + std::to_string(method) + "," +
+                std::to_string(pick(folder, method)) + ",2.25,flat;late\n";
+    }
+    return rows;
+}
+
+std::string table(const std::string& header, std::string (*rows)(int), int first, int last) {
+    std::string text = header;
+    for (int folder = first; folder <= last; ++folder) {
+        text += rows(folder);
+    }
+    return text;
+}
+
+std::string piece_name(int first, int last) {
+    return "folders_" + std::to_string(first) + "_to_" + std::to_string(last);
+}
+
+// A run of folders 1 to 6 in three pieces, each complete with the reports of methods 1 and 3 and
+// both CSV files; the test then damages it.
+class MergeRun : public ::testing::Test {
+  public:
+    void SetUp() override {
+        write_piece(1, 2, "100.5", "110.25");
+        write_piece(3, 4, "101", "108");
+        write_piece(5, 6, "102", "111.75");
+    }
+
+    std::string piece(int first, int last) const {
+        return run_.path() + piece_name(first, last) + "/";
+    }
+
+    void write_piece(int first, int last, const std::string& start, const std::string& end) {
+        const std::string folder = piece(first, last);
+        std::filesystem::create_directories(folder);
+        for (const int method : kMethods) {
+            write_file(folder + report_name(first, last, method),
+                       report_text(first, last, method, "1.500000"));
+        }
+        write_file(folder + "scores.csv", table(kScoresHeader, scores_rows, first, last));
+        write_file(folder + "summary.csv", table(kSummaryHeader, summary_rows, first, last));
+        write_file(folder + "complete", "first=" + std::to_string(first) +
+                                            "\nlast=" + std::to_string(last) + "\nstart=" + start +
+                                            "\nend=" + end + "\n");
+    }
+
+  protected:
+    CommandResult merge(int first, int last, const std::string& options = "") {
+        return run_shell("cd " + quoted(work_.path()) + " && " + quoted(kMerge) + " " + options +
+                         " " + quoted(run_.path()) + " " + std::to_string(first) + " " +
+                         std::to_string(last));
+    }
+    CommandResult merge_all(int first, int last) {
+        return merge(first, last, "--scores=all_scores.csv --summary=all_summary.csv");
+    }
+
+    // The outputs of a merge of folders first to last, whose pieces ran from the earliest start
+    // to the latest end given.
+    void expect_merged(int first, int last, const std::string& seconds) {
+        std::vector<std::string> expected_files = {"all_scores.csv", "all_summary.csv"};
+        for (const int method : kMethods) {
+            expected_files.push_back(report_name(first, last, method));
+            EXPECT_EQ(read_file(work_.path() + report_name(first, last, method)),
+                      report_text(first, last, method, seconds));
+        }
+        std::sort(expected_files.begin(), expected_files.end());
+        EXPECT_EQ(folder_entries(work_.path()), expected_files);
+        EXPECT_EQ(read_file(work_.path() + "all_scores.csv"),
+                  table(kScoresHeader, scores_rows, first, last));
+        EXPECT_EQ(read_file(work_.path() + "all_summary.csv"),
+                  table(kSummaryHeader, summary_rows, first, last));
+    }
+
+    TemporaryFolder run_;
+    TemporaryFolder work_;
+};
+
+TEST_F(MergeRun, JoinsThePiecesAndTimesFromTheFirstStartToTheLastEnd) {
+    const CommandResult merged = merge_all(1, 6);
+    EXPECT_EQ(merged.exit_status, 0) << merged.output;
+    expect_merged(1, 6, "11.250000");
+}
+
+TEST_F(MergeRun, TakesAFolderInTwoPiecesOnceWhenTheyAgree) {
+    write_piece(4, 5, "99.0", "105");
+    const CommandResult merged = merge_all(1, 6);
+    EXPECT_EQ(merged.exit_status, 0) << merged.output;
+    expect_merged(1, 6, "12.750000");
+}
+
+TEST_F(MergeRun, MergesASubRangeLookingOnlyAtThePiecesInIt) {
+    std::filesystem::remove(piece(5, 6) + "complete");
+    const CommandResult merged = merge_all(2, 4);
+    EXPECT_EQ(merged.exit_status, 0) << merged.output;
+    expect_merged(2, 4, "9.750000");
+}
+
+TEST_F(MergeRun, WritesOnlyTheReportsWhenNoCsvFileIsAskedFor) {
+    std::filesystem::remove(piece(3, 4) + "scores.csv");
+    const CommandResult merged = merge(1, 6);
+    EXPECT_EQ(merged.exit_status, 0) << merged.output;
+    EXPECT_EQ(folder_entries(work_.path()),
+              (std::vector<std::string>{report_name(1, 6, 1), report_name(1, 6, 3)}));
+}
+
+struct Refusal {
+    const char* name;
+    std::function<void(MergeRun&)> damage;
+    std::string message;  // a part of the refusal
+};
+
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
+
+class MergeRefusal : public MergeRun, public ::testing::WithParamInterface<Refusal> {};
+
+void cut_file(const std::string& path, std::size_t bytes) {
+    write_file(path, read_file(path).substr(0, bytes));
+}
+
+const Refusal kRefusals[] = {
+    {"IncompletePiece",
+     [](MergeRun& run) { std::filesystem::remove(run.piece(3, 4) + "complete"); },
+     "folders_3_to_4 is incomplete"},
+    {"FoldersInNoPiece", [](MergeRun& run) { std::filesystem::remove_all(run.piece(3, 4)); },
+     "folders 3 to 4 of folders 1 to 6 are in no piece"},
+    {"FolderInTwoPiecesWithOtherPicks",
+     [](MergeRun& run) {
+         run.write_piece(4, 5, "100", "101");
+         const std::string report = run.piece(4, 5) + report_name(4, 5, 3);
+         write_file(report, "3\n" + read_file(report).substr(2));
+     },
+     "folder 4 is in folders_3_to_4 and folders_4_to_5 with different results"},
+    {"FolderInTwoPiecesWithOtherScores",
+     [](MergeRun& run) {
+         run.write_piece(5, 5, "100", "101");
+         const std::string scores = run.piece(5, 5) + "scores.csv";
+         std::string text = read_file(scores);
+         text.replace(text.find(".0625"), 5, ".0626");
+         write_file(scores, text);
+     },
+     "folder 5 is in folders_5_to_5 and folders_5_to_6 with different results"},
+    {"ReportCutShort", [](MergeRun& run) { cut_file(run.piece(5, 6) + report_name(5, 6, 3), 2); },
+     "folders_5_to_6: " + report_name(5, 6, 3) + " is not a complete report"},
+    {"ReportWithoutTimeLine",
+     [](MergeRun& run) { cut_file(run.piece(1, 2) + report_name(1, 2, 1), 4); },
+     "folders_1_to_2: " + report_name(1, 2, 1) + " is not a complete report"},
+    {"NoReport",
+     [](MergeRun& run) {
+         for (const int method : kMethods) {
+             std::filesystem::remove(run.piece(3, 4) + report_name(3, 4, method));
+         }
+     },
+     "folders_3_to_4 holds no report of folders 3 to 4"},
+    {"MethodMissingFromAPiece",
+     [](MergeRun& run) { std::filesystem::remove(run.piece(5, 6) + report_name(5, 6, 3)); },
+     "folders_5_to_6 has no report of method 3, which folders_1_to_2 has"},
+    {"DamagedCompletionMark",
+     [](MergeRun& run) {
+         write_file(run.piece(3, 4) + "complete", "first=3\nlast=4\nstart=soon\nend=12\n");
+     },
+     "folders_3_to_4: its completion mark"},
+    {"CompletionMarkOfAnotherRange",
+     [](MergeRun& run) {
+         write_file(run.piece(3, 4) + "complete", "first=3\nlast=5\nstart=1\nend=2\n");
+     },
+     "folders_3_to_4: its completion mark is for folders 3 to 5"},
+    {"NoScores", [](MergeRun& run) { std::filesystem::remove(run.piece(1, 2) + "scores.csv"); },
+     "folders_1_to_2 has no scores.csv"},
+    {"SummaryWithoutAFolder",
+     [](MergeRun& run) {
+         write_file(run.piece(5, 6) + "summary.csv", table(kSummaryHeader, summary_rows, 5, 5));
+     },
+     "folders_5_to_6/summary.csv has no row for folder 6"},
+    {"ScoresCutMidLine",
+     [](MergeRun& run) {
+         const std::string scores = run.piece(3, 4) + "scores.csv";
+         cut_file(scores, read_file(scores).size() - 3);
+     },
+     "folders_3_to_4/scores.csv does not end with a complete line"},
+    {"ScoresOutOfFolderOrder",
+     [](MergeRun& run) {
+         write_file(run.piece(3, 4) + "scores.csv",
+                    kScoresHeader + scores_rows(4) + scores_rows(3));
+     },
+     "folders_3_to_4/scores.csv has a row out of folder order"},
+    {"ScoresOfOtherColumns",
+     [](MergeRun& run) {
+         const std::string scores = run.piece(3, 4) + "scores.csv";
+         write_file(scores,
+                    "folder,picture" + read_file(scores).substr(std::strlen("folder,image")));
+     },
+     "folders_1_to_2 and folders_3_to_4 have CSV files of other columns"},
+};
+
+// Refused: status 1, the problem named, and the working folder as it was, its earlier report
+// untouched.
+TEST_P(MergeRefusal, NamesTheProblemAndWritesNothing) {
+    GetParam().damage(*this);
+    const std::string earlier_report = work_.path() + report_name(1, 6, 1);
+    write_file(earlier_report, "an earlier report");
+    const CommandResult merged = merge_all(1, 6);
+    EXPECT_EQ(merged.exit_status, 1);
+    EXPECT_NE(merged.output.find(GetParam().message), std::string::npos) << merged.output;
+    EXPECT_EQ(folder_entries(work_.path()), std::vector<std::string>{report_name(1, 6, 1)});
+    EXPECT_EQ(read_file(earlier_report), "an earlier report");
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, MergeRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MergeRun, BadCommandLinesEndWithStatusTwo) {
+    for (const std::string arguments : {"1", "run x 6", "run 1 6 7", "--colour=red run 1 6"}) {
+        const CommandResult merged = run_shell(quoted(kMerge) + " " + arguments);
+        EXPECT_EQ(merged.exit_status, 2) << arguments << "\n" << merged.output;
+        EXPECT_NE(merged.output.find("usage: bestfocus_merge"), std::string::npos);
+    }
+    const CommandResult reversed = merge(6, 1);
+    EXPECT_EQ(reversed.exit_status, 1);
+    EXPECT_NE(reversed.output.find("the first folder comes after the last"), std::string::npos);
+}
+
+}  // namespace
