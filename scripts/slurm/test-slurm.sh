@@ -21,6 +21,7 @@ for program in "$bestfocus" "$merge" "$make_stacks"; do
     [ -x "$program" ] || { echo "test-slurm: $program is missing; build first" >&2; exit 1; }
 done
 
+echo "== The Slurm job array on a one-node Slurm started here =="
 skip() {
     echo "test-slurm: SKIPPED, $*"
     exit 0
