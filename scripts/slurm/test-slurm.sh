@@ -97,11 +97,14 @@ done
 daemons+=($!)
 /usr/sbin/slurmd -D -f "$SLURM_CONF" >"$work/slurm/slurmd.out" 2>&1 &
 daemons+=($!)
-for attempt in $(seq 60); do
-    [ "$(sinfo -h -o %t 2>/dev/null)" == idle ] && break
+# The node is idle once both daemons are up and talking: give them a minute.
+node_idle() { [ "$(timeout 5 sinfo -h -o %t 2>/dev/null)" == idle ]; }
+deadline=$((SECONDS + 60))
+until node_idle || ((SECONDS > deadline)); do
+    kill -0 "${daemons[1]}" 2>/dev/null && kill -0 "${daemons[2]}" 2>/dev/null || break  # gave up
     sleep 1
 done
-[ "$(sinfo -h -o %t 2>/dev/null)" == idle ] ||
+node_idle ||
     skip "the Slurm daemons did not come up ($(tail -n 1 "$work/slurm/slurmctld.log" "$work/slurm/slurmd.log" 2>&1 | tr '\n' ' '))"
 
 # --- the test proper: failures from here on fail CI ---
