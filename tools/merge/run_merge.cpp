@@ -1,7 +1,9 @@
 #include "run_merge.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <iterator>
 #include <map>
 
 #include "piece_outputs.h"
@@ -26,19 +28,22 @@ bool overlaps(const RunPiece& piece, const MergeRequest& request) {
     return piece.last_folder >= request.first_folder && piece.first_folder <= request.last_folder;
 }
 
+bool covers(const RunPiece& piece, int folder) {
+    return piece.first_folder <= folder && folder <= piece.last_folder;
+}
+
+bool covered(const std::vector<RunPiece>& pieces, int folder) {
+    return std::any_of(pieces.begin(), pieces.end(),
+                       [folder](const RunPiece& piece) { return covers(piece, folder); });
+}
+
 // The first run of folders of the range that no piece covers; false when there is none.
 bool find_uncovered_span(const std::vector<RunPiece>& pieces, const MergeRequest& request,
                          int& first, int& last) {
     for (int folder = request.first_folder; folder <= request.last_folder; ++folder) {
-        const auto covers = [folder](const RunPiece& piece) {
-            return piece.first_folder <= folder && folder <= piece.last_folder;
-        };
-        if (std::none_of(pieces.begin(), pieces.end(), covers)) {
+        if (!covered(pieces, folder)) {
             first = last = folder;
-            while (last < request.last_folder &&
-                   std::none_of(pieces.begin(), pieces.end(), [last](const RunPiece& piece) {
-                       return piece.first_folder <= last + 1 && last + 1 <= piece.last_folder;
-                   })) {
+            while (last < request.last_folder && !covered(pieces, last + 1)) {
                 ++last;
             }
             return true;
@@ -122,6 +127,10 @@ MergeResult merge_run(const MergeRequest& request) {
         result.refusal = "the first folder comes after the last";
         return result;
     }
+    if (request.last_folder == INT_MAX) {  // the loops over the range step past the last folder
+        result.refusal = "the last folder must be below " + std::to_string(INT_MAX);
+        return result;
+    }
     std::vector<RunPiece> all_pieces;
     if (!find_run_pieces(request.run_folder, all_pieces, result.refusal)) {
         return result;
@@ -158,15 +167,14 @@ MergeResult merge_run(const MergeRequest& request) {
     for (int folder = request.first_folder; folder <= request.last_folder; ++folder) {
         const PieceContents* source = nullptr;
         for (const PieceContents& candidate : contents) {
-            const RunPiece& piece = *candidate.piece;
-            if (folder < piece.first_folder || folder > piece.last_folder) {
+            if (!covers(*candidate.piece, folder)) {
                 continue;
             }
             if (source == nullptr) {
                 source = &candidate;
             } else if (folder_results(*source, folder) != folder_results(candidate, folder)) {
                 result.refusal = "folder " + std::to_string(folder) + " is in " +
-                                 source->piece->name + " and " + piece.name +
+                                 source->piece->name + " and " + candidate.piece->name +
                                  " with different results";
                 return result;
             }
