@@ -119,7 +119,8 @@ stacks="$work/stacks/"
 "$make_stacks" "$stacks" 96 64 12 8 >/dev/null
 # The CSV outputs are part of the comparison when this bestfocus writes them.
 csv_options=()
-if "$bestfocus" --help 2>&1 | grep -q -- --scores; then
+help_text=$("$bestfocus" --help 2>&1 || true)
+if [[ "$help_text" == *--scores* ]]; then
     csv_options=(--scores=scores.csv --summary=summary.csv)
 fi
 arguments=(1 "$stacks" 1 12 8)
