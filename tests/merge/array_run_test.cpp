@@ -1,6 +1,7 @@
 // The job array's script run by hand, one task after another as Slurm would start them (the
 // array variables set by the test), with the real bestfocus on the sample stacks; then
-// bestfocus_merge, whose report must equal one bestfocus run's over the whole range.
+// bestfocus_merge, whose reports, scores and summary must equal one bestfocus run's over the
+// whole range.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,24 +24,29 @@ const std::string kArrayScript = BESTFOCUS_ARRAY_SCRIPT;
 const std::string kSampleStacks = BESTFOCUS_SAMPLE_STACKS;  // folders 11 to 15, 20 images each
 constexpr int kFirst = 11;
 constexpr int kLast = 15;
+// Every run measures with two methods and writes both CSV files, which the merge joins.
+const int kMethods[] = {1, 3};
+const std::string kCsvOptions = "--scores=scores.csv --summary=summary.csv";
+const std::string kRunOptions = "--quiet " + kCsvOptions;
+const char* const kTables[] = {"scores.csv", "summary.csv"};
 
 std::string parent_of(const std::string& folder) {
     return std::filesystem::path(folder).parent_path().parent_path().string();
 }
 
-// Runs array task `task` of `tasks` in `working_folder` with bestfocus's arguments after the run
-// folder.
+// Runs array task `task` of `tasks` in `working_folder` with kRunOptions and bestfocus's
+// arguments after the run folder.
 CommandResult run_task(const std::string& working_folder, const std::string& run_folder, int task,
                        int tasks, const std::string& arguments) {
-    return run_shell(
-        "cd " + quoted(working_folder) + " && SLURM_ARRAY_TASK_ID=" + std::to_string(task) +
-        " SLURM_ARRAY_TASK_COUNT=" + std::to_string(tasks) + " BESTFOCUS=" + quoted(kExecutable) +
-        " bash " + quoted(kArrayScript) + " " + quoted(run_folder) + " " + arguments);
+    return run_shell("cd " + quoted(working_folder) + " && SLURM_ARRAY_TASK_ID=" +
+                     std::to_string(task) + " SLURM_ARRAY_TASK_COUNT=" + std::to_string(tasks) +
+                     " BESTFOCUS=" + quoted(kExecutable) + " bash " + quoted(kArrayScript) + " " +
+                     quoted(run_folder) + " " + kRunOptions + " " + arguments);
 }
 
 CommandResult merge(const std::string& working_folder, const std::string& run_folder) {
-    return run_shell("cd " + quoted(working_folder) + " && " + quoted(kMerge) + " " +
-                     quoted(run_folder) + " " + std::to_string(kFirst) + " " +
+    return run_shell("cd " + quoted(working_folder) + " && " + quoted(kMerge) + " " + kCsvOptions +
+                     " " + quoted(run_folder) + " " + std::to_string(kFirst) + " " +
                      std::to_string(kLast));
 }
 
@@ -55,19 +61,15 @@ class ArrayRun : public ::testing::Test {
     static void SetUpTestSuite() {
         single_run_ = new TemporaryFolder;
         const CommandResult run =
-            run_shell("cd " + quoted(single_run_->path()) + " && " + quoted(kExecutable) + " 1 " +
-                      quoted(kSampleStacks) + " 11 15 20");
+            run_shell("cd " + quoted(single_run_->path()) + " && " + quoted(kExecutable) + " " +
+                      kRunOptions + " 1,3 " + quoted(kSampleStacks) + " 11 15 20");
         ASSERT_EQ(run.exit_status, 0) << run.output;
     }
     static void TearDownTestSuite() { delete single_run_; }
 
-    static std::string single_run_report() {
-        return read_file(single_run_->path() + report_name(kFirst, kLast, 1));
-    }
-
-    // Checks the merged report: the single run's lines, and the time from the earliest start to
-    // the latest end of the completion marks.
-    void expect_merged_report(const std::string& run_folder) {
+    // Checks the merged outputs: the single run's report lines, scores and summary, and the time
+    // from the earliest start to the latest end of the completion marks.
+    void expect_merged_outputs(const std::string& run_folder) {
         double start = 1e300;
         double end = -1e300;
         for (const std::string& piece : folder_entries(run_folder)) {
@@ -77,11 +79,18 @@ class ArrayRun : public ::testing::Test {
                 end = std::max(end, mark_time(mark, "end"));
             }
         }
-        const std::string report = read_file(work_.path() + report_name(kFirst, kLast, 1));
-        EXPECT_EQ(report_lines(report), report_lines(single_run_report()));
         char time_line[64];
         std::snprintf(time_line, sizeof time_line, "\nTotal time: %f seconds...", end - start);
-        EXPECT_EQ(report.substr(report_lines(report).size()), time_line);
+        for (const int method : kMethods) {
+            const std::string name = report_name(kFirst, kLast, method);
+            const std::string report = read_file(work_.path() + name);
+            EXPECT_EQ(report_lines(report), report_lines(read_file(single_run_->path() + name)));
+            EXPECT_EQ(report.substr(report_lines(report).size()), time_line);
+        }
+        for (const char* table : kTables) {
+            EXPECT_EQ(read_file(work_.path() + table), read_file(single_run_->path() + table))
+                << table;
+        }
     }
 
     static TemporaryFolder* single_run_;
@@ -105,7 +114,7 @@ TEST_P(ArraySlicing, SlicesMergeIntoTheReportOfOneRun) {
     const std::string base = std::filesystem::path(kSampleStacks).parent_path().filename().string();
     for (int task = 0; task < slicing.tasks; ++task) {
         const CommandResult run = run_task(parent_of(kSampleStacks), run_.path(), task,
-                                           slicing.tasks, "1 " + base + "/ 11 15 20");
+                                           slicing.tasks, "1,3 " + base + "/ 11 15 20");
         ASSERT_EQ(run.exit_status, 0) << run.output;
     }
     std::vector<std::string> expected_entries = slicing.pieces;
@@ -114,7 +123,7 @@ TEST_P(ArraySlicing, SlicesMergeIntoTheReportOfOneRun) {
     EXPECT_EQ(folder_entries(run_.path()), expected_entries);
     const CommandResult merged = merge(work_.path(), run_.path());
     ASSERT_EQ(merged.exit_status, 0) << merged.output;
-    expect_merged_report(run_.path());
+    expect_merged_outputs(run_.path());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,7 +142,7 @@ TEST_F(ArrayRun, ResumingRedoesOnlyTheFailedSlice) {
     const std::string image = stacks.path() + "013/05.bmp";
     const std::string pixels = read_file(image);
     write_file(image, "not an image");
-    const std::string arguments = "1 " + quoted(stacks.path()) + " 11 15 20";
+    const std::string arguments = "1,3 " + quoted(stacks.path()) + " 11 15 20";
     const CommandResult failed = run_task(work_.path(), run_.path(), 1, 3, arguments);
     EXPECT_EQ(failed.exit_status, 1) << failed.output;
     EXPECT_FALSE(std::filesystem::exists(run_.path() + "folders_13_to_14/complete"));
@@ -157,12 +166,12 @@ TEST_F(ArrayRun, ResumingRedoesOnlyTheFailedSlice) {
     EXPECT_EQ(read_file(run_.path() + "folders_15_to_15/complete"), marks[2]);
     const CommandResult merged = merge(work_.path(), run_.path());
     ASSERT_EQ(merged.exit_status, 0) << merged.output;
-    expect_merged_report(run_.path());
+    expect_merged_outputs(run_.path());
 }
 
 // The slicing and the command of a run folder's first submission hold for every later one.
 TEST_F(ArrayRun, LaterSubmissionsFollowThePlanOfTheRunFolder) {
-    const std::string arguments = "1 " + quoted(kSampleStacks) + " 11 15 20";
+    const std::string arguments = "1,3 " + quoted(kSampleStacks) + " 11 15 20";
     ASSERT_EQ(run_task(work_.path(), run_.path(), 0, 2, arguments).exit_status, 0);
     // Resubmitted as --array=1: one task, yet the second of the two slices.
     const CommandResult second = run_task(work_.path(), run_.path(), 1, 1, arguments);
