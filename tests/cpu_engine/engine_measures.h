@@ -18,10 +18,10 @@ struct MeasureUnderTest {
 };
 
 inline const MeasureUnderTest kEngineMeasures[] = {
-    {"VollathF4", cpu_vollath_f4, exact_vollath_f4},
-    {"MDCT", cpu_mdct, exact_mdct},
-    {"Tenengrad", cpu_tenengrad, exact_tenengrad},
-    {"Laplacian", cpu_laplacian, exact_laplacian},
+    {"VollathF4", cpu_vollath_f4, exact_vollath_f4<ExactImage>},
+    {"MDCT", cpu_mdct, exact_mdct<ExactImage>},
+    {"Tenengrad", cpu_tenengrad, exact_tenengrad<ExactImage>},
+    {"Laplacian", cpu_laplacian, exact_laplacian<ExactImage>},
 };
 
 inline void PrintTo(const MeasureUnderTest& measure, std::ostream* out) { *out << measure.name; }
