@@ -5,7 +5,8 @@
 // 8-bit stacks.
 //
 // Usage: make_layout_twins <base_folder> <first> <last> <images> <out_folder>
-//   reads <base_folder><NNN>/<NN>.bmp for folders first..last, images 1..images.
+//   reads <base_folder><NNN>/<NN>.bmp for folders first..last, images 1..images (0: up to the
+//   first one missing).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,9 +42,12 @@ int main(int argc, char** argv) {
         const std::string planes = out + "planes/" + numbered("pos_%02d", folder) + "/";
         std::filesystem::create_directories(planes);
         std::vector<cv::Mat> pages;
-        for (int image = 1; image <= images; ++image) {
+        for (int image = 1; images == 0 || image <= images; ++image) {
             const std::string source =
                 base + numbered("%03d", folder) + "/" + numbered("%02d.bmp", image);
+            if (images == 0 && image > 1 && !std::filesystem::exists(source)) {
+                break;
+            }
             const cv::Mat bytes = cv::imread(source, cv::IMREAD_GRAYSCALE);
             if (bytes.empty()) {
                 std::fprintf(stderr, "make_layout_twins: cannot read %s\n", source.c_str());
