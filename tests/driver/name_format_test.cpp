@@ -8,16 +8,16 @@
 namespace {
 
 TEST(NameFormat, AcceptsExactlyOneIntegerConversion) {
-    for (const char* format : {"%d", "%03d", "z%03d.tif", "pos_%02d", "%i.png", "%u", "%-4d",
-                               "%+d", "%.3d", "100%%_%d", "%%%d%%"}) {
+    for (const char* format : {"%d", "%03d", "z%03d.tif", "pos_%02d", "%i.png", "%u", "%-4d", "%+d",
+                               "%.3d", "100%%_%d", "%%%d%%"}) {
         EXPECT_FALSE(name_format_problem(format).has_value()) << format;
     }
 }
 
 TEST(NameFormat, RefusesEverythingElse) {
-    for (const char* format : {"%s", "%n", "%x", "%p", "%f", "%c", "%ld", "%lld", "%hhd", "%*d",
-                               "%.*d", "%1$d", "%d%d", "%d_%s", "none", "", "%%", "%", "abc%",
-                               "%03", "%d%"}) {
+    for (const char* format :
+         {"%s",   "%n",   "%x",    "%p",   "%f", "%c", "%ld", "%lld", "%hhd", "%*d", "%.*d",
+          "%1$d", "%d%d", "%d_%s", "none", "",   "%%", "%",   "abc%", "%03",  "%d%"}) {
         EXPECT_TRUE(name_format_problem(format).has_value()) << format;
     }
 }
@@ -40,9 +40,9 @@ TEST(RegionOfInterest, ReadsFourNonNegativeIntegers) {
     EXPECT_EQ(region->y, 0);
     EXPECT_EQ(region->width, 300);
     EXPECT_EQ(region->height, 2);
-    for (const char* text : {"", "1,2,3", "1,2,3,4,", "1,2,3,4,5", "-1,0,3,3", "0,0,0,3",
-                             "0,0,3,0", "a,0,3,3", "0, 0,3,3", "0,0,3,3x", "0,0,2147483648,1",
-                             "+1,0,3,3", ",,,"}) {
+    for (const char* text :
+         {"", "1,2,3", "1,2,3,4,", "1,2,3,4,5", "-1,0,3,3", "0,0,0,3", "0,0,3,0", "a,0,3,3",
+          "0, 0,3,3", "0,0,3,3x", "0,0,2147483648,1", "+1,0,3,3", ",,,"}) {
         EXPECT_FALSE(parse_region(text).has_value()) << text;
     }
 }
