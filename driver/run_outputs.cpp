@@ -32,9 +32,15 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
     run.last_folder = config.last_folder;
     run.engine = engine;
     run.elapsed_seconds = seconds;
-    return html_report(run, folders, [&config](int folder, int image) {
-        const StackSource stack = probe_stack(config.layout, config.base_folder, folder);
-        return decode_for_display(image_location(stack, config.layout, image));
+    const auto stack = [&config](int folder) {
+        return probe_stack(config.layout, config.base_folder, folder);
+    };
+    run.stack_name = [stack](int folder) { return stack(folder).path; };
+    run.image_name = [stack, &config](int folder, int image) {
+        return described(image_location(stack(folder), config.layout, image));
+    };
+    return html_report(run, folders, [stack, &config](int folder, int image) {
+        return decode_for_display(image_location(stack(folder), config.layout, image));
     });
 }
 

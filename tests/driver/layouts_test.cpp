@@ -194,7 +194,7 @@ TEST_F(Layouts, RegionPicksWithinItAndMustLieInsideEveryImage) {
     EXPECT_NE(outside.standard_error.find(", 44 x 30\n"), std::string::npos);
 }
 
-TEST_F(Layouts, PageThumbnailsAreShownOnThePage) {
+TEST_F(Layouts, PagesAreShownAndNamedOnTheHtmlPage) {
     TemporaryFolder work;
     const ProgramRun result = run({"--html=page.html", "--folder-names=pos_%02d.tif", "1",
                                    stacks_.path() + "multipage/", "1", "2", "0"},
@@ -203,6 +203,10 @@ TEST_F(Layouts, PageThumbnailsAreShownOnThePage) {
     const std::string page = read_file(work.path() + "page.html");
     EXPECT_NE(page.find("<img src=\"data:image/"), std::string::npos);
     EXPECT_EQ(page.find("could not be read"), std::string::npos);
+    // The pick of folder 1 is page 3, named as the run reads it.
+    const std::string file = stacks_.path() + "multipage/pos_01.tif";
+    EXPECT_NE(page.find("<p class=\"path\">" + file + "</p>"), std::string::npos);
+    EXPECT_NE(page.find("title=\"" + file + " (page 3)\""), std::string::npos);
 }
 
 TEST(LayoutOptions, BadNameFormatsAndRegionsAreABadCommandLine) {
