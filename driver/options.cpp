@@ -6,19 +6,9 @@
 
 namespace {
 
-enum OptionCode {
-    kEngine = 1000,
-    kScores,
-    kSummary,
-    kHtml,
-    kProgress,
-    kQuiet,
-    kVersion,
-    kHelp,
-    kFolderNames,
-    kImageNames,
-    kRegion,
-};
+enum OptionCode { kEngine = 1000, kScores, kSummary, kHtml, kProgress, kQuiet, kVersion, kHelp };
+// The options of the stacks' layout (stack_layout.h).
+enum LayoutOptionCode { kFolderNames = 2000, kImageNames, kRegion };
 
 const option kLongOptions[] = {
     {"engine", required_argument, nullptr, kEngine},
