@@ -10,9 +10,14 @@
 // image too small to keep them busy gets fewer: about 65536 window terms each). Images too
 // small for the measure's window give 0.0, as the kernels do; invalid arguments (no pixels, a row
 // stride below the width) give a quiet NaN. width * height must not exceed INT_MAX.
+//
+// The *_16 functions take 16-bit pixels (row_stride still counted in pixels) and return the same
+// quantity on pixels taken as value / 65535.0: what the kernels' double-input entry point gives on
+// those normalised pixels, within 1e-12 relative.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // F4 = sum of p(x, y) p(x, y + 1) - sum of p(x, y) p(x, y + 2). Fewer than 2 rows give 0.0.
 double cpu_vollath_f4(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
@@ -29,3 +34,12 @@ double cpu_tenengrad(const unsigned char* pixels, int width, int height, std::pt
 // Sum over every pixel off the border of its squared four-neighbour Laplacian.
 double cpu_laplacian(const unsigned char* pixels, int width, int height, std::ptrdiff_t row_stride,
                      int threads);
+
+double cpu_vollath_f4_16(const std::uint16_t* pixels, int width, int height,
+                         std::ptrdiff_t row_stride, int threads);
+double cpu_mdct_16(const std::uint16_t* pixels, int width, int height, std::ptrdiff_t row_stride,
+                   int threads);
+double cpu_tenengrad_16(const std::uint16_t* pixels, int width, int height,
+                        std::ptrdiff_t row_stride, int threads);
+double cpu_laplacian_16(const std::uint16_t* pixels, int width, int height,
+                        std::ptrdiff_t row_stride, int threads);

@@ -12,14 +12,16 @@
 #include "window_anchors.h"
 
 template <class Pixel>
-CPU_ENGINE_INLINE long long laplacian_rows(const Pixel* image, std::ptrdiff_t row_stride, int width,
-                                           int first_row, int end_row) {
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_rows(const Pixel* image,
+                                                                    std::ptrdiff_t row_stride,
+                                                                    int width, int first_row,
+                                                                    int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
     constexpr long long kMaxLaplacian = 4 * PixelTraits<Pixel>::kMaxPixel;
     constexpr int kChunk = columns_per_chunk<Pixel>(kMaxLaplacian * kMaxLaplacian);
     const int anchors_x = three_by_three_anchors(width);
-    long long total = 0;
+    typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* above = image + y * row_stride + 1;
         const Pixel* centre = above + row_stride;

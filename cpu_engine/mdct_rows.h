@@ -14,15 +14,16 @@
 #include "window_anchors.h"
 
 template <class Pixel>
-CPU_ENGINE_INLINE long long mdct_rows(const Pixel* image, std::ptrdiff_t row_stride, int width,
-                                      int first_row, int end_row) {
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total mdct_rows(const Pixel* image,
+                                                               std::ptrdiff_t row_stride, int width,
+                                                               int first_row, int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
     constexpr long long kMaxResponse = 8 * PixelTraits<Pixel>::kMaxPixel;
     constexpr int kChunk = columns_per_chunk<Pixel>(kMaxResponse * kMaxResponse);
     const int anchors_x = mdct_anchors(width);
     Response column_sums[kChunk + 3];
-    long long total = 0;
+    typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* r0 = image + y * row_stride;
         const Pixel* r1 = r0 + row_stride;

@@ -14,15 +14,16 @@ constexpr long long kMinTermsPerThread = 65536;
 // Calls band_sum(first_row, end_row) over bands that cover 0 <= y < rows exactly once and returns
 // the sum of the results. The bands run on a nested team of at most `threads` threads, fewer when
 // the image is too small to keep them busy (terms_per_row terms per row): one band on the calling
-// thread when that leaves one thread.
+// thread when that leaves one thread. The sum has the integer type band_sum returns.
 template <class BandSum>
-long long sum_over_row_bands(int rows, long long terms_per_row, int threads, BandSum band_sum) {
+auto sum_over_row_bands(int rows, long long terms_per_row, int threads, BandSum band_sum) {
+    using Total = decltype(band_sum(0, 0));
     const long long useful = rows * terms_per_row / kMinTermsPerThread;
     const int team = static_cast<int>(std::min<long long>({threads, rows, useful}));
     if (team <= 1) {
         return band_sum(0, rows);
     }
-    long long total = 0;
+    Total total = 0;
 #pragma omp parallel num_threads(team) reduction(+ : total)
     {
         // The runtime may give fewer threads than asked (nesting off, a thread limit): the bands

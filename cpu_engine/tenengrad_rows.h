@@ -14,8 +14,10 @@
 #include "window_anchors.h"
 
 template <class Pixel>
-CPU_ENGINE_INLINE long long tenengrad_rows(const Pixel* image, std::ptrdiff_t row_stride, int width,
-                                           int first_row, int end_row) {
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total tenengrad_rows(const Pixel* image,
+                                                                    std::ptrdiff_t row_stride,
+                                                                    int width, int first_row,
+                                                                    int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
     constexpr long long kMaxGradient = 4 * PixelTraits<Pixel>::kMaxPixel;
@@ -23,7 +25,7 @@ CPU_ENGINE_INLINE long long tenengrad_rows(const Pixel* image, std::ptrdiff_t ro
     const int anchors_x = three_by_three_anchors(width);
     Response column_sums[kChunk + 2];
     Response column_differences[kChunk + 2];
-    long long total = 0;
+    typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* top = image + y * row_stride;
         const Pixel* middle = top + row_stride;

@@ -16,13 +16,15 @@ inline int vollath_f4_term_rows(int height) { return height < 2 ? 0 : height - 1
 
 // The exact sum of the terms of rows first_row <= y < end_row, in units of one pixel step squared.
 template <class Pixel>
-CPU_ENGINE_INLINE long long vollath_f4_rows(const Pixel* image, std::ptrdiff_t row_stride,
-                                            int width, int height, int first_row, int end_row) {
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total vollath_f4_rows(const Pixel* image,
+                                                                     std::ptrdiff_t row_stride,
+                                                                     int width, int height,
+                                                                     int first_row, int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
     constexpr long long kMaxPixel = PixelTraits<Pixel>::kMaxPixel;
     constexpr int kChunk = columns_per_chunk<Pixel>(kMaxPixel * kMaxPixel);
-    long long total = 0;
+    typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* row = image + y * row_stride;
         const Pixel* below = row + row_stride;

@@ -89,6 +89,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     }
     const ParsedOptions options = parse_options(argc, argv);
     command_line.options = options.options;
+    config.layout = options.layout;
     if (options.action == OptionsAction::refuse) {
         command_line.action = CommandLineAction::refuse;
         command_line.refusal = "\nbestfocus: " + options.refusal;
@@ -117,7 +118,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
         return command_line;
     }
     const NumberArgument checked[] = {
-        {5, "imagenes por pila", config.images_per_stack, 1, INT_MAX},
+        {5, "imagenes por pila", config.images_per_stack, 0, INT_MAX},
         {6, "N_threads_ext2", N_threads_ext2, 1, kMostThreadsPerTeam},
         {7, "N_threads_ext1", N_threads_ext1, 1, kMostThreadsPerTeam},
         {8, "N_threads", N_threads, 1, kMostThreadsPerTeam},
@@ -151,7 +152,7 @@ std::string usage_text(const std::string& default_base_folder) {
            default_base_folder +
            ")\n"
            "  first, last     range of stack folders, inclusive (default 11 11)\n"
-           "  images          images per stack, numbered from 01 (default 20)\n"
+           "  images          images per stack, numbered from 01 (default 20); 0: all there are\n"
            "  N_threads_ext2  stacks processed at once, 1 to 1024 (default 8)\n"
            "  N_threads_ext1  images of one stack processed at once, 1 to 1024 (default 2)\n"
            "  N_threads       threads of each kernel measure's host sum, 1 to 1024; read only\n"

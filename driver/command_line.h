@@ -11,8 +11,9 @@ struct RunConfig {
     std::vector<int> methods = {1};  // method codes in the order given: one report each
     std::string base_folder;         // prefix of every folder path, used unchanged
     int first_folder = 11;
-    int last_folder = 11;  // inclusive
-    int images_per_stack = 20;
+    int last_folder = 11;       // inclusive
+    int images_per_stack = 20;  // 0: every image there is (see input_check.h)
+    StackLayout layout;         // from the options
     // The team sizes are the globals of team_sizes.h.
 };
 
@@ -35,8 +36,8 @@ struct CommandLine {
 // each set to its default when its argument is absent. The eighth positional argument (N_threads)
 // is read only when exactly eight are given. Numbers are read by read_leading_integer, so "7x" is
 // 7 and "x" is 0. The method is a code, a comma-separated list of codes ("1,3") or "all". Refuses
-// a method without a measure, fewer than one image per stack and any team size below one or above
-// kMostThreadsPerTeam. "-h" or "--help" anywhere asks for the usage.
+// a method without a measure, a negative number of images per stack and any team size below one or
+// above kMostThreadsPerTeam. "-h" or "--help" anywhere asks for the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);
 

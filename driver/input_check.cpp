@@ -4,37 +4,60 @@
 #include <filesystem>
 
 #include "fatal_exit.h"
-#include "stack_paths.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // A path that cannot be examined (no permission, a loop of links) counts as missing.
-bool is_folder(const std::string& path) {
-    std::error_code ignored;
-    return fs::is_directory(path, ignored);
-}
-
 bool is_regular_file(const std::string& path) {
     std::error_code ignored;
-    return fs::is_regular_file(path, ignored);
+    return std::filesystem::is_regular_file(path, ignored);
+}
+
+// The first image of a folder stack that is not there, or nothing when all `asked` are (asked 0:
+// counts the images up to the first gap, which must not be image 1).
+std::optional<MissingInput> missing_in_folder(const StackLayout& layout, StackSource* stack,
+                                              int asked) {
+    for (int image = 1; asked == 0 || image <= asked; ++image) {
+        const std::string path = image_location(*stack, layout, image).file;
+        if (!is_regular_file(path)) {
+            if (asked == 0 && image > 1) {
+                break;
+            }
+            return MissingInput{path, stack->path, false};
+        }
+        stack->images = image;
+    }
+    return std::nullopt;
+}
+
+std::optional<MissingInput> missing_pages(StackSource* stack, int asked) {
+    const int pages = page_count(stack->path);
+    if (pages == 0 || pages < asked) {
+        return MissingInput{stack->path, stack->path, false, pages, asked};
+    }
+    stack->images = asked == 0 ? pages : asked;
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<MissingInput> first_missing_input(const RunConfig& config) {
+std::optional<MissingInput> first_missing_input(const RunConfig& config,
+                                                std::vector<StackSource>* stacks) {
     // long long: the loop must end after last_folder == INT_MAX.
     for (long long number = config.first_folder; number <= config.last_folder; ++number) {
-        const std::string folder = folder_path(config.base_folder, static_cast<int>(number));
-        if (!is_folder(folder)) {
-            return MissingInput{image_path(folder, 1), folder, true};
+        StackSource stack =
+            probe_stack(config.layout, config.base_folder, static_cast<int>(number));
+        if (!stack.exists) {
+            return MissingInput{image_location(stack, config.layout, 1).file, stack.path, true};
         }
-        for (int slot = 0; slot < config.images_per_stack; ++slot) {
-            const std::string image = image_path(folder, slot + 1);
-            if (!is_regular_file(image)) {
-                return MissingInput{image, folder, false};
-            }
+        const std::optional<MissingInput> missing =
+            stack.multi_page ? missing_pages(&stack, config.images_per_stack)
+                             : missing_in_folder(config.layout, &stack, config.images_per_stack);
+        if (missing) {
+            return missing;
+        }
+        if (stacks != nullptr) {
+            stacks->push_back(std::move(stack));
         }
     }
     return std::nullopt;
@@ -46,6 +69,15 @@ void end_run_on_missing_input(const MissingInput& missing, const std::string& ba
                      "bestfocus: there is no folder %s (the base folder \"%s\" is used as a "
                      "prefix of the folder names, <base><NNN>/, and normally ends in \"/\")\n",
                      missing.folder_path.c_str(), base_folder.c_str());
+    }
+    if (missing.pages_found >= 0) {
+        if (missing.pages_asked > 0) {
+            std::fprintf(stderr, "bestfocus: %s holds %d pages, fewer than the %d asked for\n",
+                         missing.image_path.c_str(), missing.pages_found, missing.pages_asked);
+        } else {
+            std::fprintf(stderr, "bestfocus: %s holds no page that can be read\n",
+                         missing.image_path.c_str());
+        }
     }
     end_process_now("\nNo se puede abrir el archivo: " + missing.image_path, 1);
 }

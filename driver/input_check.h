@@ -1,26 +1,36 @@
-// The inputs of a run, checked before anything is allocated or decoded: every folder of the range
-// and every image of each folder must exist as a regular file. The walk goes in folder, then image
-// order and stops at the first problem, so a run always names the same file.
+// The inputs of a run, checked before anything is allocated or decoded: every stack of the range
+// must be there, as a folder holding every image asked for as a regular file, or as a multi-page
+// file holding at least as many pages. The walk goes in folder, then image order and stops at
+// the first problem, so a run always names the same file. With 0 images per stack, a folder's
+// stack is its images from 1 up to the first missing one (at least one), and a multi-page file's
+// every page.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
+#include "stack_sources.h"
 
 // The first image of the run that cannot be opened.
 struct MissingInput {
-    std::string image_path;
+    std::string image_path;       // a multi-page file short of pages: that file
     std::string folder_path;      // the image's folder
     bool folder_missing = false;  // the folder itself is not there (the image is then its first)
+    int pages_found = -1;         // a multi-page file short of pages: the pages it holds
+    int pages_asked = 0;          // and the pages asked for (0: all, and it holds none)
 };
 
-// Nothing when every image of folders config.first_folder..config.last_folder (none when last <
-// first) is a regular file or a link to one.
-std::optional<MissingInput> first_missing_input(const RunConfig& config);
+// Nothing when every stack of folders config.first_folder..config.last_folder (none when last <
+// first) is complete; *stacks (when given) then holds each stack in folder order, its images
+// counted.
+std::optional<MissingInput> first_missing_input(const RunConfig& config,
+                                                std::vector<StackSource>* stacks = nullptr);
 
 // Ends the run as an unreadable image does: "\nNo se puede abrir el archivo: <image>" on standard
 // output, status 1. When the folder is missing, one line on standard error says so first and
-// recalls that the base folder is a prefix of the folder names, normally ending in "/".
+// recalls that the base folder is a prefix of the folder names, normally ending in "/"; for a
+// multi-page file short of pages, one line gives both counts.
 [[noreturn]] void end_run_on_missing_input(const MissingInput& missing,
                                            const std::string& base_folder);

@@ -28,20 +28,24 @@ namespace {
 // reduction. The CPU engine measures an image on the thread that decoded it, unless that image is
 // the whole job: then its rows are split over up to N_threads threads, no more than there are
 // processors to run them.
-std::vector<MethodMeasure> method_measures(const RunConfig& config, Engine engine) {
-    const bool one_image =
-        config.first_folder == config.last_folder && config.images_per_stack == 1;
+std::vector<MethodMeasure> method_measures(const RunConfig& config,
+                                           const std::vector<StackSource>& stacks, Engine engine) {
+    const bool one_image = stacks.size() == 1 && stacks[0].images == 1;
     const int cpu_threads = one_image ? std::min(N_threads, omp_get_num_procs()) : 1;
     std::vector<MethodMeasure> measures;
     for (const int code : config.methods) {
-        const MeasureEntry* entry = find_measure(code);
-        if (engine == Engine::cpu) {
-            measures.push_back({code, nullptr, entry->cpu, cpu_threads});
-        } else {
-            measures.push_back({code, entry->uchar, nullptr, N_threads});
-        }
+        const MeasureEntry& entry = *find_measure(code);
+        measures.push_back(engine == Engine::cpu ? cpu_engine_measure(entry, cpu_threads)
+                                                 : kernel_measure(entry, N_threads));
     }
     return measures;
+}
+
+// Images per stack on average, for the progress line's rate.
+long long mean_images(const std::vector<StackSource>& stacks) {
+    long long images = 0;
+    for (const StackSource& stack : stacks) images += stack.images;
+    return stacks.empty() ? 0 : images / static_cast<long long>(stacks.size());
 }
 
 }  // namespace
@@ -75,20 +79,20 @@ int main(int argc, char** argv) {
                      engine.reason.c_str());
     }
     // Before anything is allocated for the folders: a run that cannot succeed stops here.
-    if (const std::optional<MissingInput> missing = first_missing_input(config)) {
+    std::vector<StackSource> stacks;
+    if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
         end_run_on_missing_input(*missing, config.base_folder);
     }
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
 
-    const std::vector<MethodMeasure> measures = method_measures(config, engine.engine);
+    const std::vector<MethodMeasure> measures = method_measures(config, stacks, engine.engine);
     Progress progress(progress_mode(options.quiet, options.progress, isatty(STDERR_FILENO) == 1),
-                      static_cast<long long>(folder_count(config.first_folder, config.last_folder)),
-                      config.images_per_stack);
+                      static_cast<long long>(stacks.size()), mean_images(stacks));
     const double start_ticks = static_cast<double>(cv::getTickCount());
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
-    const std::vector<FolderScores> folders = scan_stacks(config, measures, &progress);
+    const std::vector<FolderScores> folders = scan_stacks(config, stacks, measures, &progress);
     const double end_ticks = static_cast<double>(cv::getTickCount());
     const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
     progress.finish();

@@ -2,9 +2,13 @@
 
 #include <getopt.h>
 
+#include "name_format.h"
+
 namespace {
 
 enum OptionCode { kEngine = 1000, kScores, kSummary, kHtml, kProgress, kQuiet, kVersion, kHelp };
+// The options of the stacks' layout (stack_layout.h).
+enum LayoutOptionCode { kFolderNames = 2000, kImageNames, kRegion };
 
 const option kLongOptions[] = {
     {"engine", required_argument, nullptr, kEngine},
@@ -15,6 +19,9 @@ const option kLongOptions[] = {
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
     {"help", no_argument, nullptr, kHelp},
+    {"folder-names", required_argument, nullptr, kFolderNames},
+    {"image-names", required_argument, nullptr, kImageNames},
+    {"roi", required_argument, nullptr, kRegion},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -23,6 +30,19 @@ ParsedOptions refused(std::string why) {
     parsed.action = OptionsAction::refuse;
     parsed.refusal = std::move(why);
     return parsed;
+}
+
+// A name format reaches snprintf only once checked (name_format.h).
+bool read_name_format(const char* option, const char* format, std::string* into,
+                      std::string* refusal) {
+    if (const std::optional<std::string> problem = name_format_problem(format)) {
+        *refusal = "bad " + std::string(option) + " \"" + format + "\": " + *problem +
+                   "; it takes one %d, %i or %u (flags and width allowed, as in %03d) and %% for "
+                   "a percent sign";
+        return false;
+    }
+    *into = format;
+    return true;
 }
 
 }  // namespace
@@ -71,6 +91,26 @@ ParsedOptions parse_options(int argc, const char* const argv[]) {
             case kProgress: parsed.options.progress = true; break;
             case kQuiet: parsed.options.quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
+            case kFolderNames:
+            case kImageNames: {
+                const bool folders = code == kFolderNames;
+                std::string refusal;
+                if (!read_name_format(
+                        folders ? "--folder-names" : "--image-names", optarg,
+                        folders ? &parsed.layout.folder_names : &parsed.layout.image_names,
+                        &refusal)) {
+                    return refused(refusal);
+                }
+                break;
+            }
+            case kRegion:
+                parsed.layout.region = parse_region(optarg);
+                if (!parsed.layout.region) {
+                    return refused("bad --roi \"" + std::string(optarg) +
+                                   "\": it takes X,Y,W,H, four integers with X, Y >= 0 and W, "
+                                   "H >= 1");
+                }
+                break;
             case 'h':
             case kHelp: parsed.action = OptionsAction::show_help; break;
             case ':': return refused("option " + std::string(argv[optind - 1]) + " needs a value");
@@ -95,6 +135,13 @@ std::string options_usage() {
            "  --progress              progress lines on standard error even when it is no "
            "terminal\n"
            "  --quiet                 nothing on standard error but errors\n"
+           "  --folder-names=FORMAT   names of the stacks under the base folder, printf-style "
+           "with\n"
+           "                          one %d (default %03d); a name that is a file, not a folder,\n"
+           "                          is a multi-page stack (TIFF): its pages are the images\n"
+           "  --image-names=FORMAT    names of the images in a stack folder, one %d (default\n"
+           "                          %02d.bmp); any format OpenCV reads, 8- or 16-bit\n"
+           "  --roi=X,Y,W,H           measure only that rectangle of every image\n"
            "  --version               version, build, engine and OpenCV\n"
            "  -h, --help              this text\n";
 }

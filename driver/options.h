@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "stack_layout.h"
+
 // Which implementation measures the images.
 enum class EngineChoice {
     automatic,  // the GPU when the CUDA build finds a usable device, otherwise the CPU engine
@@ -26,6 +28,7 @@ struct ParsedOptions {
     ToolOptions options;
     int first_positional = 1;  // index in argv of the first positional argument
     std::string refusal;       // when refused: what is wrong, naming the option
+    StackLayout layout;        // --folder-names, --image-names, --roi
 };
 
 // Reads the options from argv[1] on, up to the first argument that is not an option or up to

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "html_report.h"
-#include "image_measure.h"
+#include "image_source.h"
 #include "replace_file.h"
 #include "report_file.h"
-#include "stack_paths.h"
 #include "stack_scan.h"
+#include "stack_sources.h"
 
 namespace {
 
@@ -32,8 +32,15 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
     run.last_folder = config.last_folder;
     run.engine = engine;
     run.elapsed_seconds = seconds;
-    return html_report(run, folders, [&config](int folder, int image) {
-        return decode_grayscale(image_path(folder_path(config.base_folder, folder), image));
+    const auto stack = [&config](int folder) {
+        return probe_stack(config.layout, config.base_folder, folder);
+    };
+    run.stack_name = [stack](int folder) { return stack(folder).path; };
+    run.image_name = [stack, &config](int folder, int image) {
+        return described(image_location(stack(folder), config.layout, image));
+    };
+    return html_report(run, folders, [stack, &config](int folder, int image) {
+        return decode_for_display(image_location(stack(folder), config.layout, image));
     });
 }
 

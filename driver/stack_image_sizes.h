@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "stack_layout.h"
+
 struct ImageSize {
     int width = 0;
     int height = 0;
@@ -13,7 +15,8 @@ struct ImageSize {
 
 // Nothing when all sizes are equal. Otherwise the message that refuses the stack:
 // "\nLas imagenes de la carpeta <folder> no tienen el mismo tamano: 01.bmp mide <w> x <h> y
-// <NN>.bmp mide <w> x <h>", naming image 1 and the first image whose size differs from it.
-// sizes[j] is the size of image j + 1.
+// <NN>.bmp mide <w> x <h>", naming image 1 and the first image whose size differs from it, each
+// by the checked format image_names (name_format.h). sizes[j] is the size of image j + 1.
 std::optional<std::string> mixed_sizes_failure(const std::string& folder,
-                                               const std::vector<ImageSize>& sizes);
+                                               const std::vector<ImageSize>& sizes,
+                                               const std::string& image_names = kDefaultImageNames);

@@ -3,13 +3,13 @@
 #include "fatal_exit.h"
 #include "focus_selection.h"
 #include "stack_image_sizes.h"
-#include "stack_paths.h"
 #include "team_sizes.h"
 
 namespace {
 
-void scan_folder(const std::string& folder, int images, const std::vector<MethodMeasure>& methods,
-                 FolderScores* scores) {
+void scan_stack(const StackSource& stack, const StackLayout& layout,
+                const std::vector<MethodMeasure>& methods, FolderScores* scores) {
+    const int images = stack.images;
     for (const MethodMeasure& method : methods) {
         scores->methods.push_back(
             {method.method, std::vector<double>(static_cast<std::size_t>(images)), 1});
@@ -17,7 +17,8 @@ void scan_folder(const std::string& folder, int images, const std::vector<Method
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
-        const ImageMeasurement measurement = measure_image(image_path(folder, slot + 1), methods);
+        const ImageMeasurement measurement =
+            measure_image(image_location(stack, layout, slot + 1), methods, layout.region);
         if (!measurement.measured) {
             end_process_now(measurement.failure, 1, measurement.diagnostic);
         }
@@ -27,7 +28,8 @@ void scan_folder(const std::string& folder, int images, const std::vector<Method
         }
         sizes[j] = {measurement.width, measurement.height};
     }
-    if (const std::optional<std::string> failure = mixed_sizes_failure(folder, sizes)) {
+    if (const std::optional<std::string> failure =
+            mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, layout))) {
         end_process_now(*failure, 1);
     }
     for (MethodScores& method : scores->methods) {
@@ -37,24 +39,18 @@ void scan_folder(const std::string& folder, int images, const std::vector<Method
 
 }  // namespace
 
-std::size_t folder_count(int first_folder, int last_folder) {
-    if (last_folder < first_folder) {
-        return 0;
-    }
-    return static_cast<std::size_t>(static_cast<long long>(last_folder) - first_folder + 1);
-}
-
 std::vector<FolderScores> scan_stacks(const RunConfig& config,
+                                      const std::vector<StackSource>& stacks,
                                       const std::vector<MethodMeasure>& methods,
                                       Progress* progress) {
-    std::vector<FolderScores> folders(folder_count(config.first_folder, config.last_folder));
+    std::vector<FolderScores> folders(stacks.size());
     const long long count = static_cast<long long>(folders.size());
 #pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         FolderScores& scores = folders[static_cast<std::size_t>(i)];
-        scores.folder = static_cast<int>(config.first_folder + i);  // at most last_folder
-        scan_folder(folder_path(config.base_folder, scores.folder), config.images_per_stack,
-                    methods, &scores);
+        const StackSource& stack = stacks[static_cast<std::size_t>(i)];
+        scores.folder = stack.folder;
+        scan_stack(stack, config.layout, methods, &scores);
         if (progress != nullptr) {
             progress->stack_done();
         }

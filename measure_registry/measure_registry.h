@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "measures.h"
@@ -18,6 +19,9 @@ using StreamMeasure = double (*)(const unsigned char* pixels, int width, int hei
 // A measure computed on the CPU from 8-bit pixels whose rows lie row_stride bytes apart.
 using CpuMeasure = double (*)(const unsigned char* pixels, int width, int height,
                               std::ptrdiff_t row_stride, int threads);
+// The same on 16-bit pixels, taken as value / 65535.0; row_stride still counts pixels.
+using CpuMeasure16 = double (*)(const std::uint16_t* pixels, int width, int height,
+                                std::ptrdiff_t row_stride, int threads);
 
 struct MeasureEntry {
     int code;                // the method code of the command line, from 1 upward
@@ -27,6 +31,7 @@ struct MeasureEntry {
     StreamMeasure uchar_stream;
     PlainMeasure doubles;  // funcion_*_GPU: width*height doubles through the pixel pointer
     CpuMeasure cpu;        // the CPU engine's
+    CpuMeasure16 cpu16;    // the CPU engine's on 16-bit images
 };
 
 // Every measure, entry i holding code i + 1.

@@ -10,16 +10,9 @@
 
 namespace {
 
-// The stack's image file: "<folder_path>NN.bmp", as the tool reads it.
-std::string image_path(const std::string& folder_path, int image_number) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%02d.bmp", image_number);
-    return folder_path + name;
-}
-
 // A figure with the thumbnail of the image, framed in the given colour, and a caption naming the
 // image and its role.
-std::string thumbnail(const std::string& folder_path, int folder, int image_number,
+std::string thumbnail(const std::string& image_path, int folder, int image_number,
                       const std::string& role, const char* frame_colour,
                       const ReportImageSource& load_image) {
     const std::string caption =
@@ -31,7 +24,7 @@ std::string thumbnail(const std::string& folder_path, int folder, int image_numb
                "</figure>";
     }
     const cv::Size size = thumbnail_size(image.size());
-    const std::string path = html_escape(image_path(folder_path, image_number));
+    const std::string path = html_escape(image_path);
     return "<figure class=\"thumb\"><img src=\"" + uri + "\" width=\"" +
            std::to_string(size.width) + "\" height=\"" + std::to_string(size.height) +
            "\" style=\"border-color:" + frame_colour + "\" alt=\"" + path + "\" title=\"" + path +
@@ -76,6 +69,12 @@ std::string legend(const FolderScores& folder, const std::vector<std::string>& m
 
 }  // namespace
 
+std::string numbered_image_path(const std::string& folder_path, int image_number) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.bmp", image_number);
+    return folder_path + name;
+}
+
 const char* warning_meaning(const std::string& name) {
     if (name == "edge")
         return "the pick is the first or last image: focus may lie outside the stack";
@@ -116,7 +115,9 @@ int comparison_image(const MethodScores& method) {
 }
 
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
-                        const std::string& folder_path, const ReportImageSource& load_image) {
+                        const std::string& folder_path,
+                        const std::function<std::string(int image_number)>& image_name,
+                        const ReportImageSource& load_image) {
     const std::vector<std::string> warnings = folder_warning_names(folder);
     std::string card = std::string("<section class=\"card") + (warnings.empty() ? "" : " flagged") +
                        "\" id=\"folder-" + std::to_string(folder.folder) + "\">";
@@ -127,12 +128,12 @@ std::string folder_card(const FolderScores& folder, const std::vector<std::strin
     if (!folder.methods.empty()) {
         const MethodScores& first = folder.methods.front();
         // The pick framed in its measure's colour, the neighbour in neutral gray.
-        card += thumbnail(folder_path, folder.folder, first.best_number, "pick", curve_colour(0),
-                          load_image);
+        card += thumbnail(image_name(first.best_number), folder.folder, first.best_number, "pick",
+                          curve_colour(0), load_image);
         const int neighbour = comparison_image(first);
         if (neighbour != 0) {
-            card +=
-                thumbnail(folder_path, folder.folder, neighbour, "neighbour", "#999", load_image);
+            card += thumbnail(image_name(neighbour), folder.folder, neighbour, "neighbour", "#999",
+                              load_image);
         }
     }
     card += "</div></div>" + legend(folder, method_names) + "</section>\n";

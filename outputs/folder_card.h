@@ -22,9 +22,14 @@ const char* warning_meaning(const std::string& name);
 // same measure (the only one at either end of the stack); 0 for a stack of one image.
 int comparison_image(const MethodScores& method);
 
-// A <section class="card"> (also "flagged" when it has warnings) for the folder at folder_path:
-// its curves, the thumbnails of the first method's pick and of comparison_image, and a legend
-// with every method's colour, name, pick, focus estimate and warnings. method_names are in the
-// folder's method order.
+// The image file of a numbered folder: "<folder_path>NN.bmp", as the tool reads it by default.
+std::string numbered_image_path(const std::string& folder_path, int image_number);
+
+// A <section class="card"> (also "flagged" when it has warnings) for the folder at folder_path,
+// whose images image_name names: its curves, the thumbnails of the first method's pick and of
+// comparison_image, and a legend with every method's colour, name, pick, focus estimate and
+// warnings. method_names are in the folder's method order.
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
-                        const std::string& folder_path, const ReportImageSource& load_image);
+                        const std::string& folder_path,
+                        const std::function<std::string(int image_number)>& image_name,
+                        const ReportImageSource& load_image);

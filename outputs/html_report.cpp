@@ -104,8 +104,14 @@ std::string html_report(const ReportRun& run, const std::vector<FolderScores>& f
             for (const MethodScores& method : folder->methods) {
                 names.push_back(method_name(run, method.method));
             }
-            text += folder_card(*folder, names, folder_path(run.base_folder, folder->folder),
-                                load_image);
+            const int number = folder->folder;
+            const std::string path =
+                run.stack_name ? run.stack_name(number) : folder_path(run.base_folder, number);
+            const std::function<std::string(int)> image_name = [&](int image_number) {
+                return run.image_name ? run.image_name(number, image_number)
+                                      : numbered_image_path(path, image_number);
+            };
+            text += folder_card(*folder, names, path, image_name, load_image);
         }
         return text + "</div>\n";
     };

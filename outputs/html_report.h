@@ -22,6 +22,11 @@ struct ReportRun {
     int last_folder = 0;
     std::string engine;
     double elapsed_seconds = 0.0;
+    // The names the page gives a folder's stack and its images (1-based), when the stacks are not
+    // the numbered "<base>NNN/" folders of "NN.bmp" files, which are the names when these are
+    // empty.
+    std::function<std::string(int folder)> stack_name = nullptr;
+    std::function<std::string(int folder, int image_number)> image_name = nullptr;
 };
 
 // The decoded 8-bit grayscale image number image_number (1-based) of the folder; an empty matrix

@@ -22,12 +22,13 @@ struct MeasureUnderTest {
     EngineMeasure engine;
 };
 
-// The exact reference of each registered measure, by short name.
-inline ExactValue (*exact_reference_of(const std::string& short_name))(const ExactImage&) {
-    if (short_name == "vollath-f4") return exact_vollath_f4;
-    if (short_name == "mdct") return exact_mdct;
-    if (short_name == "tenengrad") return exact_tenengrad;
-    if (short_name == "laplacian") return exact_laplacian;
+// The exact reference of each registered measure on 8- or 16-bit images, by short name.
+template <class Image>
+ExactValue (*exact_reference_of(const std::string& short_name))(const Image&) {
+    if (short_name == "vollath-f4") return exact_vollath_f4<Image>;
+    if (short_name == "mdct") return exact_mdct<Image>;
+    if (short_name == "tenengrad") return exact_tenengrad<Image>;
+    if (short_name == "laplacian") return exact_laplacian<Image>;
     return nullptr;
 }
 
@@ -35,7 +36,7 @@ inline ExactValue (*exact_reference_of(const std::string& short_name))(const Exa
 inline std::vector<MeasureUnderTest> engine_measures() {
     std::vector<MeasureUnderTest> measures;
     for (const MeasureEntry& entry : measure_registry()) {
-        measures.push_back({&entry, exact_reference_of(entry.short_name), entry.cpu});
+        measures.push_back({&entry, exact_reference_of<ExactImage>(entry.short_name), entry.cpu});
     }
     return measures;
 }

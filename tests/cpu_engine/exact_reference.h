@@ -1,6 +1,7 @@
-// The four measures straight from their definitions, in exact integers over the bytes: plain loops
-// over every term, nothing shared with the engine. A value is in byte steps squared; divided by
-// 255^2 it is the measure on byte / 255.0.
+// The four measures straight from their definitions, in exact integers over the pixels: plain
+// loops over every term, nothing shared with the engine. A value is in pixel steps squared; divided
+// by 255^2 (65535^2 for 16-bit pixels) it is the measure on the normalised pixels. long long holds
+// every value of the test images: fewer than 2^24 terms of at most 2^39 each.
 #pragma once
 
 #include <algorithm>
@@ -13,6 +14,14 @@ struct ExactImage {
     std::vector<std::uint8_t> bytes;  // row-major, rows back to back
 
     long long at(int x, int y) const { return bytes[static_cast<size_t>(y) * width + x]; }
+};
+
+struct ExactImage16 {
+    int width;
+    int height;
+    std::vector<std::uint16_t> words;  // row-major, rows back to back
+
+    long long at(int x, int y) const { return words[static_cast<size_t>(y) * width + x]; }
 };
 
 struct ExactValue {
@@ -28,8 +37,9 @@ struct Tap {
 using Stencil = std::vector<Tap>;
 
 // Sum over anchors x < anchors_x, y < anchors_y of the squares of each stencil's response.
-inline ExactValue exact_squared_responses(const ExactImage& image, int anchors_x, int anchors_y,
-                                          const std::vector<Stencil>& stencils) {
+template <class Image>
+ExactValue exact_squared_responses(const Image& image, int anchors_x, int anchors_y,
+                                   const std::vector<Stencil>& stencils) {
     long long sum = 0;
     for (int y = 0; y < anchors_y; ++y) {
         for (int x = 0; x < anchors_x; ++x) {
@@ -46,7 +56,8 @@ inline ExactValue exact_squared_responses(const ExactImage& image, int anchors_x
 }
 
 // S1 pairs every pixel with the one below, S2 with the one two below; F4 = S1 - S2.
-inline ExactValue exact_vollath_f4(const ExactImage& image) {
+template <class Image>
+ExactValue exact_vollath_f4(const Image& image) {
     long long s1 = 0;
     long long s2 = 0;
     for (int y = 0; y < image.height; ++y) {
@@ -60,7 +71,8 @@ inline ExactValue exact_vollath_f4(const ExactImage& image) {
 
 // +1 where the row and the column offset lie in the same half of the 4 x 4 window, -1 otherwise;
 // anchors stop one short of the last position where the window fits.
-inline ExactValue exact_mdct(const ExactImage& image) {
+template <class Image>
+ExactValue exact_mdct(const Image& image) {
     Stencil sign_pattern;
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
@@ -71,14 +83,16 @@ inline ExactValue exact_mdct(const ExactImage& image) {
 }
 
 // Gx: left column minus right column, Gy: top row minus bottom row, each weighted 1, 2, 1.
-inline ExactValue exact_tenengrad(const ExactImage& image) {
+template <class Image>
+ExactValue exact_tenengrad(const Image& image) {
     const Stencil gx = {{0, 0, 1}, {0, 1, 2}, {0, 2, 1}, {2, 0, -1}, {2, 1, -2}, {2, 2, -1}};
     const Stencil gy = {{0, 0, 1}, {1, 0, 2}, {2, 0, 1}, {0, 2, -1}, {1, 2, -2}, {2, 2, -1}};
     return exact_squared_responses(image, image.width - 2, image.height - 2, {gx, gy});
 }
 
 // The four neighbours of the window's centre minus four times the centre.
-inline ExactValue exact_laplacian(const ExactImage& image) {
+template <class Image>
+ExactValue exact_laplacian(const Image& image) {
     const Stencil laplacian = {{1, 0, 1}, {1, 2, 1}, {0, 1, 1}, {2, 1, 1}, {1, 1, -4}};
     return exact_squared_responses(image, image.width - 2, image.height - 2, {laplacian});
 }

@@ -106,13 +106,13 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
     const int measures = static_cast<int>(measure_registry().size());
     const std::string methods = "de 1 a " + std::to_string(measures);
     const std::string past_last = std::to_string(measures + 1);
-    const std::string positive = "mayor o igual que 1";
+    const std::string not_negative = "mayor o igual que 0";  // 0: every image there is
     const std::string team = "de 1 a 1024";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"0"}, refusal(1, "metodo", "0", methods)},
         {{"abc"}, refusal(1, "metodo", "abc", methods)},
         {{past_last, "/b/", "1", "2", "0"}, refusal(1, "metodo", past_last, methods)},
-        {{"1", "/b/", "1", "2", "-20"}, refusal(5, "imagenes por pila", "-20", positive)},
+        {{"1", "/b/", "1", "2", "-20"}, refusal(5, "imagenes por pila", "-20", not_negative)},
         {{"1", "/b/", "1", "2", "3", "no"}, refusal(6, "N_threads_ext2", "no", team)},
         {{"1", "/b/", "1", "2", "3", "4", "0"}, refusal(7, "N_threads_ext1", "0", team)},
         {{"1", "/b/", "1", "2", "3", "4", "5", "-2"}, refusal(8, "N_threads", "-2", team)},

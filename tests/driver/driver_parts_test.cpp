@@ -13,9 +13,10 @@
 
 #include "focus_selection.h"
 #include "image_measure.h"
+#include "present_stacks.h"
 #include "report_file.h"
-#include "stack_paths.h"
 #include "stack_scan.h"
+#include "stack_sources.h"
 #include "team_sizes.h"
 #include "test_support.h"
 
@@ -39,19 +40,28 @@ TEST(BestImageNumber, NaNNeverTakesOrLosesTheLead) {
     EXPECT_EQ(best_image_number({kNaN, 5.0, 9.0}), 1);
 }
 
+// The default layout's paths, as "%s%03d/" and "%s%02d.bmp" give them.
+std::string default_folder(const std::string& base, int folder) {
+    return probe_stack(StackLayout(), base, folder).path;
+}
+
+std::string default_image(const std::string& base, int folder, int image) {
+    return image_location(probe_stack(StackLayout(), base, folder), StackLayout(), image).file;
+}
+
 TEST(StackPaths, NumbersAreZeroPaddedToAMinimumWidth) {
-    EXPECT_EQ(folder_path("/data/stacks/", 11), "/data/stacks/011/");
-    EXPECT_EQ(folder_path("/data/stacks/", 1234), "/data/stacks/1234/");
-    EXPECT_EQ(folder_path("/data/stacks/", -5), "/data/stacks/-05/");
-    EXPECT_EQ(folder_path("rel", 2), "rel002/");  // no separator is added
-    EXPECT_EQ(image_path("/data/stacks/011/", 3), "/data/stacks/011/03.bmp");
-    EXPECT_EQ(image_path("/data/stacks/011/", 100), "/data/stacks/011/100.bmp");
-    EXPECT_EQ(zero_padded(-2147483647 - 1, 3), "-2147483648");
+    EXPECT_EQ(default_folder("/data/stacks/", 11), "/data/stacks/011/");
+    EXPECT_EQ(default_folder("/data/stacks/", 1234), "/data/stacks/1234/");
+    EXPECT_EQ(default_folder("/data/stacks/", -5), "/data/stacks/-05/");
+    EXPECT_EQ(default_folder("rel", 2), "rel002/");  // no separator is added
+    EXPECT_EQ(default_image("/data/stacks/", 11, 3), "/data/stacks/011/03.bmp");
+    EXPECT_EQ(default_image("/data/stacks/", 11, 100), "/data/stacks/011/100.bmp");
+    EXPECT_EQ(default_folder("/", -2147483647 - 1), "/-2147483648/");
 }
 
 TEST(StackPaths, LongBaseFolderIsKeptWhole) {
     const std::string base = "/" + std::string(3000, 'x') + "/";
-    EXPECT_EQ(image_path(folder_path(base, 7), 9), base + "007/09.bmp");
+    EXPECT_EQ(default_image(base, 7, 9), base + "007/09.bmp");
 }
 
 TEST(ReportFileName, HoldsTheRangeAndMethodAsGiven) {
@@ -155,7 +165,8 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
         return -sum_of_pixels(pixels, width, height, threads);
     };
     std::vector<FolderScores> folders =
-        scan_stacks(config, {stand_in(sum_of_pixels, 6, 3), stand_in(negative_sum, 6, 4)});
+        scan_stacks(config, present_stacks(config),
+                    {stand_in(sum_of_pixels, 6, 3), stand_in(negative_sum, 6, 4)});
     ASSERT_EQ(folders.size(), 4u);
     EXPECT_EQ(folders[2].folder, 10);
     EXPECT_EQ(folders[2].methods[1].method, 4);
@@ -167,15 +178,8 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
     EXPECT_EQ(g_seen_host_threads, 6);
 
     config.images_per_stack = 3;  // only the first three images count
-    folders = scan_stacks(config, {stand_in(sum_of_pixels)});
+    folders = scan_stacks(config, present_stacks(config), {stand_in(sum_of_pixels)});
     EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 3, 1, 1}));
-}
-
-TEST(FolderCount, CountsTheInclusiveRange) {
-    EXPECT_EQ(folder_count(11, 11), 1u);
-    EXPECT_EQ(folder_count(11, 15), 5u);
-    EXPECT_EQ(folder_count(5, 4), 0u);
-    EXPECT_EQ(folder_count(-2147483647 - 1, 2147483647), 4294967296u);
 }
 
 TEST_F(ScanStacks, FailedMeasurementEndsTheProcessNamingTheImage) {
@@ -190,7 +194,7 @@ TEST_F(ScanStacks, FailedMeasurementEndsTheProcessNamingTheImage) {
     EXPECT_EXIT(
         {
             dup2(STDERR_FILENO, STDOUT_FILENO);
-            scan_stacks(config, {stand_in(failing_measure)});
+            scan_stacks(config, present_stacks(config), {stand_in(failing_measure)});
         },
         ::testing::ExitedWithCode(1),
         "No se puede calcular la medida de enfoque del archivo: .*001/0[12]\\.bmp$");

@@ -228,7 +228,7 @@ TEST_F(EndToEnd, BadArgumentsAreRefusedBeforeAnyWork) {
         {{"0"}, "1 (metodo)"},
         {{"abc"}, "1 (metodo)"},
         {{std::to_string(measure_registry().size() + 1)}, "1 (metodo)"},
-        {{"1", base, "1", "1", "0"}, "5 (imagenes por pila)"},
+        {{"1", base, "1", "1", "-1"}, "5 (imagenes por pila)"},
         {{"1", base, "1", "1", "3", "0"}, "6 (N_threads_ext2)"},
         {{"1", base, "1", "1", "3", "2", "-1"}, "7 (N_threads_ext1)"},
         {{"1", base, "1", "1", "3", "2", "2", "zero"}, "8 (N_threads)"},

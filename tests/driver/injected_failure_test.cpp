@@ -11,6 +11,7 @@
 
 #include "command_line.h"
 #include "measure_registry.h"
+#include "present_stacks.h"
 #include "report_file.h"
 #include "stack_scan.h"
 #include "team_sizes.h"
@@ -64,7 +65,8 @@ class InjectedFailure : public ::testing::Test {
     void scan_and_report() {
         const int method = config_.methods[0];
         const std::vector<FolderScores> folders =
-            scan_stacks(config_, {{method, find_measure(method)->uchar, nullptr, N_threads}});
+            scan_stacks(config_, present_stacks(config_),
+                        {{method, find_measure(method)->uchar, nullptr, N_threads}});
         std::string reason;
         write_report(report_file_name(config_.first_folder, config_.last_folder, method),
                      best_images(folders, 0), 1.0, &reason);
@@ -106,8 +108,8 @@ TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
     for (const MeasureEntry& measure : measure_registry()) {
         SCOPED_TRACE(measure.long_name);
         config_.methods = {measure.code};
-        const std::vector<FolderScores> folders =
-            scan_stacks(config_, {{measure.code, measure.uchar, nullptr, N_threads}});
+        const std::vector<FolderScores> folders = scan_stacks(
+            config_, present_stacks(config_), {{measure.code, measure.uchar, nullptr, N_threads}});
         EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 1}));
     }
 }

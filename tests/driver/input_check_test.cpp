@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <opencv2/imgcodecs.hpp>
 #include <string>
 
 #include "stack_image_sizes.h"
@@ -64,6 +65,81 @@ TEST_F(FirstMissingInput, MissingFolderNamesItsFirstImage) {
     expect_missing("00001/01.bmp", "00001/", true);
 }
 
+// Stacks under names of their own: planes in folders, and multi-page files.
+class NamedLayouts : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (int folder = 1; folder <= 2; ++folder) {
+            const std::string planes = stacks_.path() + "pos_" + std::to_string(folder) + "/";
+            std::filesystem::create_directory(planes);
+            std::vector<cv::Mat> pages;
+            for (int image = 1; image <= 2 + folder; ++image) {
+                pages.push_back(cv::Mat(4, 6, CV_16U, cv::Scalar(1000 * image)));
+                cv::imwrite(planes + "z" + std::to_string(image) + ".png", pages.back());
+            }
+            cv::imwritemulti(stacks_.path() + "stack_" + std::to_string(folder) + ".tif", pages);
+        }
+        config_.base_folder = stacks_.path();
+        config_.first_folder = 1;
+        config_.last_folder = 2;
+    }
+
+    // The images each stack holds, or the missing input.
+    std::vector<int> counted(const char* folder_names, int images_per_stack,
+                             std::optional<MissingInput>* missing = nullptr) {
+        config_.layout.folder_names = folder_names;
+        config_.layout.image_names = "z%d.png";
+        config_.images_per_stack = images_per_stack;
+        std::vector<StackSource> stacks;
+        const std::optional<MissingInput> found = first_missing_input(config_, &stacks);
+        if (missing != nullptr) *missing = found;
+        std::vector<int> images;
+        for (const StackSource& stack : stacks) images.push_back(stack.images);
+        return images;
+    }
+
+    TemporaryFolder stacks_;
+    RunConfig config_;
+};
+
+TEST_F(NamedLayouts, ZeroImagesCountsEachStack) {
+    EXPECT_EQ(counted("pos_%d", 0), (std::vector<int>{3, 4}));
+    EXPECT_EQ(counted("stack_%d.tif", 0), (std::vector<int>{3, 4}));
+    EXPECT_EQ(counted("pos_%d", 2), (std::vector<int>{2, 2}));
+    EXPECT_EQ(counted("stack_%d.tif", 3), (std::vector<int>{3, 3}));
+
+    // The count stops at the first gap.
+    std::filesystem::remove(stacks_.path() + "pos_2/z2.png");
+    EXPECT_EQ(counted("pos_%d", 0), (std::vector<int>{3, 1}));
+}
+
+TEST_F(NamedLayouts, MissingPlanesAndShortFilesAreNamedInOrder) {
+    std::optional<MissingInput> missing;
+    counted("pos_%d", 4, &missing);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(missing->image_path, stacks_.path() + "pos_1/z4.png");
+    EXPECT_EQ(missing->pages_found, -1);
+
+    counted("stack_%d.tif", 4, &missing);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(missing->image_path, stacks_.path() + "stack_1.tif");
+    EXPECT_EQ(missing->pages_found, 3);
+    EXPECT_EQ(missing->pages_asked, 4);
+
+    // A file OpenCV cannot read holds no page, even when all are asked for.
+    write_file(stacks_.path() + "stack_1.tif", "not a TIFF file");
+    counted("stack_%d.tif", 0, &missing);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(missing->image_path, stacks_.path() + "stack_1.tif");
+    EXPECT_EQ(missing->pages_found, 0);
+
+    std::filesystem::remove_all(stacks_.path() + "pos_1");
+    counted("pos_%d", 0, &missing);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_TRUE(missing->folder_missing);
+    EXPECT_EQ(missing->image_path, stacks_.path() + "pos_1/z1.png");
+}
+
 TEST(MixedSizesFailure, NamesTheFolderImage1AndTheFirstThatDiffers) {
     EXPECT_FALSE(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 16}, {24, 16}}).has_value());
     EXPECT_FALSE(mixed_sizes_failure("/s/001/", {{5, 7}}).has_value());
@@ -72,6 +148,11 @@ TEST(MixedSizesFailure, NamesTheFolderImage1AndTheFirstThatDiffers) {
               start + "01.bmp mide 24 x 16 y 03.bmp mide 16 x 24");
     EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 17}}),
               start + "01.bmp mide 24 x 16 y 02.bmp mide 24 x 17");
+    // Images under other names, and pages.
+    EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 17}}, "z%03d.tif"),
+              start + "z001.tif mide 24 x 16 y z002.tif mide 24 x 17");
+    EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 17}}, "page %d"),
+              start + "page 1 mide 24 x 16 y page 2 mide 24 x 17");
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+// File and folder names given as printf-style formats of one number: "%03d", "z%03d.tif",
+// "pos_%02d". A format is checked before it is ever used: only then does it reach snprintf.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Nothing when the format holds exactly one integer conversion (%d, %i or %u, with optional flags
+// "-+ #0", a width and a precision, all in digits), and otherwise only text and "%%". Otherwise
+// what is wrong with it, for a message.
+std::optional<std::string> name_format_problem(const std::string& format);
+
+// The name the checked format gives the number.
+std::string formatted_name(const std::string& checked_format, int number);

@@ -1,0 +1,30 @@
+#include "stack_sources.h"
+
+#include <filesystem>
+
+#include "name_format.h"
+
+StackSource probe_stack(const StackLayout& layout, const std::string& base_folder, int folder) {
+    StackSource stack;
+    stack.folder = folder;
+    stack.path = base_folder + formatted_name(layout.folder_names, folder);
+    std::error_code ignored;  // a path that cannot be examined counts as missing
+    const std::filesystem::file_status status = std::filesystem::status(stack.path, ignored);
+    stack.multi_page = std::filesystem::is_regular_file(status);
+    stack.exists = stack.multi_page || std::filesystem::is_directory(status);
+    if (!stack.multi_page && (stack.path.empty() || stack.path.back() != '/')) {
+        stack.path += '/';
+    }
+    return stack;
+}
+
+ImageLocation image_location(const StackSource& stack, const StackLayout& layout, int image) {
+    if (stack.multi_page) {
+        return ImageLocation(stack.path, image - 1);
+    }
+    return ImageLocation(stack.path + formatted_name(layout.image_names, image));
+}
+
+std::string image_names_in_messages(const StackSource& stack, const StackLayout& layout) {
+    return stack.multi_page ? "page %d" : layout.image_names;
+}

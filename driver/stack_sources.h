@@ -1,0 +1,27 @@
+// Where each stack of a run lies: a folder of image files, or one multi-page file whose pages are
+// the images, both named by the layout's formats.
+#pragma once
+
+#include <string>
+
+#include "image_source.h"
+#include "stack_layout.h"
+
+struct StackSource {
+    int folder = 0;           // the stack's number
+    std::string path;         // the folder, ending in "/", or the multi-page file
+    bool multi_page = false;  // path is a file whose pages are the images
+    bool exists = true;       // path is a folder or a regular file
+    int images = 0;           // images (pages) of the stack the run measures, once counted
+};
+
+// The stack of that number under the base folder: <base><folder name>, a multi-page file when
+// that path is a regular file, a folder otherwise (also when it is missing, exists then false).
+StackSource probe_stack(const StackLayout& layout, const std::string& base_folder, int folder);
+
+// Image `image` of the stack, counted from 1: a file of the folder, or page image - 1.
+ImageLocation image_location(const StackSource& stack, const StackLayout& layout, int image);
+
+// The format that names the images of the stack in messages: the layout's image names, or
+// "page %d" in a multi-page file.
+std::string image_names_in_messages(const StackSource& stack, const StackLayout& layout);

@@ -1,0 +1,146 @@
+// 16-bit images, pages of multi-page files and regions of interest through measure_image, on every
+// measure of the registry and both engines: an image holding an 8-bit image times 257 keeps the
+// 8-bit values within 1e-12, a page gives what the same image in a file of its own gives, and a
+// region gives what a cropped copy gives.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <opencv2/imgcodecs.hpp>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "image_measure.h"
+#include "test_support.h"
+
+namespace {
+
+enum class Engine { cpu, kernels };
+
+MethodMeasure measure_on(Engine engine, const MeasureEntry& entry) {
+    return engine == Engine::cpu ? cpu_engine_measure(entry, 2) : kernel_measure(entry, 2);
+}
+
+cv::Mat random_bytes(int width, int height, unsigned seed) {
+    cv::Mat image(height, width, CV_8U);
+    cv::theRNG().state = seed;
+    cv::randu(image, 0, 256);
+    return image;
+}
+
+cv::Mat times_257(const cv::Mat& bytes) {
+    cv::Mat words;
+    bytes.convertTo(words, CV_16U, 257.0);
+    return words;
+}
+
+double focus(const ImageLocation& image, const MethodMeasure& measure,
+             const std::optional<RegionOfInterest>& region = std::nullopt) {
+    const ImageMeasurement measurement = measure_image(image, {measure}, region);
+    EXPECT_TRUE(measurement.measured)
+        << described(image) << ": " << measurement.failure << measurement.diagnostic;
+    return measurement.measured ? measurement.focus[0] : std::nan("");
+}
+
+class DepthAndRegion : public testing::TestWithParam<std::tuple<MeasureEntry, Engine>> {
+  protected:
+    MethodMeasure measure() const {
+        return measure_on(std::get<1>(GetParam()), std::get<0>(GetParam()));
+    }
+    TemporaryFolder folder_;
+};
+
+TEST_P(DepthAndRegion, SixteenBitTwinsKeepTheEightBitValue) {
+    for (const cv::Size size : {cv::Size(37, 29), cv::Size(3, 50), cv::Size(300, 5)}) {
+        const cv::Mat bytes = random_bytes(size.width, size.height, 7u + size.width);
+        const std::string eight_bit = folder_.path() + "eight.bmp";
+        ASSERT_TRUE(cv::imwrite(eight_bit, bytes));
+        const double expected = focus(eight_bit, measure());
+        for (const char* name : {"sixteen.png", "sixteen.tif"}) {
+            const std::string sixteen_bit = folder_.path() + name;
+            ASSERT_TRUE(cv::imwrite(sixteen_bit, times_257(bytes)));
+            EXPECT_NEAR(focus(sixteen_bit, measure()), expected, 1e-12 * std::abs(expected))
+                << name << ", " << size;
+        }
+    }
+}
+
+TEST_P(DepthAndRegion, PagesMeasureAsFilesOfTheirOwn) {
+    std::vector<cv::Mat> pages;
+    for (unsigned page = 0; page < 3; ++page) {
+        pages.push_back(page == 1 ? random_bytes(41, 23, page)
+                                  : times_257(random_bytes(41, 23, page)));
+    }
+    const std::string stack = folder_.path() + "stack.tif";
+    ASSERT_TRUE(cv::imwritemulti(stack, pages));
+    for (int page = 0; page < 3; ++page) {
+        const std::string single = folder_.path() + "page" + std::to_string(page) + ".tif";
+        ASSERT_TRUE(cv::imwrite(single, pages[static_cast<std::size_t>(page)]));
+        EXPECT_EQ(focus(ImageLocation(stack, page), measure()), focus(single, measure()))
+            << "page " << page;
+    }
+}
+
+TEST_P(DepthAndRegion, RegionMeasuresAsACroppedCopy) {
+    const cv::Mat bytes = random_bytes(40, 30, 11u);
+    const RegionOfInterest region{5, 3, 21, 17};
+    const cv::Rect rectangle(region.x, region.y, region.width, region.height);
+    for (const cv::Mat& image : {bytes, times_257(random_bytes(40, 30, 12u))}) {
+        const std::string whole = folder_.path() + "whole.tif";
+        const std::string cropped = folder_.path() + "cropped.tif";
+        ASSERT_TRUE(cv::imwrite(whole, image));
+        ASSERT_TRUE(cv::imwrite(cropped, image(rectangle).clone()));
+        EXPECT_EQ(focus(whole, measure(), region), focus(cropped, measure()))
+            << image.elemSize() * 8 << "-bit";
+    }
+    // The whole image as its own region.
+    const std::string whole = folder_.path() + "whole.bmp";
+    ASSERT_TRUE(cv::imwrite(whole, bytes));
+    EXPECT_EQ(focus(whole, measure(), RegionOfInterest{0, 0, 40, 30}), focus(whole, measure()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Registry, DepthAndRegion,
+                         testing::Combine(testing::ValuesIn(measure_registry()),
+                                          testing::Values(Engine::cpu, Engine::kernels)),
+                         [](const auto& info) {
+                             std::string name = std::get<0>(info.param).short_name;
+                             for (char& c : name) {
+                                 if (c == '-') c = '_';
+                             }
+                             return name +
+                                    (std::get<1>(info.param) == Engine::cpu ? "_cpu" : "_kernels");
+                         });
+
+TEST(MeasureImageLimits, RegionOutsideTheImageNamesItAndBothSizes) {
+    TemporaryFolder folder;
+    const std::string path = folder.path() + "image.png";
+    ASSERT_TRUE(cv::imwrite(path, random_bytes(40, 30, 3u)));
+    const ImageMeasurement measurement = measure_image(
+        path, {cpu_engine_measure(measure_registry()[0], 1)}, RegionOfInterest{30, 0, 11, 30});
+    EXPECT_FALSE(measurement.measured);
+    EXPECT_EQ(measurement.failure, "");
+    EXPECT_EQ(
+        measurement.diagnostic,
+        "bestfocus: the region 11 x 30 at (30, 0) does not lie inside " + path + ", 40 x 30\n");
+}
+
+TEST(MeasureImageLimits, FloatAndSignedImagesAreRefusedByDepth) {
+    TemporaryFolder folder;
+    const std::pair<int, const char*> depths[] = {{CV_32F, "32-bit float"},
+                                                  {CV_16S, "16-bit signed"}};
+    for (const auto& [type, name] : depths) {
+        const std::string path = folder.path() + "image" + std::to_string(type) + ".tif";
+        ASSERT_TRUE(cv::imwrite(path, cv::Mat(8, 8, type, cv::Scalar(1))));
+        for (const MethodMeasure& measure : {cpu_engine_measure(measure_registry()[0], 1),
+                                             kernel_measure(measure_registry()[0], 1)}) {
+            const ImageMeasurement measurement = measure_image(path, {measure});
+            EXPECT_FALSE(measurement.measured);
+            EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + path);
+            EXPECT_NE(measurement.diagnostic.find(std::string(name) + " pixels"), std::string::npos)
+                << measurement.diagnostic;
+        }
+    }
+}
+
+}  // namespace
