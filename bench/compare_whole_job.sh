@@ -57,7 +57,9 @@ timed_run() {
     mkdir -p "$run_dir"
     local start end peak_kib
     start=$(date +%s.%N)
-    (cd "$run_dir" && /usr/bin/time -v -o time.txt "$@" >output.txt)
+    if ! (cd "$run_dir" && /usr/bin/time -v -o time.txt "$@" >output.txt); then
+        echo "WARNING: failed, its output is in $run_dir: $*" >&2
+    fi
     end=$(date +%s.%N)
     peak_kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$run_dir/time.txt")
     echo "$(awk -v from="$start" -v to="$end" 'BEGIN {printf "%.3f", to - from}') $peak_kib" \
