@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Checks that bestfocus creates no fiber while it measures: runs every method it offers on the
-# sample stacks under gdb, counting the calls of make_fcontext, where Boost.Context makes every
-# fiber. Fails when any run makes one.
+# Checks that bestfocus creates no fiber while it measures: runs every method it offers on each
+# engine on the sample stacks under gdb, counting the calls of make_fcontext, where
+# Boost.Context makes every fiber. Fails when any run makes one.
 #
 #   bash bench/check_no_fibers.sh [build dir, default build/]
 set -euo pipefail
@@ -21,9 +21,12 @@ fibers_made() {
 mkdir -p "$build/bench_no_fibers"
 cd "$build/bench_no_fibers"  # where the reports land
 status=0
-for method in $(method_codes "$build/bestfocus"); do
-    fibers=$(fibers_made "$build/bestfocus" "$method" "$build/sample_stacks/" 11 15 20)
-    echo "method $method on the sample stacks: $fibers fibers made"
-    [ "$fibers" -eq 0 ] || status=1
+for engine in cuda cpu; do
+    for method in $(method_codes "$build/bestfocus"); do
+        fibers=$(fibers_made "$build/bestfocus" --engine="$engine" "$method" \
+            "$build/sample_stacks/" 11 15 20)
+        echo "--engine=$engine method $method on the sample stacks: $fibers fibers made"
+        [ "$fibers" -eq 0 ] || status=1
+    done
 done
 exit "$status"

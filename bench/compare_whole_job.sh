@@ -1,49 +1,65 @@
 #!/usr/bin/env bash
-# The whole job, bestfocus against a Python script with OpenCV that does the same job
-# (best_focus_reference.py), on a generated tree of 4 folders x 20 images of 2048 x 2048 and on
-# the two real urjc_adipose5x stacks (17 images each). Every run is timed as a whole process
-# (wall clock, start-up included) with its peak resident memory from GNU time, beside the seconds
-# its own timer reports (from the first image read to the last pick).
+# The whole job, side by side: a program that only decodes the images (decode_only, the floor, on
+# 2 threads), bestfocus on each engine with its default teams and with candidate team sizes, all
+# four methods in one pass against four single-method runs, and a Python script with OpenCV that
+# does the same job as method 4 (best_focus_reference.py). On a generated tree of 4 folders x 20
+# images of 2048 x 2048 and on the two real urjc_adipose5x stacks (17 images each). Every run is
+# timed as a whole process (wall clock, start-up included) with its peak resident memory from GNU
+# time, beside the seconds its own timer reports (from the first image read to the last pick).
 #
-# Two rounds per tree. First the Python script, bestfocus method 4 with its default teams and
-# with each candidate team sizes; the fastest candidate (by median) is the best settings. Then
-# the Python script again and every other method with the best settings. Within a round the runs of
-# one repetition take turns in an order that rotates from one repetition to the next, so a load
-# that comes and goes on the machine falls on all of them alike; medians are reported.
+# Two rounds per tree. First the Python script, the floor and method 4 on each engine with the
+# default teams and with each candidate; each engine's fastest teams (by median) are its best
+# teams, and every comparison with the Python script and the floor is made within this round.
+# Then, on each engine (the CPU engine with the default teams and with its best, the kernels with
+# their best), all four methods in one run and each method alone. Within a round the runs of one
+# repetition take turns in an order that rotates from one repetition to the next, so a load that
+# comes and goes on the machine falls on all of them alike; medians are reported.
 #
 #   bash bench/compare_whole_job.sh [build dir, default build/] [repetitions, default 5]
 #
 # BESTFOCUS_TEAMS="outer inner reduction" is the only candidate instead of the list below.
-# BESTFOCUS_DATASETS is the folder holding urjc_adipose5x/ (default ../shared/datasets).
+# BESTFOCUS_DATASETS is the folder holding urjc_adipose5x/ (default ../shared/datasets beside
+# the checkout, or ../../shared/datasets).
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$repo/build}" && pwd)
 repetitions=${2:-5}
+# The shared folder sits beside the main checkout, two levels up from a worktree under wt/.
 datasets=${BESTFOCUS_DATASETS:-$repo/../shared/datasets}
+[ -d "$datasets" ] || [ -n "${BESTFOCUS_DATASETS:-}" ] || datasets=$repo/../../shared/datasets
+if [ ! -d "$datasets/urjc_adipose5x" ]; then
+    echo "no urjc_adipose5x/ in $datasets: set BESTFOCUS_DATASETS" >&2
+    exit 1
+fi
+datasets=$(cd "$datasets" && pwd)
 python=/usr/bin/python3  # Debian's, which python3-opencv serves
 work=$build/bench_whole_job
 tool=$build/bestfocus
 reference=$repo/bench/best_focus_reference.py
+floor_threads=2
 
 # Team sizes: outer (stacks at once), inner (images of a stack at once), reduction (threads
-# adding one measure's partial sums).
-candidate_teams=("1 1 1" "1 2 1" "2 1 1" "2 2 1" "2 1 2" "4 1 1")
-[ -z "${BESTFOCUS_TEAMS:-}" ] || candidate_teams=("$BESTFOCUS_TEAMS")
+# adding one measure's partial sums; the CPU engine uses them only when one image is the job).
 default_teams="8 2 10"  # as the tool's usage text gives them
+candidate_teams=("$default_teams" "1 1 1" "2 1 1" "2 1 2" "1 2 1" "4 1 1")
+[ -z "${BESTFOCUS_TEAMS:-}" ] || candidate_teams=("$default_teams" "$BESTFOCUS_TEAMS")
+engines=(cpu cuda)
 
 declare -A commands  # run name -> command line, for the tree being compared
 
-# Runs a command in its own working directory (where the report lands) under GNU time; prints
-# "<wall seconds> <peak resident KiB> <seconds of its own timer>". Both programs print their own
-# timer's seconds on their last line.
+# Runs a command in its own working directory (where the reports land) under GNU time; prints
+# "<wall seconds> <peak resident KiB> <seconds of its own timer>". Every program prints its own
+# timer's seconds on its last line.
 timed_run() {
     local run_dir=$1
     shift
     mkdir -p "$run_dir"
     local start end peak_kib
     start=$(date +%s.%N)
-    (cd "$run_dir" && /usr/bin/time -v -o time.txt "$@" >output.txt)
+    if ! (cd "$run_dir" && /usr/bin/time -v -o time.txt "$@" >output.txt); then
+        echo "WARNING: failed, its output is in $run_dir: $*" >&2
+    fi
     end=$(date +%s.%N)
     peak_kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$run_dir/time.txt")
     echo "$(awk -v from="$start" -v to="$end" 'BEGIN {printf "%.3f", to - from}') $peak_kib" \
@@ -58,23 +74,25 @@ median() {
 # The median of one column (2: seconds, 4: own timer) over a run's lines of a results file.
 run_median() { awk -v r="$2" -v c="$3" '$1 == r {print $c}' "$1" | median; }
 
+# The largest peak resident memory of a run, MiB.
+run_peak_mib() { awk -v r="$2" '$1 == r && $3 > peak {peak = $3} END {print peak / 1024}' "$1"; }
+
 # The stack picks of a report: its lines before the blank line that precedes the time.
 picks() { sed '/^$/,$d' "$1"; }
 
-# The bestfocus command line: tool_command <method> <teams, "" for the defaults> <tree...>
+# Run names, one set per round: tool_run <round> <engine> <method or "all"> <teams>
+tool_run() { echo "round$1_$2_method$3_teams_${4// /_}"; }
+
+# The bestfocus command line: tool_command <engine> <method> <teams> <tree...>
 tool_command() {
-    local method=$1 teams=$2
-    shift 2
+    local engine=$1 method=$2 teams=$3
+    shift 3
     # shellcheck disable=SC2086  # the team sizes are three separate arguments
-    echo "$tool" "$method" "$@" $teams
+    echo "$tool" --quiet --engine="$engine" "$method" "$@" $teams
 }
 
-method4_run() { echo "method4_teams_${1// /_}"; }
-
-# The methods besides 4, the Laplacian that the Python script computes too.
 # shellcheck source=method_codes.sh
 . "$repo/bench/method_codes.sh"
-other_methods() { method_codes "$tool" | grep -vx 4; }
 
 # Every run of every repetition, one "<run> <seconds> <peak KiB> <own seconds>" line each:
 # time_runs <tree name> <run>...
@@ -92,12 +110,12 @@ time_runs() {
     done
 }
 
-# The candidate team sizes with the smallest median time: fastest_teams <results file>
+# The candidate teams with the smallest median time of method 4: fastest_teams <results> <engine>
 fastest_teams() {
     local best="" best_seconds=""
     for teams in "${candidate_teams[@]}"; do
         local seconds
-        seconds=$(run_median "$1" "$(method4_run "$teams")" 2)
+        seconds=$(run_median "$1" "$(tool_run 1 "$2" 4 "$teams")" 2)
         if [ -z "$best" ] || awk -v a="$seconds" -v b="$best_seconds" 'BEGIN {exit !(a < b)}'; then
             best=$teams
             best_seconds=$seconds
@@ -106,82 +124,202 @@ fastest_teams() {
     echo "$best"
 }
 
-# The memory budget in MiB: 12 bytes per pixel for every measure call in flight, plus 64 MiB.
-# memory_budget <teams> <folders> <images> <pixels per image>
-memory_budget() {
+# Images decoded at once: outer x inner, each capped by the folders and images there are.
+# images_in_flight <teams> <folders> <images>
+images_in_flight() {
     local outer inner
     read -r outer inner _ <<<"$1"
-    local calls=$(((outer < $2 ? outer : $2) * (inner < $3 ? inner : $3)))
-    awk -v calls="$calls" -v pixels="$4" 'BEGIN {printf "%.0f", calls * 12 * pixels / 2^20 + 64}'
+    echo $(((outer < $2 ? outer : $2) * (inner < $3 ? inner : $3)))
 }
 
-# summary_row <results file> <run> <label> <teams> <memory budget>
+# The memory budget in MiB: 2 bytes per pixel of every image in flight, plus 64 MiB.
+# memory_budget <teams> <folders> <images> <pixels per image>
+memory_budget() {
+    awk -v n="$(images_in_flight "$1" "$2" "$3")" -v pixels="$4" \
+        'BEGIN {printf "%.0f", n * 2 * pixels / 2^20 + 64}'
+}
+
+# summary_row <results file> <run> <label> <teams> <memory budget or ->
 summary_row() {
-    local seconds python_seconds own python_own peak_mib
+    local seconds python_seconds floor_seconds own peak_mib
     seconds=$(run_median "$1" "$2" 2)
     python_seconds=$(run_median "$1" python 2)
+    floor_seconds=$(run_median "$1" floor 2)
     own=$(run_median "$1" "$2" 4)
-    python_own=$(run_median "$1" python 4)
-    peak_mib=$(awk -v r="$2" '$1 == r && $3 > peak {peak = $3} END {print peak / 1024}' "$1")
-    awk -v label="$3" -v teams="$4" -v s="$seconds" -v python="$python_seconds" -v own="$own" \
-        -v python_own="$python_own" -v peak="$peak_mib" -v budget="$5" \
-        'BEGIN {printf "| %s | %s | %.2f | %.2f | %.2f | %.2f | %.0f | %s |\n",
-                label, teams, s, python / s, own, python_own / own, peak, budget}'
+    peak_mib=$(run_peak_mib "$1" "$2")
+    awk -v label="$3" -v teams="$4" -v s="$seconds" -v python="$python_seconds" \
+        -v floor="$floor_seconds" -v own="$own" -v peak="$peak_mib" -v budget="$5" \
+        'BEGIN {printf "| %s | %s | %.3f | %.2f | %.2f | %.3f | %.0f | %s |\n",
+                label, teams, s, python / s, s / floor, own, peak, budget}'
+}
+
+# The report of a method in a run's folder of the tree being compared: report <run> <method>
+report() {
+    local name="BestFocus_AutofocusStacks_Folder_${tree[1]}_to_${tree[2]}_method_$2.txt"
+    echo "$work/$tree_name/$1/$name"
+}
+
+# Checks that two reports of one tree pick the same images: same_picks <tree> <label> <a> <b>
+same_picks() {
+    if ! diff <(picks "$3") <(picks "$4") >/dev/null; then
+        echo "WARNING: on $1 $2 pick different images" >&2
+    fi
+}
+
+# target_row <name> <figure> <limit> <comparison: le or ge>
+target_row() {
+    awk -v name="$1" -v figure="$2" -v limit="$3" -v how="$4" \
+        'BEGIN {met = how == "le" ? figure <= limit : figure >= limit
+                bound = how == "le" ? "at most" : "at least"
+                status = met ? "met" : "NOT met"
+                printf "| %s | %s | %s %s | %s |\n", name, figure, bound, limit, status}'
 }
 
 # compare <tree name> <pixels per image> <base> <first> <last> <images>
 compare() {
     local tree_name=$1 pixels=$2
     shift 2
+    local tree=("$@")
     local folders=$(($3 - $2 + 1)) images=$4
-    commands=([python]="$python $reference $*" [method4_default]=$(tool_command 4 "" "$@"))
-    local first_round=(python method4_default)
-    for teams in "${candidate_teams[@]}"; do
-        commands[$(method4_run "$teams")]=$(tool_command 4 "$teams" "$@")
-        first_round+=("$(method4_run "$teams")")
+    local methods
+    methods=$(method_codes "$tool")
+    # Also decoding on as many threads as the default teams decode on: on a shared machine more
+    # threads take a larger share of the cores, which is worth telling apart from the teams' cost.
+    local default_decoders
+    default_decoders=$(images_in_flight "$default_teams" "$folders" "$images")
+    commands=([python]="$python $reference ${tree[*]}"
+        [floor]="$build/bench/decode_only ${tree[*]} $floor_threads"
+        [decode_wide]="$build/bench/decode_only ${tree[*]} $default_decoders")
+    local first_round=(python floor decode_wide)
+    for engine in "${engines[@]}"; do
+        for teams in "${candidate_teams[@]}"; do
+            local run
+            run=$(tool_run 1 "$engine" 4 "$teams")
+            commands[$run]=$(tool_command "$engine" 4 "$teams" "${tree[@]}")
+            first_round+=("$run")
+        done
     done
     local results=$work/$tree_name.results
     time_runs "$tree_name" "${first_round[@]}" >"$results"
-    local best_teams
-    best_teams=$(fastest_teams "$results")
-    local second_round=(python)
-    for method in $(other_methods); do
-        commands[method${method}_best]=$(tool_command "$method" "$best_teams" "$@")
-        second_round+=("method${method}_best")
+
+    declare -A best_teams
+    for engine in "${engines[@]}"; do
+        best_teams[$engine]=$(fastest_teams "$results" "$engine")
+    done
+    # The engine and teams of each all-methods comparison.
+    local passes=("cpu:$default_teams")
+    [ "${best_teams[cpu]}" = "$default_teams" ] || passes+=("cpu:${best_teams[cpu]}")
+    passes+=("cuda:${best_teams[cuda]}")
+    local second_round=()
+    for setting in "${passes[@]}"; do
+        local engine=${setting%%:*} teams=${setting#*:}
+        for method in all $methods; do
+            local run
+            run=$(tool_run 2 "$engine" "$method" "$teams")
+            commands[$run]=$(tool_command "$engine" "$method" "$teams" "${tree[@]}")
+            second_round+=("$run")
+        done
     done
     time_runs "$tree_name" "${second_round[@]}" >>"$results"
 
-    local report_name="BestFocus_AutofocusStacks_Folder_$2_to_$3_method_4.txt"
-    if ! diff <(picks "$work/$tree_name/python/$report_name") \
-        <(picks "$work/$tree_name/$(method4_run "$best_teams")/$report_name") >/dev/null; then
-        echo "WARNING: on $tree_name the tool and the Python script pick different images" >&2
-    fi
+    same_picks "$tree_name" "the CPU engine and the Python script" \
+        "$(report python 4)" \
+        "$(report "$(tool_run 1 cpu 4 "$default_teams")" 4)"
+    for setting in "${passes[@]}"; do
+        local engine=${setting%%:*} teams=${setting#*:}
+        for method in $methods; do
+            local alone
+            alone=$(report "$(tool_run 2 "$engine" "$method" "$teams")" "$method")
+            same_picks "$tree_name" "engine $engine method $method alone and in all" "$alone" \
+                "$(report "$(tool_run 2 "$engine" all "$teams")" "$method")"
+            same_picks "$tree_name" "the two engines on method $method" "$alone" \
+                "$(report "$(tool_run 2 cpu "$method" "$default_teams")" "$method")"
+        done
+    done
 
-    local default_budget best_budget
-    default_budget=$(memory_budget "$default_teams" "$folders" "$images" "$pixels")
-    best_budget=$(memory_budget "$best_teams" "$folders" "$images" "$pixels")
     echo
     echo "### $tree_name: $folders folders x $images images of $pixels pixels," \
-        "medians of $repetitions (Python: of $((2 * repetitions)))"
+        "medians of $repetitions," \
+        "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
     echo
-    echo -n "Method 4, median seconds of the team sizes tried:"
+    echo "Method 4, median wall seconds of the team sizes tried:"
+    echo
+    echo "| teams |$(printf ' --engine=%s |' "${engines[@]}")"
+    echo "|---|$(printf -- '---|%.0s' "${engines[@]}")"
     for teams in "${candidate_teams[@]}"; do
-        echo -n " $teams: $(run_median "$results" "$(method4_run "$teams")" 2) s;"
+        echo -n "| $teams |"
+        for engine in "${engines[@]}"; do
+            echo -n " $(run_median "$results" "$(tool_run 1 "$engine" 4 "$teams")" 2) |"
+        done
+        echo
     done
     echo
-    echo
-    echo "| run | teams (outer inner reduction) | seconds | Python / run | own timer s |" \
-        "Python / run, own timers | peak RSS MiB | RSS budget MiB |"
+    echo "| run | teams (outer inner reduction) | wall s | Python / run | run / floor |" \
+        "own timer s | peak RSS MiB | RSS budget MiB |"
     echo "|---|---|---|---|---|---|---|---|"
     summary_row "$results" python "Python + cv2 (Laplacian)" "-" "-"
-    summary_row "$results" method4_default "bestfocus method 4, default teams" \
-        "$default_teams" "$default_budget"
-    summary_row "$results" "$(method4_run "$best_teams")" "bestfocus method 4, best teams" \
-        "$best_teams" "$best_budget"
-    for method in $(other_methods); do
-        summary_row "$results" "method${method}_best" "bestfocus method $method, best teams" \
-            "$best_teams" "$best_budget"
+    summary_row "$results" floor "decode only, $floor_threads threads (the floor)" "-" "-"
+    summary_row "$results" decode_wide "decode only, $default_decoders threads" "-" "-"
+    for engine in "${engines[@]}"; do
+        local teams labels=("default teams" "best teams")
+        local settings=("$default_teams" "${best_teams[$engine]}")
+        if [ "${best_teams[$engine]}" = "$default_teams" ]; then
+            labels=("default teams, the best")
+            settings=("$default_teams")
+        fi
+        for i in "${!settings[@]}"; do
+            teams=${settings[$i]}
+            summary_row "$results" "$(tool_run 1 "$engine" 4 "$teams")" \
+                "bestfocus --engine=$engine method 4, ${labels[$i]}" "$teams" \
+                "$(memory_budget "$teams" "$folders" "$images" "$pixels")"
+        done
     done
+    echo
+    echo "All methods in one run against each method alone (wall seconds):"
+    echo
+    echo -n "| engine | teams | all | sum of the four |"
+    for method in $methods; do echo -n " method $method |"; done
+    echo " all / sum | peak RSS MiB of all |"
+    echo "|---|---|---|---|$(for _ in $methods; do echo -n '---|'; done)---|---|"
+    for setting in "${passes[@]}"; do
+        local engine=${setting%%:*} teams=${setting#*:}
+        local all sum=0 cells=""
+        all=$(run_median "$results" "$(tool_run 2 "$engine" all "$teams")" 2)
+        for method in $methods; do
+            local single
+            single=$(run_median "$results" "$(tool_run 2 "$engine" "$method" "$teams")" 2)
+            sum=$(awk -v a="$sum" -v b="$single" 'BEGIN {print a + b}')
+            cells+=" $single |"
+        done
+        awk -v e="$engine" -v t="$teams" -v all="$all" -v sum="$sum" -v cells="$cells" \
+            -v peak="$(run_peak_mib "$results" "$(tool_run 2 "$engine" all "$teams")")" \
+            'BEGIN {printf "| %s | %s | %.3f | %.3f |%s %.2f | %.0f |\n",
+                    e, t, all, sum, cells, all / sum, peak}'
+    done
+
+    local python_s floor_s default_s best_s default_peak all_peak default_budget
+    python_s=$(run_median "$results" python 2)
+    floor_s=$(run_median "$results" floor 2)
+    default_s=$(run_median "$results" "$(tool_run 1 cpu 4 "$default_teams")" 2)
+    best_s=$(run_median "$results" "$(tool_run 1 cpu 4 "${best_teams[cpu]}")" 2)
+    default_peak=$(run_peak_mib "$results" "$(tool_run 1 cpu 4 "$default_teams")")
+    all_peak=$(run_peak_mib "$results" "$(tool_run 2 cpu all "$default_teams")")
+    default_budget=$(memory_budget "$default_teams" "$folders" "$images" "$pixels")
+    echo
+    echo "Targets, CPU engine, method 4, default teams:"
+    echo
+    echo "| target | figure | limit | status |"
+    echo "|---|---|---|---|"
+    target_row "Python / bestfocus, wall" \
+        "$(awk -v a="$python_s" -v b="$default_s" 'BEGIN {printf "%.2f", a / b}')" 5 ge
+    target_row "bestfocus / decode-only floor, wall" \
+        "$(awk -v a="$default_s" -v b="$floor_s" 'BEGIN {printf "%.2f", a / b}')" 1.5 le
+    target_row "peak RSS MiB" "$(awk -v p="$default_peak" 'BEGIN {printf "%.0f", p}')" \
+        "$default_budget" le
+    target_row "peak RSS MiB, all four methods" \
+        "$(awk -v p="$all_peak" 'BEGIN {printf "%.0f", p}')" "$default_budget" le
+    target_row "default teams / best teams (${best_teams[cpu]}), wall" \
+        "$(awk -v a="$default_s" -v b="$best_s" 'BEGIN {printf "%.3f", a / b}')" 1.1 le
 }
 
 mkdir -p "$work"
@@ -189,6 +327,8 @@ if [ ! -f "$work/tree2048/expected.txt" ]; then
     echo "Generating 4 folders x 20 images of 2048 x 2048 in $work/tree2048/" >&2
     "$build/tools/make_sample_stacks" "$work/tree2048/" 2048 2048 4 20
 fi
-echo "## Whole job on $(nproc) cores ($(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs))"
+cpu_model=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)
+echo "## Whole job on $(nproc) cores ($cpu_model)," \
+    "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
 compare generated_2048 $((2048 * 2048)) "$work/tree2048/" 1 4 20
 compare urjc_adipose5x $((1388 * 1040)) "$datasets/urjc_adipose5x/" 1 2 17
