@@ -1,13 +1,12 @@
-// Each registered focus measure's 8-bit entry point beside the OpenCV code a user would write for
-// the same quantity, on random-texture images of three sizes, with the same number of threads for
-// both. Before timing, every pair is checked to compute the same value; a mismatch aborts the run.
-// A measure without an OpenCV counterpart here is timed alone.
+// Each registered focus measure three ways, side by side in one run, on random-texture images of
+// three sizes: the CPU engine (on all the cores, and on one thread as it runs inside a whole job),
+// the kernels' 8-bit entry point on the CPU runtime, and the OpenCV code a user would write. Before
+// timing, the engine is checked against the kernels and OpenCV; a mismatch aborts the run.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <opencv2/core.hpp>
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
@@ -22,45 +21,41 @@ namespace {
 
 using OpenCVMeasure = double (*)(const cv::Mat&);
 
-// The OpenCV counterparts, by the registry's short name.
-struct OpenCVCounterpart {
-    const char* short_name;
-    OpenCVMeasure measure;
-};
-const OpenCVCounterpart kOpenCVCounterparts[] = {
-    {"vollath-f4", opencv_vollath_f4},
-    {"mdct", opencv_mdct},
-    {"tenengrad", opencv_tenengrad},
-    {"laplacian", opencv_laplacian},
+// A registered measure with the OpenCV code for the same quantity.
+struct MeasureTriple {
+    const MeasureEntry* entry;
+    OpenCVMeasure opencv;
 };
 
-struct MeasurePair {
-    const char* name;
-    PlainMeasure tool;
-    OpenCVMeasure opencv;  // nullptr when there is none
-};
+// The OpenCV counterpart of each registered measure, by short name; nullptr when there is none.
+OpenCVMeasure opencv_counterpart(const std::string& short_name) {
+    if (short_name == "vollath-f4") return opencv_vollath_f4;
+    if (short_name == "mdct") return opencv_mdct;
+    if (short_name == "tenengrad") return opencv_tenengrad;
+    if (short_name == "laplacian") return opencv_laplacian;
+    return nullptr;
+}
 
-std::vector<MeasurePair> measure_pairs() {
-    std::vector<MeasurePair> pairs;
-    for (const MeasureEntry& measure : measure_registry()) {
-        OpenCVMeasure opencv = nullptr;
-        for (const OpenCVCounterpart& counterpart : kOpenCVCounterparts) {
-            if (std::strcmp(counterpart.short_name, measure.short_name) == 0) {
-                opencv = counterpart.measure;
-            }
+// Every registered measure that has an OpenCV counterpart here (a new one without is reported).
+std::vector<MeasureTriple> measure_triples() {
+    std::vector<MeasureTriple> triples;
+    for (const MeasureEntry& entry : measure_registry()) {
+        if (const OpenCVMeasure opencv = opencv_counterpart(entry.short_name)) {
+            triples.push_back({&entry, opencv});
+        } else {
+            std::fprintf(stderr, "%s has no OpenCV counterpart: not timed\n", entry.short_name);
         }
-        pairs.push_back({measure.short_name, measure.uchar, opencv});
     }
-    return pairs;
+    return triples;
 }
 
 const cv::Size kSizes[] = {{640, 480}, {1388, 1040}, {2048, 2048}};
 
-// Both sides add in different orders; far below this, rounding is the only difference.
+// Far above the rounding of either double-precision side on these images (the engine is exact).
 constexpr double kRelativeTolerance = 1e-9;
 
-// Uniform noise softened by a small Gaussian, so that neighbouring pixels are correlated as in
-// a real image and Vollath F4 (a difference of two close sums) stays well above rounding.
+// Uniform noise softened by a small Gaussian, as in measures_bench: neighbouring pixels are
+// correlated as in a real image, so Vollath F4 stays well above rounding.
 cv::Mat random_texture(cv::Size size) {
     cv::Mat noise(size, CV_8U);
     cv::RNG rng(0x7e47u + static_cast<unsigned>(size.area()));
@@ -70,50 +65,54 @@ cv::Mat random_texture(cv::Size size) {
     return texture;
 }
 
-double tool_value(const MeasurePair& measure, const cv::Mat& image, int threads) {
-    return measure.tool(image.ptr<unsigned char>(), image.cols, image.rows, threads);
+double engine_value(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    return measure.entry->cpu(image.ptr<unsigned char>(), image.cols, image.rows, image.step1(),
+                              threads);
 }
 
-bool same_values(const MeasurePair& measure, const cv::Mat& image, int threads) {
-    if (measure.opencv == nullptr) {
-        return true;
-    }
-    const double tool = tool_value(measure, image, threads);
+double kernels_value(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    return measure.entry->uchar(image.ptr<unsigned char>(), image.cols, image.rows, threads);
+}
+
+bool close(double value, double expected) {
+    return std::abs(value - expected) <= kRelativeTolerance * std::abs(expected);
+}
+
+bool same_values(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    const double engine = engine_value(measure, image, threads);
+    const double kernels = kernels_value(measure, image, threads);
     const double opencv = measure.opencv(image);
-    const bool same = std::abs(tool - opencv) <= kRelativeTolerance * std::abs(opencv);
+    const bool same = close(engine, kernels) && close(engine, opencv);
     if (!same) {
-        std::fprintf(stderr, "%s on %d x %d: tool %.17g, OpenCV %.17g: not the same quantity\n",
-                     measure.name, image.cols, image.rows, tool, opencv);
+        std::fprintf(stderr,
+                     "%s on %d x %d: engine %.17g, kernels %.17g, OpenCV %.17g: not the same "
+                     "quantity\n",
+                     measure.entry->short_name, image.cols, image.rows, engine, kernels, opencv);
     }
     return same;
 }
 
-std::string size_label(const cv::Mat& image) {
-    return std::to_string(image.cols) + "x" + std::to_string(image.rows);
-}
-
-void register_pair(const MeasurePair& measure, const cv::Mat& image, int threads) {
-    const std::string suffix = "/" + size_label(image);
-    benchmark::RegisterBenchmark(
-        ("tool/" + std::string(measure.name) + suffix).c_str(),
-        [&measure, &image, threads](benchmark::State& state) {
-            for (auto _ : state) {
-                benchmark::DoNotOptimize(tool_value(measure, image, threads));
-            }
-        })
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    if (measure.opencv == nullptr) {
-        return;
-    }
-    benchmark::RegisterBenchmark(("opencv/" + std::string(measure.name) + suffix).c_str(),
-                                 [&measure, &image](benchmark::State& state) {
+template <class Body>
+void register_timed(const std::string& name, Body body) {
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [body](benchmark::State& state) {
                                      for (auto _ : state) {
-                                         benchmark::DoNotOptimize(measure.opencv(image));
+                                         benchmark::DoNotOptimize(body());
                                      }
                                  })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+}
+
+void register_measure(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    const std::string suffix = "/" + std::string(measure.entry->short_name) + "/" +
+                               std::to_string(image.cols) + "x" + std::to_string(image.rows);
+    const MeasureTriple* m = &measure;
+    const cv::Mat* i = &image;
+    register_timed("engine" + suffix, [m, i, threads] { return engine_value(*m, *i, threads); });
+    register_timed("engine_1thread" + suffix, [m, i] { return engine_value(*m, *i, 1); });
+    register_timed("kernels" + suffix, [m, i, threads] { return kernels_value(*m, *i, threads); });
+    register_timed("opencv" + suffix, [m, i] { return m->opencv(*i); });
 }
 
 }  // namespace
@@ -123,30 +122,29 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 2;
     }
-    // The tool's CPU runtime runs blocks on one thread per core; OpenCV gets as many, and so does
-    // the measures' host reduction.
+    // All three get one thread per core: the CPU runtime runs blocks on one worker per core.
     const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     cv::setNumThreads(threads);
-    benchmark::AddCustomContext("threads (tool and OpenCV)", std::to_string(threads));
+    benchmark::AddCustomContext("threads", std::to_string(threads));
 
     std::vector<cv::Mat> images;
     for (const cv::Size size : kSizes) {
         images.push_back(random_texture(size));
     }
-    // Registered benchmarks keep references to the pairs and the images.
-    static const std::vector<MeasurePair> pairs = measure_pairs();
+    // Registered benchmarks keep references to the measures and the images.
+    static const std::vector<MeasureTriple> measures = measure_triples();
     bool all_same = true;
     for (const cv::Mat& image : images) {
-        for (const MeasurePair& measure : pairs) {
+        for (const MeasureTriple& measure : measures) {
             all_same = same_values(measure, image, threads) && all_same;
         }
     }
     if (!all_same) {
         return 1;
     }
-    for (const MeasurePair& measure : pairs) {
+    for (const MeasureTriple& measure : measures) {
         for (const cv::Mat& image : images) {
-            register_pair(measure, image, threads);
+            register_measure(measure, image, threads);
         }
     }
     benchmark::RunSpecifiedBenchmarks();

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every benchmark: the CPU runtime's launch costs, each measure's kernels beside
-# its OpenCV equivalent, each measure of the CPU engine beside the kernels and OpenCV with its
-# instructions per pixel, the whole job on both engines beside the decoding floor and a Python
+# Builds and runs every benchmark: the CPU runtime's launch costs, each measure of the CPU engine
+# beside its kernels and its OpenCV equivalent, the engine's instructions per pixel, the whole job on both engines beside the decoding floor and a Python
 # script with OpenCV, and the check that the tool makes no fiber. Timings on a busy machine are
 # noisy: every figure is a median over the repetitions.
 #
@@ -17,7 +16,7 @@ bash scripts/install-deps.sh python3 python3-opencv time gdb valgrind
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench \
-    cpu_engine_bench cpu_engine_instructions decode_only
+    cpu_engine_instructions decode_only
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
@@ -26,10 +25,6 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
     --benchmark_report_aggregates_only=true \
     --benchmark_out="$build/measures_bench.json" --benchmark_out_format=json
 python3 bench/summarise_measures_bench.py "$build/measures_bench.json"
-"$build/bench/cpu_engine_bench" --benchmark_repetitions="$repetitions" \
-    --benchmark_report_aggregates_only=true \
-    --benchmark_out="$build/cpu_engine_bench.json" --benchmark_out_format=json
-python3 bench/summarise_cpu_engine_bench.py "$build/cpu_engine_bench.json"
 bash bench/count_cpu_engine_instructions.sh "$build"
 bash bench/compare_whole_job.sh "$build" "$repetitions"
 bash bench/check_no_fibers.sh "$build"
