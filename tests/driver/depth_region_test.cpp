@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <opencv2/imgcodecs.hpp>
+#include <ostream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -14,9 +15,16 @@
 #include "image_measure.h"
 #include "test_support.h"
 
+// Names the measure in the test output, not its bytes.
+void PrintTo(const MeasureEntry& measure, std::ostream* out) { *out << measure.short_name; }
+
 namespace {
 
 enum class Engine { cpu, kernels };
+
+void PrintTo(Engine engine, std::ostream* out) {
+    *out << (engine == Engine::cpu ? "cpu engine" : "kernels");
+}
 
 MethodMeasure measure_on(Engine engine, const MeasureEntry& entry) {
     return engine == Engine::cpu ? cpu_engine_measure(entry, 2) : kernel_measure(entry, 2);
