@@ -6,7 +6,7 @@
 
 namespace {
 
-// One conversion's specification after its '%': flags, width, precision, then the conversion
+// One conversion's parts after its '%': flags, width, precision, then the conversion
 // character. Returns the index of the conversion character, or npos when the text ends first.
 std::size_t conversion_end(const std::string& format, std::size_t after_percent) {
     std::size_t i = after_percent;

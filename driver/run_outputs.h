@@ -9,9 +9,9 @@
 #include "score_tables.h"
 
 // Writes the reports in the order of the methods, then the files the options ask for (the page
-// naming `engine` as what measured the images). A file that
-// cannot be written is named on standard error with the system's reason (a report also with the
-// spec's message on standard output) and the others are still written. Returns the exit status:
+// naming `engine` as what measured the images). A file that cannot be written is named on
+// standard error with the system's reason (a report also with "No se puede crear archivo de
+// salida..." on standard output) and the others are still written. Returns the exit status:
 // 0 when everything was written, 1 otherwise.
 int write_run_outputs(const RunConfig& config, const ToolOptions& options,
                       const std::vector<FolderScores>& folders, double seconds,

@@ -1,5 +1,6 @@
-// The registered window measures (those whose reference has window anchors), each with its
-// variants and its long double reference.
+// The registered measures with a reference in the tests, and among them the window measures
+// (those whose reference has window anchors), each with its variants and its long double
+// reference.
 #pragma once
 
 #include <cstring>
@@ -19,15 +20,23 @@ struct WindowMeasure {
     StreamMeasure uchar_stream;
 };
 
-inline std::vector<WindowMeasure> window_measures() {
+// Every registered measure that has a reference (anchor_shortfall 0 for those without windows).
+inline std::vector<WindowMeasure> referenced_measures() {
     std::vector<WindowMeasure> measures;
     for (const MeasureEntry& measure : measure_registry()) {
-        const MeasureReference* reference = find_reference(measure);
-        if (reference != nullptr && reference->anchor_shortfall > 0) {
+        if (const MeasureReference* reference = find_reference(measure)) {
             measures.push_back({test_name(measure.short_name), reference->anchor_shortfall,
                                 reference->value, measure.doubles, measure.uchar,
                                 measure.uchar_stream});
         }
+    }
+    return measures;
+}
+
+inline std::vector<WindowMeasure> window_measures() {
+    std::vector<WindowMeasure> measures;
+    for (const WindowMeasure& measure : referenced_measures()) {
+        if (measure.anchor_shortfall > 0) measures.push_back(measure);
     }
     return measures;
 }

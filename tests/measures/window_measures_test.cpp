@@ -1,5 +1,6 @@
-// What MDCT, Tenengrad and Laplacian share: every variant against the formula over many image
-// sizes, images without a window and the double-input variant's missing normalisation.
+// What the measures share: every variant of every measure against the formula over many image
+// sizes; and for MDCT, Tenengrad and Laplacian, images without a window and the double-input
+// variant's missing normalisation.
 
 #include "window_measures.h"
 
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "test_images.h"
@@ -39,17 +41,48 @@ class WindowMeasureTest : public ::testing::TestWithParam<WindowMeasure> {
 };
 
 // Sizes without a window, with one, at the edge between one 32 x 32 block of anchors and a 2 x 2
-// grid (34 / 35 for the 3 x 3 measures, 36 / 37 for MDCT), wider than a block row of 1024, a
-// camera frame, and random sizes up to 100 x 100.
+// grid (34 / 35 for the 3 x 3 measures, 36 / 37 for MDCT), wider than a block row of 1024; for
+// Vollath F4 at the edges of its kernel's grid and of the host's last row pair; a camera frame,
+// and random sizes up to 100 x 100.
 std::vector<ImageSize> sizes_to_cover() {
-    return with_random_sizes(
-        {{1, 1},   {2, 2},   {3, 3},   {4, 4},     {5, 5},    {3, 60},     {60, 3},
-         {5, 70},  {70, 5},  {34, 34}, {35, 35},   {36, 36},  {37, 37},    {34, 37},
-         {37, 34}, {66, 67}, {68, 69}, {100, 100}, {1100, 7}, {1388, 1040}},
-        17);
+    return with_random_sizes({{1, 1},
+                              {2, 2},
+                              {3, 3},
+                              {4, 4},
+                              {5, 5},
+                              {3, 60},
+                              {60, 3},
+                              {5, 70},
+                              {70, 5},
+                              {34, 34},
+                              {35, 35},
+                              {36, 36},
+                              {37, 37},
+                              {34, 37},
+                              {37, 34},
+                              {66, 67},
+                              {68, 69},
+                              {100, 100},
+                              {1100, 7},
+                              {1388, 1040},
+                              {1, 2},
+                              {2, 1},
+                              {1, 3},
+                              {9, 2},
+                              {640, 2},
+                              {5, 3},
+                              {33, 35},  // (H - 2) * W = 1089: a last
+                                         // block with 65 pixels in range
+                              {64, 18},  // (H - 2) * W = 1024 exactly
+                              {1500, 4},
+                              {1025, 3}},
+                             17);
 }
 
-TEST_P(WindowMeasureTest, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated) {
+// The same fixture over every measure with a reference, window measures or not.
+class EveryMeasureTest : public WindowMeasureTest {};
+
+TEST_P(EveryMeasureTest, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated) {
     unsigned seed = 1;
     for (const ImageSize size : sizes_to_cover()) {
         SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
@@ -110,9 +143,14 @@ TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
     }
 }
 
+// A test name for a parameterised case: the measure's.
+std::string measure_name(const ::testing::TestParamInfo<WindowMeasure>& info) {
+    return info.param.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(Measures, WindowMeasureTest, ::testing::ValuesIn(window_measures()),
-                         [](const ::testing::TestParamInfo<WindowMeasure>& info) {
-                             return info.param.name;
-                         });
+                         measure_name);
+INSTANTIATE_TEST_SUITE_P(Measures, EveryMeasureTest, ::testing::ValuesIn(referenced_measures()),
+                         measure_name);
 
 }  // namespace
