@@ -13,11 +13,11 @@ bash scripts/install-deps.sh clang libclang-rt-dev
 out=build-fuzz
 rm -rf "$out/seeds" "$out/corpus"
 mkdir -p "$out/seeds" "$out/corpus"
-flags=(-std=c++17 -O1 -g -Wall -Wextra -Idriver -Itests/driver)
+flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Itests/driver)
 clang++ "${flags[@]}" tests/fuzz/write_bmp_seeds.cpp tests/driver/bmp_bytes.cpp \
     -o "$out/write_bmp_seeds"
 clang++ "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    tests/fuzz/bmp_header_fuzz.cpp driver/bmp_header_check.cpp driver/bmp_rle_check.cpp \
+    tests/fuzz/bmp_header_fuzz.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp \
     -o "$out/bmp_header_fuzz"
 "$out/write_bmp_seeds" "$out/seeds"
 # New inputs go to corpus/; the seeds stay as written.

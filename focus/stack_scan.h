@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "command_line.h"
+#include "run_config.h"
 #include "image_measure.h"
 #include "progress.h"
 #include "score_tables.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "run_config.h"
 #include "stack_sources.h"
 
 // The first image of the run that cannot be opened.

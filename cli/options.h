@@ -3,14 +3,8 @@
 
 #include <string>
 
+#include "run_config.h"
 #include "stack_layout.h"
-
-// Which implementation measures the images.
-enum class EngineChoice {
-    automatic,  // the GPU when the CUDA build finds a usable device, otherwise the CPU engine
-    cuda,       // the kernels: on the GPU in the CUDA build, on the CPU runtime in the CPU build
-    cpu,        // the CPU engine
-};
 
 struct ToolOptions {
     EngineChoice engine = EngineChoice::automatic;

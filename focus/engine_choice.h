@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "options.h"
+#include "run_config.h"
 
 enum class Engine { kernels, cpu };
 

@@ -5,17 +5,7 @@
 #include <vector>
 
 #include "options.h"
-
-// What one run does. Members left unset by the command line keep these defaults.
-struct RunConfig {
-    std::vector<int> methods = {1};  // method codes in the order given: one report each
-    std::string base_folder;         // prefix of every folder path, used unchanged
-    int first_folder = 11;
-    int last_folder = 11;       // inclusive
-    int images_per_stack = 20;  // 0: every image there is (see input_check.h)
-    StackLayout layout;         // from the options
-    // The team sizes are the globals of team_sizes.h.
-};
+#include "run_config.h"
 
 // The largest team size accepted at each of the three levels. No machine needs more threads in one
 // team, and the runtime creates the product of the three levels: larger counts only exhaust the
