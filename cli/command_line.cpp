@@ -87,9 +87,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
             return command_line;
         }
     }
-    const ParsedOptions options = parse_options(argc, argv);
-    command_line.options = options.options;
-    config.layout = options.layout;
+    const ParsedOptions options = parse_options(argc, argv, &config);
     if (options.action == OptionsAction::refuse) {
         command_line.action = CommandLineAction::refuse;
         command_line.refusal = "\nbestfocus: " + options.refusal;
