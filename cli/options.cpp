@@ -25,6 +25,13 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+const char* option_name(int code) {
+    for (const option& known : kLongOptions) {
+        if (known.val == code) return known.name;
+    }
+    return "";
+}
+
 ParsedOptions refused(std::string why) {
     ParsedOptions parsed;
     parsed.action = OptionsAction::refuse;
@@ -85,9 +92,17 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
                                    "\" (--engine takes auto, cuda or cpu)");
                 }
                 break;
-            case kScores: config->outputs.scores = optarg; break;
-            case kSummary: config->outputs.summary = optarg; break;
-            case kHtml: config->outputs.html = optarg; break;
+            case kScores:
+            case kSummary:
+            case kHtml:
+                if (*optarg == '\0') {
+                    return refused("option --" + std::string(option_name(code)) +
+                                   " needs a file name, not an empty value");
+                }
+                (code == kScores    ? config->outputs.scores
+                 : code == kSummary ? config->outputs.summary
+                                    : config->outputs.html) = optarg;
+                break;
             case kProgress: config->progress = true; break;
             case kQuiet: config->quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
@@ -112,7 +127,7 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
                 }
                 break;
             case 'h':
-            case kHelp: parsed.action = OptionsAction::show_help; break;
+            case kHelp: parsed.action = OptionsAction::show_help; return parsed;
             case ':': return refused("option " + std::string(argv[optind - 1]) + " needs a value");
             default: return refused("unknown option " + std::string(argv[optind - 1]));
         }
