@@ -8,17 +8,18 @@
 namespace {
 
 void scan_stack(const StackSource& stack, const StackLayout& layout,
-                const std::vector<MethodMeasure>& methods, FolderScores* scores) {
+                const bestfocus::Engine& engine, const std::vector<int>& methods,
+                FolderScores* scores) {
     const int images = stack.images;
-    for (const MethodMeasure& method : methods) {
+    for (const int method : methods) {
         scores->methods.push_back(
-            {method.method, std::vector<double>(static_cast<std::size_t>(images)), 1});
+            {method, std::vector<double>(static_cast<std::size_t>(images)), 1});
     }
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const ImageMeasurement measurement =
-            measure_image(image_location(stack, layout, slot + 1), methods, layout.region);
+            measure_image(image_location(stack, layout, slot + 1), engine, methods, layout.region);
         if (!measurement.measured) {
             end_process_now(measurement.failure, 1, measurement.diagnostic);
         }
@@ -41,8 +42,7 @@ void scan_stack(const StackSource& stack, const StackLayout& layout,
 
 std::vector<FolderScores> scan_stacks(const RunConfig& config,
                                       const std::vector<StackSource>& stacks,
-                                      const std::vector<MethodMeasure>& methods,
-                                      Progress* progress) {
+                                      const bestfocus::Engine& engine, Progress* progress) {
     std::vector<FolderScores> folders(stacks.size());
     const long long count = static_cast<long long>(folders.size());
 #pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
@@ -50,7 +50,7 @@ std::vector<FolderScores> scan_stacks(const RunConfig& config,
         FolderScores& scores = folders[static_cast<std::size_t>(i)];
         const StackSource& stack = stacks[static_cast<std::size_t>(i)];
         scores.folder = stack.folder;
-        scan_stack(stack, config.layout, methods, &scores);
+        scan_stack(stack, config.layout, engine, config.methods, &scores);
         if (progress != nullptr) {
             progress->stack_done();
         }

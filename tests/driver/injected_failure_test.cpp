@@ -65,8 +65,7 @@ class InjectedFailure : public ::testing::Test {
     void scan_and_report() {
         const int method = config_.methods[0];
         const std::vector<FolderScores> folders =
-            scan_stacks(config_, present_stacks(config_),
-                        {{method, find_measure(method)->uchar, nullptr, N_threads}});
+            scan_stacks(config_, present_stacks(config_), *kernels_);
         std::string reason;
         write_report(report_file_name(config_.first_folder, config_.last_folder, method),
                      best_images(folders, 0), 1.0, &reason);
@@ -75,6 +74,8 @@ class InjectedFailure : public ::testing::Test {
     FolderSharedWithDeathTests stacks_{"injected_failure_stacks"};
     FolderSharedWithDeathTests work_{"injected_failure_work"};
     RunConfig config_;
+    const std::unique_ptr<bestfocus::Engine> kernels_ =
+        bestfocus::make_engine(bestfocus::EngineKind::kernels, 6);
 };
 
 TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
@@ -108,8 +109,8 @@ TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
     for (const MeasureEntry& measure : measure_registry()) {
         SCOPED_TRACE(measure.long_name);
         config_.methods = {measure.code};
-        const std::vector<FolderScores> folders = scan_stacks(
-            config_, present_stacks(config_), {{measure.code, measure.uchar, nullptr, N_threads}});
+        const std::vector<FolderScores> folders =
+            scan_stacks(config_, present_stacks(config_), *kernels_);
         EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 1}));
     }
 }
