@@ -27,9 +27,9 @@ struct PixelTraits<std::uint8_t> {
 __extension__ typedef __int128 Int128;
 
 // 16-bit pixels: responses reach 8 * 65535 = 524280 (MDCT), so 32 bits hold them; a term reaches
-// at most (8 * 65535)^2, about 2.7e11 (a Tenengrad term 2 * (4 * 65535)^2, about 1.4e11), so 64
-// bits hold it with room for 2048-column runs. A total of up to 2^31 such terms passes 2^63 (it
-// stays below 2^31 * 2^39 = 2^70), hence 128 bits.
+// at most (8 * 65535)^2, about 2.7e11 (a sum of two squared gradients 2 * (4 * 65535)^2,
+// about 1.4e11), so 64 bits hold it with room for 2048-column runs. A total of up to 2^31 such
+// terms passes 2^63 (it stays below 2^31 * 2^39 = 2^70), hence 128 bits.
 template <>
 struct PixelTraits<std::uint16_t> {
     using Response = std::int32_t;

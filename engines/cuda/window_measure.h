@@ -1,4 +1,4 @@
-// The host side shared by the window measures (MDCT, Tenengrad, Laplacian): one thread per window
+// The host side shared by the window measures: one thread per window
 // anchor on a two-dimensional grid of 32 x 32 blocks, each thread storing its window's term in one
 // shared double, one partial-sum array.
 #pragma once
