@@ -25,7 +25,7 @@ instructions() {
 }
 
 echo "measure instructions_per_pixel (${side} x ${side}, one thread, callgrind)"
-for measure in vollath_f4 mdct tenengrad laplacian; do
+for measure in $("$program" --list); do
     once=$(instructions "$measure" "$side" "$side" 1)
     more=$(instructions "$measure" "$side" "$side" $((1 + extra)))
     awk -v m="$measure" -v a="$once" -v b="$more" -v n="$extra" -v p=$((side * side)) \

@@ -2,41 +2,28 @@
 // nothing else worth counting: under callgrind, the difference between two repetition counts is
 // the measure's own instruction count (see count_cpu_engine_instructions.sh).
 //
-//   cpu_engine_instructions <vollath_f4|mdct|tenengrad|laplacian> <width> <height> <repetitions>
+//   cpu_engine_instructions <measure's name> <width> <height> <repetitions>
+//   cpu_engine_instructions --list      (the names, one a line)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
 
-#include "cpu_engine.h"
-
-namespace {
-
-using EngineMeasure = double (*)(const unsigned char*, int, int, std::ptrdiff_t, int);
-
-struct NamedMeasure {
-    const char* name;
-    EngineMeasure measure;
-};
-
-const NamedMeasure kMeasures[] = {
-    {"vollath_f4", cpu_vollath_f4},
-    {"mdct", cpu_mdct},
-    {"tenengrad", cpu_tenengrad},
-    {"laplacian", cpu_laplacian},
-};
-
-}  // namespace
+#include "measure_registry.h"
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
+        for (const MeasureEntry& entry : measure_registry()) std::printf("%s\n", entry.name);
+        return 0;
+    }
     if (argc != 5) {
         std::fprintf(stderr, "usage: %s <measure> <width> <height> <repetitions>\n", argv[0]);
         return 2;
     }
-    EngineMeasure measure = nullptr;
-    for (const NamedMeasure& candidate : kMeasures) {
-        if (std::strcmp(argv[1], candidate.name) == 0) measure = candidate.measure;
+    CpuMeasure measure = nullptr;
+    for (const MeasureEntry& entry : measure_registry()) {
+        if (std::strcmp(argv[1], entry.name) == 0) measure = entry.cpu;
     }
     const int width = std::atoi(argv[2]);
     const int height = std::atoi(argv[3]);

@@ -29,10 +29,10 @@ struct MeasureTriple {
 
 // The OpenCV counterpart of each registered measure, by short name; nullptr when there is none.
 OpenCVMeasure opencv_counterpart(const std::string& short_name) {
-    if (short_name == "vollath-f4") return opencv_vollath_f4;
-    if (short_name == "mdct") return opencv_mdct;
-    if (short_name == "tenengrad") return opencv_tenengrad;
-    if (short_name == "laplacian") return opencv_laplacian;
+#define BESTFOCUS_OPENCV_ROW(code, name, listed_short_name, long_name, stem) \
+    if (short_name == listed_short_name) return opencv_##name;
+    BESTFOCUS_MEASURE_LIST(BESTFOCUS_OPENCV_ROW)
+#undef BESTFOCUS_OPENCV_ROW
     return nullptr;
 }
 

@@ -3,9 +3,9 @@
 #include <omp.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <opencv2/core/utility.hpp>
 #include <opencv2/core/utils/logger.hpp>
 #include <optional>
@@ -19,33 +19,20 @@
 #include "progress.h"
 #include "run_outputs.h"
 #include "stack_scan.h"
-#include "team_sizes.h"
 #include "version_text.h"
 
 namespace {
 
-// The measures of the methods on the chosen engine. The kernels get N_threads for their host
-// reduction. The CPU engine measures an image on the thread that decoded it, unless that image is
-// the whole job: then its rows are split over up to N_threads threads, no more than there are
-// processors to run them.
-std::vector<MethodMeasure> method_measures(const RunConfig& config,
-                                           const std::vector<StackSource>& stacks, Engine engine) {
-    const bool one_image = stacks.size() == 1 && stacks[0].images == 1;
-    const int cpu_threads = one_image ? std::min(N_threads, omp_get_num_procs()) : 1;
-    std::vector<MethodMeasure> measures;
-    for (const int code : config.methods) {
-        const MeasureEntry& entry = *find_measure(code);
-        measures.push_back(engine == Engine::cpu ? cpu_engine_measure(entry, cpu_threads)
-                                                 : kernel_measure(entry, N_threads));
-    }
-    return measures;
+// Images in the whole run: the engine splits an image that is the whole job over threads.
+long long images_in_run(const std::vector<StackSource>& stacks) {
+    long long images = 0;
+    for (const StackSource& stack : stacks) images += stack.images;
+    return images;
 }
 
 // Images per stack on average, for the progress line's rate.
 long long mean_images(const std::vector<StackSource>& stacks) {
-    long long images = 0;
-    for (const StackSource& stack : stacks) images += stack.images;
-    return stacks.empty() ? 0 : images / static_cast<long long>(stacks.size());
+    return stacks.empty() ? 0 : images_in_run(stacks) / static_cast<long long>(stacks.size());
 }
 
 // Shows why the run cannot finish and gives its exit status.
@@ -75,7 +62,7 @@ int main(int argc, char** argv) {
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
-    const EngineDecision engine = choose_engine(config.engine);
+    const bestfocus::EngineDecision engine = bestfocus::choose_engine(config.engine);
     if (!engine.possible) {
         std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
                      engine.reason.c_str());
@@ -93,14 +80,15 @@ int main(int argc, char** argv) {
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
 
-    const std::vector<MethodMeasure> measures = method_measures(config, stacks, engine.engine);
+    const std::unique_ptr<bestfocus::Engine> measuring =
+        bestfocus::make_engine(engine.engine, images_in_run(stacks));
     Progress progress(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
                       static_cast<long long>(stacks.size()), mean_images(stacks));
     const double start_ticks = static_cast<double>(cv::getTickCount());
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
     const ScanResults scan =
-        scan_stacks(config, stacks, measures, [&progress] { progress.stack_done(); });
+        scan_stacks(config, stacks, *measuring, [&progress] { progress.stack_done(); });
     const double end_ticks = static_cast<double>(cv::getTickCount());
     const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
     progress.finish();
@@ -111,7 +99,7 @@ int main(int argc, char** argv) {
 
     std::printf("\n%lf\n", seconds);
     const int status =
-        write_run_outputs(config, folders, seconds, engine_description(engine.engine));
+        write_run_outputs(config, folders, seconds, bestfocus::engine_description(engine.engine));
     if (!config.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
     }

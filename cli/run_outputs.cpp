@@ -4,6 +4,7 @@
 
 #include "html_report.h"
 #include "image_source.h"
+#include "measure_registry.h"
 #include "replace_file.h"
 #include "report_file.h"
 #include "stack_scan.h"

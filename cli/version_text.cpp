@@ -17,8 +17,9 @@ std::string build_description() {
 }  // namespace
 
 std::string version_text() {
-    const EngineDecision automatic = choose_engine(EngineChoice::automatic);
+    const bestfocus::EngineDecision automatic =
+        bestfocus::choose_engine(bestfocus::EngineChoice::automatic);
     return "bestfocus " BESTFOCUS_VERSION "\nbuild: " + build_description() +
-           "\nengine auto: " + engine_description(automatic.engine) + " (" + automatic.reason +
-           ")\nOpenCV " CV_VERSION "\n";
+           "\nengine auto: " + bestfocus::engine_description(automatic.engine) + " (" +
+           automatic.reason + ")\nOpenCV " CV_VERSION "\n";
 }

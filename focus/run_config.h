@@ -4,14 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "engine_choice.h"
 #include "stack_layout.h"
 
-// Which implementation measures the images.
-enum class EngineChoice {
-    automatic,  // the GPU when the CUDA build finds a usable device, otherwise the CPU engine
-    cuda,       // the kernels: on the GPU in the CUDA build, on the CPU runtime in the CPU build
-    cpu,        // the CPU engine
-};
+// Which implementation measures the images (engine_choice.h).
+using bestfocus::EngineChoice;
 
 // The files a run writes besides its reports; an empty name is a file not asked for.
 struct OutputFiles {

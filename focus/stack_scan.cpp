@@ -44,12 +44,12 @@ class FirstFailure {
 };
 
 void scan_stack(const StackSource& stack, std::size_t folder_index, const StackLayout& layout,
-                const std::vector<MethodMeasure>& methods, FolderScores* scores,
-                FirstFailure* first_failure) {
+                const bestfocus::Engine& engine, const std::vector<int>& methods,
+                FolderScores* scores, FirstFailure* first_failure) {
     const int images = stack.images;
-    for (const MethodMeasure& method : methods) {
+    for (const int method : methods) {
         scores->methods.push_back(
-            {method.method, std::vector<double>(static_cast<std::size_t>(images)), 1});
+            {method, std::vector<double>(static_cast<std::size_t>(images)), 1});
     }
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
@@ -59,7 +59,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
             continue;
         }
         const ImageMeasurement measurement =
-            measure_image(image_location(stack, layout, slot + 1), methods, layout.region);
+            measure_image(image_location(stack, layout, slot + 1), engine, methods, layout.region);
         if (!measurement.measured) {
             first_failure->record(position, {measurement.failure, measurement.diagnostic, 1});
             continue;
@@ -87,8 +87,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
 }  // namespace
 
 ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
-                        const std::vector<MethodMeasure>& methods,
-                        const std::function<void()>& stack_done) {
+                        const bestfocus::Engine& engine, const std::function<void()>& stack_done) {
     ScanResults results;
     results.folders.resize(stacks.size());
     FirstFailure first_failure;
@@ -101,7 +100,8 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         }
         FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
-        scan_stack(stacks[index], index, config.layout, methods, &scores, &first_failure);
+        scan_stack(stacks[index], index, config.layout, engine, config.methods, &scores,
+                   &first_failure);
         if (stack_done) {
             stack_done();
         }

@@ -112,7 +112,7 @@ TEST(Engine16Totals, LaplacianTotalBeyond64Bits) {
     const WideInteger term = static_cast<WideInteger>(4 * 65535) * (4 * 65535);
     const WideInteger total = term * (side - 2) * (side - 2);
     ASSERT_GT(total, static_cast<WideInteger>(INT64_MAX));
-    EXPECT_EQ(cpu_laplacian_16(board.data(), side, side, side, 2),
+    EXPECT_EQ(bestfocus::cpu_laplacian_16(board.data(), side, side, side, 2),
               static_cast<double>(total) / (65535.0 * 65535.0));
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cpu_engine.h"
+#include "cpu_measures.h"
 #include "exact_reference.h"
 #include "measure_registry.h"
 
@@ -22,13 +22,13 @@ struct MeasureUnderTest {
     EngineMeasure engine;
 };
 
-// The exact reference of each registered measure on 8- or 16-bit images, by short name.
+// The exact reference (exact_<name>) of each listed measure on 8- or 16-bit images.
 template <class Image>
 ExactValue (*exact_reference_of(const std::string& short_name))(const Image&) {
-    if (short_name == "vollath-f4") return exact_vollath_f4<Image>;
-    if (short_name == "mdct") return exact_mdct<Image>;
-    if (short_name == "tenengrad") return exact_tenengrad<Image>;
-    if (short_name == "laplacian") return exact_laplacian<Image>;
+#define BESTFOCUS_EXACT_ROW(code, name, listed_short_name, long_name, stem) \
+    if (short_name == listed_short_name) return exact_##name<Image>;
+    BESTFOCUS_MEASURE_LIST(BESTFOCUS_EXACT_ROW)
+#undef BESTFOCUS_EXACT_ROW
     return nullptr;
 }
 

@@ -9,6 +9,8 @@
 #include "engine_measures.h"
 #include "random_images.h"
 
+using namespace bestfocus;  // the CPU engine's functions
+
 namespace {
 
 class EngineAgainstReference : public testing::TestWithParam<MeasureUnderTest> {};

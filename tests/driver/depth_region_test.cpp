@@ -13,22 +13,21 @@
 #include <vector>
 
 #include "image_measure.h"
+#include "measure_registry.h"
 #include "test_support.h"
 
 // Names the measure in the test output, not its bytes.
 void PrintTo(const MeasureEntry& measure, std::ostream* out) { *out << measure.short_name; }
 
+namespace bestfocus {
+void PrintTo(EngineKind engine, std::ostream* out) {
+    *out << (engine == EngineKind::cpu ? "cpu engine" : "kernels");
+}
+}  // namespace bestfocus
+
 namespace {
 
-enum class Engine { cpu, kernels };
-
-void PrintTo(Engine engine, std::ostream* out) {
-    *out << (engine == Engine::cpu ? "cpu engine" : "kernels");
-}
-
-MethodMeasure measure_on(Engine engine, const MeasureEntry& entry) {
-    return engine == Engine::cpu ? cpu_engine_measure(entry, 2) : kernel_measure(entry, 2);
-}
+using bestfocus::EngineKind;
 
 cv::Mat random_bytes(int width, int height, unsigned seed) {
     cv::Mat image(height, width, CV_8U);
@@ -43,17 +42,28 @@ cv::Mat times_257(const cv::Mat& bytes) {
     return words;
 }
 
-double focus(const ImageLocation& image, const MethodMeasure& measure,
+// An engine and the method it measures with.
+struct EngineMethod {
+    std::unique_ptr<bestfocus::Engine> engine;
+    int method;
+};
+
+EngineMethod measure_on(EngineKind kind, const MeasureEntry& entry) {
+    return {bestfocus::make_engine(kind, 1), entry.code};  // one image: the CPU engine splits it
+}
+
+double focus(const ImageLocation& image, const EngineMethod& measure,
              const std::optional<RegionOfInterest>& region = std::nullopt) {
-    const ImageMeasurement measurement = measure_image(image, {measure}, region);
+    const ImageMeasurement measurement =
+        measure_image(image, *measure.engine, {measure.method}, region);
     EXPECT_TRUE(measurement.measured)
         << described(image) << ": " << measurement.failure << measurement.diagnostic;
     return measurement.measured ? measurement.focus[0] : std::nan("");
 }
 
-class DepthAndRegion : public testing::TestWithParam<std::tuple<MeasureEntry, Engine>> {
+class DepthAndRegion : public testing::TestWithParam<std::tuple<MeasureEntry, EngineKind>> {
   protected:
-    MethodMeasure measure() const {
+    EngineMethod measure() const {
         return measure_on(std::get<1>(GetParam()), std::get<0>(GetParam()));
     }
     TemporaryFolder folder_;
@@ -110,14 +120,15 @@ TEST_P(DepthAndRegion, RegionMeasuresAsACroppedCopy) {
 
 INSTANTIATE_TEST_SUITE_P(Registry, DepthAndRegion,
                          testing::Combine(testing::ValuesIn(measure_registry()),
-                                          testing::Values(Engine::cpu, Engine::kernels)),
+                                          testing::Values(EngineKind::cpu, EngineKind::kernels)),
                          [](const auto& info) {
                              std::string name = std::get<0>(info.param).short_name;
                              for (char& c : name) {
                                  if (c == '-') c = '_';
                              }
-                             return name +
-                                    (std::get<1>(info.param) == Engine::cpu ? "_cpu" : "_kernels");
+                             return name + (std::get<1>(info.param) == EngineKind::cpu
+                                                ? "_cpu"
+                                                : "_kernels");
                          });
 
 TEST(MeasureImageLimits, RegionOutsideTheImageNamesItAndBothSizes) {
@@ -125,7 +136,7 @@ TEST(MeasureImageLimits, RegionOutsideTheImageNamesItAndBothSizes) {
     const std::string path = folder.path() + "image.png";
     ASSERT_TRUE(cv::imwrite(path, random_bytes(40, 30, 3u)));
     const ImageMeasurement measurement = measure_image(
-        path, {cpu_engine_measure(measure_registry()[0], 1)}, RegionOfInterest{30, 0, 11, 30});
+        path, *bestfocus::make_engine(EngineKind::cpu, 2), {1}, RegionOfInterest{30, 0, 11, 30});
     EXPECT_FALSE(measurement.measured);
     EXPECT_EQ(measurement.failure, "");
     EXPECT_EQ(
@@ -140,9 +151,9 @@ TEST(MeasureImageLimits, FloatAndSignedImagesAreRefusedByDepth) {
     for (const auto& [type, name] : depths) {
         const std::string path = folder.path() + "image" + std::to_string(type) + ".tif";
         ASSERT_TRUE(cv::imwrite(path, cv::Mat(8, 8, type, cv::Scalar(1))));
-        for (const MethodMeasure& measure : {cpu_engine_measure(measure_registry()[0], 1),
-                                             kernel_measure(measure_registry()[0], 1)}) {
-            const ImageMeasurement measurement = measure_image(path, {measure});
+        for (const EngineKind kind : {EngineKind::cpu, EngineKind::kernels}) {
+            const ImageMeasurement measurement =
+                measure_image(path, *bestfocus::make_engine(kind, 2), {1});
             EXPECT_FALSE(measurement.measured);
             EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + path);
             EXPECT_NE(measurement.diagnostic.find(std::string(name) + " pixels"), std::string::npos)

@@ -13,6 +13,7 @@
 
 #include "focus_selection.h"
 #include "image_measure.h"
+#include "pixel_limit.h"
 #include "present_stacks.h"
 #include "report_file.h"
 #include "stack_scan.h"
@@ -72,9 +73,9 @@ TEST(ReportFileName, HoldsTheRangeAndMethodAsGiven) {
 }
 
 TEST(PixelCountFitsInt, LimitIsIntMax) {
-    EXPECT_TRUE(pixel_count_fits_measures(2147483647, 1));
-    EXPECT_TRUE(pixel_count_fits_measures(65535, 32768));   // 2147450880
-    EXPECT_FALSE(pixel_count_fits_measures(65536, 32768));  // 2^31
+    EXPECT_TRUE(bestfocus::pixel_count_fits(2147483647, 1));
+    EXPECT_TRUE(bestfocus::pixel_count_fits(65535, 32768));   // 2147450880
+    EXPECT_FALSE(bestfocus::pixel_count_fits(65536, 32768));  // 2^31
 }
 
 // Stand-in measures. The sum of the pixels grows with the amplitude of the test stacks' pattern.
@@ -95,13 +96,43 @@ double width_times_1000_plus_height(const unsigned char*, int width, int height,
 }
 double failing_measure(const unsigned char*, int, int, int) { return kNaN; }
 
-// A stand-in measure as the scan calls the kernels.
-MethodMeasure stand_in(PlainMeasure measure, int threads = 1, int code = 1) {
-    return {code, measure, nullptr, threads};
-}
+using StandInMeasure = double (*)(const unsigned char* pixels, int width, int height,
+                                  int host_threads);
 
-double focus_of(const std::string& path, PlainMeasure measure, int threads = 1) {
-    return measure_image(path, {stand_in(measure, threads)}).focus.at(0);
+// An engine of stand-in measures, one per method code, on the view's pixels (whole 8-bit images
+// here, rows back to back); each gets `threads` as its host threads.
+class StandInEngine : public bestfocus::Engine {
+  public:
+    explicit StandInEngine(std::vector<std::pair<int, StandInMeasure>> measures, int threads = 1)
+        : measures_(std::move(measures)), threads_(threads) {}
+
+    bestfocus::Measurement measure(const bestfocus::ImageView& image,
+                                   const std::vector<int>& methods) const override {
+        bestfocus::Measurement measurement;
+        for (const int method : methods) {
+            const double value = measure_of(method)(static_cast<const unsigned char*>(image.pixels),
+                                                    image.width, image.height, threads_);
+            if (std::isnan(value)) return bestfocus::failed_measurement("");
+            measurement.values.push_back(value);
+        }
+        return measurement;
+    }
+
+  private:
+    StandInMeasure measure_of(int method) const {
+        for (const auto& [code, measure] : measures_) {
+            if (code == method) return measure;
+        }
+        ADD_FAILURE() << "no stand-in for method " << method;
+        return failing_measure;
+    }
+
+    std::vector<std::pair<int, StandInMeasure>> measures_;
+    int threads_;
+};
+
+double focus_of(const std::string& path, StandInMeasure measure, int threads = 1) {
+    return measure_image(path, StandInEngine({{1, measure}}, threads), {1}).focus.at(0);
 }
 
 TEST(MeasureImage, PassesPixelsWidthHeightAndHostThreads) {
@@ -112,7 +143,8 @@ TEST(MeasureImage, PassesPixelsWidthHeightAndHostThreads) {
     ASSERT_TRUE(cv::imwrite(path, image));
 
     ImageMeasurement measurement = measure_image(
-        path, {stand_in(width_times_1000_plus_height), stand_in(pixel_at_row1_column2, 1, 3)});
+        path, StandInEngine({{1, width_times_1000_plus_height}, {3, pixel_at_row1_column2}}),
+        {1, 3});
     EXPECT_TRUE(measurement.measured);
     EXPECT_EQ(measurement.focus, (std::vector<double>{5003.0, 201.0}));
     EXPECT_EQ(focus_of(path, sum_of_pixels, 13), 201.0);
@@ -122,19 +154,20 @@ TEST(MeasureImage, PassesPixelsWidthHeightAndHostThreads) {
 TEST(MeasureImage, FailuresNameTheImage) {
     TemporaryFolder folder;
     const std::string missing = folder.path() + "missing.bmp";
-    ImageMeasurement measurement = measure_image(missing, {stand_in(sum_of_pixels)});
+    ImageMeasurement measurement = measure_image(missing, StandInEngine({{1, sum_of_pixels}}), {1});
     EXPECT_FALSE(measurement.measured);
     EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + missing);
 
     const std::string garbage = folder.path() + "garbage.bmp";
     write_file(garbage, "BM this is not an image");
-    EXPECT_EQ(measure_image(garbage, {stand_in(sum_of_pixels)}).failure,
+    EXPECT_EQ(measure_image(garbage, StandInEngine({{1, sum_of_pixels}}), {1}).failure,
               "\nNo se puede abrir el archivo: " + garbage);
 
     const std::string good = folder.path() + "good.bmp";
     ASSERT_TRUE(cv::imwrite(good, cv::Mat(2, 2, CV_8U, cv::Scalar(9))));
     // Any method failing fails the image.
-    measurement = measure_image(good, {stand_in(sum_of_pixels), stand_in(failing_measure)});
+    measurement =
+        measure_image(good, StandInEngine({{1, sum_of_pixels}, {2, failing_measure}}), {1, 2});
     EXPECT_FALSE(measurement.measured);
     EXPECT_EQ(measurement.failure,
               "\nNo se puede calcular la medida de enfoque del archivo: " + good);
@@ -164,9 +197,9 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
     const auto negative_sum = [](const unsigned char* pixels, int width, int height, int threads) {
         return -sum_of_pixels(pixels, width, height, threads);
     };
-    const ScanResults scan =
-        scan_stacks(config, present_stacks(config),
-                    {stand_in(sum_of_pixels, 6, 3), stand_in(negative_sum, 6, 4)});
+    config.methods = {3, 4};
+    const ScanResults scan = scan_stacks(config, present_stacks(config),
+                                         StandInEngine({{3, sum_of_pixels}, {4, negative_sum}}, 6));
     ASSERT_FALSE(scan.failure);
     std::vector<FolderScores> folders = scan.folders;
     ASSERT_EQ(folders.size(), 4u);
@@ -180,7 +213,9 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
     EXPECT_EQ(g_seen_host_threads, 6);
 
     config.images_per_stack = 3;  // only the first three images count
-    folders = scan_stacks(config, present_stacks(config), {stand_in(sum_of_pixels)}).folders;
+    config.methods = {1};
+    folders =
+        scan_stacks(config, present_stacks(config), StandInEngine({{1, sum_of_pixels}})).folders;
     EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 3, 1, 1}));
 }
 
@@ -219,8 +254,8 @@ TEST_F(ScanStacks, ReturnsTheFirstFailureInFolderThenImageOrder) {
                          std::to_string(teams));
             N_threads_ext2 = teams;
             N_threads_ext1 = teams;
-            const ScanResults scan =
-                scan_stacks(config, present_stacks(config), {stand_in(fails_when_bright)});
+            const ScanResults scan = scan_stacks(config, present_stacks(config),
+                                                 StandInEngine({{1, fails_when_bright}}));
             ASSERT_TRUE(scan.failure);
             EXPECT_EQ(scan.failure->status, 1);
             if (*c.named != '\0') {

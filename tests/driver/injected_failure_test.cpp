@@ -64,9 +64,7 @@ class InjectedFailure : public ::testing::Test {
     // What main does once the command line is read: the scan, then the report unless it failed.
     std::optional<RunFailure> scan_and_report() {
         const int method = config_.methods[0];
-        const ScanResults scan =
-            scan_stacks(config_, present_stacks(config_),
-                        {{method, find_measure(method)->uchar, nullptr, N_threads}});
+        const ScanResults scan = scan_stacks(config_, present_stacks(config_), *kernels_);
         if (!scan.failure) {
             std::string reason;
             write_report(
@@ -79,6 +77,8 @@ class InjectedFailure : public ::testing::Test {
     FolderSharedWithDeathTests stacks_{"injected_failure_stacks"};
     FolderSharedWithDeathTests work_{"injected_failure_work"};
     RunConfig config_;
+    const std::unique_ptr<bestfocus::Engine> kernels_ =
+        bestfocus::make_engine(bestfocus::EngineKind::kernels, 6);
 };
 
 TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
@@ -110,8 +110,7 @@ TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
     for (const MeasureEntry& measure : measure_registry()) {
         SCOPED_TRACE(measure.long_name);
         config_.methods = {measure.code};
-        const ScanResults scan = scan_stacks(config_, present_stacks(config_),
-                                             {{measure.code, measure.uchar, nullptr, N_threads}});
+        const ScanResults scan = scan_stacks(config_, present_stacks(config_), *kernels_);
         ASSERT_FALSE(scan.failure);
         EXPECT_EQ(best_images(scan.folders, 0), (std::vector<int>{2, 1}));
     }

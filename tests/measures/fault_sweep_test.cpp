@@ -13,6 +13,9 @@
 #include "measure_failure.h"
 #include "measure_functions.h"
 
+using bestfocus::last_measure_failure;
+using bestfocus::MeasureFailure;
+
 namespace {
 
 using cuda_on_cpu::testing::Call;

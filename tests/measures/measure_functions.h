@@ -8,6 +8,7 @@
 
 #include "measure_references.h"
 #include "measure_registry.h"
+#include "test_entry_points.h"
 #include "test_images.h"
 
 enum class Input { bytes, doubles };
@@ -32,7 +33,7 @@ inline std::vector<MeasureFunction> all_measure_functions() {
         functions.push_back(
             {name + "_GPU_uchar", Input::bytes, measure.uchar, nullptr, reference->value});
         functions.push_back({name + "_GPU_uchar_Stream", Input::bytes, nullptr,
-                             measure.uchar_stream, reference->value});
+                             stream_entry_point(measure), reference->value});
     }
     for (const MeasureVariant& variant : extra_measure_variants()) {
         const MeasureReference* reference = find_reference(*find_measure(variant.code));

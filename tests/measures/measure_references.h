@@ -1,5 +1,5 @@
-// The tests' own reference of every registered measure, found by its short name: a new measure
-// in the registry needs its reference here, or the registry test fails.
+// The tests' own reference of every listed measure, found through the measure list: a new measure
+// needs its <name>_reference (and <name>_anchor_shortfall) in the tests, or they do not build.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,12 +24,11 @@ struct MeasureReference {
     int anchor_shortfall;
 };
 
+#define BESTFOCUS_REFERENCE_ROW(code, name, short_name, long_name, stem) \
+    {short_name, name##_reference, name##_anchor_shortfall},
 inline const MeasureReference kMeasureReferences[] = {
-    {"vollath-f4", vollath_f4_reference, 0},
-    {"mdct", mdct_reference, 4},
-    {"tenengrad", tenengrad_reference, 2},
-    {"laplacian", laplacian_reference, 2},
-};
+    BESTFOCUS_MEASURE_LIST(BESTFOCUS_REFERENCE_ROW)};
+#undef BESTFOCUS_REFERENCE_ROW
 
 // The reference of a registered measure; nullptr when the tests have none, which the registry
 // test reports. The suites leave such a measure out.

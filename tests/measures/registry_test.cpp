@@ -8,6 +8,7 @@
 
 #include "measure_references.h"
 #include "measure_registry.h"
+#include "test_entry_points.h"
 
 namespace {
 
@@ -22,7 +23,9 @@ TEST(MeasureRegistry, CodesCountFromOneAndEveryEntryIsComplete) {
         EXPECT_TRUE(short_names.insert(measure.short_name).second) << "short name used twice";
         EXPECT_NE(std::string(measure.long_name), "");
         EXPECT_NE(measure.uchar, nullptr);
-        EXPECT_NE(measure.uchar_stream, nullptr);
+        EXPECT_NE(stream_entry_point(measure), nullptr);
+        EXPECT_NE(measure.cpu, nullptr);
+        EXPECT_NE(measure.cpu16, nullptr);
         EXPECT_NE(measure.doubles, nullptr);
         EXPECT_NE(find_reference(measure), nullptr) << "no reference in the tests";
         EXPECT_EQ(find_measure(measure.code), &measure);

@@ -8,6 +8,8 @@
 
 #include "reference_value.h"
 
+// No window: no anchors.
+constexpr int vollath_f4_anchor_shortfall = 0;
 inline ReferenceValue vollath_f4_reference(const std::vector<double>& image, int width,
                                            int height) {
     auto pixel = [&](int x, int y) -> long double {

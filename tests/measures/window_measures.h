@@ -10,6 +10,7 @@
 
 #include "measure_references.h"
 #include "measure_registry.h"
+#include "test_entry_points.h"
 
 struct WindowMeasure {
     std::string name;
@@ -27,7 +28,7 @@ inline std::vector<WindowMeasure> referenced_measures() {
         if (const MeasureReference* reference = find_reference(measure)) {
             measures.push_back({test_name(measure.short_name), reference->anchor_shortfall,
                                 reference->value, measure.doubles, measure.uchar,
-                                measure.uchar_stream});
+                                stream_entry_point(measure)});
         }
     }
     return measures;

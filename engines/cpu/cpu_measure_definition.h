@@ -1,0 +1,42 @@
+// What a measure's <name>_cpu.cpp expands to make it a CPU engine measure: its row sums compiled
+// for AVX2 and for the baseline, for 8- and 16-bit pixels, and the CPU engine's two functions
+// (cpu_measures.h) over them. The measure's rows header defines, in namespace bestfocus,
+//   template <class Pixel> Total name##_rows(image, row_stride, width, height, first_row, end_row)
+//   TermRows name##_terms(int width, int height)
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "cpu_measures.h"
+#include "measure_exactly.h"
+#include "simd_dispatch.h"
+
+#define BESTFOCUS_CPU_ROW_SUMS(name, target, suffix, Pixel)                                  \
+    target PixelTraits<Pixel>::Total name##_rows_##suffix(                                   \
+        const Pixel* image, std::ptrdiff_t row_stride, int width, int height, int first_row, \
+        int end_row) {                                                                       \
+        return name##_rows(image, row_stride, width, height, first_row, end_row);            \
+    }
+
+#define BESTFOCUS_CPU_MEASURE(name)                                                    \
+    namespace bestfocus {                                                              \
+    namespace {                                                                        \
+    BESTFOCUS_CPU_ROW_SUMS(name, BESTFOCUS_AVX2_TARGET, avx2_8bit, std::uint8_t)       \
+    BESTFOCUS_CPU_ROW_SUMS(name, , baseline_8bit, std::uint8_t)                        \
+    BESTFOCUS_CPU_ROW_SUMS(name, BESTFOCUS_AVX2_TARGET, avx2_16bit, std::uint16_t)     \
+    BESTFOCUS_CPU_ROW_SUMS(name, , baseline_16bit, std::uint16_t)                      \
+    }                                                                                  \
+    double cpu_##name(const unsigned char* pixels, int width, int height,              \
+                      std::ptrdiff_t row_stride, int threads) {                        \
+        return measure_exactly<std::uint8_t>(                                          \
+            rows_for_this_machine(name##_rows_avx2_8bit, name##_rows_baseline_8bit),   \
+            name##_terms(width, height), pixels, width, height, row_stride, threads);  \
+    }                                                                                  \
+    double cpu_##name##_16(const std::uint16_t* pixels, int width, int height,         \
+                           std::ptrdiff_t row_stride, int threads) {                   \
+        return measure_exactly<std::uint16_t>(                                         \
+            rows_for_this_machine(name##_rows_avx2_16bit, name##_rows_baseline_16bit), \
+            name##_terms(width, height), pixels, width, height, row_stride, threads);  \
+    }                                                                                  \
+    }

@@ -1,0 +1,61 @@
+// The driver of every CPU measure: the exact integer sum of the measure's terms over row bands,
+// scaled once to normalised pixels.
+//
+// Bounds. The tool accepts images with width * height <= INT_MAX < 2^31, so a measure has fewer
+// than 2^31 terms, and no 8-bit term exceeds 2040^2 = 4161600 < 2^22 in magnitude (MDCT's; the
+// others are smaller): every total lies below 2^31 * 2^22 = 2^53. It fits a 64-bit integer with
+// room to spare, and a double holds it exactly, so the one rounding of the value is the division
+// by 255^2 at the end.
+//
+// 16-bit pixels: terms reach (8 * 65535)^2 < 2^39, so a total lies below 2^70 and is added in 128
+// bits (pixel_traits.h). Its conversion to double is one rounding, the division by 65535^2 a
+// second: an image holding an 8-bit image times 257 has exactly 257^2 times the 8-bit total, and
+// its value differs from the 8-bit one by at most those two roundings.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+
+#include "pixel_traits.h"
+#include "row_bands.h"
+
+namespace bestfocus {
+
+// Where a measure's terms lie: `rows` rows of `terms_per_row` terms each.
+struct TermRows {
+    int rows;
+    int terms_per_row;
+};
+
+// Window measures: one term per anchor; no window column (or a negative count of them) means no
+// term, whatever the rows.
+inline TermRows window_terms(int anchors_x, int anchors_y) {
+    return anchors_x > 0 ? TermRows{std::max(0, anchors_y), anchors_x} : TermRows{0, 0};
+}
+
+// The exact sum of a measure's terms over term rows first_row <= y < end_row, in pixel steps
+// squared.
+template <class Pixel>
+using RowSums = typename PixelTraits<Pixel>::Total (*)(const Pixel* image,
+                                                       std::ptrdiff_t row_stride, int width,
+                                                       int height, int first_row, int end_row);
+
+// The measure's exact sum over its terms, scaled to normalised pixels: pixels are taken as value /
+// kMaxPixel, so every term is 1 / kMaxPixel^2 of its integer form. Invalid arguments (no pixels,
+// no rows or columns, a row stride below the width) give a quiet NaN.
+template <class Pixel>
+double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, const Pixel* pixels, int width,
+                       int height, std::ptrdiff_t row_stride, int threads) {
+    if (pixels == nullptr || width <= 0 || height <= 0 || row_stride < width) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    const auto total = sum_over_row_bands(
+        terms.rows, terms.terms_per_row, threads, [&](int first_row, int end_row) {
+            return row_sums(pixels, row_stride, width, height, first_row, end_row);
+        });
+    constexpr double kMaxPixel = static_cast<double>(PixelTraits<Pixel>::kMaxPixel);
+    return static_cast<double>(total) / (kMaxPixel * kMaxPixel);
+}
+
+}  // namespace bestfocus

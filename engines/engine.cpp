@@ -1,0 +1,28 @@
+#include "engine.h"
+
+#include "cpu_engine.h"
+#include "kernel_engine.h"
+
+namespace bestfocus {
+
+std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run) {
+    if (kind == EngineKind::cpu) {
+        return std::make_unique<CpuEngine>(images_in_run == 1);
+    }
+    return std::make_unique<KernelEngine>();
+}
+
+Measurement too_many_pixels() {
+    Measurement measurement;
+    measurement.failure = Measurement::Failure::too_many_pixels;
+    return measurement;
+}
+
+Measurement failed_measurement(std::string reason) {
+    Measurement measurement;
+    measurement.failure = Measurement::Failure::failed;
+    measurement.reason = std::move(reason);
+    return measurement;
+}
+
+}  // namespace bestfocus

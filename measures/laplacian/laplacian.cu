@@ -1,0 +1,67 @@
+// Laplacian energy: at every position of a 3 x 3 window, anchored at (x, y) with x < W - 2 and
+// y < H - 2, the four-neighbour Laplacian of its centre pixel (x + 1, y + 1),
+//   L = above + below + left + right - 4 * centre,
+// squared; the focus value is the sum of L^2. The window's corners take no part.
+
+#include <cuda_runtime.h>
+
+#include "block_reduction.h"
+#include "laplacian_stencil.h"
+#include "launch.h"
+#include "measure_pipeline.h"
+#include "measures.h"
+#include "shared_memory.h"
+#include "window_measure.h"
+
+// Launch: (iDivUp(W - 2, 32), iDivUp(H - 2, 32)) blocks of 32 x 32, 8192 B shared (lap_b).
+__global__ void Calcular_LAP_Kernel(double* partial_sums, double* image, int width, int height) {
+    double* lap_b = bestfocus::shared_memory<double>();
+    const int x = static_cast<int>(blockIdx.x * blockDim.x + threadIdx.x);
+    const int y = static_cast<int>(blockIdx.y * blockDim.y + threadIdx.y);
+    const unsigned int t = bestfocus::linear_thread_index();
+    lap_b[t] = 0.0;
+    if (x < bestfocus::laplacian_anchors(width) && y < bestfocus::laplacian_anchors(height)) {
+        const double* centre = image + (y + 1) * width + x + 1;
+        // Summed in this order: above, below, left, right, then the centre term.
+        const double laplacian = centre[-width] + centre[width] + centre[-1] + centre[1] +
+                                 bestfocus::kLaplacianCentreWeight * centre[0];
+        lap_b[t] = laplacian * laplacian;
+    }
+    bestfocus::reduce_block_sum(lap_b, partial_sums);
+}
+
+namespace bestfocus {
+namespace {
+
+cudaError_t launch_laplacian(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
+                             int width, int height) {
+    return launch_kernel<Calcular_LAP_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
+                                              height);
+}
+
+MeasureKernel describe_laplacian(int width, int height) {
+    return describe_window_measure("Calcular_LAP_Kernel", laplacian_anchors(width),
+                                   laplacian_anchors(height), launch_laplacian);
+}
+
+}  // namespace
+}  // namespace bestfocus
+
+double funcion_LAP_GPU(const unsigned char* pixels, int width, int height, int host_threads) {
+    return bestfocus::run_measure(
+        {bestfocus::ImageInput::Doubles, pixels, width, height, host_threads, nullptr},
+        bestfocus::describe_laplacian);
+}
+
+double funcion_LAP_GPU_uchar(const unsigned char* pixels, int width, int height, int host_threads) {
+    return bestfocus::run_measure(
+        {bestfocus::ImageInput::Bytes, pixels, width, height, host_threads, nullptr},
+        bestfocus::describe_laplacian);
+}
+
+double funcion_LAP_GPU_uchar_Stream(const unsigned char* pixels, int width, int height,
+                                    int host_threads, CUstream_st* stream) {
+    return bestfocus::run_measure(
+        {bestfocus::ImageInput::BytesOnStream, pixels, width, height, host_threads, stream},
+        bestfocus::describe_laplacian);
+}

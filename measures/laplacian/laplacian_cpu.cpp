@@ -1,0 +1,5 @@
+// laplacian's row sums as a CPU engine measure.
+#include "cpu_measure_definition.h"
+#include "laplacian_rows.h"
+
+BESTFOCUS_CPU_MEASURE(laplacian)

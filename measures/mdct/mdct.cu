@@ -1,0 +1,76 @@
+// MDCT: at every window anchor (x, y) with x < W - 4 and y < H - 4, the signed sum of the 4 x 4
+// pixels below and right of it under the sign pattern kernel_MDCT,
+//   S(x, y) = sum over rows i = 0..3, columns j = 0..3 of K(i, j) * p(x + j, y + i),
+// squared; the focus value is the sum of S^2 over the anchors. Every row and column of K sums to
+// zero, so straight edges and flat areas give nothing.
+
+#include <cuda_runtime.h>
+
+#include "block_reduction.h"
+#include "launch.h"
+#include "mdct_stencil.h"
+#include "measure_pipeline.h"
+#include "measures.h"
+#include "shared_memory.h"
+#include "window_measure.h"
+
+// K(i, j) at 4 * i + j: +1 where row and column offset lie in the same half of the window.
+__constant__ int kernel_MDCT[16] = MDCT_SIGN_PATTERN;
+
+// Launch: (iDivUp(W - 4, 32), iDivUp(H - 4, 32)) blocks of 32 x 32, 8192 B shared (f_mdct_b).
+__global__ void Calcular_MDCT_Kernel(double* partial_sums, double* image, int width, int anchors_x,
+                                     int anchors_y) {
+    double* f_mdct_b = bestfocus::shared_memory<double>();
+    const int x = static_cast<int>(blockIdx.x * blockDim.x + threadIdx.x);
+    const int y = static_cast<int>(blockIdx.y * blockDim.y + threadIdx.y);
+    const unsigned int t = bestfocus::linear_thread_index();
+    f_mdct_b[t] = 0.0;
+    if (x < anchors_x && y < anchors_y) {
+        double s = 0.0;
+        for (int i = 0; i < 4; ++i) {
+            const double* row = image + (y + i) * width + x;
+            for (int j = 0; j < 4; ++j) {
+                s += kernel_MDCT[4 * i + j] * row[j];
+            }
+        }
+        f_mdct_b[t] = s * s;
+    }
+    bestfocus::reduce_block_sum(f_mdct_b, partial_sums);
+}
+
+namespace bestfocus {
+namespace {
+
+cudaError_t launch_mdct(const cudaLaunchConfig_t* config, const KernelBuffers& buffers, int width,
+                        int height) {
+    return launch_kernel<Calcular_MDCT_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
+                                               mdct_anchors(width), mdct_anchors(height));
+}
+
+MeasureKernel describe_mdct(int width, int height) {
+    return describe_window_measure("Calcular_MDCT_Kernel", mdct_anchors(width),
+                                   mdct_anchors(height), launch_mdct);
+}
+
+}  // namespace
+}  // namespace bestfocus
+
+double funcion_MDCT_GPU(const unsigned char* pixels, int width, int height, int host_threads) {
+    return bestfocus::run_measure(
+        {bestfocus::ImageInput::Doubles, pixels, width, height, host_threads, nullptr},
+        bestfocus::describe_mdct);
+}
+
+double funcion_MDCT_GPU_uchar(const unsigned char* pixels, int width, int height,
+                              int host_threads) {
+    return bestfocus::run_measure(
+        {bestfocus::ImageInput::Bytes, pixels, width, height, host_threads, nullptr},
+        bestfocus::describe_mdct);
+}
+
+double funcion_MDCT_GPU_uchar_Stream(const unsigned char* pixels, int width, int height,
+                                     int host_threads, CUstream_st* stream) {
+    return bestfocus::run_measure(
+        {bestfocus::ImageInput::BytesOnStream, pixels, width, height, host_threads, stream},
+        bestfocus::describe_mdct);
+}
