@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     const double start_ticks = static_cast<double>(cv::getTickCount());
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
-    const std::vector<FolderScores> folders = scan_stacks(config, stacks, measures, &progress);
+    const std::vector<bestfocus::FolderScores> folders = scan_stacks(config, stacks, measures, &progress);
     const double end_ticks = static_cast<double>(cv::getTickCount());
     const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
     progress.finish();

@@ -8,8 +8,12 @@
 namespace {
 
 void scan_stack(const StackSource& stack, const StackLayout& layout,
-                const std::vector<MethodMeasure>& methods, FolderScores* scores) {
+                const std::vector<MethodMeasure>& methods, bestfocus::FolderScores* scores) {
     const int images = stack.images;
+    scores->stack_path = stack.path;
+    for (int image = 1; image <= images; ++image) {
+        scores->images.push_back(image_location(stack, layout, image));
+    }
     for (const MethodMeasure& method : methods) {
         scores->methods.push_back(
             {method.method, std::vector<double>(static_cast<std::size_t>(images)), 1});
@@ -32,22 +36,22 @@ void scan_stack(const StackSource& stack, const StackLayout& layout,
             mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, layout))) {
         end_process_now(*failure, 1);
     }
-    for (MethodScores& method : scores->methods) {
+    for (bestfocus::MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
     }
 }
 
 }  // namespace
 
-std::vector<FolderScores> scan_stacks(const RunConfig& config,
-                                      const std::vector<StackSource>& stacks,
-                                      const std::vector<MethodMeasure>& methods,
-                                      Progress* progress) {
-    std::vector<FolderScores> folders(stacks.size());
+std::vector<bestfocus::FolderScores> scan_stacks(const RunConfig& config,
+                                                 const std::vector<StackSource>& stacks,
+                                                 const std::vector<MethodMeasure>& methods,
+                                                 Progress* progress) {
+    std::vector<bestfocus::FolderScores> folders(stacks.size());
     const long long count = static_cast<long long>(folders.size());
 #pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
-        FolderScores& scores = folders[static_cast<std::size_t>(i)];
+        bestfocus::FolderScores& scores = folders[static_cast<std::size_t>(i)];
         const StackSource& stack = stacks[static_cast<std::size_t>(i)];
         scores.folder = stack.folder;
         scan_stack(stack, config.layout, methods, &scores);
@@ -58,10 +62,11 @@ std::vector<FolderScores> scan_stacks(const RunConfig& config,
     return folders;
 }
 
-std::vector<int> best_images(const std::vector<FolderScores>& folders, std::size_t method) {
+std::vector<int> best_images(const std::vector<bestfocus::FolderScores>& folders,
+                             std::size_t method) {
     std::vector<int> picks;
     picks.reserve(folders.size());
-    for (const FolderScores& folder : folders) {
+    for (const bestfocus::FolderScores& folder : folders) {
         picks.push_back(folder.methods[method].best_number);
     }
     return picks;

@@ -49,7 +49,7 @@ std::string summary_rows(int folder) {
     std::string rows;
     for (const int method : kMethods) {
         rows += std::to_string(folder) + "," + std::to_string(method) + "," +
-                std::to_string(pick(folder, method)) + ",2.25,flat;late\n";
+                std::to_string(pick(folder, method)) + ",2.25,flat;two-peaks\n";
     }
     return rows;
 }

@@ -13,6 +13,7 @@
 
 #include "replace_file.h"
 
+namespace bestfocus {
 namespace {
 
 std::vector<std::vector<std::string>> read_csv(const std::string& text) {
@@ -106,3 +107,4 @@ TEST(ReplaceFile, ReplacesOnlyWithACompleteFileAndSaysWhyNot) {
 }
 
 }  // namespace
+}  // namespace bestfocus

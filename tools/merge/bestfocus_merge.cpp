@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <string>
 
-#include "output_files.h"
+#include "replace_file.h"
 #include "run_merge.h"
 #include "text_numbers.h"
+
+using namespace bestfocus;
 
 namespace {
 
@@ -61,13 +63,15 @@ int main(int argc, char** argv) {
     }
 
     const MergeResult result = merge_run(request);
-    std::string problem;
     if (!result.merged) {
         std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
         return kRefused;
     }
-    if (!write_output_files(result.outputs, problem)) {
-        std::fprintf(stderr, "bestfocus_merge: %s\n", problem.c_str());
+    std::string failed_path;
+    std::string reason;
+    if (!replace_files(result.outputs, &failed_path, &reason)) {
+        std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
+                     reason.c_str());
         return kRefused;
     }
     std::fprintf(

@@ -2,12 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
-#include "text_numbers.h"
-
+namespace bestfocus {
 namespace {
 
 bool read_whole_file(const std::string& path, std::string& bytes) {
@@ -18,70 +17,9 @@ bool read_whole_file(const std::string& path, std::string& bytes) {
     return file.good() || file.eof();
 }
 
-// A report as bestfocus writes it: one "%d\n" line per folder, then "\nTotal time: %f seconds...".
-bool parse_report(const std::string& bytes, int folders, std::vector<int>& picks) {
-    static const std::regex time_line("\nTotal time: -?[0-9]+\\.[0-9]+ seconds\\.\\.\\.");
-    std::istringstream lines(bytes);
-    std::string line;
-    picks.clear();
-    for (int folder = 0; folder < folders; ++folder) {
-        int pick = 0;
-        if (!std::getline(lines, line) || lines.eof() || !parse_whole_int(line, pick)) {
-            return false;
-        }
-        picks.push_back(pick);
-    }
-    const std::size_t rest = static_cast<std::size_t>(lines.tellg());
-    return rest <= bytes.size() && std::regex_match(bytes.substr(rest), time_line);
-}
-
-}  // namespace
-
-std::string report_file_name(int first_folder, int last_folder, int method) {
-    return "BestFocus_AutofocusStacks_Folder_" + std::to_string(first_folder) + "_to_" +
-           std::to_string(last_folder) + "_method_" + std::to_string(method) + ".txt";
-}
-
-bool read_piece_reports(const RunPiece& piece, std::map<int, std::vector<int>>& picks_by_method,
-                        std::string& problem) {
-    namespace fs = std::filesystem;
-    const std::regex report_name(
-        "BestFocus_AutofocusStacks_Folder_(-?[0-9]+)_to_(-?[0-9]+)_method_"
-        "(-?[0-9]+)\\.txt");
-    picks_by_method.clear();
-    std::error_code error;
-    for (fs::directory_iterator entry(piece.path, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        std::smatch match;
-        int first = 0;
-        int last = 0;
-        int method = 0;
-        if (!std::regex_match(name, match, report_name) || !parse_whole_int(match[1], first) ||
-            !parse_whole_int(match[2], last) || !parse_whole_int(match[3], method) ||
-            first != piece.first_folder || last != piece.last_folder) {
-            continue;
-        }
-        std::string bytes;
-        if (!read_whole_file(entry->path().string(), bytes) ||
-            !parse_report(bytes, last - first + 1, picks_by_method[method])) {
-            problem = piece.name + ": " + name + " is not a complete report";
-            return false;
-        }
-    }
-    if (error) {
-        problem = "cannot list " + piece.path + ": " + error.message();
-        return false;
-    }
-    if (picks_by_method.empty()) {
-        problem = piece.name + " holds no report of folders " + std::to_string(piece.first_folder) +
-                  " to " + std::to_string(piece.last_folder);
-        return false;
-    }
-    return true;
-}
-
-bool read_piece_table(const RunPiece& piece, const std::string& file_name, FolderTable& table,
+template <typename Row>
+bool read_piece_table(const RunPiece& piece, const std::string& file_name,
+                      std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
                       std::string& problem) {
     const std::string path = piece.path + file_name;
     std::string bytes;
@@ -96,23 +34,80 @@ bool read_piece_table(const RunPiece& piece, const std::string& file_name, Folde
     }
     std::istringstream lines(bytes);
     std::getline(lines, table.header);
-    table.rows_by_folder.clear();
-    int previous_folder = piece.first_folder;
+    table.by_folder.clear();
+    // Folders come in order, each right after the one before: the rows cover the piece's range
+    // when the last is its last folder.
+    long long previous_folder = static_cast<long long>(piece.first_folder) - 1;
+    std::optional<long long> first_missing;
     for (std::string line; std::getline(lines, line);) {
-        int folder = 0;
-        if (!parse_whole_int(line.substr(0, line.find(',')), folder) || folder < previous_folder ||
-            folder > piece.last_folder) {
+        const std::optional<Row> row = parse_row(line);
+        if (!row) {
+            problem = where + " has a row that bestfocus does not write: " + line;
+            return false;
+        }
+        if (row->folder < previous_folder || row->folder > piece.last_folder) {
             problem = where + " has a row out of folder order or out of its range: " + line;
             return false;
         }
-        table.rows_by_folder[folder] += line + "\n";
-        previous_folder = folder;
-    }
-    for (int folder = piece.first_folder; folder <= piece.last_folder; ++folder) {
-        if (table.rows_by_folder.count(folder) == 0) {
-            problem = where + " has no row for folder " + std::to_string(folder);
-            return false;
+        if (row->folder > previous_folder + 1 && !first_missing) {
+            first_missing = previous_folder + 1;
         }
+        table.by_folder[row->folder].push_back(*row);
+        previous_folder = row->folder;
+    }
+    if (!first_missing && previous_folder != piece.last_folder) {
+        first_missing = previous_folder + 1;
+    }
+    if (first_missing) {
+        problem = where + " has no row for folder " + std::to_string(*first_missing);
+        return false;
     }
     return true;
 }
+
+}  // namespace
+
+bool read_piece_reports(const RunPiece& piece, std::map<int, Report>& reports_by_method,
+                        std::string& problem) {
+    namespace fs = std::filesystem;
+    reports_by_method.clear();
+    std::error_code error;
+    for (fs::directory_iterator entry(piece.path, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        const std::optional<ReportName> report_name = parse_report_file_name(name);
+        if (!report_name || report_name->first_folder != piece.first_folder ||
+            report_name->last_folder != piece.last_folder) {
+            continue;
+        }
+        std::string bytes;
+        std::optional<Report> report;
+        if (!read_whole_file(entry->path().string(), bytes) ||
+            !(report = parse_report(bytes, piece.folder_count()))) {
+            problem = piece.name + ": " + name + " is not a complete report";
+            return false;
+        }
+        reports_by_method[report_name->method] = *report;
+    }
+    if (error) {
+        problem = "cannot list " + piece.path + ": " + error.message();
+        return false;
+    }
+    if (reports_by_method.empty()) {
+        problem = piece.name + " holds no report of folders " + std::to_string(piece.first_folder) +
+                  " to " + std::to_string(piece.last_folder);
+        return false;
+    }
+    return true;
+}
+
+bool read_piece_scores(const RunPiece& piece, FolderRows<ScoreRow>& table, std::string& problem) {
+    return read_piece_table(piece, kPieceScoresFile, parse_score_row, table, problem);
+}
+
+bool read_piece_summary(const RunPiece& piece, FolderRows<SummaryRow>& table,
+                        std::string& problem) {
+    return read_piece_table(piece, kPieceSummaryFile, parse_summary_row, table, problem);
+}
+
+}  // namespace bestfocus

@@ -8,6 +8,7 @@
 
 #include "text_numbers.h"
 
+namespace bestfocus {
 namespace {
 
 constexpr const char kPiecePrefix[] = "folders_";
@@ -91,3 +92,5 @@ bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& piece
     });
     return true;
 }
+
+}  // namespace bestfocus

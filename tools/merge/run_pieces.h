@@ -2,8 +2,15 @@
 // range, marked complete by a file "complete" that the slice's task writes last.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+namespace bestfocus {
+
+// The file names the pieces' CSV files have (the array script gives them these names).
+constexpr const char kPieceScoresFile[] = "scores.csv";
+constexpr const char kPieceSummaryFile[] = "summary.csv";
 
 struct RunPiece {
     std::string name;  // "folders_<first>_to_<last>"
@@ -15,6 +22,10 @@ struct RunPiece {
     // ended.
     double start_seconds = 0;
     double end_seconds = 0;
+
+    std::int64_t folder_count() const {
+        return static_cast<std::int64_t>(last_folder) - first_folder + 1;
+    }
 };
 
 // The pieces of the run folder, in order of their first folder (then last). Entries with other
@@ -25,3 +36,5 @@ bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& piece
 
 // Parses "folders_<first>_to_<last>" with first <= last; false for any other name.
 bool parse_piece_name(const std::string& name, int& first_folder, int& last_folder);
+
+}  // namespace bestfocus

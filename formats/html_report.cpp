@@ -2,22 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
+#include "flag_text.h"
+#include "focus_curve.h"
 #include "folder_card.h"
 #include "html_escape.h"
 #include "html_page_style.h"
 
+namespace bestfocus {
 namespace {
 
 // Nothing to run and nothing to fetch: only the page's own style and its data-URI images.
 constexpr char kContentPolicy[] = "default-src 'none'; img-src data:; style-src 'unsafe-inline'";
-
-// "<base>NNN/", as the tool reads the folder.
-std::string folder_path(const std::string& base_folder, int folder) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%03d/", folder);
-    return base_folder + name;
-}
 
 std::string method_name(const ReportRun& run, int code) {
     for (const ReportMethod& method : run.methods) {
@@ -31,12 +28,12 @@ std::string method_name(const ReportRun& run, int code) {
 // "2 of 5 (edge 1, disagree 1)", or "none of 5".
 std::string flagged_summary(const std::vector<FolderScores>& folders) {
     int flagged = 0;
-    int counts[kWarningCount] = {};
+    int counts[std::size(kAllFlags)] = {};
     for (const FolderScores& folder : folders) {
-        const std::vector<std::string> names = folder_warning_names(folder);
-        flagged += names.empty() ? 0 : 1;
-        for (int n = 0; n < kWarningCount; ++n) {
-            counts[n] += std::count(names.begin(), names.end(), kWarningNames[n]) ? 1 : 0;
+        const FlagSet flags = folder_flags(folder);
+        flagged += flags.empty() ? 0 : 1;
+        for (std::size_t n = 0; n < std::size(kAllFlags); ++n) {
+            counts[n] += flags.has(kAllFlags[n]) ? 1 : 0;
         }
     }
     const std::string of = " of " + std::to_string(folders.size());
@@ -44,9 +41,9 @@ std::string flagged_summary(const std::vector<FolderScores>& folders) {
         return "none" + of;
     }
     std::string details;
-    for (int n = 0; n < kWarningCount; ++n) {
+    for (std::size_t n = 0; n < std::size(kAllFlags); ++n) {
         if (counts[n] != 0) {
-            details += (details.empty() ? "" : ", ") + std::string(kWarningNames[n]) + " " +
+            details += (details.empty() ? "" : ", ") + std::string(flag_name(kAllFlags[n])) + " " +
                        std::to_string(counts[n]);
         }
     }
@@ -56,9 +53,9 @@ std::string flagged_summary(const std::vector<FolderScores>& folders) {
 // What each warning means, folded away until asked for.
 std::string warning_key() {
     std::string key = "<details><summary>What the warnings mean</summary><dl class=\"key\">";
-    for (const char* name : kWarningNames) {
-        key += "<dt><span class=\"flag\">" + std::string(name) + "</span></dt><dd>" +
-               html_escape(warning_meaning(name)) + "</dd>";
+    for (const Flag flag : kAllFlags) {
+        key += "<dt><span class=\"flag\">" + std::string(flag_name(flag)) + "</span></dt><dd>" +
+               html_escape(flag_meaning(flag)) + "</dd>";
     }
     return key + "</dl></details>";
 }
@@ -92,7 +89,7 @@ std::string html_report(const ReportRun& run, const std::vector<FolderScores>& f
     std::vector<const FolderScores*> flagged;
     std::vector<const FolderScores*> others;
     for (const FolderScores& folder : folders) {
-        (folder_warning_names(folder).empty() ? others : flagged).push_back(&folder);
+        (folder_flags(folder).empty() ? others : flagged).push_back(&folder);
     }
     const auto cards = [&](const std::vector<const FolderScores*>& group) {
         if (group.empty()) {
@@ -104,14 +101,7 @@ std::string html_report(const ReportRun& run, const std::vector<FolderScores>& f
             for (const MethodScores& method : folder->methods) {
                 names.push_back(method_name(run, method.method));
             }
-            const int number = folder->folder;
-            const std::string path =
-                run.stack_name ? run.stack_name(number) : folder_path(run.base_folder, number);
-            const std::function<std::string(int)> image_name = [&](int image_number) {
-                return run.image_name ? run.image_name(number, image_number)
-                                      : numbered_image_path(path, image_number);
-            };
-            text += folder_card(*folder, names, path, image_name, load_image);
+            text += folder_card(*folder, names, load_image);
         }
         return text + "</div>\n";
     };
@@ -129,3 +119,5 @@ std::string html_report(const ReportRun& run, const std::vector<FolderScores>& f
             ")</h2>\n" + cards(others) + "</div>\n";
     return page + "</main></body></html>\n";
 }
+
+}  // namespace bestfocus

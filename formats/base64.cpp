@@ -1,5 +1,7 @@
 #include "base64.h"
 
+namespace bestfocus {
+
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -29,3 +31,5 @@ std::string base64_encode(const unsigned char* bytes, std::size_t size) {
     }
     return text;
 }
+
+}  // namespace bestfocus

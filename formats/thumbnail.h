@@ -4,6 +4,8 @@
 #include <opencv2/core.hpp>
 #include <string>
 
+namespace bestfocus {
+
 // Thumbnails fit in a square of this many pixels: large enough to judge sharpness by eye, small
 // enough that a page of a thousand folders (two thumbnails each) stays within about 15 MB.
 constexpr int kThumbnailSide = 160;
@@ -16,3 +18,5 @@ cv::Size thumbnail_size(cv::Size image_size);
 // area averaging (no aliasing, so blur and noise read as they do in the image itself). Empty when
 // the image is empty or cannot be encoded.
 std::string thumbnail_data_uri(const cv::Mat& gray_image);
+
+}  // namespace bestfocus

@@ -1,6 +1,8 @@
 // The style sheet of the HTML page, kept apart from the code that writes the page.
 #pragma once
 
+namespace bestfocus {
+
 // Cards flow in rows; "#only-flagged:checked" (a checkbox before <main>) hides the group of
 // cards without warnings, so the filter needs no script. content-visibility lets a browser skip
 // laying out the cards off screen, which keeps a page of a thousand folders responsive.
@@ -54,3 +56,5 @@ svg .xlabel, svg .axis-name { text-anchor: middle; }
 svg .scores { fill: none; stroke-width: 1.6; stroke-linejoin: round; }
 svg .peak { stroke-width: 1; stroke-dasharray: 3 3; }
 )css";
+
+}  // namespace bestfocus

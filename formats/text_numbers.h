@@ -3,8 +3,16 @@
 
 #include <string>
 
+namespace bestfocus {
+
 // A decimal int with an optional '-', nothing before or after it, within int's range.
 bool parse_whole_int(const std::string& text, int& value);
 
 // A finite decimal number as strtod reads it, nothing before or after it.
 bool parse_whole_double(const std::string& text, double& value);
+
+// The shortest of the decimal forms with at most 17 significant digits that reads back to the
+// same double ("%.17g").
+std::string exact_decimal(double value);
+
+}  // namespace bestfocus

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "score_tables.h"
+#include "folder_scores.h"
+
+namespace bestfocus {
 
 struct ReportMethod {
     int code = 0;
@@ -22,22 +24,20 @@ struct ReportRun {
     int last_folder = 0;
     std::string engine;
     double elapsed_seconds = 0.0;
-    // The names the page gives a folder's stack and its images (1-based), when the stacks are not
-    // the numbered "<base>NNN/" folders of "NN.bmp" files, which are the names when these are
-    // empty.
-    std::function<std::string(int folder)> stack_name = nullptr;
-    std::function<std::string(int folder, int image_number)> image_name = nullptr;
 };
 
-// The decoded 8-bit grayscale image number image_number (1-based) of the folder; an empty matrix
-// when it cannot be read (the page then says so in place of its thumbnail).
-using ReportImageSource = std::function<cv::Mat(int folder, int image_number)>;
+// The decoded 8-bit grayscale image at that place; an empty matrix when it cannot be read (the
+// page then says so in place of its thumbnail).
+using ReportImageSource = std::function<cv::Mat(const ImageLocation& image)>;
 
 // The page: a header with the run and the counts of flagged folders, then one card per folder,
 // flagged folders first (each group in the given order), with a checkbox that hides the others
 // by CSS alone. Every card holds the folder's curves (focus_curve_svg), thumbnails of the first
 // method's pick and of its better-scoring neighbour, and each method's pick, focus estimate and
-// warnings. The page loads nothing (its content security policy forbids scripts and any fetch);
-// the thumbnails are data URIs. Each image is read once through load_image.
+// warnings, each stack and image named by the path the scan read it from. The page loads nothing
+// (its content security policy forbids scripts and any fetch); the thumbnails are data URIs. Each
+// image shown is read once through load_image.
 std::string html_report(const ReportRun& run, const std::vector<FolderScores>& folders,
                         const ReportImageSource& load_image);
+
+}  // namespace bestfocus

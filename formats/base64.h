@@ -4,4 +4,8 @@
 #include <cstddef>
 #include <string>
 
+namespace bestfocus {
+
 std::string base64_encode(const unsigned char* bytes, std::size_t size);
+
+}  // namespace bestfocus

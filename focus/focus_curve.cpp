@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+namespace bestfocus {
 namespace {
 
 double median(std::vector<double> values) {
@@ -59,18 +60,18 @@ double vertex_offset(double a, double b, double c) {
 
 }  // namespace
 
-CurveWarnings check_curve(const std::vector<double>& scores, int best_number) {
-    CurveWarnings warnings;
+FlagSet check_curve(const std::vector<double>& scores, int best_number) {
+    FlagSet flags;
     if (scores.empty()) {
-        return warnings;
+        return flags;
     }
     const std::size_t best = static_cast<std::size_t>(best_number - 1);
-    warnings.flat = is_flat(scores, scores[best]);
+    flags.set(Flag::flat, is_flat(scores, scores[best]));
     if (scores.size() >= 3) {
-        warnings.edge = best == 0 || best + 1 == scores.size();
-        warnings.two_peaks = !warnings.flat && has_second_peak(scores, best);
+        flags.set(Flag::edge, best == 0 || best + 1 == scores.size());
+        flags.set(Flag::two_peaks, !flags.has(Flag::flat) && has_second_peak(scores, best));
     }
-    return warnings;
+    return flags;
 }
 
 bool picks_disagree(const std::vector<int>& best_numbers) {
@@ -95,16 +96,22 @@ double fractional_best(const std::vector<double>& scores, int best_number) {
     return best_number + offset;
 }
 
-std::string flag_names(const CurveWarnings& warnings, bool disagree) {
-    std::string names;
-    const auto add = [&names](bool set, const char* name) {
-        if (set) {
-            names += (names.empty() ? "" : ";") + std::string(name);
-        }
-    };
-    add(warnings.edge, "edge");
-    add(warnings.flat, "flat");
-    add(warnings.two_peaks, "two-peaks");
-    add(disagree, "disagree");
-    return names;
+FlagSet method_flags(const FolderScores& folder, const MethodScores& method) {
+    std::vector<int> picks;
+    for (const MethodScores& each : folder.methods) {
+        picks.push_back(each.best_number);
+    }
+    FlagSet flags = check_curve(method.scores, method.best_number);
+    flags.set(Flag::disagree, picks_disagree(picks));
+    return flags;
 }
+
+FlagSet folder_flags(const FolderScores& folder) {
+    FlagSet flags;
+    for (const MethodScores& method : folder.methods) {
+        flags |= method_flags(folder, method);
+    }
+    return flags;
+}
+
+}  // namespace bestfocus

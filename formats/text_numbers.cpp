@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+
+namespace bestfocus {
 
 bool parse_whole_int(const std::string& text, int& value) {
     const std::size_t digits_from = !text.empty() && text[0] == '-' ? 1 : 0;
@@ -33,3 +36,11 @@ bool parse_whole_double(const std::string& text, double& value) {
     value = parsed;
     return true;
 }
+
+std::string exact_decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+}  // namespace bestfocus

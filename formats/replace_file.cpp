@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+namespace bestfocus {
 namespace {
 
 std::string temporary_prefix(const std::string& file_name) { return file_name + ".tmp."; }
@@ -42,18 +43,10 @@ void remove_abandoned_temporary_files(const std::string& file_name) {
     }
 }
 
-bool failed(const std::string& temporary_name, int error, std::string* reason) {
-    *reason = std::strerror(error);
-    std::remove(temporary_name.c_str());
-    return false;
-}
-
-}  // namespace
-
-bool replace_file(const std::string& file_name, const std::string& text, std::string* reason) {
-    remove_abandoned_temporary_files(file_name);
-    // The process id keeps concurrent runs in one folder off each other's temporary file.
-    const std::string temporary_name = temporary_prefix(file_name) + std::to_string(getpid());
+// Writes the text to the file's temporary name; false with *reason set (the temporary removed)
+// when it cannot.
+bool write_temporary(const std::string& temporary_name, const std::string& text,
+                     std::string* reason) {
     std::FILE* file = std::fopen(temporary_name.c_str(), "wb");
     if (file == nullptr) {
         *reason = std::strerror(errno);
@@ -62,14 +55,50 @@ bool replace_file(const std::string& file_name, const std::string& text, std::st
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     const int write_error = errno;
     // fclose flushes: a full disk may show only here.
-    if (std::fclose(file) != 0) {
-        return failed(temporary_name, errno, reason);
-    }
-    if (!written) {
-        return failed(temporary_name, write_error, reason);
-    }
-    if (std::rename(temporary_name.c_str(), file_name.c_str()) != 0) {
-        return failed(temporary_name, errno, reason);
+    const bool closed = std::fclose(file) == 0;
+    if (!closed || !written) {
+        *reason = std::strerror(closed ? write_error : errno);
+        std::remove(temporary_name.c_str());
+        return false;
     }
     return true;
 }
+
+}  // namespace
+
+bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
+                   std::string* reason) {
+    std::vector<std::string> temporaries;
+    const auto remove_from = [&temporaries](std::size_t first) {
+        for (std::size_t i = first; i < temporaries.size(); ++i) {
+            std::remove(temporaries[i].c_str());
+        }
+    };
+    for (const FileText& file : files) {
+        remove_abandoned_temporary_files(file.path);
+        // The process id keeps concurrent runs in one folder off each other's temporary file.
+        const std::string temporary = temporary_prefix(file.path) + std::to_string(getpid());
+        if (!write_temporary(temporary, file.text, reason)) {
+            *failed_path = file.path;
+            remove_from(0);
+            return false;
+        }
+        temporaries.push_back(temporary);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (std::rename(temporaries[i].c_str(), files[i].path.c_str()) != 0) {
+            *failed_path = files[i].path;
+            *reason = std::strerror(errno);
+            remove_from(i);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool replace_file(const std::string& file_name, const std::string& text, std::string* reason) {
+    std::string failed_path;
+    return replace_files({{file_name, text}}, &failed_path, reason);
+}
+
+}  // namespace bestfocus

@@ -7,6 +7,8 @@
 #include "focus_curve.h"
 #include "html_escape.h"
 
+namespace bestfocus {
+
 namespace {
 
 // The drawing in SVG user units (pixels at 100 % zoom): the plot area and the margins around it
@@ -167,3 +169,5 @@ std::string focus_curve_svg(const FolderScores& folder,
     }
     return svg + "</svg>";
 }
+
+}  // namespace bestfocus

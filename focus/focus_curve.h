@@ -2,8 +2,12 @@
 // the pick: warnings for a doubtful pick, and an estimate of focus between two images.
 #pragma once
 
-#include <string>
 #include <vector>
+
+#include "curve_flags.h"
+#include "folder_scores.h"
+
+namespace bestfocus {
 
 // The best score is flat when it lies within this factor of the curve's median: nothing in the
 // stack is clearly sharper than the rest (a real stack through focus peaks at several times its
@@ -15,16 +19,10 @@ constexpr double kFlatCurveFactor = 1.05;
 constexpr double kSecondPeakShare = 0.5;
 constexpr double kSecondPeakMinimumDip = 0.1;
 
-struct CurveWarnings {
-    bool edge = false;       // the pick is the first or last image: focus may lie outside the stack
-    bool flat = false;       // the best is within kFlatCurveFactor of the median
-    bool two_peaks = false;  // another local maximum reaches kSecondPeakShare of the best; not
-                             // judged on a flat curve, whose local maxima are noise
-};
-
-// The warnings for a curve whose pick is the 1-based best_number. Stacks of one or two images
+// The warnings for a curve whose pick is the 1-based best_number: edge, flat, and two_peaks,
+// which is not judged on a flat curve, whose local maxima are noise. Stacks of one or two images
 // have no interior, so they only ever get the flat warning.
-CurveWarnings check_curve(const std::vector<double>& scores, int best_number);
+FlagSet check_curve(const std::vector<double>& scores, int best_number);
 
 // Picks that differ by more than one image between measures.
 bool picks_disagree(const std::vector<int>& best_numbers);
@@ -36,6 +34,11 @@ bool picks_disagree(const std::vector<int>& best_numbers);
 // not positive (Vollath F4 can be negative), the pick when the three are equal.
 double fractional_best(const std::vector<double>& scores, int best_number);
 
-// The short names of the warnings, ';'-separated: "edge", "flat", "two-peaks", "disagree";
-// empty when there are none.
-std::string flag_names(const CurveWarnings& warnings, bool disagree);
+// The warnings of one method of the folder: its curve's, and disagree when the folder's picks
+// differ by more than one image between methods.
+FlagSet method_flags(const FolderScores& folder, const MethodScores& method);
+
+// The warnings of any of the folder's methods.
+FlagSet folder_flags(const FolderScores& folder);
+
+}  // namespace bestfocus

@@ -1,5 +1,7 @@
 #include "html_escape.h"
 
+namespace bestfocus {
+
 std::string html_escape(const std::string& text) {
     std::string escaped;
     escaped.reserve(text.size());
@@ -15,3 +17,5 @@ std::string html_escape(const std::string& text) {
     }
     return escaped;
 }
+
+}  // namespace bestfocus

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "score_tables.h"
+#include "folder_scores.h"
+
+namespace bestfocus {
 
 // The colour of the n-th measure's line (0-based, in the order the methods were asked for);
 // distinct for the first eight, which covers every measure the tool has, and readable with the
@@ -23,3 +25,5 @@ std::vector<double> relative_scores(const MethodScores& method);
 // with relative scores. method_names label the lines (tooltips), in the folder's method order.
 std::string focus_curve_svg(const FolderScores& folder,
                             const std::vector<std::string>& method_names);
+
+}  // namespace bestfocus

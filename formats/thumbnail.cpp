@@ -7,6 +7,8 @@
 
 #include "base64.h"
 
+namespace bestfocus {
+
 namespace {
 
 // Good enough to show focus: a thumbnail takes about 2 KB (light-sheet, 102 x 160) to 5 KB
@@ -42,3 +44,5 @@ std::string thumbnail_data_uri(const cv::Mat& gray_image) {
     }
     return "data:image/jpeg;base64," + base64_encode(jpeg.data(), jpeg.size());
 }
+
+}  // namespace bestfocus
