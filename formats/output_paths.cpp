@@ -13,6 +13,12 @@ namespace {
 // The kernel's own limit on links followed in one path.
 constexpr int kMostLinks = 40;
 
+std::string device_and_inode(const struct stat& status) {
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+}  // namespace
+
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -26,8 +32,6 @@ std::string name_in_folder(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The path with a final symbolic link replaced by what it points to, as often as it is one, so
-// that the result is the file a writer replaces; false when the links loop or cannot be read.
 bool follow_final_links(std::string& path) {
     for (int links = 0; links <= kMostLinks; ++links) {
         struct stat status {};
@@ -46,12 +50,6 @@ bool follow_final_links(std::string& path) {
     errno = ELOOP;
     return false;
 }
-
-std::string device_and_inode(const struct stat& status) {
-    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
-}
-
-}  // namespace
 
 std::string file_identity(const std::string& path) {
     struct stat status {};

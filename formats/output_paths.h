@@ -31,4 +31,13 @@ std::optional<std::pair<std::size_t, std::size_t>> first_collision(
 // file (new or existing, through links) in a folder where files can be created.
 std::optional<std::string> output_problem(const std::string& path);
 
+// The folder of a path ("." for a bare name) and the name in it.
+std::string folder_of(const std::string& path);
+std::string name_in_folder(const std::string& path);
+
+// The path with a final symbolic link replaced by what it points to, as often as it is one: the
+// file that writing through the path replaces. False with errno set when the links loop or cannot
+// be read.
+bool follow_final_links(std::string& path);
+
 }  // namespace bestfocus
