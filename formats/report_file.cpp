@@ -11,11 +11,6 @@ namespace {
 constexpr char kNameStart[] = "BestFocus_AutofocusStacks_Folder_";
 constexpr char kTimeLineStart[] = "\nTotal time: ";
 
-// A number as std::to_string writes it, and nothing else: "-0", "+1" or "01" are not.
-bool parse_canonical_int(const std::string& text, int& value) {
-    return parse_whole_int(text, value) && std::to_string(value) == text;
-}
-
 }  // namespace
 
 std::string report_file_name(int first_folder, int last_folder, int method) {

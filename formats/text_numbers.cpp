@@ -23,6 +23,10 @@ bool parse_whole_int(const std::string& text, int& value) {
     return true;
 }
 
+bool parse_canonical_int(const std::string& text, int& value) {
+    return parse_whole_int(text, value) && std::to_string(value) == text;
+}
+
 bool parse_whole_double(const std::string& text, double& value) {
     if (text.empty() || text.find_first_of(" \t\n") != std::string::npos) {
         return false;

@@ -79,6 +79,7 @@ class MergeRun : public ::testing::Test {
     std::string piece(int first, int last) const {
         return run_.path() + piece_name(first, last) + "/";
     }
+    const std::string& run_path() const { return run_.path(); }
 
     void write_piece(int first, int last, const std::string& start, const std::string& end) {
         const std::string folder = piece(first, last);
@@ -240,6 +241,25 @@ const Refusal kRefusals[] = {
                     "folder,picture" + read_file(scores).substr(std::strlen("folder,image")));
      },
      "folders_1_to_2 and folders_3_to_4 have CSV files of other columns"},
+    // Folder numbers at and beyond the ends of int's range.
+    {"PieceOfTheWholeIntRange",
+     [](MergeRun& run) {
+         const std::string piece = run.run_path() + "folders_-2147483648_to_2147483647/";
+         std::filesystem::create_directories(piece);
+         write_file(piece + "complete", "first=-2147483648\nlast=2147483647\nstart=1\nend=2\n");
+         write_file(piece + report_name(-2147483648, 2147483647, 1),
+                    "\nTotal time: 1.000000 seconds...");
+     },
+     "folders_-2147483648_to_2147483647: " + report_name(-2147483648, 2147483647, 1) +
+         " is not a complete report"},
+    {"PieceBeyondIntRange",
+     [](MergeRun& run) {
+         std::filesystem::create_directories(run.run_path() + "folders_5_to_2147483648");
+     },
+     "folders_5_to_2147483648 is not a piece"},
+    {"PieceOfLeadingZeros",
+     [](MergeRun& run) { std::filesystem::create_directories(run.run_path() + "folders_05_to_6"); },
+     "folders_05_to_6 is not a piece"},
 };
 
 // Refused: status 1, the problem named, and the working folder as it was, its earlier report

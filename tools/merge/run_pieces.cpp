@@ -1,6 +1,8 @@
 #include "run_pieces.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -47,13 +49,18 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
 
 }  // namespace
 
+bool is_piece_name(const std::string& name) {
+    return name.compare(0, std::strlen(kPiecePrefix), kPiecePrefix) == 0;
+}
+
 bool parse_piece_name(const std::string& name, int& first_folder, int& last_folder) {
     const std::string prefix = kPiecePrefix;
     const std::size_t separator = name.find(kRangeSeparator, prefix.size());
-    return name.compare(0, prefix.size(), prefix) == 0 && separator != std::string::npos &&
-           parse_whole_int(name.substr(prefix.size(), separator - prefix.size()), first_folder) &&
-           parse_whole_int(name.substr(separator + std::string(kRangeSeparator).size()),
-                           last_folder) &&
+    return is_piece_name(name) && separator != std::string::npos &&
+           parse_canonical_int(name.substr(prefix.size(), separator - prefix.size()),
+                               first_folder) &&
+           parse_canonical_int(name.substr(separator + std::strlen(kRangeSeparator)),
+                               last_folder) &&
            first_folder <= last_folder;
 }
 
@@ -71,9 +78,14 @@ bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& piece
         RunPiece piece;
         piece.name = entry->path().filename().string();
         std::error_code type_error;
-        if (!entry->is_directory(type_error) ||
-            !parse_piece_name(piece.name, piece.first_folder, piece.last_folder)) {
+        if (!entry->is_directory(type_error) || !is_piece_name(piece.name)) {
             continue;
+        }
+        if (!parse_piece_name(piece.name, piece.first_folder, piece.last_folder)) {
+            problem = piece.name + " is not a piece: its name must be folders_<first>_to_<last>, " +
+                      "whole numbers from " + std::to_string(INT_MIN) + " to " +
+                      std::to_string(INT_MAX) + " with first <= last";
+            return false;
         }
         piece.path = entry->path().string() + "/";
         const std::string mark = piece.path + kCompletionMark;

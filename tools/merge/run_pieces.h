@@ -30,11 +30,16 @@ struct RunPiece {
 
 // The pieces of the run folder, in order of their first folder (then last). Entries with other
 // names are not pieces and are left out. Returns false with `problem` set when the folder cannot
-// be listed or a completion mark does not match its piece.
+// be listed, a folder named like a piece does not parse as one, or a completion mark does not
+// match its piece.
 bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& pieces,
                      std::string& problem);
 
-// Parses "folders_<first>_to_<last>" with first <= last; false for any other name.
+// Whether the name starts as a piece's does ("folders_").
+bool is_piece_name(const std::string& name);
+
+// Parses "folders_<first>_to_<last>", both ints as std::to_string writes them, first <= last;
+// false for any other name.
 bool parse_piece_name(const std::string& name, int& first_folder, int& last_folder);
 
 }  // namespace bestfocus
