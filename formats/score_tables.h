@@ -2,6 +2,7 @@
 // by the tool from its results, read back and written again row by row by the merge.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ namespace bestfocus {
 // The header lines, without their "\n".
 constexpr char kScoresHeader[] = "folder,image,method,score,relative_score,best";
 constexpr char kSummaryHeader[] = "folder,method,best,fractional_best,flags";
+
+// The most bytes a row (or header) line takes: three ints of at most 11 characters, two doubles of
+// at most 24 (%.17g), all the flags, separators and "\n".
+constexpr std::size_t kLongestRowBytes = 3 * 11 + 2 * 24 + 28 + 6;
 
 // One row of the scores file.
 struct ScoreRow {

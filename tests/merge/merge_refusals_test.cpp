@@ -1,6 +1,7 @@
 // bestfocus_merge on run folders written by the test: pieces of reports, CSV files and completion
 // marks made up from a formula, so the merged outputs are known without the tool.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -164,6 +165,12 @@ void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; 
 
 class MergeRefusal : public MergeRun, public ::testing::WithParamInterface<Refusal> {};
 
+// Replaces the file with a FIFO that no one writes: reading it would wait for ever.
+void make_fifo(const std::string& path) {
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+}
+
 void cut_file(const std::string& path, std::size_t bytes) {
     write_file(path, read_file(path).substr(0, bytes));
 }
@@ -257,6 +264,25 @@ const Refusal kRefusals[] = {
          std::filesystem::create_directories(run.run_path() + "folders_5_to_2147483648");
      },
      "folders_5_to_2147483648 is not a piece"},
+    // Files that are not regular, or larger than their piece's range allows.
+    {"ReportIsAFifo", [](MergeRun& run) { make_fifo(run.piece(3, 4) + report_name(3, 4, 3)); },
+     "folders_3_to_4: " + report_name(3, 4, 3) + " is not a regular file"},
+    {"ReportLinksToDevZero",
+     [](MergeRun& run) {
+         std::filesystem::remove(run.piece(5, 6) + report_name(5, 6, 1));
+         std::filesystem::create_symlink("/dev/zero", run.piece(5, 6) + report_name(5, 6, 1));
+     },
+     "folders_5_to_6: " + report_name(5, 6, 1) + " is not a regular file"},
+    {"ReportLargerThanItsRange",
+     [](MergeRun& run) {
+         write_file(run.piece(1, 2) + report_name(1, 2, 1),
+                    std::string(1000, '1') + "\n1\n\nTotal time: 1.000000 seconds...");
+     },
+     "folders_1_to_2: " + report_name(1, 2, 1) + " is larger than"},
+    {"CompletionMarkIsAFifo", [](MergeRun& run) { make_fifo(run.piece(1, 2) + "complete"); },
+     "folders_1_to_2: its completion mark"},
+    {"ScoresIsAFifo", [](MergeRun& run) { make_fifo(run.piece(3, 4) + "scores.csv"); },
+     "folders_3_to_4/scores.csv is not a regular file"},
     {"PieceOfLeadingZeros",
      [](MergeRun& run) { std::filesystem::create_directories(run.run_path() + "folders_05_to_6"); },
      "folders_05_to_6 is not a piece"},

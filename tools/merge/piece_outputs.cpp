@@ -1,33 +1,45 @@
 #include "piece_outputs.h"
 
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <system_error>
 
+#include "read_file.h"
+
 namespace bestfocus {
 namespace {
 
-bool read_whole_file(const std::string& path, std::string& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    bytes = text.str();
-    return file.good() || file.eof();
+// a * b * c, or the largest value when that does not fit.
+std::uint64_t saturated_product(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+    std::uint64_t ab = 0;
+    std::uint64_t abc = 0;
+    if (__builtin_mul_overflow(a, b, &ab) || __builtin_mul_overflow(ab, c, &abc)) {
+        return UINT64_MAX;
+    }
+    return abc;
 }
 
 template <typename Row>
-bool read_piece_table(const RunPiece& piece, const std::string& file_name,
+bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::uint64_t rows,
                       std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
                       std::string& problem) {
     const std::string path = piece.path + file_name;
-    std::string bytes;
-    if (!std::filesystem::exists(path) || !read_whole_file(path, bytes)) {
+    const std::string where = piece.name + "/" + file_name;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
         problem = piece.name + " has no " + file_name;
         return false;
     }
-    const std::string where = piece.name + "/" + file_name;
+    std::string bytes;
+    std::string reason;
+    const std::uint64_t header_and_rows = rows == UINT64_MAX ? rows : rows + 1;
+    if (!read_regular_file(path, saturated_product(header_and_rows, kLongestRowBytes, 1), bytes,
+                           reason)) {
+        problem = where + " " + reason;
+        return false;
+    }
     if (bytes.empty() || bytes.back() != '\n') {
         problem = where + " does not end with a complete line";
         return false;
@@ -81,9 +93,14 @@ bool read_piece_reports(const RunPiece& piece, std::map<int, Report>& reports_by
             continue;
         }
         std::string bytes;
-        std::optional<Report> report;
-        if (!read_whole_file(entry->path().string(), bytes) ||
-            !(report = parse_report(bytes, piece.folder_count()))) {
+        std::string reason;
+        if (!read_regular_file(entry->path().string(), longest_report_bytes(piece.folder_count()),
+                               bytes, reason)) {
+            problem = piece.name + ": " + name + " " + reason;
+            return false;
+        }
+        const std::optional<Report> report = parse_report(bytes, piece.folder_count());
+        if (!report) {
             problem = piece.name + ": " + name + " is not a complete report";
             return false;
         }
@@ -101,13 +118,18 @@ bool read_piece_reports(const RunPiece& piece, std::map<int, Report>& reports_by
     return true;
 }
 
-bool read_piece_scores(const RunPiece& piece, FolderRows<ScoreRow>& table, std::string& problem) {
-    return read_piece_table(piece, kPieceScoresFile, parse_score_row, table, problem);
+bool read_piece_scores(const RunPiece& piece, std::size_t methods, FolderRows<ScoreRow>& table,
+                       std::string& problem) {
+    const std::uint64_t rows = saturated_product(static_cast<std::uint64_t>(piece.folder_count()),
+                                                 methods, kMostImagesPerStack);
+    return read_piece_table(piece, kPieceScoresFile, rows, parse_score_row, table, problem);
 }
 
-bool read_piece_summary(const RunPiece& piece, FolderRows<SummaryRow>& table,
+bool read_piece_summary(const RunPiece& piece, std::size_t methods, FolderRows<SummaryRow>& table,
                         std::string& problem) {
-    return read_piece_table(piece, kPieceSummaryFile, parse_summary_row, table, problem);
+    const std::uint64_t rows =
+        saturated_product(static_cast<std::uint64_t>(piece.folder_count()), methods, 1);
+    return read_piece_table(piece, kPieceSummaryFile, rows, parse_summary_row, table, problem);
 }
 
 }  // namespace bestfocus

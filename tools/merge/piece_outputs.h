@@ -2,6 +2,7 @@
 // (scores, summary) when the run wrote them, each read back through formats/.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,10 +25,16 @@ struct FolderRows {
     std::map<int, std::vector<Row>> by_folder;
 };
 
-// Reads the piece's scores.csv or summary.csv. Every row must parse, name a folder of the piece,
-// come in folder order, and every folder of the piece must have at least one row; otherwise false
-// with `problem` set.
-bool read_piece_scores(const RunPiece& piece, FolderRows<ScoreRow>& table, std::string& problem);
-bool read_piece_summary(const RunPiece& piece, FolderRows<SummaryRow>& table, std::string& problem);
+// The most images per stack the merge reads scores of: it bounds the size of a scores file.
+constexpr std::uint64_t kMostImagesPerStack = 1000000;
+
+// Reads the piece's scores.csv or summary.csv, of a run of `methods` methods: a regular file no
+// larger than such a file of the piece's folders can be. Every row must parse, name a folder of
+// the piece, come in folder order, and every folder of the piece must have at least one row;
+// otherwise false with `problem` set.
+bool read_piece_scores(const RunPiece& piece, std::size_t methods, FolderRows<ScoreRow>& table,
+                       std::string& problem);
+bool read_piece_summary(const RunPiece& piece, std::size_t methods, FolderRows<SummaryRow>& table,
+                        std::string& problem);
 
 }  // namespace bestfocus

@@ -60,8 +60,12 @@ bool read_contents(const RunPiece& piece, const MergeRequest& request, PieceCont
                    std::string& problem) {
     contents.piece = &piece;
     return read_piece_reports(piece, contents.reports_by_method, problem) &&
-           (request.scores_file.empty() || read_piece_scores(piece, contents.scores, problem)) &&
-           (request.summary_file.empty() || read_piece_summary(piece, contents.summary, problem));
+           (request.scores_file.empty() ||
+            read_piece_scores(piece, contents.reports_by_method.size(), contents.scores,
+                              problem)) &&
+           (request.summary_file.empty() ||
+            read_piece_summary(piece, contents.reports_by_method.size(), contents.summary,
+                               problem));
 }
 
 // Every piece must hold the same methods and the same CSV headers as the first.

@@ -4,10 +4,11 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <system_error>
 
+#include "read_file.h"
 #include "text_numbers.h"
 
 namespace bestfocus {
@@ -16,14 +17,22 @@ namespace {
 constexpr const char kPiecePrefix[] = "folders_";
 constexpr const char kRangeSeparator[] = "_to_";
 constexpr const char kCompletionMark[] = "complete";
+// Four short "key=value" lines.
+constexpr std::uint64_t kLongestCompletionMark = 4096;
 
 // Reads the "key=value" lines of a piece's completion mark into the piece. The mark must name
 // the piece's own range: a piece folder renamed or copied by hand is not taken for another.
 bool read_completion_mark(const std::string& path, RunPiece& piece, std::string& problem) {
-    std::ifstream file(path);
+    std::string text;
+    std::string reason;
+    if (!read_regular_file(path, kLongestCompletionMark, text, reason)) {
+        problem = piece.name + ": its completion mark " + path + " " + reason;
+        return false;
+    }
+    std::istringstream lines(text);
     std::map<std::string, std::string> values;
     std::string line;
-    while (std::getline(file, line)) {
+    while (std::getline(lines, line)) {
         const std::size_t equals = line.find('=');
         if (equals != std::string::npos) {
             values[line.substr(0, equals)] = line.substr(equals + 1);
@@ -31,8 +40,7 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
     }
     int first = 0;
     int last = 0;
-    if (file.bad() || !parse_whole_int(values["first"], first) ||
-        !parse_whole_int(values["last"], last) ||
+    if (!parse_whole_int(values["first"], first) || !parse_whole_int(values["last"], last) ||
         !parse_whole_double(values["start"], piece.start_seconds) ||
         !parse_whole_double(values["end"], piece.end_seconds)) {
         problem = piece.name + ": its completion mark " + path + " is damaged";
