@@ -49,8 +49,9 @@ std::string scores_rows(int folder) {
 std::string summary_rows(int folder) {
     std::string rows;
     for (const int method : kMethods) {
-        rows += std::to_string(folder) + "," + std::to_string(method) + "," +
-                std::to_string(pick(folder, method)) + ",2.25,flat;two-peaks\n";
+        const std::string best = std::to_string(pick(folder, method));
+        rows += std::to_string(folder) + "," + std::to_string(method) + "," + best + "," + best +
+                ",flat;two-peaks\n";
     }
     return rows;
 }
@@ -171,6 +172,19 @@ void make_fifo(const std::string& path) {
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
 }
 
+void replace_text(const std::string& path, const std::string& old_text,
+                  const std::string& new_text) {
+    std::string text = read_file(path);
+    ASSERT_NE(text.find(old_text), std::string::npos) << path;
+    text.replace(text.find(old_text), old_text.size(), new_text);
+    write_file(path, text);
+}
+
+void replace_first_line(const std::string& path, const std::string& line) {
+    const std::string text = read_file(path);
+    write_file(path, line + text.substr(text.find('\n')));
+}
+
 void cut_file(const std::string& path, std::size_t bytes) {
     write_file(path, read_file(path).substr(0, bytes));
 }
@@ -264,6 +278,47 @@ const Refusal kRefusals[] = {
          std::filesystem::create_directories(run.run_path() + "folders_5_to_2147483648");
      },
      "folders_5_to_2147483648 is not a piece"},
+    // Fields that are not what bestfocus writes, and files of a piece that contradict each other.
+    {"PickOfZero",
+     [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "0"); },
+     "folders_3_to_4: " + report_name(3, 4, 1) + " is not a complete report"},
+    {"NegativePick",
+     [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "-5"); },
+     "folders_3_to_4: " + report_name(3, 4, 1) + " is not a complete report"},
+    {"PickBeyondTheImages",
+     [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "999"); },
+     "folders_3_to_4/scores.csv, folder 3: its best rows of method 1 do not say image 999"},
+    {"SummaryContradictsTheReport",
+     [](MergeRun& run) {
+         const std::string summary = run.piece(5, 6) + "summary.csv";
+         std::string text = read_file(summary);
+         text.replace(text.find("\n6,1,"), 8, "\n6,1,3,3");  // the report picks 6 * 1 % 3 + 1 = 1
+         write_file(summary, text);
+     },
+     "folders_5_to_6/summary.csv, folder 6: method 1 says best 3"},
+    {"ScriptInAScoresRow",
+     [](MergeRun& run) { replace_text(run.piece(3, 4) + "scores.csv", "3001.0625", "<script>"); },
+     "folders_3_to_4/scores.csv has a row that bestfocus does not write"},
+    {"FormulaInASummaryRow",
+     [](MergeRun& run) {
+         replace_text(run.piece(1, 2) + "summary.csv", "flat;two-peaks", "=cmd|calc!A1");
+     },
+     "folders_1_to_2/summary.csv has a row that bestfocus does not write"},
+    {"UnknownFlag",
+     [](MergeRun& run) { replace_text(run.piece(1, 2) + "summary.csv", "two-peaks", "late"); },
+     "folders_1_to_2/summary.csv has a row that bestfocus does not write"},
+    {"ScriptInEveryHeader",
+     [](MergeRun& run) {
+         for (const auto& [first, last] : {std::pair{1, 2}, {3, 4}, {5, 6}}) {
+             replace_text(run.piece(first, last) + "scores.csv", "best\n", "<script>\n");
+         }
+     },
+     "folders_1_to_2/scores.csv has columns bestfocus does not write"},
+    {"EndTimeOf1e300",
+     [](MergeRun& run) {
+         write_file(run.piece(1, 2) + "complete", "first=1\nlast=2\nstart=100\nend=1e300\n");
+     },
+     "folders_1_to_2: its completion mark"},
     // Files that are not regular, or larger than their piece's range allows.
     {"ReportIsAFifo", [](MergeRun& run) { make_fifo(run.piece(3, 4) + report_name(3, 4, 3)); },
      "folders_3_to_4: " + report_name(3, 4, 3) + " is not a regular file"},

@@ -37,4 +37,12 @@ bool read_piece_scores(const RunPiece& piece, std::size_t methods, FolderRows<Sc
 bool read_piece_summary(const RunPiece& piece, std::size_t methods, FolderRows<SummaryRow>& table,
                         std::string& problem);
 
+// What one complete piece holds, as read from its folder (the tables empty when not asked for).
+struct PieceContents {
+    const RunPiece* piece = nullptr;
+    std::map<int, Report> reports_by_method;
+    FolderRows<ScoreRow> scores;
+    FolderRows<SummaryRow> summary;
+};
+
 }  // namespace bestfocus

@@ -5,19 +5,12 @@
 #include <iterator>
 #include <map>
 
+#include "piece_agreement.h"
 #include "piece_outputs.h"
 #include "run_pieces.h"
 
 namespace bestfocus {
 namespace {
-
-// What one complete piece holds, as read from its folder.
-struct PieceContents {
-    const RunPiece* piece = nullptr;
-    std::map<int, Report> reports_by_method;
-    FolderRows<ScoreRow> scores;
-    FolderRows<SummaryRow> summary;
-};
 
 std::string folder_span(long long first, long long last) {
     return first == last ? "folder " + std::to_string(first)
@@ -116,11 +109,26 @@ std::string folder_results(const PieceContents& contents, int folder) {
            folder_lines(contents.summary, folder, summary_row_line);
 }
 
+// Whether the pieces' CSV files asked for have the columns bestfocus writes (the pieces have the
+// same columns as the first).
+bool known_columns(const MergeRequest& request, const PieceContents& first, std::string& problem) {
+    const std::string where = first.piece->name + "/";
+    if (!request.scores_file.empty() && first.scores.header != kScoresHeader) {
+        problem = where + kPieceScoresFile + " has columns bestfocus does not write";
+        return false;
+    }
+    if (!request.summary_file.empty() && first.summary.header != kSummaryHeader) {
+        problem = where + kPieceSummaryFile + " has columns bestfocus does not write";
+        return false;
+    }
+    return true;
+}
+
 template <typename Row>
 std::string merged_table(const std::vector<const PieceContents*>& source_of_folder,
-                         FolderRows<Row> PieceContents::*table, std::string (*line)(const Row&),
-                         int first_folder) {
-    std::string text = (source_of_folder.front()->*table).header + "\n";
+                         FolderRows<Row> PieceContents::*table, const char* header,
+                         std::string (*line)(const Row&), int first_folder) {
+    std::string text = std::string(header) + "\n";
     for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
         text += folder_lines(source_of_folder[i]->*table, first_folder + static_cast<int>(i), line);
     }
@@ -170,6 +178,9 @@ MergeResult merge_run(const MergeRequest& request) {
             return result;
         }
     }
+    if (!known_columns(request, contents.front(), result.refusal)) {
+        return result;
+    }
     // Each folder's results come from the first piece that has it; any other must agree.
     std::vector<const PieceContents*> source_of_folder;
     for (int folder = request.first_folder; folder <= request.last_folder; ++folder) {
@@ -189,6 +200,11 @@ MergeResult merge_run(const MergeRequest& request) {
         }
         source_of_folder.push_back(source);
     }
+    for (const PieceContents& piece : contents) {
+        if (!piece_agrees(piece, result.refusal)) {
+            return result;
+        }
+    }
 
     double start = pieces.front().start_seconds;
     double end = pieces.front().end_seconds;
@@ -197,6 +213,11 @@ MergeResult merge_run(const MergeRequest& request) {
         end = std::max(end, piece.end_seconds);
     }
     result.wall_seconds = end - start;
+    if (!(result.wall_seconds <= kLongestReportSeconds)) {
+        result.refusal = "the pieces ran from " + std::to_string(start) + " to " +
+                         std::to_string(end) + " seconds, longer than a report can say";
+        return result;
+    }
     for (const auto& [method, report] : contents.front().reports_by_method) {
         std::vector<int> picks;
         for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
@@ -209,13 +230,15 @@ MergeResult merge_run(const MergeRequest& request) {
     }
     if (!request.scores_file.empty()) {
         result.outputs.push_back(
-            {request.scores_file, merged_table(source_of_folder, &PieceContents::scores,
-                                               score_row_line, request.first_folder)});
+            {request.scores_file,
+             merged_table(source_of_folder, &PieceContents::scores, kScoresHeader, score_row_line,
+                          request.first_folder)});
     }
     if (!request.summary_file.empty()) {
         result.outputs.push_back(
-            {request.summary_file, merged_table(source_of_folder, &PieceContents::summary,
-                                                summary_row_line, request.first_folder)});
+            {request.summary_file,
+             merged_table(source_of_folder, &PieceContents::summary, kSummaryHeader,
+                          summary_row_line, request.first_folder)});
     }
     result.pieces_used = static_cast<int>(pieces.size());
     result.merged = true;

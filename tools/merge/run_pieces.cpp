@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "read_file.h"
+#include "report_file.h"
 #include "text_numbers.h"
 
 namespace bestfocus {
@@ -42,7 +43,9 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
     int last = 0;
     if (!parse_whole_int(values["first"], first) || !parse_whole_int(values["last"], last) ||
         !parse_whole_double(values["start"], piece.start_seconds) ||
-        !parse_whole_double(values["end"], piece.end_seconds)) {
+        !parse_whole_double(values["end"], piece.end_seconds) ||
+        !(0 <= piece.start_seconds && piece.start_seconds <= piece.end_seconds &&
+          piece.end_seconds - piece.start_seconds <= kLongestReportSeconds)) {
         problem = piece.name + ": its completion mark " + path + " is damaged";
         return false;
     }
