@@ -87,7 +87,7 @@ std::optional<std::string> output_problem(const std::string& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) {
-            return std::string("is a folder");
+            return std::string(kIsAFolder);
         }
         if (!S_ISREG(status.st_mode)) {  // written through
             return access(path.c_str(), W_OK) == 0
@@ -100,7 +100,7 @@ std::optional<std::string> output_problem(const std::string& path) {
         return std::string(std::strerror(errno));
     }
     if (!target.empty() && target.back() == '/') {
-        return std::string("is a folder");
+        return std::string(kIsAFolder);
     }
     // Creating the temporary file and renaming it takes write and search permission on the folder.
     if (access(folder_of(target).c_str(), W_OK | X_OK) != 0) {

@@ -26,8 +26,10 @@ struct NamedPath {
 std::optional<std::pair<std::size_t, std::size_t>> first_collision(
     const std::vector<NamedPath>& paths);
 
-// Why the path cannot be written as an output file, in the system's words (strerror), or "is a
-// folder"; nothing when it can: an existing device or FIFO that can be opened for writing, or a
+constexpr char kIsAFolder[] = "is a folder";
+
+// Why the path cannot be written as an output file, in the system's words (strerror), or
+// kIsAFolder; nothing when it can: an existing device or FIFO that can be opened for writing, or a
 // file (new or existing, through links) in a folder where files can be created.
 std::optional<std::string> output_problem(const std::string& path);
 

@@ -359,6 +359,60 @@ TEST_P(MergeRefusal, NamesTheProblemAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(Damages, MergeRefusal, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Outputs given on the command line that would overwrite each other, a piece's file or the merged
+// report, or that are folders: status 2 before anything is written, both files named.
+struct OutputClash {
+    const char* name;
+    std::function<std::string(MergeRun&)> options;  // run in the working folder
+    std::string message;                            // a part of the refusal
+};
+
+void PrintTo(const OutputClash& clash, std::ostream* out) { *out << clash.name; }
+
+class MergeOutputClash : public MergeRun, public ::testing::WithParamInterface<OutputClash> {};
+
+const OutputClash kOutputClashes[] = {
+    {"ScoresAndSummaryOneFile", [](MergeRun&) { return "--scores=x.csv --summary=./sub/../x.csv"; },
+     "the output x.csv and the output ./sub/../x.csv are the same file"},
+    {"ScoresOverTheMergedReport",
+     [](MergeRun&) { return "--scores=" + report_name(1, 6, 1) + " --summary=s.csv"; },
+     "the output " + report_name(1, 6, 1) + " and the output " + report_name(1, 6, 1)},
+    {"SummaryOverAPiecesFile",
+     [](MergeRun& run) { return "--scores=s.csv --summary=" + run.piece(3, 4) + "summary.csv"; },
+     "are the same file"},
+    {"ScoresThroughALinkToAPiecesFile",
+     [](MergeRun& run) {
+         std::filesystem::create_symlink(run.piece(1, 2) + "scores.csv", "link.csv");
+         return std::string("--scores=link.csv --summary=s.csv");
+     },
+     "the output link.csv and the piece's file"},
+    {"ScoresIsAFolder",
+     [](MergeRun&) {
+         std::filesystem::create_directory("folder.csv");
+         return std::string("--scores=folder.csv --summary=s.csv");
+     },
+     "the output folder.csv is a folder"},
+};
+
+TEST_P(MergeOutputClash, IsABadCommandLineAndWritesNothing) {
+    std::filesystem::create_directory(work_.path() + "sub");
+    const std::string earlier_report = work_.path() + report_name(1, 6, 1);
+    write_file(earlier_report, "an earlier report");
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(work_.path());
+    const std::string options = GetParam().options(*this);
+    std::filesystem::current_path(here);
+    std::vector<std::string> entries_before = folder_entries(work_.path());
+    const CommandResult merged = merge(1, 6, options);
+    EXPECT_EQ(merged.exit_status, 2) << merged.output;
+    EXPECT_NE(merged.output.find(GetParam().message), std::string::npos) << merged.output;
+    EXPECT_EQ(folder_entries(work_.path()), entries_before);
+    EXPECT_EQ(read_file(earlier_report), "an earlier report");
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, MergeOutputClash, ::testing::ValuesIn(kOutputClashes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(MergeRun, BadCommandLinesEndWithStatusTwo) {
     for (const std::string arguments : {"1", "run x 6", "run 1 6 7", "--colour=red run 1 6"}) {
         const CommandResult merged = run_shell(quoted(kMerge) + " " + arguments);

@@ -7,8 +7,11 @@
 #include <getopt.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "output_paths.h"
 #include "replace_file.h"
 #include "run_merge.h"
 #include "text_numbers.h"
@@ -30,6 +33,34 @@ const char kUsage[] =
 int refuse_command_line(const std::string& problem) {
     std::fprintf(stderr, "bestfocus_merge: %s\n%s", problem.c_str(), kUsage);
     return kBadCommandLine;
+}
+
+// Every output must be a file that can be written, and none may name the same file as another
+// output or as a file of the pieces: checked before anything is written. Returns the exit status
+// of the first problem, 0 when there is none.
+int check_outputs(const MergeResult& result) {
+    std::vector<NamedPath> paths;
+    for (const FileText& output : result.outputs) {
+        paths.push_back({"the output " + output.path, output.path});
+    }
+    for (const FileText& output : result.outputs) {
+        if (const std::optional<std::string> problem = output_problem(output.path)) {
+            if (*problem == kIsAFolder) {
+                return refuse_command_line("the output " + output.path + " " + kIsAFolder);
+            }
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", output.path.c_str(),
+                         problem->c_str());
+            return kRefused;
+        }
+    }
+    for (const std::string& piece_file : result.pieces_files) {
+        paths.push_back({"the piece's file " + piece_file, piece_file});
+    }
+    if (const auto collision = first_collision(paths)) {
+        return refuse_command_line(paths[collision->first].what + " and " +
+                                   paths[collision->second].what + " are the same file");
+    }
+    return 0;
 }
 
 }  // namespace
@@ -66,6 +97,9 @@ int main(int argc, char** argv) {
     if (!result.merged) {
         std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
         return kRefused;
+    }
+    if (const int status = check_outputs(result)) {
+        return status;
     }
     std::string failed_path;
     std::string reason;

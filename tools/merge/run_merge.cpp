@@ -240,6 +240,20 @@ MergeResult merge_run(const MergeRequest& request) {
              merged_table(source_of_folder, &PieceContents::summary, kSummaryHeader,
                           summary_row_line, request.first_folder)});
     }
+    for (const PieceContents& piece : contents) {
+        result.pieces_files.push_back(piece.piece->path + kCompletionMark);
+        for (const auto& [method, report] : piece.reports_by_method) {
+            result.pieces_files.push_back(
+                piece.piece->path +
+                report_file_name(piece.piece->first_folder, piece.piece->last_folder, method));
+        }
+        for (const auto& [asked, name] : {std::pair{&request.scores_file, kPieceScoresFile},
+                                          {&request.summary_file, kPieceSummaryFile}}) {
+            if (!asked->empty()) {
+                result.pieces_files.push_back(piece.piece->path + name);
+            }
+        }
+    }
     result.pieces_used = static_cast<int>(pieces.size());
     result.merged = true;
     return result;

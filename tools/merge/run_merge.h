@@ -24,6 +24,7 @@ struct MergeResult {
     // When merged: one report per method (named as bestfocus names it, for the working folder),
     // then the scores and summary files asked for.
     std::vector<FileText> outputs;
+    std::vector<std::string> pieces_files;  // every file of the pieces the merge read
     int pieces_used = 0;
     double wall_seconds = 0;  // from the first piece's start to the last piece's end
 };

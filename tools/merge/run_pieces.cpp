@@ -17,7 +17,6 @@ namespace {
 
 constexpr const char kPiecePrefix[] = "folders_";
 constexpr const char kRangeSeparator[] = "_to_";
-constexpr const char kCompletionMark[] = "complete";
 // Four short "key=value" lines.
 constexpr std::uint64_t kLongestCompletionMark = 4096;
 

@@ -11,6 +11,8 @@ namespace bestfocus {
 // The file names the pieces' CSV files have (the array script gives them these names).
 constexpr const char kPieceScoresFile[] = "scores.csv";
 constexpr const char kPieceSummaryFile[] = "summary.csv";
+// The file whose presence marks a piece complete, written last by the slice's task.
+constexpr const char kCompletionMark[] = "complete";
 
 struct RunPiece {
     std::string name;  // "folders_<first>_to_<last>"
