@@ -255,6 +255,12 @@ const Refusal kRefusals[] = {
                     kScoresHeader + scores_rows(4) + scores_rows(3));
      },
      "folders_3_to_4/scores.csv has a row out of folder order"},
+    {"ScoresRowOfTheFolderBefore",
+     [](MergeRun& run) {
+         write_file(run.piece(3, 4) + "scores.csv",
+                    kScoresHeader + scores_rows(2) + scores_rows(3) + scores_rows(4));
+     },
+     "folders_3_to_4/scores.csv has a row out of folder order or out of its range"},
     {"ScoresOfOtherColumns",
      [](MergeRun& run) {
          const std::string scores = run.piece(3, 4) + "scores.csv";

@@ -40,6 +40,15 @@ bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::
         problem = where + " " + reason;
         return false;
     }
+    return parse_piece_table(bytes, piece, where, parse_row, table, problem);
+}
+
+}  // namespace
+
+template <typename Row>
+bool parse_piece_table(const std::string& bytes, const RunPiece& piece, const std::string& where,
+                       std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
+                       std::string& problem) {
     if (bytes.empty() || bytes.back() != '\n') {
         problem = where + " does not end with a complete line";
         return false;
@@ -57,7 +66,8 @@ bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::
             problem = where + " has a row that bestfocus does not write: " + line;
             return false;
         }
-        if (row->folder < previous_folder || row->folder > piece.last_folder) {
+        if (row->folder < previous_folder || row->folder < piece.first_folder ||
+            row->folder > piece.last_folder) {
             problem = where + " has a row out of folder order or out of its range: " + line;
             return false;
         }
@@ -77,7 +87,12 @@ bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::
     return true;
 }
 
-}  // namespace
+template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,
+                                std::optional<ScoreRow> (*)(const std::string&),
+                                FolderRows<ScoreRow>&, std::string&);
+template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,
+                                std::optional<SummaryRow> (*)(const std::string&),
+                                FolderRows<SummaryRow>&, std::string&);
 
 bool read_piece_reports(const RunPiece& piece, std::map<int, Report>& reports_by_method,
                         std::string& problem) {

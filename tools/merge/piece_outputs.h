@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ struct FolderRows {
     std::string header;
     std::map<int, std::vector<Row>> by_folder;
 };
+
+// Parses the bytes of a CSV file of the piece (`where` names it in problems): a header line, then
+// rows that parse_row reads, naming folders of the piece in order, every folder at least once, the
+// last line complete. Otherwise false with `problem` set. For scores and summary rows.
+template <typename Row>
+bool parse_piece_table(const std::string& bytes, const RunPiece& piece, const std::string& where,
+                       std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
+                       std::string& problem);
 
 // The most images per stack the merge reads scores of: it bounds the size of a scores file.
 constexpr std::uint64_t kMostImagesPerStack = 1000000;

@@ -20,8 +20,6 @@ constexpr const char kRangeSeparator[] = "_to_";
 // Four short "key=value" lines.
 constexpr std::uint64_t kLongestCompletionMark = 4096;
 
-// Reads the "key=value" lines of a piece's completion mark into the piece. The mark must name
-// the piece's own range: a piece folder renamed or copied by hand is not taken for another.
 bool read_completion_mark(const std::string& path, RunPiece& piece, std::string& problem) {
     std::string text;
     std::string reason;
@@ -29,6 +27,12 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
         problem = piece.name + ": its completion mark " + path + " " + reason;
         return false;
     }
+    return parse_completion_mark(text, piece, problem);
+}
+
+}  // namespace
+
+bool parse_completion_mark(const std::string& text, RunPiece& piece, std::string& problem) {
     std::istringstream lines(text);
     std::map<std::string, std::string> values;
     std::string line;
@@ -45,7 +49,8 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
         !parse_whole_double(values["end"], piece.end_seconds) ||
         !(0 <= piece.start_seconds && piece.start_seconds <= piece.end_seconds &&
           piece.end_seconds - piece.start_seconds <= kLongestReportSeconds)) {
-        problem = piece.name + ": its completion mark " + path + " is damaged";
+        problem =
+            piece.name + ": its completion mark " + piece.path + kCompletionMark + " is damaged";
         return false;
     }
     if (first != piece.first_folder || last != piece.last_folder) {
@@ -56,8 +61,6 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
     piece.complete = true;
     return true;
 }
-
-}  // namespace
 
 bool is_piece_name(const std::string& name) {
     return name.compare(0, std::strlen(kPiecePrefix), kPiecePrefix) == 0;

@@ -37,6 +37,12 @@ struct RunPiece {
 bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& pieces,
                      std::string& problem);
 
+// Reads the "key=value" lines of a piece's completion mark (first, last, start, end) into the
+// piece and marks it complete. The mark must name the piece's own range (a piece folder renamed or
+// copied by hand is not taken for another) and times a report can say: 0 <= start <= end, at most
+// kLongestReportSeconds apart. Otherwise false with `problem` set.
+bool parse_completion_mark(const std::string& text, RunPiece& piece, std::string& problem);
+
 // Whether the name starts as a piece's does ("folders_").
 bool is_piece_name(const std::string& name);
 
