@@ -13,7 +13,7 @@ each=$((seconds / 2 > 0 ? seconds / 2 : 1))
 bash scripts/install-deps.sh clang libclang-rt-dev
 out=build-fuzz
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Ifocus -Iformats -Itools/merge -Itests/driver)
-fuzz_flags=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+fuzz_flags=("-fsanitize=fuzzer,address,undefined" -fno-sanitize-recover=undefined)
 mkdir -p "$out"
 
 # $1 name, $2 seed writer, then the target's sources after "--": builds and runs one target.
@@ -21,7 +21,7 @@ fuzz() {
     local name="$1" writer="$2"
     shift 3
     echo "== Fuzzing ${name} for ${each} s =="
-    rm -rf "$out/$name"
+    rm -rf "${out:?}/${name:?}"
     mkdir -p "$out/$name/seeds" "$out/$name/corpus"
     clang++ "${flags[@]}" "${fuzz_flags[@]}" "$@" -o "$out/$name/fuzz"
     "$writer" "$out/$name/seeds"
