@@ -6,13 +6,10 @@
 #include <cstring>
 
 #include "measure_registry.h"
+#include "name_format.h"
 #include "team_sizes.h"
 
 namespace {
-
-bool asks_for_help(const char* argument) {
-    return std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0;
-}
 
 // A number read from one argument, with what it must lie in.
 struct NumberArgument {
@@ -53,6 +50,29 @@ std::string method_refusal(const std::string& text) {
            rule + " sin repetir, o all";
 }
 
+// A refusal when a name format of the layout gives a number of the run a name longer than a file
+// name can be; empty otherwise.
+std::string too_long_names(const RunConfig& config) {
+    const StackLayout& layout = config.layout;
+    if (config.first_folder <= config.last_folder) {
+        if (const std::optional<int> folder = number_with_too_long_name(
+                layout.folder_names, config.first_folder, config.last_folder)) {
+            return "\nbestfocus: --folder-names=" + layout.folder_names + " names folder " +
+                   std::to_string(*folder) + " with more than " + std::to_string(kLongestFileName) +
+                   " bytes, a file name's limit";
+        }
+    }
+    // With every image there is, the count is not known yet: the largest it could be.
+    const int last_image = config.images_per_stack > 0 ? config.images_per_stack : INT_MAX;
+    if (const std::optional<int> image =
+            number_with_too_long_name(layout.image_names, 1, last_image)) {
+        return "\nbestfocus: --image-names=" + layout.image_names + " names image " +
+               std::to_string(*image) + " with more than " + std::to_string(kLongestFileName) +
+               " bytes, a file name's limit";
+    }
+    return "";
+}
+
 std::string refusal_message(const NumberArgument& argument, const char* text) {
     std::string message = "\nArgumento " + std::to_string(argument.position) + " (" +
                           argument.name + ") incorrecto: \"" + text + "\"; debe ser un entero ";
@@ -81,18 +101,14 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     CommandLine command_line;
     RunConfig& config = command_line.config;
     config.base_folder = default_base_folder;
-    for (int i = 1; i < argc; ++i) {
-        if (asks_for_help(argv[i])) {
-            command_line.action = CommandLineAction::show_usage;
-            return command_line;
-        }
-    }
-    const ParsedOptions options = parse_options(argc, argv);
-    command_line.options = options.options;
-    config.layout = options.layout;
+    const ParsedOptions options = parse_options(argc, argv, &config);
     if (options.action == OptionsAction::refuse) {
         command_line.action = CommandLineAction::refuse;
         command_line.refusal = "\nbestfocus: " + options.refusal;
+        return command_line;
+    }
+    if (options.action == OptionsAction::show_help) {
+        command_line.action = CommandLineAction::show_usage;
         return command_line;
     }
     if (options.action == OptionsAction::show_version) {
@@ -130,6 +146,10 @@ CommandLine parse_command_line(int argc, const char* const argv[],
             command_line.refusal = refusal_message(argument, positional[argument.position]);
             return command_line;
         }
+    }
+    command_line.refusal = too_long_names(config);
+    if (!command_line.refusal.empty()) {
+        command_line.action = CommandLineAction::refuse;
     }
     return command_line;
 }

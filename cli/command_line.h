@@ -17,7 +17,6 @@ enum class CommandLineAction { run, show_usage, show_version, refuse };
 struct CommandLine {
     CommandLineAction action = CommandLineAction::run;
     RunConfig config;
-    ToolOptions options;
     std::string refusal;  // when refused: the message naming the bad argument
 };
 

@@ -48,6 +48,14 @@ long long mean_images(const std::vector<StackSource>& stacks) {
     return stacks.empty() ? 0 : images / static_cast<long long>(stacks.size());
 }
 
+// Shows why the run cannot finish and gives its exit status.
+int end_run(const RunFailure& failure) {
+    std::fputs(failure.diagnostic.c_str(), stderr);
+    std::fputs(failure.message.c_str(), stdout);
+    std::fflush(stdout);
+    return failure.status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,40 +75,44 @@ int main(int argc, char** argv) {
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
-    const ToolOptions& options = command_line.options;
-    const EngineDecision engine = choose_engine(options.engine);
+    const EngineDecision engine = choose_engine(config.engine);
     if (!engine.possible) {
         std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
                      engine.reason.c_str());
         return 1;
     }
-    if (engine.fell_back && !options.quiet) {
+    if (engine.fell_back && !config.quiet) {
         std::fprintf(stderr, "bestfocus: no CUDA device (%s); measuring with the CPU engine\n",
                      engine.reason.c_str());
     }
     // Before anything is allocated for the folders: a run that cannot succeed stops here.
     std::vector<StackSource> stacks;
     if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
-        end_run_on_missing_input(*missing, config.base_folder);
+        return end_run(missing_input_failure(*missing, config.base_folder));
     }
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
 
     const std::vector<MethodMeasure> measures = method_measures(config, stacks, engine.engine);
-    Progress progress(progress_mode(options.quiet, options.progress, isatty(STDERR_FILENO) == 1),
+    Progress progress(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
                       static_cast<long long>(stacks.size()), mean_images(stacks));
     const double start_ticks = static_cast<double>(cv::getTickCount());
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
-    const std::vector<bestfocus::FolderScores> folders = scan_stacks(config, stacks, measures, &progress);
+    const ScanResults scan =
+        scan_stacks(config, stacks, measures, [&progress] { progress.stack_done(); });
     const double end_ticks = static_cast<double>(cv::getTickCount());
     const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
     progress.finish();
+    if (scan.failure) {
+        return end_run(*scan.failure);
+    }
+    const std::vector<bestfocus::FolderScores>& folders = scan.folders;
 
     std::printf("\n%lf\n", seconds);
     const int status =
-        write_run_outputs(config, options, folders, seconds, engine_description(engine.engine));
-    if (!options.quiet) {
+        write_run_outputs(config, folders, seconds, engine_description(engine.engine));
+    if (!config.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
     }
     return status;

@@ -25,6 +25,13 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+const char* option_name(int code) {
+    for (const option& known : kLongOptions) {
+        if (known.val == code) return known.name;
+    }
+    return "";
+}
+
 ParsedOptions refused(std::string why) {
     ParsedOptions parsed;
     parsed.action = OptionsAction::refuse;
@@ -67,7 +74,7 @@ const char* engine_name(EngineChoice engine) {
     return "auto";
 }
 
-ParsedOptions parse_options(int argc, const char* const argv[]) {
+ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* config) {
     ParsedOptions parsed;
     // '+': stop at the first positional argument, so that negative folder numbers after it are not
     // taken for options; ':': a missing value is reported apart from an unknown option.
@@ -80,16 +87,24 @@ ParsedOptions parse_options(int argc, const char* const argv[]) {
          (code = getopt_long(argc, arguments, short_options, kLongOptions, nullptr)) != -1;) {
         switch (code) {
             case kEngine:
-                if (!parse_engine_name(optarg, &parsed.options.engine)) {
+                if (!parse_engine_name(optarg, &config->engine)) {
                     return refused("unknown engine \"" + std::string(optarg) +
                                    "\" (--engine takes auto, cuda or cpu)");
                 }
                 break;
-            case kScores: parsed.options.scores_file = optarg; break;
-            case kSummary: parsed.options.summary_file = optarg; break;
-            case kHtml: parsed.options.html_file = optarg; break;
-            case kProgress: parsed.options.progress = true; break;
-            case kQuiet: parsed.options.quiet = true; break;
+            case kScores:
+            case kSummary:
+            case kHtml:
+                if (*optarg == '\0') {
+                    return refused("option --" + std::string(option_name(code)) +
+                                   " needs a file name, not an empty value");
+                }
+                (code == kScores    ? config->outputs.scores
+                 : code == kSummary ? config->outputs.summary
+                                    : config->outputs.html) = optarg;
+                break;
+            case kProgress: config->progress = true; break;
+            case kQuiet: config->quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
             case kFolderNames:
             case kImageNames: {
@@ -97,22 +112,22 @@ ParsedOptions parse_options(int argc, const char* const argv[]) {
                 std::string refusal;
                 if (!read_name_format(
                         folders ? "--folder-names" : "--image-names", optarg,
-                        folders ? &parsed.layout.folder_names : &parsed.layout.image_names,
+                        folders ? &config->layout.folder_names : &config->layout.image_names,
                         &refusal)) {
                     return refused(refusal);
                 }
                 break;
             }
             case kRegion:
-                parsed.layout.region = parse_region(optarg);
-                if (!parsed.layout.region) {
+                config->layout.region = parse_region(optarg);
+                if (!config->layout.region) {
                     return refused("bad --roi \"" + std::string(optarg) +
                                    "\": it takes X,Y,W,H, four integers with X, Y >= 0 and W, "
                                    "H >= 1");
                 }
                 break;
             case 'h':
-            case kHelp: parsed.action = OptionsAction::show_help; break;
+            case kHelp: parsed.action = OptionsAction::show_help; return parsed;
             case ':': return refused("option " + std::string(argv[optind - 1]) + " needs a value");
             default: return refused("unknown option " + std::string(argv[optind - 1]));
         }

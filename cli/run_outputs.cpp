@@ -42,9 +42,8 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
 
 }  // namespace
 
-int write_run_outputs(const RunConfig& config, const ToolOptions& options,
-                      const std::vector<bestfocus::FolderScores>& folders, double seconds,
-                      const std::string& engine) {
+int write_run_outputs(const RunConfig& config, const std::vector<bestfocus::FolderScores>& folders,
+                      double seconds, const std::string& engine) {
     bool all_written = true;
     for (std::size_t m = 0; m < config.methods.size(); ++m) {
         const std::string name =
@@ -58,15 +57,16 @@ int write_run_outputs(const RunConfig& config, const ToolOptions& options,
             all_written = false;
         }
     }
-    if (!options.scores_file.empty()) {
-        all_written &= write_file("scores", options.scores_file, scores_table(folders));
+    const OutputFiles& outputs = config.outputs;
+    if (!outputs.scores.empty()) {
+        all_written &= write_file("scores", outputs.scores, scores_table(folders));
     }
-    if (!options.summary_file.empty()) {
-        all_written &= write_file("summary", options.summary_file, summary_table(folders));
+    if (!outputs.summary.empty()) {
+        all_written &= write_file("summary", outputs.summary, summary_table(folders));
     }
-    if (!options.html_file.empty()) {
+    if (!outputs.html.empty()) {
         all_written &=
-            write_file("HTML", options.html_file, html_page(config, folders, seconds, engine));
+            write_file("HTML", outputs.html, html_page(config, folders, seconds, engine));
     }
     return all_written ? 0 : 1;
 }

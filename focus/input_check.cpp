@@ -1,9 +1,6 @@
 #include "input_check.h"
 
-#include <cstdio>
 #include <filesystem>
-
-#include "fatal_exit.h"
 
 namespace {
 
@@ -63,21 +60,22 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
     return std::nullopt;
 }
 
-void end_run_on_missing_input(const MissingInput& missing, const std::string& base_folder) {
+RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder) {
+    RunFailure failure;
+    failure.message = "\nNo se puede abrir el archivo: " + missing.image_path;
     if (missing.folder_missing) {
-        std::fprintf(stderr,
-                     "bestfocus: there is no folder %s (the base folder \"%s\" is used as a "
-                     "prefix of the folder names, <base><NNN>/, and normally ends in \"/\")\n",
-                     missing.folder_path.c_str(), base_folder.c_str());
+        failure.diagnostic = "bestfocus: there is no folder " + missing.folder_path +
+                             " (the base folder \"" + base_folder +
+                             "\" is used as a prefix of the folder names, <base><NNN>/, and "
+                             "normally ends in \"/\")\n";
     }
     if (missing.pages_found >= 0) {
-        if (missing.pages_asked > 0) {
-            std::fprintf(stderr, "bestfocus: %s holds %d pages, fewer than the %d asked for\n",
-                         missing.image_path.c_str(), missing.pages_found, missing.pages_asked);
-        } else {
-            std::fprintf(stderr, "bestfocus: %s holds no page that can be read\n",
-                         missing.image_path.c_str());
-        }
+        failure.diagnostic +=
+            missing.pages_asked > 0
+                ? "bestfocus: " + missing.image_path + " holds " +
+                      std::to_string(missing.pages_found) + " pages, fewer than the " +
+                      std::to_string(missing.pages_asked) + " asked for\n"
+                : "bestfocus: " + missing.image_path + " holds no page that can be read\n";
     }
-    end_process_now("\nNo se puede abrir el archivo: " + missing.image_path, 1);
+    return failure;
 }

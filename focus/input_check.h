@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "run_config.h"
+#include "run_failure.h"
 #include "stack_sources.h"
 
 // The first image of the run that cannot be opened.
@@ -28,9 +29,8 @@ struct MissingInput {
 std::optional<MissingInput> first_missing_input(const RunConfig& config,
                                                 std::vector<StackSource>* stacks = nullptr);
 
-// Ends the run as an unreadable image does: "\nNo se puede abrir el archivo: <image>" on standard
-// output, status 1. When the folder is missing, one line on standard error says so first and
-// recalls that the base folder is a prefix of the folder names, normally ending in "/"; for a
-// multi-page file short of pages, one line gives both counts.
-[[noreturn]] void end_run_on_missing_input(const MissingInput& missing,
-                                           const std::string& base_folder);
+// The run's end, as for an unreadable image: "\nNo se puede abrir el archivo: <image>", status 1.
+// When the folder is missing, a line for standard error says so and recalls that the base folder
+// is a prefix of the folder names, normally ending in "/"; for a multi-page file short of pages,
+// a line gives both counts.
+RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder);

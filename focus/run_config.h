@@ -13,13 +13,25 @@ enum class EngineChoice {
     cpu,        // the CPU engine
 };
 
-// What one run does. Members left unset by the command line keep these defaults.
+// The files a run writes besides its reports; an empty name is a file not asked for.
+struct OutputFiles {
+    std::string scores;   // every image's score, CSV
+    std::string summary;  // each folder's pick, focus between images and warnings, CSV
+    std::string html;     // the page of every stack's curves and picks
+};
+
+// What one run does, as the command line sets it, built once by the parser. Members it leaves
+// unset keep these defaults. The team sizes are the globals of team_sizes.h, set by the same
+// parser.
 struct RunConfig {
     std::vector<int> methods = {1};  // method codes in the order given: one report each
-    std::string base_folder;         // prefix of every folder path, used unchanged
+    EngineChoice engine = EngineChoice::automatic;
+    std::string base_folder;  // prefix of every folder path, used unchanged
     int first_folder = 11;
     int last_folder = 11;       // inclusive
     int images_per_stack = 20;  // 0: every image there is (see input_check.h)
-    StackLayout layout;         // from the options
-    // The team sizes are the globals of team_sizes.h.
+    StackLayout layout;         // folder and image names, the region measured
+    OutputFiles outputs;
+    bool progress = false;  // plain progress lines even when standard error is no terminal
+    bool quiet = false;     // nothing on standard error but errors
 };

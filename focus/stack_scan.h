@@ -3,25 +3,34 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "folder_scores.h"
 #include "image_measure.h"
-#include "progress.h"
 #include "run_config.h"
+#include "run_failure.h"
 #include "stack_sources.h"
+
+struct ScanResults {
+    // One per folder, in folder order, each method's scores and pick. Complete only without a
+    // failure.
+    std::vector<bestfocus::FolderScores> folders;
+    // The first failure in folder, then image order: an image that cannot be measured, or a
+    // folder whose images differ in size (which comes after every image of its folder).
+    std::optional<RunFailure> failure;
+};
 
 // Measures the stacks (first_missing_input's, one per folder of the range, images counted) with a
 // team of N_threads_ext2 threads, the images of each stack with a nested team of N_threads_ext1,
 // each image decoded once and measured with every method (on the layout's region, if any); both
-// loops use the static schedule. Returns one bestfocus::FolderScores per folder, in folder order,
-// holding each method's scores and pick. An image that cannot be measured ends the process at once
-// with its message and status 1, and so does a folder whose images differ in size, once all of its
-// images are measured. Each finished folder is counted in progress, when given.
-std::vector<bestfocus::FolderScores> scan_stacks(const RunConfig& config,
-                                                 const std::vector<StackSource>& stacks,
-                                                 const std::vector<MethodMeasure>& methods,
-                                                 Progress* progress = nullptr);
+// loops use the static schedule. Once an image fails, images after it are skipped, and every
+// image before it is still measured, so the failure returned is the same on every run.
+// stack_done, when given, is called by the thread that finished a stack.
+ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
+                        const std::vector<MethodMeasure>& methods,
+                        const std::function<void()>& stack_done = nullptr);
 
 // The pick of every folder under the method at index `method` of the scan's methods, in folder
 // order: the report's lines.

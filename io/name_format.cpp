@@ -19,6 +19,27 @@ std::size_t conversion_end(const std::string& format, std::size_t after_percent)
     return i < format.size() ? i : std::string::npos;
 }
 
+// Whether the digits from `begin` up to the first non-digit stand for more than the limit.
+bool digits_exceed(const std::string& format, std::size_t begin, int limit) {
+    long long value = 0;
+    for (std::size_t i = begin; i < format.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(format[i]))) break;
+        value = value * 10 + (format[i] - '0');
+        if (value > limit) return true;
+    }
+    return false;
+}
+
+// Whether the conversion from after_percent to end asks for a width or precision above the limit.
+bool width_or_precision_exceeds(const std::string& format, std::size_t after_percent,
+                                std::size_t end, int limit) {
+    std::size_t i = after_percent;
+    while (i < end && std::strchr("-+ #0", format[i]) != nullptr) ++i;
+    if (digits_exceed(format, i, limit)) return true;
+    const std::size_t dot = format.find('.', i);
+    return dot < end && digits_exceed(format, dot + 1, limit);
+}
+
 bool is_integer_conversion(char conversion) {
     return conversion != '\0' && std::strchr("diu", conversion) != nullptr;
 }
@@ -52,6 +73,10 @@ std::optional<std::string> name_format_problem(const std::string& format) {
             return "\"" + format.substr(i, end - i + 1) +
                    "\" is not an integer conversion (%d, %i or %u)";
         }
+        if (width_or_precision_exceeds(format, i + 1, end, kLongestFileName)) {
+            return "\"" + format.substr(i, end - i + 1) + "\" asks for more than " +
+                   std::to_string(kLongestFileName) + " characters, a file name's limit";
+        }
         ++conversions;
         i = end;
     }
@@ -75,4 +100,14 @@ std::string formatted_name(const std::string& checked_format, int number) {
         break;
     }
     return printed(checked_format, number);
+}
+
+std::optional<int> number_with_too_long_name(const std::string& checked_format, int first,
+                                             int last) {
+    // Digits and sign grow with the distance from 0, and %u prints negative numbers as large
+    // ones: the longest names of a range are at its ends.
+    for (const int number : {first, last}) {
+        if (formatted_name(checked_format, number).size() > kLongestFileName) return number;
+    }
+    return std::nullopt;
 }

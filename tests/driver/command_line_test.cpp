@@ -89,11 +89,21 @@ TEST(ParseCommandLine, TeamsOfTheMostThreadsAreAccepted) {
     expect_config(command_line.config, 1, "/b/", 1, 2, 3, 1024, 1024, 1024);
 }
 
-TEST(ParseCommandLine, HelpAnywhereAsksForTheUsage) {
+TEST(ParseCommandLine, HelpAmongTheOptionsAsksForTheUsage) {
     EXPECT_EQ(parse({"-h"}).action, CommandLineAction::show_usage);
     EXPECT_EQ(parse({"--help"}).action, CommandLineAction::show_usage);
-    EXPECT_EQ(parse({"1", "/b/", "--help"}).action, CommandLineAction::show_usage);
-    EXPECT_EQ(parse({"0", "-h"}).action, CommandLineAction::show_usage);
+    EXPECT_EQ(parse({"--quiet", "-h", "1"}).action, CommandLineAction::show_usage);
+}
+
+// After "--" or the first positional argument nothing is an option: "-h" there is a base folder.
+TEST(ParseCommandLine, NothingAfterTheOptionsIsAnOption) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--", "1", "-h", "1", "1", "17"},
+          std::vector<std::string>{"1", "-h", "1", "1", "17"}}) {
+        const CommandLine command_line = parse(arguments);
+        ASSERT_EQ(command_line.action, CommandLineAction::run);
+        expect_config(command_line.config, 1, "-h", 1, 1, 17, 8, 2, 10);
+    }
 }
 
 std::string refusal(int position, const std::string& name, const std::string& text,

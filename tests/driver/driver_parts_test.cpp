@@ -166,9 +166,11 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
     const auto negative_sum = [](const unsigned char* pixels, int width, int height, int threads) {
         return -sum_of_pixels(pixels, width, height, threads);
     };
-    std::vector<FolderScores> folders =
+    const ScanResults scan =
         scan_stacks(config, present_stacks(config),
                     {stand_in(sum_of_pixels, 6, 3), stand_in(negative_sum, 6, 4)});
+    ASSERT_FALSE(scan.failure);
+    std::vector<FolderScores> folders = scan.folders;
     ASSERT_EQ(folders.size(), 4u);
     EXPECT_EQ(folders[2].folder, 10);
     EXPECT_EQ(folders[2].methods[1].method, 4);
@@ -180,26 +182,60 @@ TEST_F(ScanStacks, PicksTheSharpestImageOfEveryFolderInFolderOrder) {
     EXPECT_EQ(g_seen_host_threads, 6);
 
     config.images_per_stack = 3;  // only the first three images count
-    folders = scan_stacks(config, present_stacks(config), {stand_in(sum_of_pixels)});
+    folders = scan_stacks(config, present_stacks(config), {stand_in(sum_of_pixels)}).folders;
     EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 3, 1, 1}));
 }
 
-TEST_F(ScanStacks, FailedMeasurementEndsTheProcessNamingTheImage) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    write_test_stack(base_.path(), "001", {10, 20});
+// Fails on images whose checkerboard is lit at 90 or more: the image itself says whether it fails.
+double fails_when_bright(const unsigned char* pixels, int width, int height, int threads) {
+    for (long long i = 0; i < static_cast<long long>(width) * height; ++i) {
+        if (pixels[i] >= 90) return kNaN;
+    }
+    return sum_of_pixels(pixels, width, height, threads);
+}
+
+// Whatever the teams and however the threads are scheduled, the failure returned is the first in
+// folder, then image order: images of folder 2 before folder 3, image 2 before image 4, an
+// unreadable image before its folder's mixed sizes.
+TEST_F(ScanStacks, ReturnsTheFirstFailureInFolderThenImageOrder) {
+    write_test_stack(base_.path(), "001", {10, 20, 30, 40});
+    write_test_stack(base_.path(), "002", {10, 95, 30, 90});
+    write_test_stack(base_.path(), "003", {90, 20, 30, 40});
+    write_test_stack(base_.path(), "004", {10, 20, 30, 40}, 30, 16);
+    // Folder 4's image 3 has another size: failing only once every image of folder 4 is measured.
+    write_test_stack(base_.path() + "size_", "004", {30}, 24, 16);
+    std::rename((base_.path() + "size_004/01.bmp").c_str(), (base_.path() + "004/03.bmp").c_str());
     RunConfig config;
     config.base_folder = base_.path();
     config.first_folder = 1;
-    config.last_folder = 1;
-    config.images_per_stack = 2;
-    // The message goes to standard output; the death test reads standard error.
-    EXPECT_EXIT(
-        {
-            dup2(STDERR_FILENO, STDOUT_FILENO);
-            scan_stacks(config, present_stacks(config), {stand_in(failing_measure)});
-        },
-        ::testing::ExitedWithCode(1),
-        "No se puede calcular la medida de enfoque del archivo: .*001/0[12]\\.bmp$");
+    config.last_folder = 4;
+    config.images_per_stack = 4;
+    const struct {
+        int first_folder;
+        const char* named;
+    } cases[] = {{1, "002/02.bmp"}, {3, "003/01.bmp"}, {4, ""}};
+    for (const auto& c : cases) {
+        config.first_folder = c.first_folder;
+        for (const int teams : {1, 2, 4}) {
+            SCOPED_TRACE(std::to_string(c.first_folder) + " with teams of " +
+                         std::to_string(teams));
+            N_threads_ext2 = teams;
+            N_threads_ext1 = teams;
+            const ScanResults scan =
+                scan_stacks(config, present_stacks(config), {stand_in(fails_when_bright)});
+            ASSERT_TRUE(scan.failure);
+            EXPECT_EQ(scan.failure->status, 1);
+            if (*c.named != '\0') {
+                EXPECT_EQ(scan.failure->message,
+                          "\nNo se puede calcular la medida de enfoque del archivo: " +
+                              base_.path() + c.named);
+            } else {
+                EXPECT_EQ(scan.failure->message, "\nLas imagenes de la carpeta " + base_.path() +
+                                                     "004/ no tienen el mismo tamano: 01.bmp mide "
+                                                     "30 x 16 y 03.bmp mide 24 x 16");
+            }
+        }
+    }
 }
 
 }  // namespace

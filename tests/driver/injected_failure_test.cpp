@@ -1,11 +1,12 @@
-// A runtime failure injected into the real measures while the driver scans: the process ends with
-// status 1, a message naming the image on standard output and a line naming the image, the failed
-// call and the runtime's error on standard error, and the report is never written. The hooks live
-// in the process, so the scan runs in a death test.
+// A runtime failure injected into the real measures while the driver scans: the scan returns
+// status 1, a message naming the image for standard output and a line naming the image, the failed
+// call and the runtime's error for standard error, and the report is never written.
 #include <cuda_on_cpu/testing.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,6 @@ const Injection kInjections[] = {
 class InjectedFailure : public ::testing::Test {
   protected:
     void SetUp() override {
-        GTEST_FLAG_SET(death_test_style, "threadsafe");  // the scan runs thread teams
         N_threads_ext2 = 2;
         N_threads_ext1 = 2;
         N_threads = 3;
@@ -63,15 +63,19 @@ class InjectedFailure : public ::testing::Test {
         config_.images_per_stack = 3;
     }
 
-    // What main does once the command line is read: the scan, then the report.
-    void scan_and_report() {
+    // What main does once the command line is read: the scan, then the report unless it failed.
+    std::optional<RunFailure> scan_and_report() {
         const int method = config_.methods[0];
-        const std::vector<FolderScores> folders =
+        const ScanResults scan =
             scan_stacks(config_, present_stacks(config_),
                         {{method, find_measure(method)->uchar, nullptr, N_threads}});
-        std::string reason;
-        write_report(report_file_name(config_.first_folder, config_.last_folder, method),
-                     best_images(folders, 0), 1.0, &reason);
+        if (!scan.failure) {
+            std::string reason;
+            write_report(
+                work_.path() + report_file_name(config_.first_folder, config_.last_folder, method),
+                best_images(scan.folders, 0), 1.0, &reason);
+        }
+        return scan.failure;
     }
 
     FolderSharedWithDeathTests stacks_{"injected_failure_stacks"};
@@ -84,22 +88,20 @@ TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
         config_.methods = {measure.code};
         for (const Injection& injection : kInjections) {
             SCOPED_TRACE(std::string(measure.long_name) + ", " + injection.what);
+            cuda_on_cpu::testing::inject_failure(injection.call, injection.nth);
+            const std::optional<RunFailure> failure = scan_and_report();
+            cuda_on_cpu::testing::clear_injected_failure();
+            ASSERT_TRUE(failure);
             const std::string image = stacks_.path() + "00[12]/0[123]\\.bmp";
-            // The message goes to standard output, after the line on standard error; the death
-            // test reads standard error.
-            EXPECT_EXIT(
-                {
-                    dup2(STDERR_FILENO, STDOUT_FILENO);
-                    if (chdir(work_.path().c_str()) != 0) {
-                        std::_Exit(99);
-                    }
-                    cuda_on_cpu::testing::inject_failure(injection.call, injection.nth);
-                    scan_and_report();
-                },
-                ::testing::ExitedWithCode(1),
-                // gtest's own buffered output may come between the two.
-                "^bestfocus: " + image + ": " + injection.failed_call +
-                    "\n.*\nNo se puede calcular la medida de enfoque del archivo: " + image + "$");
+            EXPECT_EQ(failure->status, 1);
+            EXPECT_TRUE(std::regex_match(
+                failure->diagnostic,
+                std::regex("bestfocus: " + image + ": " + injection.failed_call + "\n")))
+                << failure->diagnostic;
+            EXPECT_TRUE(std::regex_match(
+                failure->message,
+                std::regex("\nNo se puede calcular la medida de enfoque del archivo: " + image)))
+                << failure->message;
             EXPECT_TRUE(folder_entries(work_.path()).empty());
         }
     }
@@ -110,9 +112,10 @@ TEST_F(InjectedFailure, WithoutInjectionTheScanWritesTheReport) {
     for (const MeasureEntry& measure : measure_registry()) {
         SCOPED_TRACE(measure.long_name);
         config_.methods = {measure.code};
-        const std::vector<FolderScores> folders = scan_stacks(
-            config_, present_stacks(config_), {{measure.code, measure.uchar, nullptr, N_threads}});
-        EXPECT_EQ(best_images(folders, 0), (std::vector<int>{2, 1}));
+        const ScanResults scan = scan_stacks(config_, present_stacks(config_),
+                                             {{measure.code, measure.uchar, nullptr, N_threads}});
+        ASSERT_FALSE(scan.failure);
+        EXPECT_EQ(best_images(scan.folders, 0), (std::vector<int>{2, 1}));
     }
 }
 

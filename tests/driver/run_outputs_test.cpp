@@ -117,6 +117,14 @@ TEST_F(RunOutputs, BadOptionsAndMethodListsAreRefused) {
         {{"--engine=gpu"},
          "\nbestfocus: unknown engine \"gpu\" (--engine takes auto, cuda or cpu)"},
         {{"--scores"}, "\nbestfocus: option --scores needs a value"},
+        {{"--summary="}, "\nbestfocus: option --summary needs a file name, not an empty value"},
+        {{"--html", ""}, "\nbestfocus: option --html needs a file name, not an empty value"},
+        // Names longer than a file name can be: refused before any work, nothing allocated.
+        {{"--folder-names=%2147483647d"},
+         "\nbestfocus: bad --folder-names \"%2147483647d\": \"%2147483647d\" asks for more"},
+        {{"--image-names=%.999999999d"}, "\nbestfocus: bad --image-names \"%.999999999d\""},
+        {{"--folder-names=" + std::string(251, 'f') + "%d", "1", stacks_.path(), "99999", "99999"},
+         "\nbestfocus: --folder-names=" + std::string(251, 'f') + "%d names folder 99999 with"},
         {{"1,9"}, "\nArgumento 1 (metodo) incorrecto: \"1,9\"; debe ser una lista de enteros"},
         {{"2,2"}, "\nArgumento 1 (metodo) incorrecto: \"2,2\"; debe ser una lista de enteros"},
         // After the first positional argument nothing is an option.
