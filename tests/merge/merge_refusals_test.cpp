@@ -288,9 +288,6 @@ const Refusal kRefusals[] = {
     {"PickOfZero",
      [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "0"); },
      "folders_3_to_4: " + report_name(3, 4, 1) + " is not a complete report"},
-    {"NegativePick",
-     [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "-5"); },
-     "folders_3_to_4: " + report_name(3, 4, 1) + " is not a complete report"},
     {"PickBeyondTheImages",
      [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "999"); },
      "folders_3_to_4/scores.csv, folder 3: its best rows of method 1 do not say image 999"},
@@ -305,13 +302,10 @@ const Refusal kRefusals[] = {
     {"ScriptInAScoresRow",
      [](MergeRun& run) { replace_text(run.piece(3, 4) + "scores.csv", "3001.0625", "<script>"); },
      "folders_3_to_4/scores.csv has a row that bestfocus does not write"},
-    {"FormulaInASummaryRow",
+    {"FormulaAsAFlag",
      [](MergeRun& run) {
          replace_text(run.piece(1, 2) + "summary.csv", "flat;two-peaks", "=cmd|calc!A1");
      },
-     "folders_1_to_2/summary.csv has a row that bestfocus does not write"},
-    {"UnknownFlag",
-     [](MergeRun& run) { replace_text(run.piece(1, 2) + "summary.csv", "two-peaks", "late"); },
      "folders_1_to_2/summary.csv has a row that bestfocus does not write"},
     {"ScriptInEveryHeader",
      [](MergeRun& run) {
@@ -344,9 +338,6 @@ const Refusal kRefusals[] = {
      "folders_1_to_2: its completion mark"},
     {"ScoresIsAFifo", [](MergeRun& run) { make_fifo(run.piece(3, 4) + "scores.csv"); },
      "folders_3_to_4/scores.csv is not a regular file"},
-    {"PieceOfLeadingZeros",
-     [](MergeRun& run) { std::filesystem::create_directories(run.run_path() + "folders_05_to_6"); },
-     "folders_05_to_6 is not a piece"},
 };
 
 // Refused: status 1, the problem named, and the working folder as it was, its earlier report
