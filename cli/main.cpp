@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     if (scan.failure) {
         return end_run(*scan.failure);
     }
-    const std::vector<FolderScores>& folders = scan.folders;
+    const std::vector<bestfocus::FolderScores>& folders = scan.folders;
 
     std::printf("\n%lf\n", seconds);
     const int status =

@@ -2,13 +2,17 @@
 
 #include <cstdio>
 
+#include "flag_text.h"
+#include "focus_curve.h"
 #include "html_report.h"
 #include "image_source.h"
 #include "measure_registry.h"
 #include "replace_file.h"
 #include "report_file.h"
+#include "score_tables.h"
 #include "stack_scan.h"
-#include "stack_sources.h"
+
+using namespace bestfocus;
 
 namespace {
 
@@ -33,21 +37,12 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
     run.last_folder = config.last_folder;
     run.engine = engine;
     run.elapsed_seconds = seconds;
-    const auto stack = [&config](int folder) {
-        return probe_stack(config.layout, config.base_folder, folder);
-    };
-    run.stack_name = [stack](int folder) { return stack(folder).path; };
-    run.image_name = [stack, &config](int folder, int image) {
-        return described(image_location(stack(folder), config.layout, image));
-    };
-    return html_report(run, folders, [stack, &config](int folder, int image) {
-        return decode_for_display(image_location(stack(folder), config.layout, image));
-    });
+    return html_report(run, folders, decode_for_display);
 }
 
 }  // namespace
 
-int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& folders,
+int write_run_outputs(const RunConfig& config, const std::vector<bestfocus::FolderScores>& folders,
                       double seconds, const std::string& engine) {
     bool all_written = true;
     for (std::size_t m = 0; m < config.methods.size(); ++m) {
@@ -76,12 +71,12 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
     return all_written ? 0 : 1;
 }
 
-std::string flagged_folder_lines(const std::vector<FolderScores>& folders) {
+std::string flagged_folder_lines(const std::vector<bestfocus::FolderScores>& folders) {
     std::string lines;
     for (const FolderScores& folder : folders) {
         std::string flagged;
         for (const MethodScores& method : folder.methods) {
-            const std::string flags = folder_flags(folder, method);
+            const std::string flags = flag_list(method_flags(folder, method));
             if (flags.empty()) {
                 continue;
             }

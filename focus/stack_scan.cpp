@@ -45,8 +45,12 @@ class FirstFailure {
 
 void scan_stack(const StackSource& stack, std::size_t folder_index, const StackLayout& layout,
                 const bestfocus::Engine& engine, const std::vector<int>& methods,
-                FolderScores* scores, FirstFailure* first_failure) {
+                bestfocus::FolderScores* scores, FirstFailure* first_failure) {
     const int images = stack.images;
+    scores->stack_path = stack.path;
+    for (int image = 1; image <= images; ++image) {
+        scores->images.push_back(image_location(stack, layout, image));
+    }
     for (const int method : methods) {
         scores->methods.push_back(
             {method, std::vector<double>(static_cast<std::size_t>(images)), 1});
@@ -79,7 +83,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
         first_failure->record(after_images, {*failure, "", 1});
         return;
     }
-    for (MethodScores& method : scores->methods) {
+    for (bestfocus::MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
     }
 }
@@ -98,7 +102,7 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         if (!first_failure.is_before_any_failure(scan_position(index, 0))) {
             continue;
         }
-        FolderScores& scores = results.folders[index];
+        bestfocus::FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
         scan_stack(stacks[index], index, config.layout, engine, config.methods, &scores,
                    &first_failure);
@@ -110,10 +114,11 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
     return results;
 }
 
-std::vector<int> best_images(const std::vector<FolderScores>& folders, std::size_t method) {
+std::vector<int> best_images(const std::vector<bestfocus::FolderScores>& folders,
+                             std::size_t method) {
     std::vector<int> picks;
     picks.reserve(folders.size());
-    for (const FolderScores& folder : folders) {
+    for (const bestfocus::FolderScores& folder : folders) {
         picks.push_back(folder.methods[method].best_number);
     }
     return picks;

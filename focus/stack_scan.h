@@ -7,16 +7,16 @@
 #include <optional>
 #include <vector>
 
+#include "folder_scores.h"
 #include "image_measure.h"
 #include "run_config.h"
 #include "run_failure.h"
-#include "score_tables.h"
 #include "stack_sources.h"
 
 struct ScanResults {
     // One per folder, in folder order, each method's scores and pick. Complete only without a
     // failure.
-    std::vector<FolderScores> folders;
+    std::vector<bestfocus::FolderScores> folders;
     // The first failure in folder, then image order: an image that cannot be measured, or a
     // folder whose images differ in size (which comes after every image of its folder).
     std::optional<RunFailure> failure;
@@ -35,4 +35,5 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
 
 // The pick of every folder under the method at index `method` of the scan's methods, in folder
 // order: the report's lines.
-std::vector<int> best_images(const std::vector<FolderScores>& folders, std::size_t method);
+std::vector<int> best_images(const std::vector<bestfocus::FolderScores>& folders,
+                             std::size_t method);

@@ -20,12 +20,16 @@ constexpr int kGrayAtDepth = cv::IMREAD_ANYDEPTH;
 
 }  // namespace
 
+namespace bestfocus {
+
 std::string described(const ImageLocation& image) {
     if (image.page < 0) {
         return image.file;
     }
     return image.file + " (page " + std::to_string(image.page + 1) + ")";
 }
+
+}  // namespace bestfocus
 
 // Only regular files are opened: opening a FIFO waits for a writer, possibly for ever, and a device
 // may never end. OpenCV reports most bad files by an empty matrix, but throws for some (an image

@@ -1,21 +1,13 @@
-// Where an image of a stack is read from: a file of its own, or one page of a multi-page file.
+// Decoding an image of a stack from where it lies (image_location.h).
 #pragma once
 
 #include <opencv2/core.hpp>
 #include <string>
-#include <utility>
 
-struct ImageLocation {
-    // Not explicit: a path alone is the location of a file of one image.
-    ImageLocation(std::string file_path, int page_index = -1)
-        : file(std::move(file_path)), page(page_index) {}
+#include "image_location.h"
 
-    std::string file;
-    int page = -1;  // 0-based page of a multi-page file; -1: the file is the image
-};
-
-// The file, or "<file> (page N)" with N counted from 1, for messages.
-std::string described(const ImageLocation& image);
+// The decoders are not in the namespace yet; their callers name the location unqualified.
+using bestfocus::ImageLocation;
 
 // The image as one gray channel at the depth it is stored in (colour converted to gray at that
 // depth): CV_8U for 8-bit files, CV_16U for 16-bit ones, whatever OpenCV gives for others. An

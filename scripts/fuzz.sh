@@ -1,25 +1,45 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target of the driver's BMP check with Debian's clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer on) and runs it for a bounded time, seeded with the BMP variants the
-# driver tests make (written at run time). A crash, a sanitizer report or a verdict that depends
-# on how much of the file was read fails the run.
-#   bash scripts/fuzz.sh [seconds, default 60]
+# Builds the libFuzzer targets with Debian's clang (AddressSanitizer and UndefinedBehaviorSanitizer
+# on) and runs each for half of a bounded time: the BMP check, seeded with the BMP variants the
+# driver tests make, and the merge's piece parser, seeded with a piece as bestfocus writes it (both
+# sets written at run time). A crash, a sanitizer report, a BMP verdict that depends on how much of
+# the file was read, or a piece file that parses but is not written back as it was fails the run.
+#   bash scripts/fuzz.sh [seconds for both, default 60]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
+each=$((seconds / 2 > 0 ? seconds / 2 : 1))
 
-echo "== Fuzzing the BMP check for ${seconds} s =="
 bash scripts/install-deps.sh clang libclang-rt-dev
 out=build-fuzz
-rm -rf "$out/seeds" "$out/corpus"
-mkdir -p "$out/seeds" "$out/corpus"
-flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Itests/driver)
+flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Ifocus -Iformats -Itools/merge -Itests/driver)
+fuzz_flags=("-fsanitize=fuzzer,address,undefined" -fno-sanitize-recover=undefined)
+mkdir -p "$out"
+
+# $1 name, $2 seed writer, then the target's sources after "--": builds and runs one target.
+fuzz() {
+    local name="$1" writer="$2"
+    shift 3
+    echo "== Fuzzing ${name} for ${each} s =="
+    rm -rf "${out:?}/${name:?}"
+    mkdir -p "$out/$name/seeds" "$out/$name/corpus"
+    clang++ "${flags[@]}" "${fuzz_flags[@]}" "$@" -o "$out/$name/fuzz"
+    "$writer" "$out/$name/seeds"
+    # New inputs go to corpus/; the seeds stay as written.
+    "$out/$name/fuzz" -max_total_time="$each" -max_len=4096 -print_final_stats=1 \
+        "$out/$name/corpus" "$out/$name/seeds"
+}
+
 clang++ "${flags[@]}" tests/fuzz/write_bmp_seeds.cpp tests/driver/bmp_bytes.cpp \
     -o "$out/write_bmp_seeds"
-clang++ "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    tests/fuzz/bmp_header_fuzz.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp \
-    -o "$out/bmp_header_fuzz"
-"$out/write_bmp_seeds" "$out/seeds"
-# New inputs go to corpus/; the seeds stay as written.
-"$out/bmp_header_fuzz" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-    "$out/corpus" "$out/seeds"
+fuzz bmp_header "$out/write_bmp_seeds" -- \
+    tests/fuzz/bmp_header_fuzz.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp
+
+formats=(formats/flag_text.cpp formats/read_file.cpp formats/report_file.cpp
+         formats/score_tables.cpp formats/text_numbers.cpp formats/replace_file.cpp
+         formats/output_paths.cpp focus/focus_curve.cpp)
+clang++ "${flags[@]}" tests/fuzz/write_piece_seeds.cpp "${formats[@]}" \
+    -o "$out/write_piece_seeds"
+fuzz piece_parser "$out/write_piece_seeds" -- \
+    tests/fuzz/piece_parser_fuzz.cpp tools/merge/piece_outputs.cpp tools/merge/run_pieces.cpp \
+    "${formats[@]}"

@@ -23,6 +23,8 @@
 
 namespace {
 
+using namespace bestfocus;
+
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 

@@ -20,6 +20,8 @@
 
 namespace {
 
+using namespace bestfocus;
+
 using cuda_on_cpu::testing::Call;
 
 struct Injection {

@@ -87,17 +87,23 @@ pid_t ended_process() {
     return child;
 }
 
-// A run killed while writing its report leaves its temporary file "<report>.tmp.<process id>".
+// "<file>.tmp.<host>.<process id>.<random part>", as a run on this host names its temporary file.
+std::string temporary_name(const std::string& file, pid_t writer) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return file + ".tmp." + host + "." + std::to_string(writer) + ".Xy12zW";
+}
+
+// A run killed while writing its report leaves its temporary file behind.
 TEST(InterruptedRun, TemporaryReportOfAKilledWriterIsRemovedByTheNextRun) {
     TemporaryFolder stacks;
     TemporaryFolder work;
     write_test_stack(stacks.path(), "001", {10, 60, 20});
     const std::string report = report_name(1, 1, 1);
-    const std::string abandoned = report + ".tmp." + std::to_string(ended_process());
+    const std::string abandoned = temporary_name(report, ended_process());
     // A run still writing it: this test's process stands in for it.
-    const std::string in_use = report + ".tmp." + std::to_string(getpid());
-    const std::string of_another_report =
-        report_name(1, 2, 1) + ".tmp." + std::to_string(ended_process());
+    const std::string in_use = temporary_name(report, getpid());
+    const std::string of_another_report = temporary_name(report_name(1, 2, 1), ended_process());
     for (const std::string& name : {abandoned, in_use, of_another_report}) {
         write_file(work.path() + name, "2\n");
     }

@@ -1,6 +1,7 @@
 // bestfocus_merge on run folders written by the test: pieces of reports, CSV files and completion
 // marks made up from a formula, so the merged outputs are known without the tool.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -48,8 +49,9 @@ std::string scores_rows(int folder) {
 std::string summary_rows(int folder) {
     std::string rows;
     for (const int method : kMethods) {
-        rows += std::to_string(folder) + "," + std::to_string(method) + "," +
-                std::to_string(pick(folder, method)) + ",2.25,flat;late\n";
+        const std::string best = std::to_string(pick(folder, method));
+        rows += std::to_string(folder) + "," + std::to_string(method) + "," + best + "," + best +
+                ",flat;two-peaks\n";
     }
     return rows;
 }
@@ -79,6 +81,7 @@ class MergeRun : public ::testing::Test {
     std::string piece(int first, int last) const {
         return run_.path() + piece_name(first, last) + "/";
     }
+    const std::string& run_path() const { return run_.path(); }
 
     void write_piece(int first, int last, const std::string& start, const std::string& end) {
         const std::string folder = piece(first, last);
@@ -163,6 +166,25 @@ void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; 
 
 class MergeRefusal : public MergeRun, public ::testing::WithParamInterface<Refusal> {};
 
+// Replaces the file with a FIFO that no one writes: reading it would wait for ever.
+void make_fifo(const std::string& path) {
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+}
+
+void replace_text(const std::string& path, const std::string& old_text,
+                  const std::string& new_text) {
+    std::string text = read_file(path);
+    ASSERT_NE(text.find(old_text), std::string::npos) << path;
+    text.replace(text.find(old_text), old_text.size(), new_text);
+    write_file(path, text);
+}
+
+void replace_first_line(const std::string& path, const std::string& line) {
+    const std::string text = read_file(path);
+    write_file(path, line + text.substr(text.find('\n')));
+}
+
 void cut_file(const std::string& path, std::size_t bytes) {
     write_file(path, read_file(path).substr(0, bytes));
 }
@@ -233,6 +255,12 @@ const Refusal kRefusals[] = {
                     kScoresHeader + scores_rows(4) + scores_rows(3));
      },
      "folders_3_to_4/scores.csv has a row out of folder order"},
+    {"ScoresRowOfTheFolderBefore",
+     [](MergeRun& run) {
+         write_file(run.piece(3, 4) + "scores.csv",
+                    kScoresHeader + scores_rows(2) + scores_rows(3) + scores_rows(4));
+     },
+     "folders_3_to_4/scores.csv has a row out of folder order or out of its range"},
     {"ScoresOfOtherColumns",
      [](MergeRun& run) {
          const std::string scores = run.piece(3, 4) + "scores.csv";
@@ -240,6 +268,76 @@ const Refusal kRefusals[] = {
                     "folder,picture" + read_file(scores).substr(std::strlen("folder,image")));
      },
      "folders_1_to_2 and folders_3_to_4 have CSV files of other columns"},
+    // Folder numbers at and beyond the ends of int's range.
+    {"PieceOfTheWholeIntRange",
+     [](MergeRun& run) {
+         const std::string piece = run.run_path() + "folders_-2147483648_to_2147483647/";
+         std::filesystem::create_directories(piece);
+         write_file(piece + "complete", "first=-2147483648\nlast=2147483647\nstart=1\nend=2\n");
+         write_file(piece + report_name(-2147483648, 2147483647, 1),
+                    "\nTotal time: 1.000000 seconds...");
+     },
+     "folders_-2147483648_to_2147483647: " + report_name(-2147483648, 2147483647, 1) +
+         " is not a complete report"},
+    {"PieceBeyondIntRange",
+     [](MergeRun& run) {
+         std::filesystem::create_directories(run.run_path() + "folders_5_to_2147483648");
+     },
+     "folders_5_to_2147483648 is not a piece"},
+    // Fields that are not what bestfocus writes, and files of a piece that contradict each other.
+    {"PickOfZero",
+     [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "0"); },
+     "folders_3_to_4: " + report_name(3, 4, 1) + " is not a complete report"},
+    {"PickBeyondTheImages",
+     [](MergeRun& run) { replace_first_line(run.piece(3, 4) + report_name(3, 4, 1), "999"); },
+     "folders_3_to_4/scores.csv, folder 3: its best rows of method 1 do not say image 999"},
+    {"SummaryContradictsTheReport",
+     [](MergeRun& run) {
+         const std::string summary = run.piece(5, 6) + "summary.csv";
+         std::string text = read_file(summary);
+         text.replace(text.find("\n6,1,"), 8, "\n6,1,3,3");  // the report picks 6 * 1 % 3 + 1 = 1
+         write_file(summary, text);
+     },
+     "folders_5_to_6/summary.csv, folder 6: method 1 says best 3"},
+    {"ScriptInAScoresRow",
+     [](MergeRun& run) { replace_text(run.piece(3, 4) + "scores.csv", "3001.0625", "<script>"); },
+     "folders_3_to_4/scores.csv has a row that bestfocus does not write"},
+    {"FormulaAsAFlag",
+     [](MergeRun& run) {
+         replace_text(run.piece(1, 2) + "summary.csv", "flat;two-peaks", "=cmd|calc!A1");
+     },
+     "folders_1_to_2/summary.csv has a row that bestfocus does not write"},
+    {"ScriptInEveryHeader",
+     [](MergeRun& run) {
+         for (const auto& [first, last] : {std::pair{1, 2}, {3, 4}, {5, 6}}) {
+             replace_text(run.piece(first, last) + "scores.csv", "best\n", "<script>\n");
+         }
+     },
+     "folders_1_to_2/scores.csv has columns bestfocus does not write"},
+    {"EndTimeOf1e300",
+     [](MergeRun& run) {
+         write_file(run.piece(1, 2) + "complete", "first=1\nlast=2\nstart=100\nend=1e300\n");
+     },
+     "folders_1_to_2: its completion mark"},
+    // Files that are not regular, or larger than their piece's range allows.
+    {"ReportIsAFifo", [](MergeRun& run) { make_fifo(run.piece(3, 4) + report_name(3, 4, 3)); },
+     "folders_3_to_4: " + report_name(3, 4, 3) + " is not a regular file"},
+    {"ReportLinksToDevZero",
+     [](MergeRun& run) {
+         std::filesystem::remove(run.piece(5, 6) + report_name(5, 6, 1));
+         std::filesystem::create_symlink("/dev/zero", run.piece(5, 6) + report_name(5, 6, 1));
+     },
+     "folders_5_to_6: " + report_name(5, 6, 1) + " is not a regular file"},
+    {"ReportLargerThanItsRange",
+     [](MergeRun& run) {
+         write_file(run.piece(1, 2) + report_name(1, 2, 1),
+                    std::string(1000, '1') + "\n1\n\nTotal time: 1.000000 seconds...");
+     },
+     "folders_1_to_2: " + report_name(1, 2, 1) + " is larger than"},
+    {"CompletionMarkIsAFifo", [](MergeRun& run) { make_fifo(run.piece(1, 2) + "complete"); },
+     "folders_1_to_2: its completion mark"},
+    {"ScoresIsAFifo", [](MergeRun& run) { make_fifo(run.piece(3, 4) + "scores.csv"); },
+     "folders_3_to_4/scores.csv is not a regular file"},
 };
 
 // Refused: status 1, the problem named, and the working folder as it was, its earlier report
@@ -256,6 +354,60 @@ TEST_P(MergeRefusal, NamesTheProblemAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, MergeRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Outputs given on the command line that would overwrite each other, a piece's file or the merged
+// report, or that are folders: status 2 before anything is written, both files named.
+struct OutputClash {
+    const char* name;
+    std::function<std::string(MergeRun&)> options;  // run in the working folder
+    std::string message;                            // a part of the refusal
+};
+
+void PrintTo(const OutputClash& clash, std::ostream* out) { *out << clash.name; }
+
+class MergeOutputClash : public MergeRun, public ::testing::WithParamInterface<OutputClash> {};
+
+const OutputClash kOutputClashes[] = {
+    {"ScoresAndSummaryOneFile", [](MergeRun&) { return "--scores=x.csv --summary=./sub/../x.csv"; },
+     "the output x.csv and the output ./sub/../x.csv are the same file"},
+    {"ScoresOverTheMergedReport",
+     [](MergeRun&) { return "--scores=" + report_name(1, 6, 1) + " --summary=s.csv"; },
+     "the output " + report_name(1, 6, 1) + " and the output " + report_name(1, 6, 1)},
+    {"SummaryOverAPiecesFile",
+     [](MergeRun& run) { return "--scores=s.csv --summary=" + run.piece(3, 4) + "summary.csv"; },
+     "are the same file"},
+    {"ScoresThroughALinkToAPiecesFile",
+     [](MergeRun& run) {
+         std::filesystem::create_symlink(run.piece(1, 2) + "scores.csv", "link.csv");
+         return std::string("--scores=link.csv --summary=s.csv");
+     },
+     "the output link.csv and the piece's file"},
+    {"ScoresIsAFolder",
+     [](MergeRun&) {
+         std::filesystem::create_directory("folder.csv");
+         return std::string("--scores=folder.csv --summary=s.csv");
+     },
+     "the output folder.csv is a folder"},
+};
+
+TEST_P(MergeOutputClash, IsABadCommandLineAndWritesNothing) {
+    std::filesystem::create_directory(work_.path() + "sub");
+    const std::string earlier_report = work_.path() + report_name(1, 6, 1);
+    write_file(earlier_report, "an earlier report");
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(work_.path());
+    const std::string options = GetParam().options(*this);
+    std::filesystem::current_path(here);
+    std::vector<std::string> entries_before = folder_entries(work_.path());
+    const CommandResult merged = merge(1, 6, options);
+    EXPECT_EQ(merged.exit_status, 2) << merged.output;
+    EXPECT_NE(merged.output.find(GetParam().message), std::string::npos) << merged.output;
+    EXPECT_EQ(folder_entries(work_.path()), entries_before);
+    EXPECT_EQ(read_file(earlier_report), "an earlier report");
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, MergeOutputClash, ::testing::ValuesIn(kOutputClashes),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MergeRun, BadCommandLinesEndWithStatusTwo) {

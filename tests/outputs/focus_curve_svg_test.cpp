@@ -13,6 +13,7 @@
 #include "focus_curve.h"
 #include "html_test_support.h"
 
+namespace bestfocus {
 namespace {
 
 struct Point {
@@ -120,3 +121,4 @@ TEST(CurveColour, TheFirstEightMeasuresGetDistinctColours) {
 }
 
 }  // namespace
+}  // namespace bestfocus

@@ -7,6 +7,9 @@
 #include <cmath>
 #include <vector>
 
+#include "flag_text.h"
+
+namespace bestfocus {
 namespace {
 
 // exp(-(x - centre)^2 / (2 width^2)) at x = 1..count, scaled and lifted by a floor.
@@ -28,7 +31,7 @@ int first_maximum(const std::vector<double>& curve) {
 }
 
 std::string flags_of(const std::vector<double>& curve) {
-    return flag_names(check_curve(curve, first_maximum(curve)), false);
+    return flag_list(check_curve(curve, first_maximum(curve)));
 }
 
 TEST(CurveChecks, ShapesGetTheirWarnings) {
@@ -46,29 +49,29 @@ TEST(CurveChecks, ShapesGetTheirWarnings) {
 TEST(CurveChecks, NoiseOnOnePeakIsNotASecondPeak) {
     std::vector<double> curve = gaussian_curve(21, 11.0, 4.0, 10.0);
     curve[12] = curve[11] + 1.0;  // a bump a thousandth of the rise, right beside the peak
-    EXPECT_FALSE(check_curve(curve, first_maximum(curve)).two_peaks);
+    EXPECT_FALSE(check_curve(curve, first_maximum(curve)).has(Flag::two_peaks));
     // The same bump with a small second peak far away: too low to count.
     curve[18] = curve[17] + 0.3 * (curve[10] - 10.0);
-    EXPECT_FALSE(check_curve(curve, first_maximum(curve)).two_peaks);
+    EXPECT_FALSE(check_curve(curve, first_maximum(curve)).has(Flag::two_peaks));
 }
 
 TEST(CurveChecks, FlatnessComparesWithTheMedianAlsoForNegativeScores) {
-    EXPECT_TRUE(check_curve({100, 104, 101, 102}, 2).flat);
-    EXPECT_FALSE(check_curve({100, 130, 101, 102}, 2).flat);
-    EXPECT_TRUE(check_curve({-100, -98, -99, -101}, 2).flat);  // Vollath F4 can be negative
-    EXPECT_FALSE(check_curve({-100, 40, -99, -101}, 2).flat);
-    EXPECT_TRUE(check_curve({0, 0, 0}, 1).flat);  // a blank stack
-    EXPECT_TRUE(check_curve({7}, 1).flat);
+    EXPECT_TRUE(check_curve({100, 104, 101, 102}, 2).has(Flag::flat));
+    EXPECT_FALSE(check_curve({100, 130, 101, 102}, 2).has(Flag::flat));
+    EXPECT_TRUE(
+        check_curve({-100, -98, -99, -101}, 2).has(Flag::flat));  // Vollath F4 can be negative
+    EXPECT_FALSE(check_curve({-100, 40, -99, -101}, 2).has(Flag::flat));
+    EXPECT_TRUE(check_curve({0, 0, 0}, 1).has(Flag::flat));  // a blank stack
+    EXPECT_TRUE(check_curve({7}, 1).has(Flag::flat));
     // Bumps of a flat curve are noise, not a second peak.
-    EXPECT_FALSE(check_curve({100, 103, 101, 103.5, 100}, 4).two_peaks);
-    EXPECT_FALSE(check_curve({1, 9}, 2).edge);  // two images have no interior
+    EXPECT_FALSE(check_curve({100, 103, 101, 103.5, 100}, 4).has(Flag::two_peaks));
+    EXPECT_FALSE(check_curve({1, 9}, 2).has(Flag::edge));  // two images have no interior
 }
 
 TEST(CurveChecks, PicksDisagreeByMoreThanOneImage) {
     EXPECT_FALSE(picks_disagree({11}));
     EXPECT_FALSE(picks_disagree({11, 12, 11, 12}));
     EXPECT_TRUE(picks_disagree({11, 13}));
-    EXPECT_EQ(flag_names({true, true, true}, true), "edge;flat;two-peaks;disagree");
 }
 
 TEST(FractionalBest, GaussianPeakIsFoundExactly) {
@@ -90,3 +93,4 @@ TEST(FractionalBest, StaysBetweenTheNeighboursAndAtTheEnds) {
 }
 
 }  // namespace
+}  // namespace bestfocus

@@ -12,6 +12,7 @@
 #include "html_escape.h"
 #include "html_test_support.h"
 
+namespace bestfocus {
 namespace {
 
 // A folder of the test run, with what its card must show, worked out by hand.
@@ -47,14 +48,27 @@ const std::vector<int> kPageOrder = {1, 2, 3, 4};
 // Image n of every folder is uniformly gray 20 n, so a thumbnail tells which image it shows.
 int gray_of(int image_number) { return 20 * image_number; }
 
-std::vector<FolderScores> folder_scores() {
+// The folders as a scan of the numbered layout under base_folder leaves them: folder N read from
+// "<base>00N/", image n from "<base>00N/0n.bmp".
+std::vector<FolderScores> folder_scores(const std::string& base_folder = "stacks/") {
     std::vector<FolderScores> folders;
-    for (const FolderCase& c : kCases) folders.push_back(c.scores);
+    for (const FolderCase& c : kCases) {
+        FolderScores folder = c.scores;
+        folder.stack_path = base_folder + "00" + std::to_string(folder.folder) + "/";
+        for (std::size_t n = 1; n <= folder.methods[0].scores.size(); ++n) {
+            folder.images.emplace_back(folder.stack_path + "0" + std::to_string(n) + ".bmp");
+        }
+        folders.push_back(folder);
+    }
     return folders;
 }
 
+// Reads the image back from its path: the folder's size, gray of the image's number.
 ReportImageSource images_of_cases() {
-    return [](int folder, int image_number) {
+    return [](const ImageLocation& image) {
+        const std::size_t slash = image.file.rfind('/');
+        const int folder = image.file[slash - 1] - '0';
+        const int image_number = image.file[slash + 2] - '0';
         for (const FolderCase& c : kCases) {
             if (c.scores.folder == folder) {
                 return cv::Mat(c.image_size, CV_8UC1, cv::Scalar(gray_of(image_number)));
@@ -110,8 +124,8 @@ TEST(HtmlReport, OneCardPerFolderWithItsCurvesAndThumbnailsFlaggedFirst) {
 }
 
 TEST(HtmlReport, UnreadableImagesAreSaidSoAndThePageIsStillWritten) {
-    const std::string page =
-        html_report(test_run("stacks/"), folder_scores(), [](int, int) { return cv::Mat(); });
+    const std::string page = html_report(test_run("stacks/"), folder_scores(),
+                                         [](const ImageLocation&) { return cv::Mat(); });
     const std::vector<std::string> cards = page_cards(page);
     ASSERT_EQ(cards.size(), kCases.size());
     for (const std::string& card : cards) {
@@ -125,7 +139,7 @@ TEST(HtmlReport, EmbeddedTextIsEscapedInContentAndAttributes) {
     ReportRun run = test_run(base);
     run.methods[0].name = "<img src=x onerror=alert(1)>";
     run.engine = "</style><script>";
-    const std::string page = html_report(run, folder_scores(), images_of_cases());
+    const std::string page = html_report(run, folder_scores(base), images_of_cases());
 
     std::string lower = page;
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -162,3 +176,4 @@ TEST(HtmlEscape, TheFiveMarkupCharactersBecomeReferencesAndReadBack) {
 }
 
 }  // namespace
+}  // namespace bestfocus

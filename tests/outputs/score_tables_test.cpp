@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "replace_file.h"
-
+namespace bestfocus {
 namespace {
 
 std::vector<std::vector<std::string>> read_csv(const std::string& text) {
@@ -74,35 +73,5 @@ TEST(SummaryTable, OneRowPerFolderAndMethodWithItsFlags) {
     EXPECT_EQ(rows[1][2], "2");
 }
 
-std::string file_text(const std::string& name) {
-    std::ifstream file(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-TEST(ReplaceFile, ReplacesOnlyWithACompleteFileAndSaysWhyNot) {
-    char folder_template[] = "/tmp/replace_file_testXXXXXX";
-    const std::string folder = mkdtemp(folder_template);
-    const std::string name = folder + "/scores.csv";
-    std::string reason;
-    ASSERT_TRUE(replace_file(name, "first\n", &reason));
-    ASSERT_TRUE(replace_file(name, "second\n", &reason));
-    EXPECT_EQ(file_text(name), "second\n");
-
-    // An abandoned temporary file (its writer, pid 999999999, cannot exist) is cleaned up.
-    std::ofstream(name + ".tmp.999999999") << "half";
-    ASSERT_TRUE(replace_file(name, "third\n", &reason));
-    EXPECT_FALSE(std::ifstream(name + ".tmp.999999999").good());
-
-    EXPECT_FALSE(replace_file(folder + "/missing/x.csv", "text", &reason));
-    EXPECT_EQ(reason, "No such file or directory");
-    if (geteuid() != 0) {  // root writes anywhere
-        chmod(folder.c_str(), 0500);
-        EXPECT_FALSE(replace_file(name, "fourth\n", &reason));
-        EXPECT_EQ(file_text(name), "third\n");
-        chmod(folder.c_str(), 0700);
-    }
-    std::remove((name).c_str());
-    rmdir(folder.c_str());
-}
-
 }  // namespace
+}  // namespace bestfocus

@@ -7,11 +7,16 @@
 #include <getopt.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "output_files.h"
+#include "output_paths.h"
+#include "replace_file.h"
 #include "run_merge.h"
 #include "text_numbers.h"
+
+using namespace bestfocus;
 
 namespace {
 
@@ -28,6 +33,34 @@ const char kUsage[] =
 int refuse_command_line(const std::string& problem) {
     std::fprintf(stderr, "bestfocus_merge: %s\n%s", problem.c_str(), kUsage);
     return kBadCommandLine;
+}
+
+// Every output must be a file that can be written, and none may name the same file as another
+// output or as a file of the pieces: checked before anything is written. Returns the exit status
+// of the first problem, 0 when there is none.
+int check_outputs(const MergeResult& result) {
+    std::vector<NamedPath> paths;
+    for (const FileText& output : result.outputs) {
+        paths.push_back({"the output " + output.path, output.path});
+    }
+    for (const FileText& output : result.outputs) {
+        if (const std::optional<std::string> problem = output_problem(output.path)) {
+            if (*problem == kIsAFolder) {
+                return refuse_command_line("the output " + output.path + " " + kIsAFolder);
+            }
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", output.path.c_str(),
+                         problem->c_str());
+            return kRefused;
+        }
+    }
+    for (const std::string& piece_file : result.pieces_files) {
+        paths.push_back({"the piece's file " + piece_file, piece_file});
+    }
+    if (const auto collision = first_collision(paths)) {
+        return refuse_command_line(paths[collision->first].what + " and " +
+                                   paths[collision->second].what + " are the same file");
+    }
+    return 0;
 }
 
 }  // namespace
@@ -61,13 +94,18 @@ int main(int argc, char** argv) {
     }
 
     const MergeResult result = merge_run(request);
-    std::string problem;
     if (!result.merged) {
         std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
         return kRefused;
     }
-    if (!write_output_files(result.outputs, problem)) {
-        std::fprintf(stderr, "bestfocus_merge: %s\n", problem.c_str());
+    if (const int status = check_outputs(result)) {
+        return status;
+    }
+    std::string failed_path;
+    std::string reason;
+    if (!replace_files(result.outputs, &failed_path, &reason)) {
+        std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
+                     reason.c_str());
         return kRefused;
     }
     std::fprintf(

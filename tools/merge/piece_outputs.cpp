@@ -1,79 +1,131 @@
 #include "piece_outputs.h"
 
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
-#include "text_numbers.h"
+#include "read_file.h"
 
+namespace bestfocus {
 namespace {
 
-bool read_whole_file(const std::string& path, std::string& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    bytes = text.str();
-    return file.good() || file.eof();
+// a * b * c, or the largest value when that does not fit.
+std::uint64_t saturated_product(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+    std::uint64_t ab = 0;
+    std::uint64_t abc = 0;
+    if (__builtin_mul_overflow(a, b, &ab) || __builtin_mul_overflow(ab, c, &abc)) {
+        return UINT64_MAX;
+    }
+    return abc;
 }
 
-// A report as bestfocus writes it: one "%d\n" line per folder, then "\nTotal time: %f seconds...".
-bool parse_report(const std::string& bytes, int folders, std::vector<int>& picks) {
-    static const std::regex time_line("\nTotal time: -?[0-9]+\\.[0-9]+ seconds\\.\\.\\.");
-    std::istringstream lines(bytes);
-    std::string line;
-    picks.clear();
-    for (int folder = 0; folder < folders; ++folder) {
-        int pick = 0;
-        if (!std::getline(lines, line) || lines.eof() || !parse_whole_int(line, pick)) {
-            return false;
-        }
-        picks.push_back(pick);
+template <typename Row>
+bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::uint64_t rows,
+                      std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
+                      std::string& problem) {
+    const std::string path = piece.path + file_name;
+    const std::string where = piece.name + "/" + file_name;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        problem = piece.name + " has no " + file_name;
+        return false;
     }
-    const std::size_t rest = static_cast<std::size_t>(lines.tellg());
-    return rest <= bytes.size() && std::regex_match(bytes.substr(rest), time_line);
+    std::string bytes;
+    std::string reason;
+    const std::uint64_t header_and_rows = rows == UINT64_MAX ? rows : rows + 1;
+    if (!read_regular_file(path, saturated_product(header_and_rows, kLongestRowBytes, 1), bytes,
+                           reason)) {
+        problem = where + " " + reason;
+        return false;
+    }
+    return parse_piece_table(bytes, piece, where, parse_row, table, problem);
 }
 
 }  // namespace
 
-std::string report_file_name(int first_folder, int last_folder, int method) {
-    return "BestFocus_AutofocusStacks_Folder_" + std::to_string(first_folder) + "_to_" +
-           std::to_string(last_folder) + "_method_" + std::to_string(method) + ".txt";
+template <typename Row>
+bool parse_piece_table(const std::string& bytes, const RunPiece& piece, const std::string& where,
+                       std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
+                       std::string& problem) {
+    if (bytes.empty() || bytes.back() != '\n') {
+        problem = where + " does not end with a complete line";
+        return false;
+    }
+    std::istringstream lines(bytes);
+    std::getline(lines, table.header);
+    table.by_folder.clear();
+    // Folders come in order, each right after the one before: the rows cover the piece's range
+    // when the last is its last folder.
+    long long previous_folder = static_cast<long long>(piece.first_folder) - 1;
+    std::optional<long long> first_missing;
+    for (std::string line; std::getline(lines, line);) {
+        const std::optional<Row> row = parse_row(line);
+        if (!row) {
+            problem = where + " has a row that bestfocus does not write: " + line;
+            return false;
+        }
+        if (row->folder < previous_folder || row->folder < piece.first_folder ||
+            row->folder > piece.last_folder) {
+            problem = where + " has a row out of folder order or out of its range: " + line;
+            return false;
+        }
+        if (row->folder > previous_folder + 1 && !first_missing) {
+            first_missing = previous_folder + 1;
+        }
+        table.by_folder[row->folder].push_back(*row);
+        previous_folder = row->folder;
+    }
+    if (!first_missing && previous_folder != piece.last_folder) {
+        first_missing = previous_folder + 1;
+    }
+    if (first_missing) {
+        problem = where + " has no row for folder " + std::to_string(*first_missing);
+        return false;
+    }
+    return true;
 }
 
-bool read_piece_reports(const RunPiece& piece, std::map<int, std::vector<int>>& picks_by_method,
+template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,
+                                std::optional<ScoreRow> (*)(const std::string&),
+                                FolderRows<ScoreRow>&, std::string&);
+template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,
+                                std::optional<SummaryRow> (*)(const std::string&),
+                                FolderRows<SummaryRow>&, std::string&);
+
+bool read_piece_reports(const RunPiece& piece, std::map<int, Report>& reports_by_method,
                         std::string& problem) {
     namespace fs = std::filesystem;
-    const std::regex report_name(
-        "BestFocus_AutofocusStacks_Folder_(-?[0-9]+)_to_(-?[0-9]+)_method_"
-        "(-?[0-9]+)\\.txt");
-    picks_by_method.clear();
+    reports_by_method.clear();
     std::error_code error;
     for (fs::directory_iterator entry(piece.path, error), end; !error && entry != end;
          entry.increment(error)) {
         const std::string name = entry->path().filename().string();
-        std::smatch match;
-        int first = 0;
-        int last = 0;
-        int method = 0;
-        if (!std::regex_match(name, match, report_name) || !parse_whole_int(match[1], first) ||
-            !parse_whole_int(match[2], last) || !parse_whole_int(match[3], method) ||
-            first != piece.first_folder || last != piece.last_folder) {
+        const std::optional<ReportName> report_name = parse_report_file_name(name);
+        if (!report_name || report_name->first_folder != piece.first_folder ||
+            report_name->last_folder != piece.last_folder) {
             continue;
         }
         std::string bytes;
-        if (!read_whole_file(entry->path().string(), bytes) ||
-            !parse_report(bytes, last - first + 1, picks_by_method[method])) {
+        std::string reason;
+        if (!read_regular_file(entry->path().string(), longest_report_bytes(piece.folder_count()),
+                               bytes, reason)) {
+            problem = piece.name + ": " + name + " " + reason;
+            return false;
+        }
+        const std::optional<Report> report = parse_report(bytes, piece.folder_count());
+        if (!report) {
             problem = piece.name + ": " + name + " is not a complete report";
             return false;
         }
+        reports_by_method[report_name->method] = *report;
     }
     if (error) {
         problem = "cannot list " + piece.path + ": " + error.message();
         return false;
     }
-    if (picks_by_method.empty()) {
+    if (reports_by_method.empty()) {
         problem = piece.name + " holds no report of folders " + std::to_string(piece.first_folder) +
                   " to " + std::to_string(piece.last_folder);
         return false;
@@ -81,38 +133,18 @@ bool read_piece_reports(const RunPiece& piece, std::map<int, std::vector<int>>& 
     return true;
 }
 
-bool read_piece_table(const RunPiece& piece, const std::string& file_name, FolderTable& table,
-                      std::string& problem) {
-    const std::string path = piece.path + file_name;
-    std::string bytes;
-    if (!std::filesystem::exists(path) || !read_whole_file(path, bytes)) {
-        problem = piece.name + " has no " + file_name;
-        return false;
-    }
-    const std::string where = piece.name + "/" + file_name;
-    if (bytes.empty() || bytes.back() != '\n') {
-        problem = where + " does not end with a complete line";
-        return false;
-    }
-    std::istringstream lines(bytes);
-    std::getline(lines, table.header);
-    table.rows_by_folder.clear();
-    int previous_folder = piece.first_folder;
-    for (std::string line; std::getline(lines, line);) {
-        int folder = 0;
-        if (!parse_whole_int(line.substr(0, line.find(',')), folder) || folder < previous_folder ||
-            folder > piece.last_folder) {
-            problem = where + " has a row out of folder order or out of its range: " + line;
-            return false;
-        }
-        table.rows_by_folder[folder] += line + "\n";
-        previous_folder = folder;
-    }
-    for (int folder = piece.first_folder; folder <= piece.last_folder; ++folder) {
-        if (table.rows_by_folder.count(folder) == 0) {
-            problem = where + " has no row for folder " + std::to_string(folder);
-            return false;
-        }
-    }
-    return true;
+bool read_piece_scores(const RunPiece& piece, std::size_t methods, FolderRows<ScoreRow>& table,
+                       std::string& problem) {
+    const std::uint64_t rows = saturated_product(static_cast<std::uint64_t>(piece.folder_count()),
+                                                 methods, kMostImagesPerStack);
+    return read_piece_table(piece, kPieceScoresFile, rows, parse_score_row, table, problem);
 }
+
+bool read_piece_summary(const RunPiece& piece, std::size_t methods, FolderRows<SummaryRow>& table,
+                        std::string& problem) {
+    const std::uint64_t rows =
+        saturated_product(static_cast<std::uint64_t>(piece.folder_count()), methods, 1);
+    return read_piece_table(piece, kPieceSummaryFile, rows, parse_summary_row, table, problem);
+}
+
+}  // namespace bestfocus

@@ -2,24 +2,17 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <iterator>
 #include <map>
 
+#include "piece_agreement.h"
 #include "piece_outputs.h"
 #include "run_pieces.h"
 
+namespace bestfocus {
 namespace {
 
-// What one complete piece holds, as read from its folder.
-struct PieceContents {
-    const RunPiece* piece = nullptr;
-    std::map<int, std::vector<int>> picks_by_method;
-    FolderTable scores;
-    FolderTable summary;
-};
-
-std::string folder_span(int first, int last) {
+std::string folder_span(long long first, long long last) {
     return first == last ? "folder " + std::to_string(first)
                          : "folders " + std::to_string(first) + " to " + std::to_string(last);
 }
@@ -32,42 +25,48 @@ bool covers(const RunPiece& piece, int folder) {
     return piece.first_folder <= folder && folder <= piece.last_folder;
 }
 
-bool covered(const std::vector<RunPiece>& pieces, int folder) {
-    return std::any_of(pieces.begin(), pieces.end(),
-                       [folder](const RunPiece& piece) { return covers(piece, folder); });
-}
-
-// The first run of folders of the range that no piece covers; false when there is none.
+// The first run of folders of the range that no piece covers; false when there is none. The
+// pieces are in order of their first folder.
 bool find_uncovered_span(const std::vector<RunPiece>& pieces, const MergeRequest& request,
-                         int& first, int& last) {
-    for (int folder = request.first_folder; folder <= request.last_folder; ++folder) {
-        if (!covered(pieces, folder)) {
-            first = last = folder;
-            while (last < request.last_folder && !covered(pieces, last + 1)) {
-                ++last;
-            }
-            return true;
+                         long long& first, long long& last) {
+    long long next = request.first_folder;  // the first folder not yet covered
+    for (const RunPiece& piece : pieces) {
+        if (piece.first_folder > next) {
+            break;
+        }
+        next = std::max(next, static_cast<long long>(piece.last_folder) + 1);
+    }
+    if (next > request.last_folder) {
+        return false;
+    }
+    first = next;
+    last = request.last_folder;
+    for (const RunPiece& piece : pieces) {
+        if (piece.first_folder > next) {
+            last = std::min(last, static_cast<long long>(piece.first_folder) - 1);
         }
     }
-    return false;
+    return true;
 }
 
 bool read_contents(const RunPiece& piece, const MergeRequest& request, PieceContents& contents,
                    std::string& problem) {
     contents.piece = &piece;
-    return read_piece_reports(piece, contents.picks_by_method, problem) &&
+    return read_piece_reports(piece, contents.reports_by_method, problem) &&
            (request.scores_file.empty() ||
-            read_piece_table(piece, kPieceScoresFile, contents.scores, problem)) &&
+            read_piece_scores(piece, contents.reports_by_method.size(), contents.scores,
+                              problem)) &&
            (request.summary_file.empty() ||
-            read_piece_table(piece, kPieceSummaryFile, contents.summary, problem));
+            read_piece_summary(piece, contents.reports_by_method.size(), contents.summary,
+                               problem));
 }
 
 // Every piece must hold the same methods and the same CSV headers as the first.
 bool same_outputs(const PieceContents& a, const PieceContents& b, std::string& problem) {
     for (const auto* one : {&a, &b}) {
         const auto* other = one == &a ? &b : &a;
-        for (const auto& [method, picks] : one->picks_by_method) {
-            if (other->picks_by_method.count(method) == 0) {
+        for (const auto& [method, report] : one->reports_by_method) {
+            if (other->reports_by_method.count(method) == 0) {
                 problem = other->piece->name + " has no report of method " +
                           std::to_string(method) + ", which " + one->piece->name + " has";
                 return false;
@@ -81,42 +80,59 @@ bool same_outputs(const PieceContents& a, const PieceContents& b, std::string& p
     return true;
 }
 
-// The folder's results as a piece has them: its pick for every method, then its CSV rows.
+template <typename Row>
+std::string folder_lines(const FolderRows<Row>& table, int folder,
+                         std::string (*line)(const Row&)) {
+    std::string lines;
+    const auto found = table.by_folder.find(folder);
+    if (found != table.by_folder.end()) {
+        for (const Row& row : found->second) {
+            lines += line(row);
+        }
+    }
+    return lines;
+}
+
+int pick_of(const PieceContents& contents, int method, int folder) {
+    const std::vector<int>& picks = contents.reports_by_method.at(method).best_images;
+    return picks[static_cast<std::size_t>(folder - contents.piece->first_folder)];
+}
+
+// The folder's results as a piece has them, as the merge would write them: its pick for every
+// method, then its CSV rows.
 std::string folder_results(const PieceContents& contents, int folder) {
     std::string results;
-    for (const auto& [method, picks] : contents.picks_by_method) {
-        results += std::to_string(picks[folder - contents.piece->first_folder]) + " ";
+    for (const auto& [method, report] : contents.reports_by_method) {
+        results += std::to_string(pick_of(contents, method, folder)) + " ";
     }
-    const auto rows = [folder](const FolderTable& table) {
-        const auto found = table.rows_by_folder.find(folder);
-        return found == table.rows_by_folder.end() ? std::string() : found->second;
-    };
-    return results + rows(contents.scores) + rows(contents.summary);
+    return results + folder_lines(contents.scores, folder, score_row_line) +
+           folder_lines(contents.summary, folder, summary_row_line);
 }
 
-std::string merged_report(const std::vector<const PieceContents*>& source_of_folder, int method,
-                          int first_folder, double seconds) {
-    std::string bytes;
-    for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
-        const PieceContents& contents = *source_of_folder[i];
-        const int folder = first_folder + static_cast<int>(i);
-        bytes += std::to_string(
-                     contents.picks_by_method.at(method)[folder - contents.piece->first_folder]) +
-                 "\n";
+// Whether the pieces' CSV files asked for have the columns bestfocus writes (the pieces have the
+// same columns as the first).
+bool known_columns(const MergeRequest& request, const PieceContents& first, std::string& problem) {
+    const std::string where = first.piece->name + "/";
+    if (!request.scores_file.empty() && first.scores.header != kScoresHeader) {
+        problem = where + kPieceScoresFile + " has columns bestfocus does not write";
+        return false;
     }
-    char time_line[64];
-    std::snprintf(time_line, sizeof time_line, "\nTotal time: %f seconds...", seconds);
-    return bytes + time_line;
+    if (!request.summary_file.empty() && first.summary.header != kSummaryHeader) {
+        problem = where + kPieceSummaryFile + " has columns bestfocus does not write";
+        return false;
+    }
+    return true;
 }
 
+template <typename Row>
 std::string merged_table(const std::vector<const PieceContents*>& source_of_folder,
-                         FolderTable PieceContents::*table, int first_folder) {
-    std::string bytes = (source_of_folder.front()->*table).header + "\n";
+                         FolderRows<Row> PieceContents::*table, const char* header,
+                         std::string (*line)(const Row&), int first_folder) {
+    std::string text = std::string(header) + "\n";
     for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
-        bytes +=
-            (source_of_folder[i]->*table).rows_by_folder.at(first_folder + static_cast<int>(i));
+        text += folder_lines(source_of_folder[i]->*table, first_folder + static_cast<int>(i), line);
     }
-    return bytes;
+    return text;
 }
 
 }  // namespace
@@ -145,8 +161,8 @@ MergeResult merge_run(const MergeRequest& request) {
             return result;
         }
     }
-    int uncovered_first = 0;
-    int uncovered_last = 0;
+    long long uncovered_first = 0;
+    long long uncovered_last = 0;
     if (find_uncovered_span(pieces, request, uncovered_first, uncovered_last)) {
         result.refusal = folder_span(uncovered_first, uncovered_last) + " of " +
                          folder_span(request.first_folder, request.last_folder) +
@@ -161,6 +177,9 @@ MergeResult merge_run(const MergeRequest& request) {
             !same_outputs(contents.front(), contents[i], result.refusal)) {
             return result;
         }
+    }
+    if (!known_columns(request, contents.front(), result.refusal)) {
+        return result;
     }
     // Each folder's results come from the first piece that has it; any other must agree.
     std::vector<const PieceContents*> source_of_folder;
@@ -181,6 +200,11 @@ MergeResult merge_run(const MergeRequest& request) {
         }
         source_of_folder.push_back(source);
     }
+    for (const PieceContents& piece : contents) {
+        if (!piece_agrees(piece, result.refusal)) {
+            return result;
+        }
+    }
 
     double start = pieces.front().start_seconds;
     double end = pieces.front().end_seconds;
@@ -189,22 +213,50 @@ MergeResult merge_run(const MergeRequest& request) {
         end = std::max(end, piece.end_seconds);
     }
     result.wall_seconds = end - start;
-    for (const auto& [method, picks] : contents.front().picks_by_method) {
+    if (!(result.wall_seconds <= kLongestReportSeconds)) {
+        result.refusal = "the pieces ran from " + std::to_string(start) + " to " +
+                         std::to_string(end) + " seconds, longer than a report can say";
+        return result;
+    }
+    for (const auto& [method, report] : contents.front().reports_by_method) {
+        std::vector<int> picks;
+        for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
+            picks.push_back(
+                pick_of(*source_of_folder[i], method, request.first_folder + static_cast<int>(i)));
+        }
         result.outputs.push_back(
             {report_file_name(request.first_folder, request.last_folder, method),
-             merged_report(source_of_folder, method, request.first_folder, result.wall_seconds)});
+             report_text(picks, result.wall_seconds)});
     }
     if (!request.scores_file.empty()) {
         result.outputs.push_back(
             {request.scores_file,
-             merged_table(source_of_folder, &PieceContents::scores, request.first_folder)});
+             merged_table(source_of_folder, &PieceContents::scores, kScoresHeader, score_row_line,
+                          request.first_folder)});
     }
     if (!request.summary_file.empty()) {
         result.outputs.push_back(
             {request.summary_file,
-             merged_table(source_of_folder, &PieceContents::summary, request.first_folder)});
+             merged_table(source_of_folder, &PieceContents::summary, kSummaryHeader,
+                          summary_row_line, request.first_folder)});
+    }
+    for (const PieceContents& piece : contents) {
+        result.pieces_files.push_back(piece.piece->path + kCompletionMark);
+        for (const auto& [method, report] : piece.reports_by_method) {
+            result.pieces_files.push_back(
+                piece.piece->path +
+                report_file_name(piece.piece->first_folder, piece.piece->last_folder, method));
+        }
+        for (const auto& [asked, name] : {std::pair{&request.scores_file, kPieceScoresFile},
+                                          {&request.summary_file, kPieceSummaryFile}}) {
+            if (!asked->empty()) {
+                result.pieces_files.push_back(piece.piece->path + name);
+            }
+        }
     }
     result.pieces_used = static_cast<int>(pieces.size());
     result.merged = true;
     return result;
 }
+
+}  // namespace bestfocus

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "replace_file.h"
+
+namespace bestfocus {
+
 struct MergeRequest {
     std::string run_folder;
     int first_folder = 0;
@@ -14,21 +18,13 @@ struct MergeRequest {
     std::string summary_file;
 };
 
-// The file names the pieces' CSV files have (the array script gives them these names).
-constexpr const char kPieceScoresFile[] = "scores.csv";
-constexpr const char kPieceSummaryFile[] = "summary.csv";
-
-struct OutputFile {
-    std::string path;
-    std::string bytes;
-};
-
 struct MergeResult {
     bool merged = false;
     std::string refusal;  // when not merged: what is wrong, naming the piece or the folder
     // When merged: one report per method (named as bestfocus names it, for the working folder),
     // then the scores and summary files asked for.
-    std::vector<OutputFile> outputs;
+    std::vector<FileText> outputs;
+    std::vector<std::string> pieces_files;  // every file of the pieces the merge read
     int pieces_used = 0;
     double wall_seconds = 0;  // from the first piece's start to the last piece's end
 };
@@ -37,3 +33,5 @@ struct MergeResult {
 // have the same results in each; pieces entirely outside the range are not looked at. Reads
 // only: the outputs are returned, not written.
 MergeResult merge_run(const MergeRequest& request);
+
+}  // namespace bestfocus

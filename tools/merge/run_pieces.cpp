@@ -1,26 +1,42 @@
 #include "run_pieces.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <system_error>
 
+#include "read_file.h"
+#include "report_file.h"
 #include "text_numbers.h"
 
+namespace bestfocus {
 namespace {
 
 constexpr const char kPiecePrefix[] = "folders_";
 constexpr const char kRangeSeparator[] = "_to_";
-constexpr const char kCompletionMark[] = "complete";
+// Four short "key=value" lines.
+constexpr std::uint64_t kLongestCompletionMark = 4096;
 
-// Reads the "key=value" lines of a piece's completion mark into the piece. The mark must name
-// the piece's own range: a piece folder renamed or copied by hand is not taken for another.
 bool read_completion_mark(const std::string& path, RunPiece& piece, std::string& problem) {
-    std::ifstream file(path);
+    std::string text;
+    std::string reason;
+    if (!read_regular_file(path, kLongestCompletionMark, text, reason)) {
+        problem = piece.name + ": its completion mark " + path + " " + reason;
+        return false;
+    }
+    return parse_completion_mark(text, piece, problem);
+}
+
+}  // namespace
+
+bool parse_completion_mark(const std::string& text, RunPiece& piece, std::string& problem) {
+    std::istringstream lines(text);
     std::map<std::string, std::string> values;
     std::string line;
-    while (std::getline(file, line)) {
+    while (std::getline(lines, line)) {
         const std::size_t equals = line.find('=');
         if (equals != std::string::npos) {
             values[line.substr(0, equals)] = line.substr(equals + 1);
@@ -28,11 +44,13 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
     }
     int first = 0;
     int last = 0;
-    if (file.bad() || !parse_whole_int(values["first"], first) ||
-        !parse_whole_int(values["last"], last) ||
+    if (!parse_whole_int(values["first"], first) || !parse_whole_int(values["last"], last) ||
         !parse_whole_double(values["start"], piece.start_seconds) ||
-        !parse_whole_double(values["end"], piece.end_seconds)) {
-        problem = piece.name + ": its completion mark " + path + " is damaged";
+        !parse_whole_double(values["end"], piece.end_seconds) ||
+        !(0 <= piece.start_seconds && piece.start_seconds <= piece.end_seconds &&
+          piece.end_seconds - piece.start_seconds <= kLongestReportSeconds)) {
+        problem =
+            piece.name + ": its completion mark " + piece.path + kCompletionMark + " is damaged";
         return false;
     }
     if (first != piece.first_folder || last != piece.last_folder) {
@@ -44,15 +62,18 @@ bool read_completion_mark(const std::string& path, RunPiece& piece, std::string&
     return true;
 }
 
-}  // namespace
+bool is_piece_name(const std::string& name) {
+    return name.compare(0, std::strlen(kPiecePrefix), kPiecePrefix) == 0;
+}
 
 bool parse_piece_name(const std::string& name, int& first_folder, int& last_folder) {
     const std::string prefix = kPiecePrefix;
     const std::size_t separator = name.find(kRangeSeparator, prefix.size());
-    return name.compare(0, prefix.size(), prefix) == 0 && separator != std::string::npos &&
-           parse_whole_int(name.substr(prefix.size(), separator - prefix.size()), first_folder) &&
-           parse_whole_int(name.substr(separator + std::string(kRangeSeparator).size()),
-                           last_folder) &&
+    return is_piece_name(name) && separator != std::string::npos &&
+           parse_canonical_int(name.substr(prefix.size(), separator - prefix.size()),
+                               first_folder) &&
+           parse_canonical_int(name.substr(separator + std::strlen(kRangeSeparator)),
+                               last_folder) &&
            first_folder <= last_folder;
 }
 
@@ -70,9 +91,14 @@ bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& piece
         RunPiece piece;
         piece.name = entry->path().filename().string();
         std::error_code type_error;
-        if (!entry->is_directory(type_error) ||
-            !parse_piece_name(piece.name, piece.first_folder, piece.last_folder)) {
+        if (!entry->is_directory(type_error) || !is_piece_name(piece.name)) {
             continue;
+        }
+        if (!parse_piece_name(piece.name, piece.first_folder, piece.last_folder)) {
+            problem = piece.name + " is not a piece: its name must be folders_<first>_to_<last>, " +
+                      "whole numbers from " + std::to_string(INT_MIN) + " to " +
+                      std::to_string(INT_MAX) + " with first <= last";
+            return false;
         }
         piece.path = entry->path().string() + "/";
         const std::string mark = piece.path + kCompletionMark;
@@ -91,3 +117,5 @@ bool find_run_pieces(const std::string& run_folder, std::vector<RunPiece>& piece
     });
     return true;
 }
+
+}  // namespace bestfocus

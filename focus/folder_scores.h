@@ -1,0 +1,27 @@
+// What the scan found in one folder: every image's score under every method, each method's pick,
+// and where the stack and each of its images were read from.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "image_location.h"
+
+namespace bestfocus {
+
+// One folder's scores under one measure, image 1 first, and the image picked from them.
+struct MethodScores {
+    int method = 0;
+    std::vector<double> scores;
+    int best_number = 1;
+};
+
+// Every measure's scores of one folder, in the order the methods were asked for.
+struct FolderScores {
+    int folder = 0;
+    std::vector<MethodScores> methods;
+    std::string stack_path = {};  // the stack's folder (ending in "/") or multi-page file
+    std::vector<ImageLocation> images = {};  // images[i]: where image i + 1 was read
+};
+
+}  // namespace bestfocus

@@ -1,0 +1,102 @@
+#include "folder_card.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "flag_text.h"
+#include "focus_curve.h"
+#include "focus_curve_svg.h"
+#include "html_escape.h"
+#include "thumbnail.h"
+
+namespace bestfocus {
+namespace {
+
+// A figure with the thumbnail of the image, framed in the given colour, and a caption naming the
+// image and its role.
+std::string thumbnail(const FolderScores& folder, int image_number, const std::string& role,
+                      const char* frame_colour, const ReportImageSource& load_image) {
+    const std::string caption =
+        "<figcaption>image " + std::to_string(image_number) + " · " + role + "</figcaption>";
+    const std::size_t index = static_cast<std::size_t>(image_number - 1);
+    const bool located = index < folder.images.size();
+    const cv::Mat image = located ? load_image(folder.images[index]) : cv::Mat();
+    const std::string uri = thumbnail_data_uri(image);
+    if (uri.empty()) {
+        return "<figure class=\"thumb missing\"><div>could not be read</div>" + caption +
+               "</figure>";
+    }
+    const cv::Size size = thumbnail_size(image.size());
+    const std::string path = html_escape(described(folder.images[index]));
+    return "<figure class=\"thumb\"><img src=\"" + uri + "\" width=\"" +
+           std::to_string(size.width) + "\" height=\"" + std::to_string(size.height) +
+           "\" style=\"border-color:" + frame_colour + "\" alt=\"" + path + "\" title=\"" + path +
+           "\">" + caption + "</figure>";
+}
+
+std::string flag_badges(FlagSet flags) {
+    std::string badges;
+    for (const Flag flag : kAllFlags) {
+        if (flags.has(flag)) {
+            badges += "<span class=\"flag\" title=\"" + html_escape(flag_meaning(flag)) + "\">" +
+                      html_escape(flag_name(flag)) + "</span>";
+        }
+    }
+    return badges;
+}
+
+std::string legend(const FolderScores& folder, const std::vector<std::string>& method_names) {
+    std::string rows;
+    for (std::size_t m = 0; m < folder.methods.size(); ++m) {
+        const MethodScores& method = folder.methods[m];
+        char estimate[32];
+        std::snprintf(estimate, sizeof estimate, "%.2f",
+                      fractional_best(method.scores, method.best_number));
+        rows +=
+            "<tr><td><span class=\"swatch\" style=\"background:" + std::string(curve_colour(m)) +
+            "\"></span>" + html_escape(method_names[m]) + "</td><td>pick " +
+            std::to_string(method.best_number) + "</td><td>focus " + estimate + "</td><td>" +
+            flag_badges(method_flags(folder, method)) + "</td></tr>";
+    }
+    return "<table class=\"legend\">" + rows + "</table>";
+}
+
+}  // namespace
+
+int comparison_image(const MethodScores& method) {
+    const int images = static_cast<int>(method.scores.size());
+    const int best = method.best_number;
+    if (images < 2) {
+        return 0;
+    }
+    if (best == 1 || best == images) {
+        return best == 1 ? 2 : images - 1;
+    }
+    const double before = method.scores[static_cast<std::size_t>(best - 2)];
+    const double after = method.scores[static_cast<std::size_t>(best)];
+    return after > before ? best + 1 : best - 1;
+}
+
+std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
+                        const ReportImageSource& load_image) {
+    const FlagSet warnings = folder_flags(folder);
+    std::string card = std::string("<section class=\"card") + (warnings.empty() ? "" : " flagged") +
+                       "\" id=\"folder-" + std::to_string(folder.folder) + "\">";
+    card += "<h3>Folder " + std::to_string(folder.folder) + flag_badges(warnings) + "</h3>";
+    card += "<p class=\"path\">" + html_escape(folder.stack_path) + "</p>";
+    card +=
+        "<div class=\"body\">" + focus_curve_svg(folder, method_names) + "<div class=\"thumbs\">";
+    if (!folder.methods.empty()) {
+        const MethodScores& first = folder.methods.front();
+        // The pick framed in its measure's colour, the neighbour in neutral gray.
+        card += thumbnail(folder, first.best_number, "pick", curve_colour(0), load_image);
+        const int neighbour = comparison_image(first);
+        if (neighbour != 0) {
+            card += thumbnail(folder, neighbour, "neighbour", "#999", load_image);
+        }
+    }
+    card += "</div></div>" + legend(folder, method_names) + "</section>\n";
+    return card;
+}
+
+}  // namespace bestfocus

@@ -1,0 +1,112 @@
+#include "output_paths.h"
+
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace bestfocus {
+namespace {
+
+// The kernel's own limit on links followed in one path.
+constexpr int kMostLinks = 40;
+
+std::string device_and_inode(const struct stat& status) {
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+}  // namespace
+
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string name_in_folder(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool follow_final_links(std::string& path) {
+    for (int links = 0; links <= kMostLinks; ++links) {
+        struct stat status {};
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return true;
+        }
+        std::string target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : PATH_MAX),
+                           '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            return false;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        path = target.rfind('/', 0) == 0 ? target : folder_of(path) + "/" + target;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+std::string file_identity(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0) {
+        return device_and_inode(status);
+    }
+    std::string target = path;
+    struct stat folder {};
+    if (!follow_final_links(target) || stat(folder_of(target).c_str(), &folder) != 0) {
+        return "";
+    }
+    return device_and_inode(folder) + "/" + name_in_folder(target);
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> first_collision(
+    const std::vector<NamedPath>& paths) {
+    std::vector<std::string> identities;
+    for (const NamedPath& named : paths) {
+        identities.push_back(file_identity(named.path));
+    }
+    for (std::size_t second = 1; second < paths.size(); ++second) {
+        for (std::size_t first = 0; first < second; ++first) {
+            if (!identities[first].empty() && identities[first] == identities[second]) {
+                return std::make_pair(first, second);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> output_problem(const std::string& path) {
+    if (path.empty()) {
+        return std::string(std::strerror(ENOENT));
+    }
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) {
+            return std::string(kIsAFolder);
+        }
+        if (!S_ISREG(status.st_mode)) {  // written through
+            return access(path.c_str(), W_OK) == 0
+                       ? std::nullopt
+                       : std::optional<std::string>(std::strerror(errno));
+        }
+    }
+    std::string target = path;
+    if (!follow_final_links(target)) {
+        return std::string(std::strerror(errno));
+    }
+    if (!target.empty() && target.back() == '/') {
+        return std::string(kIsAFolder);
+    }
+    // Creating the temporary file and renaming it takes write and search permission on the folder.
+    if (access(folder_of(target).c_str(), W_OK | X_OK) != 0) {
+        return std::string(std::strerror(errno));
+    }
+    return std::nullopt;
+}
+
+}  // namespace bestfocus

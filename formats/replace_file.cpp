@@ -1,0 +1,228 @@
+#include "replace_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "output_paths.h"
+
+namespace bestfocus {
+namespace {
+
+constexpr std::size_t kMostHostBytes = 64;  // a host name's limit (HOST_NAME_MAX)
+constexpr char kRandomPart[] = "XXXXXX";    // filled by mkostemp
+
+// Where a file's new text goes, and how.
+struct Target {
+    std::string path;       // the file replaced: the path, or what its links point to
+    bool through = false;   // an existing device or FIFO: written in place
+    mode_t mode = 0;        // the final file's permissions
+    std::string temporary;  // the temporary file, once made
+};
+
+std::string host_name() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+        return "unknown";
+    }
+    std::string host(name, strnlen(name, kMostHostBytes));
+    for (char& c : host) {
+        c = c == '/' ? '_' : c;
+    }
+    return host;
+}
+
+// "<name, cut to fit>.tmp.<host>." followed by the pid and the random part: the start of every
+// temporary file of this final name and host.
+std::string temporary_start(const std::string& final_name, const std::string& host) {
+    const std::size_t suffix = std::strlen(kTemporaryMarker) + host.size() + 1 +
+                               std::to_string(INT_MAX).size() + 1 + std::strlen(kRandomPart);
+    const std::size_t kept = NAME_MAX > suffix ? NAME_MAX - suffix : 0;
+    return final_name.substr(0, kept) + kTemporaryMarker + host + ".";
+}
+
+// The process id of a temporary file of ours ("<start><pid>.<random>"); 0 for any other name.
+pid_t writer_of(const std::string& name, const std::string& start) {
+    const std::size_t random = std::strlen(kRandomPart);
+    if (name.size() < start.size() + 2 + random || name.compare(0, start.size(), start) != 0 ||
+        name[name.size() - random - 1] != '.') {
+        return 0;
+    }
+    const std::string pid = name.substr(start.size(), name.size() - random - 1 - start.size());
+    if (pid.empty() || pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::atol(pid.c_str()));
+}
+
+// A run killed while writing leaves its temporary file behind. The next run on this host that
+// writes the same file removes those whose writer is gone; a writer still running is a concurrent
+// run, and a file of another host may be in flight there: both are left alone.
+void remove_abandoned_temporaries(const std::string& target, const std::string& host) {
+    const std::string folder = folder_of(target);
+    const std::string start = temporary_start(name_in_folder(target), host);
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;  // an unreadable folder leaves nothing to clean up
+    }
+    while (const dirent* entry = readdir(listing)) {
+        const pid_t writer = writer_of(entry->d_name, start);
+        if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH) {
+            unlinkat(dirfd(listing), entry->d_name, 0);  // may be gone already
+        }
+    }
+    closedir(listing);
+}
+
+// The permissions a new file gets: 0666 less the umask.
+mode_t new_file_mode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Resolves the file the path's text replaces; false with errno set when the path cannot be an
+// output (a folder, a link loop).
+bool resolve_target(const std::string& path, Target& target) {
+    target.path = path;
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        // Written through the path itself: the links to it may be the kernel's own
+        // (/dev/stdout -> /proc/self/fd/1 -> "pipe:[...]"), which only open follows.
+        errno = EISDIR;
+        target.through = !S_ISDIR(status.st_mode);
+        return target.through;
+    }
+    if (!follow_final_links(target.path)) {
+        return false;
+    }
+    if (stat(target.path.c_str(), &status) != 0) {
+        target.mode = new_file_mode();
+        return errno == ENOENT;
+    }
+    target.mode = status.st_mode & 07777;
+    return true;
+}
+
+bool write_all(int descriptor, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t written = write(descriptor, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Creates the target's temporary file with the text, flushed to disk; false with errno set (and
+// nothing left behind) when it cannot.
+bool write_temporary(Target& target, const std::string& text, const std::string& host) {
+    remove_abandoned_temporaries(target.path, host);
+    std::string name = folder_of(target.path) + "/" +
+                       temporary_start(name_in_folder(target.path), host) +
+                       std::to_string(getpid()) + "." + kRandomPart;
+    const int descriptor = mkostemp(name.data(), O_CLOEXEC | O_NOFOLLOW);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool written = fchmod(descriptor, target.mode) == 0 && write_all(descriptor, text) &&
+                   fsync(descriptor) == 0;
+    int error = errno;
+    if (close(descriptor) != 0 && written) {  // a full disk may show only here
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        unlink(name.c_str());
+        errno = error;
+        return false;
+    }
+    target.temporary = name;
+    return true;
+}
+
+// Writes an existing device or FIFO in place.
+bool write_through(const Target& target, const std::string& text) {
+    const int descriptor = open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool written = write_all(descriptor, text);
+    int error = errno;
+    if (close(descriptor) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    errno = error;
+    return written;
+}
+
+// Renames the temporary file over the target and flushes the folder, so that the rename itself
+// survives a crash.
+bool put_in_place(const Target& target) {
+    if (rename(target.temporary.c_str(), target.path.c_str()) != 0) {
+        return false;
+    }
+    const int folder = open(folder_of(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        // Some file systems cannot flush a folder; the file is in place all the same.
+        fsync(folder);
+        close(folder);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
+                   std::string* reason) {
+    std::vector<Target> targets(files.size());
+    const auto fail = [&](std::size_t index) {
+        *failed_path = files[index].path;
+        *reason = std::strerror(errno);
+        for (const Target& target : targets) {
+            if (!target.temporary.empty()) {
+                unlink(target.temporary.c_str());
+            }
+        }
+        return false;
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!resolve_target(files[i].path, targets[i])) {
+            return fail(i);
+        }
+    }
+    const std::string host = host_name();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!targets[i].through && !write_temporary(targets[i], files[i].text, host)) {
+            return fail(i);
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Target& target = targets[i];
+        if (target.through ? !write_through(target, files[i].text) : !put_in_place(target)) {
+            return fail(i);
+        }
+        target.temporary.clear();
+    }
+    return true;
+}
+
+bool replace_file(const std::string& file_name, const std::string& text, std::string* reason) {
+    std::string failed_path;
+    return replace_files({{file_name, text}}, &failed_path, reason);
+}
+
+}  // namespace bestfocus

@@ -1,0 +1,21 @@
+// Strict number parsing for the files a run leaves: the whole text must be the number.
+#pragma once
+
+#include <string>
+
+namespace bestfocus {
+
+// A decimal int with an optional '-', nothing before or after it, within int's range.
+bool parse_whole_int(const std::string& text, int& value);
+
+// An int written as std::to_string writes it, and nothing else: "-0", "+1" or "01" are not.
+bool parse_canonical_int(const std::string& text, int& value);
+
+// A finite decimal number as strtod reads it, nothing before or after it.
+bool parse_whole_double(const std::string& text, double& value);
+
+// The shortest of the decimal forms with at most 17 significant digits that reads back to the
+// same double ("%.17g").
+std::string exact_decimal(double value);
+
+}  // namespace bestfocus

@@ -1,0 +1,172 @@
+// The one writer of every output: complete files only, special files written through, links kept,
+// temporary files that no one can redirect or take for another host's.
+#include "replace_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "test_support.h"
+
+namespace bestfocus {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string file_text(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string this_host() {
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    return name;
+}
+
+TEST(ReplaceFile, ReplacesOnlyWithACompleteFileAndSaysWhyNot) {
+    TemporaryFolder folder;
+    const std::string name = folder.path() + "scores.csv";
+    std::string reason;
+    ASSERT_TRUE(replace_file(name, "first\n", &reason));
+    ASSERT_TRUE(replace_file(name, "second\n", &reason));
+    EXPECT_EQ(file_text(name), "second\n");
+    EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"scores.csv"});
+
+    EXPECT_FALSE(replace_file(folder.path() + "missing/x.csv", "text", &reason));
+    EXPECT_EQ(reason, "No such file or directory");
+    if (geteuid() != 0) {  // root writes anywhere
+        chmod(folder.path().c_str(), 0500);
+        EXPECT_FALSE(replace_file(name, "third\n", &reason));
+        EXPECT_EQ(file_text(name), "second\n");
+        chmod(folder.path().c_str(), 0700);
+    }
+}
+
+// An output path of some kind, made in the folder before the write, and what must hold after it.
+struct OutputCase {
+    const char* name;
+    std::function<std::string(const std::string& folder)> make;  // returns the output path
+    std::function<void(const std::string& folder, const std::string& output)> check;
+};
+
+void PrintTo(const OutputCase& c, std::ostream* out) { *out << c.name; }
+
+class OutputKind : public ::testing::TestWithParam<OutputCase> {};
+
+constexpr char kText[] = "folder,image\n1,2\n";
+
+const OutputCase kOutputCases[] = {
+    {"LinkKeepsItsLinkAndItsTargetIsReplaced",
+     [](const std::string& folder) {
+         fs::create_directory(folder + "elsewhere");
+         std::ofstream(folder + "elsewhere/target.csv") << "old";
+         fs::create_symlink("elsewhere/target.csv", folder + "link.csv");
+         return folder + "link.csv";
+     },
+     [](const std::string& folder, const std::string& output) {
+         EXPECT_TRUE(fs::is_symlink(output));
+         EXPECT_EQ(file_text(folder + "elsewhere/target.csv"), kText);
+         EXPECT_EQ(folder_entries(folder + "elsewhere"), std::vector<std::string>{"target.csv"});
+     }},
+    {"ExistingPermissionsAreKept",
+     [](const std::string& folder) {
+         std::ofstream(folder + "private.csv") << "old";
+         chmod((folder + "private.csv").c_str(), 0640);
+         return folder + "private.csv";
+     },
+     [](const std::string&, const std::string& output) {
+         struct stat status {};
+         ASSERT_EQ(stat(output.c_str(), &status), 0);
+         EXPECT_EQ(status.st_mode & 07777, 0640u);
+         EXPECT_EQ(file_text(output), kText);
+     }},
+    {"LongestLegalName",
+     [](const std::string& folder) { return folder + std::string(NAME_MAX - 4, 'n') + ".csv"; },
+     [](const std::string&, const std::string& output) { EXPECT_EQ(file_text(output), kText); }},
+    {"PlantedLinksAtPredictableNamesAreNotFollowed",
+     [](const std::string& folder) {
+         std::ofstream(folder + "victim") << "victim";
+         for (const std::string& suffix :
+              {".tmp." + std::to_string(getpid()),
+               ".tmp." + this_host() + "." + std::to_string(getpid())}) {
+             fs::create_symlink(folder + "victim", folder + "out.csv" + suffix);
+         }
+         return folder + "out.csv";
+     },
+     [](const std::string& folder, const std::string& output) {
+         EXPECT_EQ(file_text(folder + "victim"), "victim");
+         EXPECT_EQ(file_text(output), kText);
+     }},
+    {"OnlyThisHostsAbandonedTemporariesAreRemoved",
+     [](const std::string& folder) {
+         // pid 999999999 cannot exist on any host.
+         std::ofstream(folder + "out.csv.tmp." + this_host() + ".999999999.abcdef") << "half";
+         std::ofstream(folder + "out.csv.tmp.other-host.999999999.abcdef") << "in flight";
+         std::ofstream(folder + "out.csv.tmp." + this_host() + "." + std::to_string(getpid()) +
+                       ".abcdef")
+             << "live";
+         return folder + "out.csv";
+     },
+     [](const std::string& folder, const std::string&) {
+         std::vector<std::string> kept = {
+             "out.csv", "out.csv.tmp.other-host.999999999.abcdef",
+             "out.csv.tmp." + this_host() + "." + std::to_string(getpid()) + ".abcdef"};
+         std::sort(kept.begin(), kept.end());
+         EXPECT_EQ(folder_entries(folder), kept);
+     }},
+};
+
+TEST_P(OutputKind, IsWrittenAsItsKindWants) {
+    TemporaryFolder folder;
+    const std::string output = GetParam().make(folder.path());
+    std::string reason;
+    ASSERT_TRUE(replace_file(output, kText, &reason)) << reason;
+    GetParam().check(folder.path(), output);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, OutputKind, ::testing::ValuesIn(kOutputCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReplaceFile, AFifoIsWrittenThroughAndStaysAFifo) {
+    TemporaryFolder folder;
+    const std::string fifo = folder.path() + "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A reader that does not block, so that the writer's open finds it.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::string reason;
+    EXPECT_TRUE(replace_file(fifo, kText, &reason)) << reason;
+    char received[64] = {};
+    EXPECT_EQ(read(reader, received, sizeof received), static_cast<ssize_t>(sizeof kText - 1));
+    EXPECT_EQ(std::string(received), kText);
+    close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"fifo"});
+}
+
+TEST(ReplaceFile, AFolderAmongTheOutputsStopsTheSetBeforeAnythingIsWritten) {
+    TemporaryFolder folder;
+    fs::create_directory(folder.path() + "summary.csv");
+    std::ofstream(folder.path() + "report.txt") << "earlier";
+    std::string failed;
+    std::string reason;
+    EXPECT_FALSE(replace_files(
+        {{folder.path() + "report.txt", "new"}, {folder.path() + "summary.csv", "new"}}, &failed,
+        &reason));
+    EXPECT_EQ(failed, folder.path() + "summary.csv");
+    EXPECT_EQ(reason, "Is a directory");
+    EXPECT_EQ(file_text(folder.path() + "report.txt"), "earlier");
+    EXPECT_EQ(folder_entries(folder.path()),
+              (std::vector<std::string>{"report.txt", "summary.csv"}));
+}
+
+}  // namespace
+}  // namespace bestfocus
