@@ -20,6 +20,8 @@ struct MissingInput {
     bool folder_missing = false;  // the folder itself is not there (the image is then its first)
     int pages_found = -1;         // a multi-page file short of pages: the pages it holds
     int pages_asked = 0;          // and the pages asked for (0: all, and it holds none)
+    bool folder_link_loop = false;  // the folder's path is a loop of symbolic links
+    bool pages_damaged = false;     // a TIFF whose chain of pages breaks after pages_found pages
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <
@@ -30,7 +32,8 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 
 // Ends the run as an unreadable image does: "\nNo se puede abrir el archivo: <image>" on standard
 // output, status 1. When the folder is missing, one line on standard error says so first and
-// recalls that the base folder is a prefix of the folder names, normally ending in "/"; for a
-// multi-page file short of pages, one line gives both counts.
+// recalls that the base folder is a prefix of the folder names, normally ending in "/" (or says
+// that its path is a loop of symbolic links); for a multi-page file short of pages, one line gives
+// both counts; for a damaged one, where its chain of pages breaks.
 [[noreturn]] void end_run_on_missing_input(const MissingInput& missing,
                                            const std::string& base_folder);
