@@ -91,6 +91,23 @@ void put_offset(unsigned char* field, std::size_t width, std::uint64_t value, bo
     }
 }
 
+// The `width` bytes at `offset` as a number in the file's byte order; nothing past the end.
+std::optional<std::uint64_t> stored_number(const FileView& view, std::uint64_t offset,
+                                           std::size_t width) {
+    unsigned char bytes[8];
+    if (offset > view.size || view.size - offset < width ||
+        ::pread(view.fd, bytes, width, static_cast<off_t>(offset)) != static_cast<ssize_t>(width)) {
+        return std::nullopt;
+    }
+    const bool little_endian = is_little_endian_order(view.header.data());
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+        const std::size_t shift = 8 * (little_endian ? i : width - 1 - i);
+        value |= static_cast<std::uint64_t>(bytes[i]) << shift;
+    }
+    return value;
+}
+
 bool signature_fits(const unsigned char* header) {
     const bool little = header[0] == 'I' && header[1] == 'I';
     const bool big = header[0] == 'M' && header[1] == 'M';
@@ -135,6 +152,20 @@ TiffHandle open_view_quietly(const std::string& file, std::unique_ptr<FileView> 
 }
 
 }  // namespace
+
+std::optional<std::uint64_t> stored_next_directory(tiff* handle, std::uint64_t directory) {
+    const FileView& view = *view_of(TIFFClientdata(handle));
+    // A directory: its entry count, its entries, then the link (classic TIFF: 2-byte count,
+    // 12-byte entries, 4-byte link; BigTIFF: 8, 20 and 8 bytes).
+    const bool big_tiff = view.header_size == kBigHeaderSize;
+    const std::size_t count_width = big_tiff ? 8 : 2;
+    const std::optional<std::uint64_t> entries = stored_number(view, directory, count_width);
+    const std::uint64_t entry_size = big_tiff ? 20 : 12;
+    if (!entries || *entries > (view.size / entry_size)) {
+        return std::nullopt;
+    }
+    return stored_number(view, directory + count_width + *entries * entry_size, big_tiff ? 8 : 4);
+}
 
 bool has_tiff_signature(const std::string& file) { return open_view(file) != nullptr; }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct tiff;  // libtiff's TIFF
@@ -29,5 +30,10 @@ TiffHandle open_tiff(const std::string& file);
 // a late page costs what reaching the first does, where libtiff's own TIFFSetSubDirectory walks
 // the whole chain of directories on every fresh handle.
 TiffHandle open_tiff_at(const std::string& file, std::uint64_t directory_offset);
+
+// The next-directory link stored after the directory that begins at `directory` in the file of
+// `handle` (opened by the functions above), as the file holds it: 0 at the end of the chain.
+// Nothing when the directory or its link lies past the end of the file.
+std::optional<std::uint64_t> stored_next_directory(tiff* handle, std::uint64_t directory);
 
 }  // namespace bestfocus

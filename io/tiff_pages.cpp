@@ -16,12 +16,15 @@ TiffPageIndex index_tiff_pages(const std::string& file) {
         return index;
     }
     for (;;) {
-        index.directory_offsets.push_back(TIFFCurrentDirOffset(handle.get()));
+        const std::uint64_t directory = TIFFCurrentDirOffset(handle.get());
+        index.directory_offsets.push_back(directory);
+        // libtiff ends the chain, with a warning, at a link past the end of the file or back to a
+        // directory seen before: the link the file stores tells a true end (0) from a break.
         if (TIFFLastDirectory(handle.get())) {
+            index.damaged = stored_next_directory(handle.get(), directory) != std::uint64_t{0};
             return index;
         }
-        // libtiff refuses a next directory beyond the end of the file, one seen before (a loop)
-        // and one whose entries do not fit the file.
+        // libtiff refuses a next directory whose entries do not fit the file.
         if (!TIFFReadDirectory(handle.get()) || index.directory_offsets.size() == INT_MAX) {
             index.damaged = true;
             return index;
