@@ -15,11 +15,11 @@
 
 // The first image of the run that cannot be opened.
 struct MissingInput {
-    std::string image_path;       // a multi-page file short of pages: that file
-    std::string folder_path;      // the image's folder
-    bool folder_missing = false;  // the folder itself is not there (the image is then its first)
-    int pages_found = -1;         // a multi-page file short of pages: the pages it holds
-    int pages_asked = 0;          // and the pages asked for (0: all, and it holds none)
+    std::string image_path;         // a multi-page file short of pages: that file
+    std::string folder_path;        // the image's folder
+    bool folder_missing = false;    // the folder itself is not there (the image is then its first)
+    int pages_found = -1;           // a multi-page file short of pages: the pages it holds
+    int pages_asked = 0;            // and the pages asked for (0: all, and it holds none)
     bool folder_link_loop = false;  // the folder's path is a loop of symbolic links
     bool pages_damaged = false;     // a TIFF whose chain of pages breaks after pages_found pages
 };

@@ -54,7 +54,8 @@ std::optional<cv::Mat> decoded_tiff(const ImageLocation& image) {
     }
     std::uint64_t directory = 0;  // the first page
     if (image.page >= 0) {
-        directory = image.directory != 0 ? image.directory : directory_of_page(image.file, image.page);
+        directory =
+            image.directory != 0 ? image.directory : directory_of_page(image.file, image.page);
         if (directory == 0) {
             return cv::Mat();
         }

@@ -141,9 +141,9 @@ TiffHandle open_view_quietly(const std::string& file, std::unique_ptr<FileView> 
     TIFFOpenOptionsSetErrorHandlerExtR(options, keep_quiet, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, keep_quiet, nullptr);
     // "m": no memory mapping, every byte comes through read_view.
-    TIFF* handle = TIFFClientOpenExt(file.c_str(), "rm", view.get(), read_view, refuse_write,
-                                     seek_view, close_view, view_size, no_mapping, no_unmapping,
-                                     options);
+    TIFF* handle =
+        TIFFClientOpenExt(file.c_str(), "rm", view.get(), read_view, refuse_write, seek_view,
+                          close_view, view_size, no_mapping, no_unmapping, options);
     TIFFOpenOptionsFree(options);
     if (handle != nullptr) {
         view.release();  // closed by TIFFClose through close_view; a failed open leaves it to us

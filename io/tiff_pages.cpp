@@ -119,8 +119,8 @@ bool read_strips(TIFF* page, const GrayStrips& strips, cv::Mat* pixels) {
 
 std::optional<cv::Mat> read_gray_tiff_page(const std::string& file,
                                            std::uint64_t directory_offset) {
-    const TiffHandle page = directory_offset == 0 ? open_tiff(file)
-                                                  : open_tiff_at(file, directory_offset);
+    const TiffHandle page =
+        directory_offset == 0 ? open_tiff(file) : open_tiff_at(file, directory_offset);
     if (!page) {
         return cv::Mat();
     }

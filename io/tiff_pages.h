@@ -4,11 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <opencv2/core.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 namespace bestfocus {
 
@@ -28,7 +27,6 @@ TiffPageIndex index_tiff_pages(const std::string& file);
 // bits unsigned, stored in strips without or with lossless compression (LZW, Deflate, PackBits),
 // top row first: CV_8U or CV_16U. An empty matrix when such a page cannot be read (a strip cut
 // short, a directory that is not there). Nothing when the page is of another kind, for OpenCV.
-std::optional<cv::Mat> read_gray_tiff_page(const std::string& file,
-                                           std::uint64_t directory_offset);
+std::optional<cv::Mat> read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset);
 
 }  // namespace bestfocus

@@ -1,6 +1,8 @@
 // TIFF pages read through libtiff: the same pixels as OpenCV's decode in every layout the reader
 // takes (both byte orders, BigTIFF, strips of several rows, lossless codecs, 8 and 16 bits), the
 // pages it leaves to OpenCV still read, and damaged chains of pages refused.
+#include "tiff_pages.h"
+
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -12,7 +14,6 @@
 #include "image_source.h"
 #include "test_support.h"
 #include "tiff_files.h"
-#include "tiff_pages.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ std::vector<cv::Mat> random_pages(int count, int width, int type) {
     cv::RNG generator(static_cast<std::uint64_t>(width) * 31 + static_cast<std::uint64_t>(type));
     for (int page = 0; page < count; ++page) {
         pages.emplace_back(7, width, type);
-        generator.fill(pages.back(), cv::RNG::UNIFORM, 0, CV_MAT_DEPTH(type) == CV_8U ? 256 : 65536);
+        generator.fill(pages.back(), cv::RNG::UNIFORM, 0,
+                       CV_MAT_DEPTH(type) == CV_8U ? 256 : 65536);
     }
     return pages;
 }
