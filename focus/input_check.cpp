@@ -27,13 +27,30 @@ std::optional<MissingInput> missing_in_folder(const StackLayout& layout, StackSo
     return std::nullopt;
 }
 
+// A damaged file is refused whatever the pages asked for: its page count cannot be trusted.
 std::optional<MissingInput> missing_pages(StackSource* stack, int asked) {
-    const int pages = page_count(stack->path);
-    if (pages == 0 || pages < asked) {
-        return MissingInput{stack->path, stack->path, false, pages, asked};
+    bestfocus::FilePages pages = bestfocus::pages_of(stack->path);
+    if (pages.damaged) {
+        MissingInput missing{stack->path, stack->path, false,
+                             static_cast<int>(pages.directories.size()), asked};
+        missing.pages_damaged = true;
+        return missing;
     }
-    stack->images = asked == 0 ? pages : asked;
+    if (pages.count == 0 || pages.count < asked) {
+        return MissingInput{stack->path, stack->path, false, pages.count, asked};
+    }
+    stack->images = asked == 0 ? pages.count : asked;
+    stack->page_directories = std::move(pages.directories);
     return std::nullopt;
+}
+
+bool is_link_loop(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    std::error_code error;
+    (void)std::filesystem::status(path, error);
+    return error == std::errc::too_many_symbolic_link_levels;
 }
 
 }  // namespace
@@ -45,7 +62,9 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
         StackSource stack =
             probe_stack(config.layout, config.base_folder, static_cast<int>(number));
         if (!stack.exists) {
-            return MissingInput{image_location(stack, config.layout, 1).file, stack.path, true};
+            MissingInput missing{image_location(stack, config.layout, 1).file, stack.path, true};
+            missing.folder_link_loop = is_link_loop(stack.path);
+            return missing;
         }
         const std::optional<MissingInput> missing =
             stack.multi_page ? missing_pages(&stack, config.images_per_stack)
@@ -63,19 +82,27 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder) {
     RunFailure failure;
     failure.message = "\nNo se puede abrir el archivo: " + missing.image_path;
-    if (missing.folder_missing) {
-        failure.diagnostic = "bestfocus: there is no folder " + missing.folder_path +
-                             " (the base folder \"" + base_folder +
-                             "\" is used as a prefix of the folder names, <base><NNN>/, and "
-                             "normally ends in \"/\")\n";
+    std::string& lines = failure.diagnostic;
+    if (missing.folder_link_loop) {
+        lines = "bestfocus: the folder " + missing.folder_path + " is a loop of symbolic links\n";
+    } else if (missing.folder_missing) {
+        lines = "bestfocus: there is no folder " + missing.folder_path + " (the base folder \"" +
+                base_folder +
+                "\" is used as a prefix of the folder names, <base><NNN>/, and normally ends in "
+                "\"/\")\n";
     }
-    if (missing.pages_found >= 0) {
-        failure.diagnostic +=
-            missing.pages_asked > 0
-                ? "bestfocus: " + missing.image_path + " holds " +
-                      std::to_string(missing.pages_found) + " pages, fewer than the " +
-                      std::to_string(missing.pages_asked) + " asked for\n"
-                : "bestfocus: " + missing.image_path + " holds no page that can be read\n";
+    const std::string file = "bestfocus: " + missing.image_path;
+    if (missing.pages_damaged && missing.pages_found == 0) {
+        lines += file + " is damaged: its first page cannot be read\n";
+    } else if (missing.pages_damaged) {
+        lines += file + " is damaged: its chain of pages breaks after page " +
+                 std::to_string(missing.pages_found) +
+                 " (the next page is past the end of the file, seen before, or unreadable)\n";
+    } else if (missing.pages_found >= 0) {
+        lines += missing.pages_asked > 0 ? file + " holds " + std::to_string(missing.pages_found) +
+                                               " pages, fewer than the " +
+                                               std::to_string(missing.pages_asked) + " asked for\n"
+                                         : file + " holds no page that can be read\n";
     }
     return failure;
 }

@@ -16,11 +16,13 @@
 
 // The first image of the run that cannot be opened.
 struct MissingInput {
-    std::string image_path;       // a multi-page file short of pages: that file
-    std::string folder_path;      // the image's folder
-    bool folder_missing = false;  // the folder itself is not there (the image is then its first)
-    int pages_found = -1;         // a multi-page file short of pages: the pages it holds
-    int pages_asked = 0;          // and the pages asked for (0: all, and it holds none)
+    std::string image_path;         // a multi-page file short of pages: that file
+    std::string folder_path;        // the image's folder
+    bool folder_missing = false;    // the folder itself is not there (the image is then its first)
+    int pages_found = -1;           // a multi-page file short of pages: the pages it holds
+    int pages_asked = 0;            // and the pages asked for (0: all, and it holds none)
+    bool folder_link_loop = false;  // the folder's path is a loop of symbolic links
+    bool pages_damaged = false;     // a TIFF whose chain of pages breaks after pages_found pages
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <
@@ -31,6 +33,7 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 
 // The run's end, as for an unreadable image: "\nNo se puede abrir el archivo: <image>", status 1.
 // When the folder is missing, a line for standard error says so and recalls that the base folder
-// is a prefix of the folder names, normally ending in "/"; for a multi-page file short of pages,
-// a line gives both counts.
+// is a prefix of the folder names, normally ending in "/" (or says that its path is a loop of
+// symbolic links); for a multi-page file short of pages, a line gives both counts; for a damaged
+// one, where its chain of pages breaks.
 RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder);

@@ -2,10 +2,15 @@
 
 #include <exception>
 #include <filesystem>
+#include <iostream>
+#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <optional>
 #include <vector>
 
 #include "bmp_header_check.h"
+#include "tiff_open.h"
+#include "tiff_pages.h"
 
 namespace {
 
@@ -17,6 +22,46 @@ bool is_regular_file(const std::string& path) {
 // Gray at the stored depth: without IMREAD_COLOR OpenCV converts colour to gray, and
 // IMREAD_ANYDEPTH keeps 16-bit (and other) depths instead of reducing them to 8 bits.
 constexpr int kGrayAtDepth = cv::IMREAD_ANYDEPTH;
+
+// OpenCV logs its decoders' complaints (libtiff's and libpng's among them) and writes the
+// exceptions of imread and imcount to std::cerr (OpenCV 4.6). The tool's own message must be the
+// only one: its logging is silenced, and std::cerr, which the tool never writes (its diagnostics go
+// through stdio), is left without a buffer so that what is written there is dropped.
+void quiet_opencv() {
+    static const bool quiet = [] {
+        cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
+        std::cerr.rdbuf(nullptr);
+        return true;
+    }();
+    (void)quiet;
+}
+
+// The directory of page `page` of a TIFF file, 0 when the file has no such page. Walks the chain:
+// callers that read many pages pass the directories found once (pages_of).
+std::uint64_t directory_of_page(const std::string& file, int page) {
+    const bestfocus::TiffPageIndex index = bestfocus::index_tiff_pages(file);
+    if (index.damaged || static_cast<std::size_t>(page) >= index.directory_offsets.size()) {
+        return 0;
+    }
+    return index.directory_offsets[static_cast<std::size_t>(page)];
+}
+
+// The image through our TIFF reader, when it is a TIFF page of the kind it reads; an empty matrix
+// when such a page cannot be read, or a page of a TIFF file that is not there; nothing otherwise.
+std::optional<cv::Mat> decoded_tiff(const ImageLocation& image) {
+    if (!bestfocus::has_tiff_signature(image.file)) {
+        return std::nullopt;
+    }
+    std::uint64_t directory = 0;  // the first page
+    if (image.page >= 0) {
+        directory =
+            image.directory != 0 ? image.directory : directory_of_page(image.file, image.page);
+        if (directory == 0) {
+            return cv::Mat();
+        }
+    }
+    return bestfocus::read_gray_tiff_page(image.file, directory);
+}
 
 }  // namespace
 
@@ -39,14 +84,18 @@ cv::Mat decode_at_depth(const ImageLocation& image) {
         return cv::Mat();
     }
     try {
+        if (std::optional<cv::Mat> own = decoded_tiff(image)) {
+            return *own;
+        }
+        quiet_opencv();
         if (image.page < 0) {
             if (bmp_file_is_corrupt(image.file)) {
                 return cv::Mat();
             }
             return cv::imread(image.file, kGrayAtDepth);
         }
-        // OpenCV steps over the earlier pages' directories without decoding their pixels, so a
-        // late page costs about what the first does.
+        // Pages our reader leaves to OpenCV (colour, tiles, other depths): it steps over the
+        // earlier pages' directories, so reading every page of such a file is quadratic.
         std::vector<cv::Mat> pages;
         if (!cv::imreadmulti(image.file, pages, image.page, 1, kGrayAtDepth) || pages.size() != 1) {
             return cv::Mat();
@@ -70,16 +119,30 @@ cv::Mat decode_for_display(const ImageLocation& image) {
     return bytes;
 }
 
-int page_count(const std::string& file) {
+namespace bestfocus {
+
+FilePages pages_of(const std::string& file) {
+    FilePages pages;
     if (!is_regular_file(file)) {
-        return 0;
+        return pages;
     }
+    if (has_tiff_signature(file)) {
+        TiffPageIndex index = index_tiff_pages(file);
+        pages.damaged = index.damaged;
+        pages.count = index.damaged ? 0 : static_cast<int>(index.directory_offsets.size());
+        pages.directories = std::move(index.directory_offsets);
+        return pages;
+    }
+    quiet_opencv();
     try {
-        return static_cast<int>(cv::imcount(file, kGrayAtDepth));
+        pages.count = static_cast<int>(cv::imcount(file, kGrayAtDepth));
     } catch (const std::exception&) {
-        return 0;
+        pages.count = 0;
     }
+    return pages;
 }
+
+}  // namespace bestfocus
 
 std::string depth_name(int depth) {
     switch (depth) {

@@ -1,8 +1,10 @@
 // Decoding an image of a stack from where it lies (image_location.h).
 #pragma once
 
+#include <cstdint>
 #include <opencv2/core.hpp>
 #include <string>
+#include <vector>
 
 #include "image_location.h"
 
@@ -19,8 +21,20 @@ cv::Mat decode_at_depth(const ImageLocation& image);
 // maps onto the 8-bit one. Empty as decode_at_depth, and for depths other than 8 and 16 bits.
 cv::Mat decode_for_display(const ImageLocation& image);
 
-// Pages in a multi-page file (1 for a file of one image), 0 when it cannot be decoded.
-int page_count(const std::string& file);
+namespace bestfocus {
+
+// The pages of a file that is a stack.
+struct FilePages {
+    int count = 0;         // 1 for a file of one image, 0 when it cannot be decoded
+    bool damaged = false;  // a TIFF whose chain of directories breaks before its end
+    // TIFF files: where each page's directory begins, so that a page is reached directly.
+    std::vector<std::uint64_t> directories;
+};
+
+// Counts the pages of the file, walking a TIFF's directories once.
+FilePages pages_of(const std::string& file);
+
+}  // namespace bestfocus
 
 // A name for the depth of a matrix ("32-bit float"), for messages.
 std::string depth_name(int depth);

@@ -20,7 +20,10 @@ StackSource probe_stack(const StackLayout& layout, const std::string& base_folde
 
 ImageLocation image_location(const StackSource& stack, const StackLayout& layout, int image) {
     if (stack.multi_page) {
-        return ImageLocation(stack.path, image - 1);
+        const std::size_t page = static_cast<std::size_t>(image - 1);
+        return ImageLocation(
+            stack.path, image - 1,
+            page < stack.page_directories.size() ? stack.page_directories[page] : 0);
     }
     return ImageLocation(stack.path + formatted_name(layout.image_names, image));
 }

@@ -2,7 +2,9 @@
 // the images, both named by the layout's formats.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image_source.h"
 #include "stack_layout.h"
@@ -13,6 +15,8 @@ struct StackSource {
     bool multi_page = false;  // path is a file whose pages are the images
     bool exists = true;       // path is a folder or a regular file
     int images = 0;           // images (pages) of the stack the run measures, once counted
+    // A multi-page TIFF file: where each page's directory begins, once counted.
+    std::vector<std::uint64_t> page_directories;
 };
 
 // The stack of that number under the base folder: <base><folder name>, a multi-page file when

@@ -1,18 +1,20 @@
-// Whether OpenCV reads a late page of a multi-page file without decoding the pages before it:
-// the median time of reading the first and the last page alone (ranged imreadmulti) and of
-// counting the pages (imcount). Close times for the first and the last page mean the earlier
-// pages are stepped over; a last page costing about the page count times the first would mean
-// they are all decoded again.
+// Whether the tool reads a late page of a multi-page file as fast as the first: the median time of
+// counting the pages (which finds where each one begins) and of reading the first and the last
+// page alone, as the scan reads them. Close times for the first and the last page mean a page is
+// reached directly; a last page costing about the page count times the first would mean the
+// earlier pages are walked again.
 //
 // Usage: time_page_reads <file> [repetitions]
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
+#include <string>
 #include <vector>
+
+#include "image_source.h"
 
 namespace {
 
@@ -36,20 +38,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: time_page_reads <file> [repetitions]\n");
         return 2;
     }
-    const cv::String file = argv[1];
+    const std::string file = argv[1];
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    const int pages = static_cast<int>(cv::imcount(file, cv::IMREAD_ANYDEPTH));
+    const bestfocus::FilePages found = bestfocus::pages_of(file);
+    const int pages = found.count;
     if (pages < 1) {
         std::fprintf(stderr, "time_page_reads: cannot read %s\n", argv[1]);
         return 1;
     }
-    const auto read_page = [&file](int page) {
-        std::vector<cv::Mat> mats;
-        return cv::imreadmulti(file, mats, page, 1, cv::IMREAD_ANYDEPTH) && mats.size() == 1;
+    const auto read_page = [&](int page) {
+        const std::size_t index = static_cast<std::size_t>(page);
+        const std::uint64_t directory =
+            index < found.directories.size() ? found.directories[index] : 0;
+        return !decode_at_depth(ImageLocation(file, page, directory)).empty();
     };
     std::printf("pages: %d\n", pages);
-    std::printf("median ms, imcount:     %.1f\n",
-                median_milliseconds(repetitions, [&file] { return cv::imcount(file) > 0; }));
+    std::printf("median ms, count pages: %.1f\n", median_milliseconds(repetitions, [&file] {
+                    return bestfocus::pages_of(file).count > 0;
+                }));
     std::printf("median ms, page 1:      %.1f\n",
                 median_milliseconds(repetitions, [&] { return read_page(0); }));
     std::printf("median ms, page %d: %s%.1f\n", pages,

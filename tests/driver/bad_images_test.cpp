@@ -16,6 +16,7 @@
 #include "bmp_bytes.h"
 #include "measure_registry.h"
 #include "test_support.h"
+#include "tiff_files.h"
 
 namespace {
 
@@ -93,6 +94,15 @@ const BadFile kBadFiles[] = {
     {"BMP header claiming 70000 x 70000 over 24 x 16 pixels",
      [](const std::string& path) {
          write_file(path, bmp_headers(70000, 70000, gray_palette()) + checkerboard_rows());
+     }},
+    // OpenCV cannot read 32-bit unsigned pixels and used to say so on standard error.
+    {"32-bit unsigned TIFF",
+     [](const std::string& path) { write_tiff(path, {cv::Mat(kHeight, kWidth, CV_32S, 7)}); }},
+    {"TIFF with its strip cut short",
+     [](const std::string& path) {
+         write_tiff(path, {checkerboard(kWidth, kHeight, CV_16U, cv::Scalar(900))},
+                    {"w", kHeight, 1});
+         fs::resize_file(path, fs::file_size(path) - 200);
      }},
     {"half a PNG file",
      [](const std::string& path) {

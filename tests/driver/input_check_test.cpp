@@ -60,6 +60,12 @@ TEST_F(FirstMissingInput, MissingFolderNamesItsFirstImage) {
     config_.images_per_stack = 3;
     expect_missing("002/01.bmp", "002/", true);
 
+    // A loop of links in place of the folder is told apart from a folder that is not there.
+    std::filesystem::create_symlink("002", stacks_.path() + "002");
+    const std::optional<MissingInput> looping = first_missing_input(config_);
+    ASSERT_TRUE(looping.has_value());
+    EXPECT_TRUE(looping->folder_link_loop);
+
     // A base folder without the final separator is a prefix.
     config_.base_folder = stacks_.path() + "00";
     expect_missing("00001/01.bmp", "00001/", true);
@@ -132,6 +138,15 @@ TEST_F(NamedLayouts, MissingPlanesAndShortFilesAreNamedInOrder) {
     ASSERT_TRUE(missing.has_value());
     EXPECT_EQ(missing->image_path, stacks_.path() + "stack_1.tif");
     EXPECT_EQ(missing->pages_found, 0);
+
+    // A file whose chain of pages breaks is refused even when the pages asked for are there.
+    std::vector<cv::Mat> pages(6, cv::Mat(4, 6, CV_16U, cv::Scalar(500)));
+    cv::imwritemulti(stacks_.path() + "stack_1.tif", pages);
+    std::filesystem::resize_file(stacks_.path() + "stack_1.tif",
+                                 std::filesystem::file_size(stacks_.path() + "stack_1.tif") / 2);
+    counted("stack_%d.tif", 1, &missing);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_TRUE(missing->pages_damaged);
 
     std::filesystem::remove_all(stacks_.path() + "pos_1");
     counted("pos_%d", 0, &missing);

@@ -1,0 +1,67 @@
+#include "tiff_files.h"
+
+#include <tiffio.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+struct Closer {
+    void operator()(TIFF* handle) const { TIFFClose(handle); }
+};
+
+void check(int status, const char* what) {
+    if (status == 0) throw std::runtime_error(std::string("libtiff refused ") + what);
+}
+
+}  // namespace
+
+void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
+                const TiffLayout& layout) {
+    std::unique_ptr<TIFF, Closer> file(TIFFOpen(path.c_str(), layout.mode));
+    if (!file) throw std::runtime_error("cannot create " + path);
+    TIFF* tif = file.get();
+    for (const cv::Mat& page : pages) {
+        const int bits = static_cast<int>(page.elemSize1() * 8);
+        check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.cols), "width");
+        check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.rows), "height");
+        check(TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits), "bits");
+        check(TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, page.channels()), "samples");
+        check(TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT), "sample format");
+        check(TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG), "planar");
+        check(TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
+                           page.channels() == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB),
+              "photometric");
+        check(TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rows_per_strip), "rows per strip");
+        check(TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression), "compression");
+        for (int row = 0; row < page.rows; ++row) {
+            check(TIFFWriteScanline(tif, const_cast<uchar*>(page.ptr(row)), row, 0) == 1, "row");
+        }
+        check(TIFFWriteDirectory(tif), "directory");
+    }
+}
+
+void link_last_page_to_first(const std::string& path) {
+    std::unique_ptr<TIFF, Closer> file(TIFFOpen(path.c_str(), "r+"));
+    if (!file) throw std::runtime_error("cannot open " + path);
+    const uint64_t first = TIFFCurrentDirOffset(file.get());
+    uint64_t last = first;
+    while (TIFFReadDirectory(file.get())) {
+        last = TIFFCurrentDirOffset(file.get());
+    }
+    // The link follows the entries: 2 bytes of count, 12 bytes an entry (classic TIFF).
+    file.reset();
+    FILE* raw = std::fopen(path.c_str(), "r+b");
+    if (raw == nullptr) throw std::runtime_error("cannot open " + path);
+    unsigned char count[2];
+    std::fseek(raw, static_cast<long>(last), SEEK_SET);
+    const bool read = std::fread(count, 1, 2, raw) == 2;
+    const unsigned entries = count[0] | count[1] << 8;  // little endian, as "w" writes here
+    std::fseek(raw, static_cast<long>(last + 2 + 12 * entries), SEEK_SET);
+    unsigned char link[4];
+    for (int i = 0; i < 4; ++i) link[i] = static_cast<unsigned char>(first >> (8 * i));
+    const bool written = std::fwrite(link, 1, 4, raw) == 4;
+    std::fclose(raw);
+    if (!read || !written) throw std::runtime_error("cannot link the pages of " + path);
+}
