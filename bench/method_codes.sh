@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the benchmark scripts. method_codes <bestfocus> prints the method codes the tool
 # offers, one a line: 1, 2, ... up to the first one it refuses. Each probe scans no folder (the
 # last folder comes before the first) in a scratch folder that takes its report.

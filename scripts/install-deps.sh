@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
-          libtiff-dev libboost-context-dev libgtest-dev libbenchmark-dev "$@")
+          libtiff-dev libboost-context-dev libgtest-dev libbenchmark-dev shellcheck "$@")
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
