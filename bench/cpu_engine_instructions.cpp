@@ -12,6 +12,8 @@
 
 #include "measure_registry.h"
 
+using namespace bestfocus;
+
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
         for (const MeasureEntry& entry : measure_registry()) std::printf("%s\n", entry.name);

@@ -17,6 +17,8 @@
 #include "measure_registry.h"
 #include "opencv_focus_measures.h"
 
+using namespace bestfocus;
+
 namespace {
 
 using OpenCVMeasure = double (*)(const cv::Mat&);

@@ -9,6 +9,8 @@
 #include "name_format.h"
 #include "team_sizes.h"
 
+namespace bestfocus {
+
 namespace {
 
 // A number read from one argument, with what it must lie in.
@@ -184,3 +186,5 @@ std::string usage_text(const std::string& default_base_folder) {
            "in the working directory: the number of the sharpest image of each stack, then the\n"
            "total time.\n";
 }
+
+}  // namespace bestfocus

@@ -7,6 +7,8 @@
 #include "options.h"
 #include "run_config.h"
 
+namespace bestfocus {
+
 // The largest team size accepted at each of the three levels. No machine needs more threads in one
 // team, and the runtime creates the product of the three levels: larger counts only exhaust the
 // process or memory limits inside OpenMP, where no message can be given.
@@ -37,3 +39,5 @@ std::string usage_text(const std::string& default_base_folder);
 // optional sign, the digits up to the first other character; 0 when there is no number. Values
 // beyond int saturate at INT_MIN or INT_MAX.
 int read_leading_integer(const char* text);
+
+}  // namespace bestfocus

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+namespace bestfocus {
+
 std::string default_base_folder() {
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -10,3 +12,5 @@ std::string default_base_folder() {
     }
     return (executable.parent_path() / "sample_stacks").string() + "/";
 }
+
+}  // namespace bestfocus

@@ -21,6 +21,8 @@
 #include "stack_scan.h"
 #include "version_text.h"
 
+using namespace bestfocus;
+
 namespace {
 
 // Images in the whole run: the engine splits an image that is the whole job over threads.
@@ -62,7 +64,7 @@ int main(int argc, char** argv) {
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
-    const bestfocus::EngineDecision engine = bestfocus::choose_engine(config.engine);
+    const EngineDecision engine = choose_engine(config.engine);
     if (!engine.possible) {
         std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
                      engine.reason.c_str());
@@ -80,8 +82,7 @@ int main(int argc, char** argv) {
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
 
-    const std::unique_ptr<bestfocus::Engine> measuring =
-        bestfocus::make_engine(engine.engine, images_in_run(stacks));
+    const std::unique_ptr<Engine> measuring = make_engine(engine.engine, images_in_run(stacks));
     Progress progress(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
                       static_cast<long long>(stacks.size()), mean_images(stacks));
     const double start_ticks = static_cast<double>(cv::getTickCount());
@@ -95,11 +96,11 @@ int main(int argc, char** argv) {
     if (scan.failure) {
         return end_run(*scan.failure);
     }
-    const std::vector<bestfocus::FolderScores>& folders = scan.folders;
+    const std::vector<FolderScores>& folders = scan.folders;
 
     std::printf("\n%lf\n", seconds);
     const int status =
-        write_run_outputs(config, folders, seconds, bestfocus::engine_description(engine.engine));
+        write_run_outputs(config, folders, seconds, engine_description(engine.engine));
     if (!config.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
     }

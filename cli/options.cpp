@@ -4,6 +4,8 @@
 
 #include "name_format.h"
 
+namespace bestfocus {
+
 namespace {
 
 enum OptionCode { kEngine = 1000, kScores, kSummary, kHtml, kProgress, kQuiet, kVersion, kHelp };
@@ -160,3 +162,5 @@ std::string options_usage() {
            "  --version               version, build, engine and OpenCV\n"
            "  -h, --help              this text\n";
 }
+
+}  // namespace bestfocus

@@ -6,6 +6,8 @@
 #include "run_config.h"
 #include "stack_layout.h"
 
+namespace bestfocus {
+
 enum class OptionsAction { run, show_help, show_version, refuse };
 
 struct ParsedOptions {
@@ -24,3 +26,5 @@ const char* engine_name(EngineChoice engine);
 
 // One line per option, for the usage text.
 std::string options_usage();
+
+}  // namespace bestfocus

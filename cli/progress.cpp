@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace bestfocus {
+
 namespace {
 
 // Rewrites of the terminal line are spaced at least this far apart.
@@ -73,3 +75,5 @@ void Progress::finish() {
         shown_ = false;
     }
 }
+
+}  // namespace bestfocus

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <string>
 
+namespace bestfocus {
+
 enum class ProgressMode {
     off,
     terminal,  // one line rewritten in place, at most a few times a second
@@ -37,3 +39,5 @@ class Progress {
     std::chrono::steady_clock::time_point last_shown_;
     bool shown_ = false;
 };
+
+}  // namespace bestfocus

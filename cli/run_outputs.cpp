@@ -12,7 +12,7 @@
 #include "score_tables.h"
 #include "stack_scan.h"
 
-using namespace bestfocus;
+namespace bestfocus {
 
 namespace {
 
@@ -42,7 +42,7 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
 
 }  // namespace
 
-int write_run_outputs(const RunConfig& config, const std::vector<bestfocus::FolderScores>& folders,
+int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& folders,
                       double seconds, const std::string& engine) {
     bool all_written = true;
     for (std::size_t m = 0; m < config.methods.size(); ++m) {
@@ -71,7 +71,7 @@ int write_run_outputs(const RunConfig& config, const std::vector<bestfocus::Fold
     return all_written ? 0 : 1;
 }
 
-std::string flagged_folder_lines(const std::vector<bestfocus::FolderScores>& folders) {
+std::string flagged_folder_lines(const std::vector<FolderScores>& folders) {
     std::string lines;
     for (const FolderScores& folder : folders) {
         std::string flagged;
@@ -92,3 +92,5 @@ std::string flagged_folder_lines(const std::vector<bestfocus::FolderScores>& fol
     }
     return lines;
 }
+
+}  // namespace bestfocus

@@ -4,6 +4,8 @@
 
 #include "engine_choice.h"
 
+namespace bestfocus {
+
 namespace {
 
 std::string build_description() {
@@ -17,9 +19,10 @@ std::string build_description() {
 }  // namespace
 
 std::string version_text() {
-    const bestfocus::EngineDecision automatic =
-        bestfocus::choose_engine(bestfocus::EngineChoice::automatic);
+    const EngineDecision automatic = choose_engine(EngineChoice::automatic);
     return "bestfocus " BESTFOCUS_VERSION "\nbuild: " + build_description() +
-           "\nengine auto: " + bestfocus::engine_description(automatic.engine) + " (" +
-           automatic.reason + ")\nOpenCV " CV_VERSION "\n";
+           "\nengine auto: " + engine_description(automatic.engine) + " (" + automatic.reason +
+           ")\nOpenCV " CV_VERSION "\n";
 }
+
+}  // namespace bestfocus

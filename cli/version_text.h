@@ -3,4 +3,8 @@
 
 #include <string>
 
+namespace bestfocus {
+
 std::string version_text();
+
+}  // namespace bestfocus

@@ -1,5 +1,7 @@
 #include "focus_selection.h"
 
+namespace bestfocus {
+
 int best_image_number(const std::vector<double>& focus) {
     double best_focus = focus[0];
     int best_number = 1;
@@ -11,3 +13,5 @@ int best_image_number(const std::vector<double>& focus) {
     }
     return best_number;
 }
+
+}  // namespace bestfocus

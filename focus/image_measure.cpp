@@ -2,6 +2,8 @@
 
 #include <climits>
 
+namespace bestfocus {
+
 namespace {
 
 ImageMeasurement failed(const std::string& message, const std::string& diagnostic = "") {
@@ -12,10 +14,10 @@ ImageMeasurement failed(const std::string& message, const std::string& diagnosti
 }
 
 // The decoded pixels (8- or 16-bit, one channel) as the engines see them.
-bestfocus::ImageView image_view(const cv::Mat& pixels) {
-    bestfocus::ImageView view;
+ImageView image_view(const cv::Mat& pixels) {
+    ImageView view;
     view.pixels = pixels.data;
-    view.depth = pixels.depth() == CV_8U ? bestfocus::PixelDepth::u8 : bestfocus::PixelDepth::u16;
+    view.depth = pixels.depth() == CV_8U ? PixelDepth::u8 : PixelDepth::u16;
     view.width = pixels.cols;
     view.height = pixels.rows;
     view.row_stride = static_cast<std::ptrdiff_t>(pixels.step1());
@@ -24,7 +26,7 @@ bestfocus::ImageView image_view(const cv::Mat& pixels) {
 
 }  // namespace
 
-ImageMeasurement measure_image(const ImageLocation& image, const bestfocus::Engine& engine,
+ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
                                const std::optional<RegionOfInterest>& region) {
     const std::string name = described(image);
@@ -46,13 +48,13 @@ ImageMeasurement measure_image(const ImageLocation& image, const bestfocus::Engi
     }
     const cv::Mat measured =
         region ? pixels(cv::Rect(region->x, region->y, region->width, region->height)) : pixels;
-    bestfocus::Measurement result = engine.measure(image_view(measured), methods);
+    Measurement result = engine.measure(image_view(measured), methods);
     switch (result.failure) {
-        case bestfocus::Measurement::Failure::none: break;
-        case bestfocus::Measurement::Failure::too_many_pixels:
+        case Measurement::Failure::none: break;
+        case Measurement::Failure::too_many_pixels:
             return failed("\nImagen demasiado grande (ancho x alto supera " +
                           std::to_string(INT_MAX) + " pixeles): " + name);
-        case bestfocus::Measurement::Failure::failed:
+        case Measurement::Failure::failed:
             return failed(
                 "\nNo se puede calcular la medida de enfoque del archivo: " + name,
                 result.reason.empty() ? "" : "bestfocus: " + name + ": " + result.reason + "\n");
@@ -64,3 +66,5 @@ ImageMeasurement measure_image(const ImageLocation& image, const bestfocus::Engi
     measurement.height = pixels.rows;
     return measurement;
 }
+
+}  // namespace bestfocus

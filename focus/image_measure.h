@@ -10,6 +10,8 @@
 #include "image_source.h"
 #include "stack_layout.h"
 
+namespace bestfocus {
+
 struct ImageMeasurement {
     bool measured = false;
     std::vector<double> focus;  // one value per method, in the order they were given
@@ -25,6 +27,8 @@ struct ImageMeasurement {
 // region does not lie inside it (then only a diagnostic, naming both sizes), and when the engine
 // fails: the measured pixels too many for it, or a measurement failed (a diagnostic says why when
 // the engine does).
-ImageMeasurement measure_image(const ImageLocation& image, const bestfocus::Engine& engine,
+ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
                                const std::optional<RegionOfInterest>& region = std::nullopt);
+
+}  // namespace bestfocus

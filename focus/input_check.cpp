@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+namespace bestfocus {
+
 namespace {
 
 // A path that cannot be examined (no permission, a loop of links) counts as missing.
@@ -29,7 +31,7 @@ std::optional<MissingInput> missing_in_folder(const StackLayout& layout, StackSo
 
 // A damaged file is refused whatever the pages asked for: its page count cannot be trusted.
 std::optional<MissingInput> missing_pages(StackSource* stack, int asked) {
-    bestfocus::FilePages pages = bestfocus::pages_of(stack->path);
+    FilePages pages = pages_of(stack->path);
     if (pages.damaged) {
         MissingInput missing{stack->path, stack->path, false,
                              static_cast<int>(pages.directories.size()), asked};
@@ -106,3 +108,5 @@ RunFailure missing_input_failure(const MissingInput& missing, const std::string&
     }
     return failure;
 }
+
+}  // namespace bestfocus

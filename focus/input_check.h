@@ -14,6 +14,8 @@
 #include "run_failure.h"
 #include "stack_sources.h"
 
+namespace bestfocus {
+
 // The first image of the run that cannot be opened.
 struct MissingInput {
     std::string image_path;         // a multi-page file short of pages: that file
@@ -37,3 +39,5 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 // symbolic links); for a multi-page file short of pages, a line gives both counts; for a damaged
 // one, where its chain of pages breaks.
 RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder);
+
+}  // namespace bestfocus

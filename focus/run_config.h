@@ -7,8 +7,7 @@
 #include "engine_choice.h"
 #include "stack_layout.h"
 
-// Which implementation measures the images (engine_choice.h).
-using bestfocus::EngineChoice;
+namespace bestfocus {
 
 // The files a run writes besides its reports; an empty name is a file not asked for.
 struct OutputFiles {
@@ -22,8 +21,8 @@ struct OutputFiles {
 // parser.
 struct RunConfig {
     std::vector<int> methods = {1};  // method codes in the order given: one report each
-    EngineChoice engine = EngineChoice::automatic;
-    std::string base_folder;  // prefix of every folder path, used unchanged
+    EngineChoice engine = EngineChoice::automatic;  // engine_choice.h
+    std::string base_folder;                        // prefix of every folder path, used unchanged
     int first_folder = 11;
     int last_folder = 11;       // inclusive
     int images_per_stack = 20;  // 0: every image there is (see input_check.h)
@@ -32,3 +31,5 @@ struct RunConfig {
     bool progress = false;  // plain progress lines even when standard error is no terminal
     bool quiet = false;     // nothing on standard error but errors
 };
+
+}  // namespace bestfocus

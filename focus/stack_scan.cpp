@@ -9,6 +9,8 @@
 #include "stack_image_sizes.h"
 #include "team_sizes.h"
 
+namespace bestfocus {
+
 namespace {
 
 // The place of an image in the scan's order: folder, then image. A folder's own failure (images
@@ -44,8 +46,8 @@ class FirstFailure {
 };
 
 void scan_stack(const StackSource& stack, std::size_t folder_index, const StackLayout& layout,
-                const bestfocus::Engine& engine, const std::vector<int>& methods,
-                bestfocus::FolderScores* scores, FirstFailure* first_failure) {
+                const Engine& engine, const std::vector<int>& methods, FolderScores* scores,
+                FirstFailure* first_failure) {
     const int images = stack.images;
     scores->stack_path = stack.path;
     for (int image = 1; image <= images; ++image) {
@@ -83,7 +85,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
         first_failure->record(after_images, {*failure, "", 1});
         return;
     }
-    for (bestfocus::MethodScores& method : scores->methods) {
+    for (MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
     }
 }
@@ -91,7 +93,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
 }  // namespace
 
 ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
-                        const bestfocus::Engine& engine, const std::function<void()>& stack_done) {
+                        const Engine& engine, const std::function<void()>& stack_done) {
     ScanResults results;
     results.folders.resize(stacks.size());
     FirstFailure first_failure;
@@ -102,7 +104,7 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         if (!first_failure.is_before_any_failure(scan_position(index, 0))) {
             continue;
         }
-        bestfocus::FolderScores& scores = results.folders[index];
+        FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
         scan_stack(stacks[index], index, config.layout, engine, config.methods, &scores,
                    &first_failure);
@@ -114,12 +116,13 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
     return results;
 }
 
-std::vector<int> best_images(const std::vector<bestfocus::FolderScores>& folders,
-                             std::size_t method) {
+std::vector<int> best_images(const std::vector<FolderScores>& folders, std::size_t method) {
     std::vector<int> picks;
     picks.reserve(folders.size());
-    for (const bestfocus::FolderScores& folder : folders) {
+    for (const FolderScores& folder : folders) {
         picks.push_back(folder.methods[method].best_number);
     }
     return picks;
 }
+
+}  // namespace bestfocus

@@ -13,10 +13,12 @@
 #include "run_failure.h"
 #include "stack_sources.h"
 
+namespace bestfocus {
+
 struct ScanResults {
     // One per folder, in folder order, each method's scores and pick. Complete only without a
     // failure.
-    std::vector<bestfocus::FolderScores> folders;
+    std::vector<FolderScores> folders;
     // The first failure in folder, then image order: an image that cannot be measured, or a
     // folder whose images differ in size (which comes after every image of its folder).
     std::optional<RunFailure> failure;
@@ -30,10 +32,10 @@ struct ScanResults {
 // image before it is still measured, so the failure returned is the same on every run.
 // stack_done, when given, is called by the thread that finished a stack.
 ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
-                        const bestfocus::Engine& engine,
-                        const std::function<void()>& stack_done = nullptr);
+                        const Engine& engine, const std::function<void()>& stack_done = nullptr);
 
 // The pick of every folder under the method at index `method` of the scan's methods, in folder
 // order: the report's lines.
-std::vector<int> best_images(const std::vector<bestfocus::FolderScores>& folders,
-                             std::size_t method);
+std::vector<int> best_images(const std::vector<FolderScores>& folders, std::size_t method);
+
+}  // namespace bestfocus

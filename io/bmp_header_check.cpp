@@ -5,6 +5,8 @@
 
 #include "bmp_rle_check.h"
 
+namespace bestfocus {
+
 namespace {
 
 enum Compression : std::uint32_t { kUncompressed = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
@@ -162,3 +164,5 @@ bool bmp_file_is_corrupt(const std::string& path) {
     }
     return check == BmpCheck::corrupt;
 }
+
+}  // namespace bestfocus

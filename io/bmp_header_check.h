@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace bestfocus {
+
 enum class BmpCheck {
     not_bmp,           // no "BM" signature: another format (PNG, TIFF...) for OpenCV to recognise
     sound,             // headers consistent with the file: OpenCV may decode it
@@ -35,3 +37,5 @@ BmpCheck check_bmp_bytes(const unsigned char* bytes, std::size_t length, std::ui
 // Whether the file at path is a BMP that fails check_bmp_bytes. A file that cannot be read, or
 // that is not a BMP, is not corrupt here: decoding it will tell.
 bool bmp_file_is_corrupt(const std::string& path);
+
+}  // namespace bestfocus

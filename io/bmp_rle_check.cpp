@@ -1,5 +1,7 @@
 #include "bmp_rle_check.h"
 
+namespace bestfocus {
+
 bool rle_data_fits_image(const unsigned char* data, std::size_t size, long long width,
                          long long height, int bits_per_pixel) {
     // The next pixel to be written: column x of row y, counting rows in stored order.
@@ -52,3 +54,5 @@ bool rle_data_fits_image(const unsigned char* data, std::size_t size, long long 
     // Decoders stop after the last row's end of line even without an end-of-bitmap code.
     return y >= height;
 }
+
+}  // namespace bestfocus

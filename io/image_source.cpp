@@ -12,6 +12,8 @@
 #include "tiff_open.h"
 #include "tiff_pages.h"
 
+namespace bestfocus {
+
 namespace {
 
 bool is_regular_file(const std::string& path) {
@@ -39,7 +41,7 @@ void quiet_opencv() {
 // The directory of page `page` of a TIFF file, 0 when the file has no such page. Walks the chain:
 // callers that read many pages pass the directories found once (pages_of).
 std::uint64_t directory_of_page(const std::string& file, int page) {
-    const bestfocus::TiffPageIndex index = bestfocus::index_tiff_pages(file);
+    const TiffPageIndex index = index_tiff_pages(file);
     if (index.damaged || static_cast<std::size_t>(page) >= index.directory_offsets.size()) {
         return 0;
     }
@@ -49,7 +51,7 @@ std::uint64_t directory_of_page(const std::string& file, int page) {
 // The image through our TIFF reader, when it is a TIFF page of the kind it reads; an empty matrix
 // when such a page cannot be read, or a page of a TIFF file that is not there; nothing otherwise.
 std::optional<cv::Mat> decoded_tiff(const ImageLocation& image) {
-    if (!bestfocus::has_tiff_signature(image.file)) {
+    if (!has_tiff_signature(image.file)) {
         return std::nullopt;
     }
     std::uint64_t directory = 0;  // the first page
@@ -60,12 +62,10 @@ std::optional<cv::Mat> decoded_tiff(const ImageLocation& image) {
             return cv::Mat();
         }
     }
-    return bestfocus::read_gray_tiff_page(image.file, directory);
+    return read_gray_tiff_page(image.file, directory);
 }
 
 }  // namespace
-
-namespace bestfocus {
 
 std::string described(const ImageLocation& image) {
     if (image.page < 0) {
@@ -73,8 +73,6 @@ std::string described(const ImageLocation& image) {
     }
     return image.file + " (page " + std::to_string(image.page + 1) + ")";
 }
-
-}  // namespace bestfocus
 
 // Only regular files are opened: opening a FIFO waits for a writer, possibly for ever, and a device
 // may never end. OpenCV reports most bad files by an empty matrix, but throws for some (an image
@@ -119,8 +117,6 @@ cv::Mat decode_for_display(const ImageLocation& image) {
     return bytes;
 }
 
-namespace bestfocus {
-
 FilePages pages_of(const std::string& file) {
     FilePages pages;
     if (!is_regular_file(file)) {
@@ -142,8 +138,6 @@ FilePages pages_of(const std::string& file) {
     return pages;
 }
 
-}  // namespace bestfocus
-
 std::string depth_name(int depth) {
     switch (depth) {
         case CV_8U: return "8-bit unsigned";
@@ -156,3 +150,5 @@ std::string depth_name(int depth) {
         default: return "depth " + std::to_string(depth);
     }
 }
+
+}  // namespace bestfocus

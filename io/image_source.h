@@ -8,8 +8,7 @@
 
 #include "image_location.h"
 
-// The decoders are not in the namespace yet; their callers name the location unqualified.
-using bestfocus::ImageLocation;
+namespace bestfocus {
 
 // The image as one gray channel at the depth it is stored in (colour converted to gray at that
 // depth): CV_8U for 8-bit files, CV_16U for 16-bit ones, whatever OpenCV gives for others. An
@@ -20,8 +19,6 @@ cv::Mat decode_at_depth(const ImageLocation& image);
 // The image as 8-bit gray for showing it: 16-bit images scaled by 255 / 65535, so their full range
 // maps onto the 8-bit one. Empty as decode_at_depth, and for depths other than 8 and 16 bits.
 cv::Mat decode_for_display(const ImageLocation& image);
-
-namespace bestfocus {
 
 // The pages of a file that is a stack.
 struct FilePages {
@@ -34,7 +31,7 @@ struct FilePages {
 // Counts the pages of the file, walking a TIFF's directories once.
 FilePages pages_of(const std::string& file);
 
-}  // namespace bestfocus
-
 // A name for the depth of a matrix ("32-bit float"), for messages.
 std::string depth_name(int depth);
+
+}  // namespace bestfocus

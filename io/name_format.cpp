@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace bestfocus {
+
 namespace {
 
 // One conversion's parts after its '%': flags, width, precision, then the conversion
@@ -111,3 +113,5 @@ std::optional<int> number_with_too_long_name(const std::string& checked_format, 
     }
     return std::nullopt;
 }
+
+}  // namespace bestfocus

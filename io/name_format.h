@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace bestfocus {
+
 // The longest name a file system takes for one file or folder, in bytes.
 constexpr int kLongestFileName = 255;
 
@@ -20,3 +22,5 @@ std::string formatted_name(const std::string& checked_format, int number);
 // all fit kLongestFileName bytes; otherwise the number whose name is too long.
 std::optional<int> number_with_too_long_name(const std::string& checked_format, int first,
                                              int last);
+
+}  // namespace bestfocus

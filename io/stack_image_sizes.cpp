@@ -2,6 +2,8 @@
 
 #include "name_format.h"
 
+namespace bestfocus {
+
 namespace {
 
 std::string described(const std::string& image_names, int image, const ImageSize& size) {
@@ -23,3 +25,5 @@ std::optional<std::string> mixed_sizes_failure(const std::string& folder,
     }
     return std::nullopt;
 }
+
+}  // namespace bestfocus

@@ -8,6 +8,8 @@
 
 #include "stack_layout.h"
 
+namespace bestfocus {
+
 struct ImageSize {
     int width = 0;
     int height = 0;
@@ -20,3 +22,5 @@ struct ImageSize {
 std::optional<std::string> mixed_sizes_failure(const std::string& folder,
                                                const std::vector<ImageSize>& sizes,
                                                const std::string& image_names = kDefaultImageNames);
+
+}  // namespace bestfocus

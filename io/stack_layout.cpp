@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 
+namespace bestfocus {
+
 namespace {
 
 // A decimal integer from `text` at *position up to the next comma or the end, within
@@ -41,3 +43,5 @@ bool region_fits(const RegionOfInterest& region, int width, int height) {
     return static_cast<long long>(region.x) + region.width <= width &&
            static_cast<long long>(region.y) + region.height <= height;
 }
+
+}  // namespace bestfocus

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace bestfocus {
+
 constexpr const char* kDefaultFolderNames = "%03d";
 constexpr const char* kDefaultImageNames = "%02d.bmp";
 
@@ -29,3 +31,5 @@ std::optional<RegionOfInterest> parse_region(const std::string& text);
 
 // Whether the region lies inside a width x height image.
 bool region_fits(const RegionOfInterest& region, int width, int height);
+
+}  // namespace bestfocus

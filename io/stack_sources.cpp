@@ -4,6 +4,8 @@
 
 #include "name_format.h"
 
+namespace bestfocus {
+
 StackSource probe_stack(const StackLayout& layout, const std::string& base_folder, int folder) {
     StackSource stack;
     stack.folder = folder;
@@ -31,3 +33,5 @@ ImageLocation image_location(const StackSource& stack, const StackLayout& layout
 std::string image_names_in_messages(const StackSource& stack, const StackLayout& layout) {
     return stack.multi_page ? "page %d" : layout.image_names;
 }
+
+}  // namespace bestfocus

@@ -9,6 +9,8 @@
 #include "image_source.h"
 #include "stack_layout.h"
 
+namespace bestfocus {
+
 struct StackSource {
     int folder = 0;           // the stack's number
     std::string path;         // the folder, ending in "/", or the multi-page file
@@ -29,3 +31,5 @@ ImageLocation image_location(const StackSource& stack, const StackLayout& layout
 // The format that names the images of the stack in messages: the layout's image names, or
 // "page %d" in a multi-page file.
 std::string image_names_in_messages(const StackSource& stack, const StackLayout& layout);
+
+}  // namespace bestfocus

@@ -71,7 +71,7 @@ check_rendering() {
         sed -e 's|<meta http-equiv="Content-Security-Policy" content="[^"]*">||' \
             -e 's|</main></body></html>|</main>|' "$page"
         printf '<script>\n'
-        cat tests/outputs/browser/page_check.js
+        cat tests/formats/browser/page_check.js
         printf '</script></body></html>\n'
     } >"$copy"
     browser "$copy" --dump-dom >"$copy.dom"

@@ -16,6 +16,8 @@
 
 #include "image_source.h"
 
+using namespace bestfocus;
+
 namespace {
 
 double median_milliseconds(int repetitions, const std::function<bool()>& work) {

@@ -10,6 +10,8 @@
 #include "engine_measures.h"
 #include "random_images.h"
 
+using namespace bestfocus;
+
 namespace {
 
 __extension__ typedef __int128 WideInteger;

@@ -13,6 +13,8 @@
 #include "exact_reference.h"
 #include "measure_registry.h"
 
+using namespace bestfocus;
+
 using EngineMeasure = CpuMeasure;
 
 // A registered measure's CPU engine with its exact reference.

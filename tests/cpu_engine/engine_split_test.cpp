@@ -9,6 +9,8 @@
 #include "engine_measures.h"
 #include "random_images.h"
 
+using namespace bestfocus;
+
 namespace {
 
 class EngineSplit : public testing::TestWithParam<MeasureUnderTest> {};

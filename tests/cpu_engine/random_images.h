@@ -8,6 +8,8 @@
 
 #include "exact_reference.h"
 
+using namespace bestfocus;
+
 struct Size {
     int width;
     int height;

@@ -18,6 +18,8 @@
 #include "test_support.h"
 #include "tiff_files.h"
 
+using namespace bestfocus;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -13,6 +13,8 @@
 #include "bmp_bytes.h"
 #include "test_support.h"
 
+using namespace bestfocus;
+
 namespace {
 
 const unsigned char* data_of(const std::string& bytes) {

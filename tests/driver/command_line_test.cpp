@@ -10,6 +10,8 @@
 #include "measure_registry.h"
 #include "team_sizes.h"
 
+using namespace bestfocus;
+
 namespace {
 
 const std::string kDefaultBase = "/default/stacks/";

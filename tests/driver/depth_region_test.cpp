@@ -16,14 +16,15 @@
 #include "measure_registry.h"
 #include "test_support.h"
 
+namespace bestfocus {
 // Names the measure in the test output, not its bytes.
 void PrintTo(const MeasureEntry& measure, std::ostream* out) { *out << measure.short_name; }
-
-namespace bestfocus {
 void PrintTo(EngineKind engine, std::ostream* out) {
     *out << (engine == EngineKind::cpu ? "cpu engine" : "kernels");
 }
 }  // namespace bestfocus
+
+using namespace bestfocus;
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include "measure_registry.h"
 #include "test_support.h"
 
+using namespace bestfocus;
+
 namespace {
 
 const std::string kExecutable = BESTFOCUS_EXECUTABLE;
@@ -66,8 +68,8 @@ TEST_F(EndToEnd, ReportHoldsTheSharpestImageOfEachFolderInFolderOrder) {
             {"--engine=cuda", team_sizes[(measure.code - 1) % std::size(team_sizes)]}};
         for (const auto& [engine, teams] : runs) {
             SCOPED_TRACE(engine + " " + method + " " + teams[0] + " " + teams[1] + " " + teams[2]);
-            const ProgramRun result = run(
-                {engine, method, stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
+            const ProgramRun result =
+                run({engine, method, stacks_.path(), "3", "7", "12", teams[0], teams[1], teams[2]});
             expect_report(result, work_.path(), report_name(3, 7, measure.code),
                           "5\n12\n7\n4\n1\n");
             std::filesystem::remove(work_.path() + report_name(3, 7, measure.code));

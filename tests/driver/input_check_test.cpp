@@ -10,6 +10,8 @@
 #include "stack_image_sizes.h"
 #include "test_support.h"
 
+using namespace bestfocus;
+
 namespace {
 
 class FirstMissingInput : public ::testing::Test {

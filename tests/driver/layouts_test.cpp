@@ -14,6 +14,8 @@
 #include "measure_registry.h"
 #include "test_support.h"
 
+using namespace bestfocus;
+
 namespace {
 
 const std::string kExecutable = BESTFOCUS_EXECUTABLE;

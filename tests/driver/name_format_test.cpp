@@ -5,6 +5,8 @@
 
 #include "stack_layout.h"
 
+using namespace bestfocus;
+
 namespace {
 
 TEST(NameFormat, AcceptsExactlyOneIntegerConversion) {

@@ -5,6 +5,8 @@
 
 #include "input_check.h"
 
+using namespace bestfocus;
+
 // Empty when a stack of the run is incomplete.
 inline std::vector<StackSource> present_stacks(const RunConfig& config) {
     std::vector<StackSource> stacks;

@@ -12,6 +12,8 @@
 #include "measure_registry.h"
 #include "test_support.h"
 
+using namespace bestfocus;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@
 #include "test_support.h"
 #include "tiff_files.h"
 
+using namespace bestfocus;
+
 namespace {
 
 struct PageLayout {

@@ -8,6 +8,8 @@
 
 #include "bmp_header_check.h"
 
+using namespace bestfocus;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A copy of exactly the first bytes, so that AddressSanitizer sees any read past them.
     const std::vector<unsigned char> first(data, data + std::min(size, kBmpHeaderBytes));

@@ -12,6 +12,8 @@
 
 #include "measure_functions.h"
 
+using namespace bestfocus;
+
 namespace {
 
 using cuda_on_cpu::BlockThreads;

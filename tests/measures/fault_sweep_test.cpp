@@ -13,6 +13,8 @@
 #include "measure_failure.h"
 #include "measure_functions.h"
 
+using namespace bestfocus;
+
 using bestfocus::last_measure_failure;
 using bestfocus::MeasureFailure;
 

@@ -11,6 +11,8 @@
 #include "test_entry_points.h"
 #include "test_images.h"
 
+using namespace bestfocus;
+
 enum class Input { bytes, doubles };
 
 // One measure function: plain, or on a stream for the _Stream variants.

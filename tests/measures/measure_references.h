@@ -14,6 +14,8 @@
 #include "vollath_f4_reference.h"
 #include "window_measure_reference.h"
 
+using namespace bestfocus;
+
 using ReferenceFunction = ReferenceValue (*)(const std::vector<double>& image, int width,
                                              int height);
 

@@ -10,6 +10,8 @@
 #include "measure_registry.h"
 #include "test_entry_points.h"
 
+using namespace bestfocus;
+
 namespace {
 
 TEST(MeasureRegistry, CodesCountFromOneAndEveryEntryIsComplete) {

@@ -7,6 +7,8 @@
 
 #include "measure_registry.h"
 
+using namespace bestfocus;
+
 // The stream variants: as the 8-bit one, on the caller's stream.
 using StreamMeasure = double (*)(const unsigned char* pixels, int width, int height,
                                  int host_threads, CUstream_st* stream);

@@ -9,6 +9,8 @@
 #include "test_images.h"
 #include "window_measures.h"
 
+using namespace bestfocus;
+
 namespace {
 
 constexpr int kHostThreads = 10;

@@ -8,6 +8,8 @@
 
 #include "reference_value.h"
 
+using namespace bestfocus;
+
 struct Tap {
     int dx;  // column offset from the window's top-left corner
     int dy;  // row offset

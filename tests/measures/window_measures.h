@@ -12,6 +12,8 @@
 #include "measure_registry.h"
 #include "test_entry_points.h"
 
+using namespace bestfocus;
+
 struct WindowMeasure {
     std::string name;
     int anchor_shortfall;  // image side minus window anchors on that side: 4 for MDCT, 2 otherwise

@@ -13,6 +13,8 @@
 
 #include "test_images.h"
 
+using namespace bestfocus;
+
 namespace {
 
 constexpr int kHostThreads = 10;

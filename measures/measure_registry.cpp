@@ -2,6 +2,8 @@
 
 #include "cpu_measures.h"
 
+namespace bestfocus {
+
 const std::vector<MeasureEntry>& measure_registry() {
 #define BESTFOCUS_REGISTRY_ROW(code, name, short_name, long_name, stem) \
     {code,                                                              \
@@ -10,8 +12,8 @@ const std::vector<MeasureEntry>& measure_registry() {
      long_name,                                                         \
      funcion_##stem##_GPU_uchar,                                        \
      funcion_##stem##_GPU,                                              \
-     bestfocus::cpu_##name,                                             \
-     bestfocus::cpu_##name##_16},
+     cpu_##name,                                                        \
+     cpu_##name##_16},
     static const std::vector<MeasureEntry> entries = {
         BESTFOCUS_MEASURE_LIST(BESTFOCUS_REGISTRY_ROW)};
 #undef BESTFOCUS_REGISTRY_ROW
@@ -25,3 +27,5 @@ const MeasureEntry* find_measure(int code) {
     }
     return &entries[static_cast<std::size_t>(code) - 1];
 }
+
+}  // namespace bestfocus

@@ -9,6 +9,8 @@
 
 #include "measures.h"
 
+namespace bestfocus {
+
 // (pixels, width, height, host threads) -> focus value: the 8-bit and double-input variants.
 using PlainMeasure = double (*)(const unsigned char* pixels, int width, int height,
                                 int host_threads);
@@ -35,3 +37,5 @@ const std::vector<MeasureEntry>& measure_registry();
 
 // The measure of a method code; nullptr for a code without one.
 const MeasureEntry* find_measure(int code);
+
+}  // namespace bestfocus
