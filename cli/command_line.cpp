@@ -75,6 +75,26 @@ std::string too_long_names(const RunConfig& config) {
     return "";
 }
 
+// A refusal when the region is smaller than some method's window, whose value would be 0 on every
+// image; empty otherwise.
+std::string region_too_small(const RunConfig& config) {
+    if (!config.layout.region) {
+        return "";
+    }
+    const RegionOfInterest& region = *config.layout.region;
+    for (const int code : config.methods) {
+        const MeasureEntry& measure = *find_measure(code);
+        const RegionSize smallest = smallest_measured_size(measure);
+        if (region.width < smallest.width || region.height < smallest.height) {
+            return "\nbestfocus: the region " + std::to_string(region.width) + " x " +
+                   std::to_string(region.height) + " is smaller than the window of " +
+                   measure.long_name + ", which needs at least " + std::to_string(smallest.width) +
+                   " x " + std::to_string(smallest.height) + " pixels";
+        }
+    }
+    return "";
+}
+
 std::string refusal_message(const NumberArgument& argument, const char* text) {
     std::string message = "\nArgumento " + std::to_string(argument.position) + " (" +
                           argument.name + ") incorrecto: \"" + text + "\"; debe ser un entero ";
@@ -150,6 +170,9 @@ CommandLine parse_command_line(int argc, const char* const argv[],
         }
     }
     command_line.refusal = too_long_names(config);
+    if (command_line.refusal.empty()) {
+        command_line.refusal = region_too_small(config);
+    }
     if (!command_line.refusal.empty()) {
         command_line.action = CommandLineAction::refuse;
     }

@@ -40,11 +40,12 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                           " pixels; only 8- and 16-bit unsigned integer images are measured\n");
     }
     if (region && !region_fits(*region, pixels.cols, pixels.rows)) {
-        return failed("", "bestfocus: the region " + std::to_string(region->width) + " x " +
-                              std::to_string(region->height) + " at (" + std::to_string(region->x) +
-                              ", " + std::to_string(region->y) + ") does not lie inside " + name +
-                              ", " + std::to_string(pixels.cols) + " x " +
-                              std::to_string(pixels.rows) + "\n");
+        return failed("\nLa region de interes no cabe en la imagen: " + name,
+                      "bestfocus: the region " + std::to_string(region->width) + " x " +
+                          std::to_string(region->height) + " at (" + std::to_string(region->x) +
+                          ", " + std::to_string(region->y) + ") does not lie inside " + name +
+                          ", " + std::to_string(pixels.cols) + " x " + std::to_string(pixels.rows) +
+                          "\n");
     }
     const cv::Mat measured =
         region ? pixels(cv::Rect(region->x, region->y, region->width, region->height)) : pixels;

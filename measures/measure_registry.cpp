@@ -13,7 +13,8 @@ const std::vector<MeasureEntry>& measure_registry() {
      funcion_##stem##_GPU_uchar,                                        \
      funcion_##stem##_GPU,                                              \
      cpu_##name,                                                        \
-     cpu_##name##_16},
+     cpu_##name##_16,                                                   \
+     term_count_##name},
     static const std::vector<MeasureEntry> entries = {
         BESTFOCUS_MEASURE_LIST(BESTFOCUS_REGISTRY_ROW)};
 #undef BESTFOCUS_REGISTRY_ROW
@@ -26,6 +27,15 @@ const MeasureEntry* find_measure(int code) {
         return nullptr;
     }
     return &entries[static_cast<std::size_t>(code) - 1];
+}
+
+RegionSize smallest_measured_size(const MeasureEntry& measure) {
+    // Windows are a few pixels wide: a long other side leaves only this one to find.
+    constexpr int kLongSide = 64;
+    RegionSize smallest{1, 1};
+    while (measure.term_count(smallest.width, kLongSide) == 0) ++smallest.width;
+    while (measure.term_count(kLongSide, smallest.height) == 0) ++smallest.height;
+    return smallest;
 }
 
 }  // namespace bestfocus

@@ -30,6 +30,7 @@ struct MeasureEntry {
     PlainMeasure doubles;    // funcion_*_GPU: width*height doubles through the pixel pointer
     CpuMeasure cpu;          // the CPU engine's
     CpuMeasure16 cpu16;      // the CPU engine's on 16-bit images
+    long long (*term_count)(int width, int height);  // terms it adds on such an image
 };
 
 // Every measure, entry i holding code i + 1.
@@ -37,5 +38,14 @@ const std::vector<MeasureEntry>& measure_registry();
 
 // The measure of a method code; nullptr for a code without one.
 const MeasureEntry* find_measure(int code);
+
+struct RegionSize {
+    int width;
+    int height;
+};
+
+// The narrowest and the lowest image the measure adds a term on (its window's size): on anything
+// smaller its value is 0 whatever the pixels.
+RegionSize smallest_measured_size(const MeasureEntry& measure);
 
 }  // namespace bestfocus

@@ -15,8 +15,11 @@
 // quantity on pixels taken as value / 65535.0: what the kernels' double-input entry point gives on
 // those normalised pixels, within 1e-12 relative.
 //
-// cpu_<name> and cpu_<name>_16 exist for every measure of the list; each measure's formula is
-// stated in its rows header, measures/<name>/<name>_rows.h.
+// term_count_<name> is the number of terms the measure adds on a width x height image (0: the
+// image is smaller than the measure's window).
+//
+// cpu_<name>, cpu_<name>_16 and term_count_<name> exist for every measure of the list; each
+// measure's formula is stated in its rows header, measures/<name>/<name>_rows.h.
 #pragma once
 
 #include <cstddef>
@@ -30,7 +33,8 @@ namespace bestfocus {
     double cpu_##name(const unsigned char* pixels, int width, int height,       \
                       std::ptrdiff_t row_stride, int threads);                  \
     double cpu_##name##_16(const std::uint16_t* pixels, int width, int height,  \
-                           std::ptrdiff_t row_stride, int threads);
+                           std::ptrdiff_t row_stride, int threads);             \
+    long long term_count_##name(int width, int height);
 BESTFOCUS_MEASURE_LIST(BESTFOCUS_DECLARE_CPU_MEASURES)
 #undef BESTFOCUS_DECLARE_CPU_MEASURES
 

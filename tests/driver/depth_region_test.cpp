@@ -139,7 +139,7 @@ TEST(MeasureImageLimits, RegionOutsideTheImageNamesItAndBothSizes) {
     const ImageMeasurement measurement = measure_image(
         path, *bestfocus::make_engine(EngineKind::cpu, 2), {1}, RegionOfInterest{30, 0, 11, 30});
     EXPECT_FALSE(measurement.measured);
-    EXPECT_EQ(measurement.failure, "");
+    EXPECT_EQ(measurement.failure, "\nLa region de interes no cabe en la imagen: " + path);
     EXPECT_EQ(
         measurement.diagnostic,
         "bestfocus: the region 11 x 30 at (30, 0) does not lie inside " + path + ", 40 x 30\n");

@@ -188,7 +188,8 @@ TEST_F(Layouts, RegionPicksWithinItAndMustLieInsideEveryImage) {
     const ProgramRun outside =
         run({"--roi=12,2,33,26", "3", stacks_.path() + "bmp/", "1", "1", "5"}, work.path());
     EXPECT_EQ(outside.exit_status, 1);
-    EXPECT_EQ(outside.standard_output, "");
+    EXPECT_EQ(outside.standard_output,
+              "\nLa region de interes no cabe en la imagen: " + stacks_.path() + "bmp/001/01.bmp");
     EXPECT_NE(outside.standard_error.find("the region 33 x 26 at (12, 2) does not lie inside " +
                                           stacks_.path() + "bmp/001/0"),
               std::string::npos)
@@ -226,6 +227,24 @@ TEST(LayoutOptions, BadNameFormatsAndRegionsAreABadCommandLine) {
         EXPECT_EQ(result.standard_output.rfind("\nbestfocus: bad " + name + " \"", 0), 0u)
             << result.standard_output;
         EXPECT_NE(result.standard_output.find("\nUsage: bestfocus"), std::string::npos);
+        EXPECT_TRUE(folder_entries(work.path()).empty());
+    }
+}
+
+// A region that holds no window of a method would give it 0 on every image.
+TEST(LayoutOptions, RegionsSmallerThanAWindowAreABadCommandLine) {
+    TemporaryFolder work;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--roi=0,0,2,40", "3"}, "Tenengrad, which needs at least 3 x 3 pixels"},
+        {{"--roi=0,0,4,4", "1,2"}, "MDCT, which needs at least 5 x 5 pixels"},
+        {{"--roi=0,0,40,1", "1"}, "Vollath F4, which needs at least 1 x 2 pixels"},
+    };
+    for (const auto& [arguments, needs] : cases) {
+        SCOPED_TRACE(needs);
+        const ProgramRun result = run_program(kExecutable, arguments, work.path());
+        EXPECT_EQ(result.exit_status, 2);
+        EXPECT_EQ(result.standard_output.rfind("\nbestfocus: the region ", 0), 0u);
+        EXPECT_NE(result.standard_output.find(needs), std::string::npos) << result.standard_output;
         EXPECT_TRUE(folder_entries(work.path()).empty());
     }
 }
