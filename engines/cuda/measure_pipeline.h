@@ -9,8 +9,8 @@
 //
 // A new measure's kernel file (measures/<name>/<name>.cu) holds its kernel (each thread stores its
 // term in shared_memory<double>() and the block ends with reduce_block_sum), a launch function
-// passing the kernel's arguments, a describe function, and one entry point per variant calling
-// run_measure, as measures/laplacian/laplacian.cu does.
+// passing the kernel's arguments, a describe function, and its entry points from
+// BESTFOCUS_MEASURE_ENTRY_POINTS (below), as measures/laplacian/laplacian.cu does.
 //
 // Every runtime call is checked. On a failure nothing further is issued, the work already issued
 // is waited for, every buffer is freed, the failed call is noted (measure_failure.h) and the
@@ -87,4 +87,31 @@ double run_measure(const MeasureCall& call, DescribeMeasureKernel describe);
 // The result of a measure whose runtime call or allocation failed.
 inline double failed_measure() { return std::numeric_limits<double>::quiet_NaN(); }
 
+// Runs the measure described by `describe`: what an entry point calls for a measure that needs
+// nothing before run_measure.
+template <DescribeMeasureKernel describe>
+double run_described_measure(const MeasureCall& call) {
+    return run_measure(call, describe);
+}
+
 }  // namespace bestfocus
+
+// Defines a measure's three entry points, funcion_<stem>_GPU (doubles), funcion_<stem>_GPU_uchar
+// (bytes) and funcion_<stem>_GPU_uchar_Stream (bytes on the caller's stream), each handing its
+// call to `measure`, a double (const bestfocus::MeasureCall&).
+#define BESTFOCUS_MEASURE_ENTRY_POINTS(stem, measure)                                             \
+    double funcion_##stem##_GPU(const unsigned char* pixels, int width, int height,               \
+                                int host_threads) {                                               \
+        return measure(                                                                           \
+            {bestfocus::ImageInput::Doubles, pixels, width, height, host_threads, nullptr});      \
+    }                                                                                             \
+    double funcion_##stem##_GPU_uchar(const unsigned char* pixels, int width, int height,         \
+                                      int host_threads) {                                         \
+        return measure(                                                                           \
+            {bestfocus::ImageInput::Bytes, pixels, width, height, host_threads, nullptr});        \
+    }                                                                                             \
+    double funcion_##stem##_GPU_uchar_Stream(const unsigned char* pixels, int width, int height,  \
+                                             int host_threads, CUstream_st* stream) {             \
+        return measure(                                                                           \
+            {bestfocus::ImageInput::BytesOnStream, pixels, width, height, host_threads, stream}); \
+    }

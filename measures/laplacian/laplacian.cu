@@ -47,21 +47,4 @@ MeasureKernel describe_laplacian(int width, int height) {
 }  // namespace
 }  // namespace bestfocus
 
-double funcion_LAP_GPU(const unsigned char* pixels, int width, int height, int host_threads) {
-    return bestfocus::run_measure(
-        {bestfocus::ImageInput::Doubles, pixels, width, height, host_threads, nullptr},
-        bestfocus::describe_laplacian);
-}
-
-double funcion_LAP_GPU_uchar(const unsigned char* pixels, int width, int height, int host_threads) {
-    return bestfocus::run_measure(
-        {bestfocus::ImageInput::Bytes, pixels, width, height, host_threads, nullptr},
-        bestfocus::describe_laplacian);
-}
-
-double funcion_LAP_GPU_uchar_Stream(const unsigned char* pixels, int width, int height,
-                                    int host_threads, CUstream_st* stream) {
-    return bestfocus::run_measure(
-        {bestfocus::ImageInput::BytesOnStream, pixels, width, height, host_threads, stream},
-        bestfocus::describe_laplacian);
-}
+BESTFOCUS_MEASURE_ENTRY_POINTS(LAP, bestfocus::run_described_measure<bestfocus::describe_laplacian>)

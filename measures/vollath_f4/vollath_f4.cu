@@ -71,21 +71,4 @@ double vollath_f4(const MeasureCall& call) {
 }  // namespace
 }  // namespace bestfocus
 
-double funcion_VollathF4_MemEficient_GPU(const unsigned char* pixels, int width, int height,
-                                         int host_threads) {
-    return bestfocus::vollath_f4(
-        {bestfocus::ImageInput::Doubles, pixels, width, height, host_threads, nullptr});
-}
-
-double funcion_VollathF4_MemEficient_GPU_uchar(const unsigned char* pixels, int width, int height,
-                                               int host_threads) {
-    return bestfocus::vollath_f4(
-        {bestfocus::ImageInput::Bytes, pixels, width, height, host_threads, nullptr});
-}
-
-double funcion_VollathF4_MemEficient_GPU_uchar_Stream(const unsigned char* pixels, int width,
-                                                      int height, int host_threads,
-                                                      CUstream_st* stream) {
-    return bestfocus::vollath_f4(
-        {bestfocus::ImageInput::BytesOnStream, pixels, width, height, host_threads, stream});
-}
+BESTFOCUS_MEASURE_ENTRY_POINTS(VollathF4_MemEficient, bestfocus::vollath_f4)
