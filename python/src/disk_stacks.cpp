@@ -1,7 +1,5 @@
 #include "disk_stacks.h"
 
-#include <omp.h>
-
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -14,6 +12,7 @@
 #include "measure_registry.h"
 #include "missing_file_error.h"
 #include "name_format.h"
+#include "nested_teams.h"
 #include "stack_image_sizes.h"
 #include "stack_scan.h"
 #include "team_sizes.h"
@@ -134,8 +133,7 @@ std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
         silence_decoders();
         const std::unique_ptr<Engine> measuring = make_engine(engine.engine, images_in_run(stacks));
         const TeamSizes teams(arguments.teams);
-        // The inner teams and the measures' reduction teams run nested inside the outer team.
-        omp_set_max_active_levels(omp_get_supported_active_levels());
+        allow_nested_teams();
         scan = scan_stacks(config, stacks, *measuring);
     }
     if (scan.failure) throw std::invalid_argument(failure_text(*scan.failure));

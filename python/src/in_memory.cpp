@@ -9,6 +9,7 @@
 #include "focus_curve.h"
 #include "focus_selection.h"
 #include "measure_views.h"
+#include "nested_teams.h"
 
 namespace nb = nanobind;
 
@@ -79,6 +80,7 @@ ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::v
     std::vector<Measurement> measurements;
     {
         nb::gil_scoped_release unlocked;
+        allow_nested_teams();
         const std::unique_ptr<Engine> engine =
             make_engine(chosen_engine(engine_choice), static_cast<long long>(views.size()));
         measurements = measure_views(*engine, views, methods, threads);
