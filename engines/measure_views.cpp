@@ -46,6 +46,13 @@ std::vector<Measurement> measure_views(const Engine& engine, const std::vector<S
                                        const std::vector<int>& methods, int threads) {
     std::vector<Measurement> results(images.size());
     const long long count = static_cast<long long>(images.size());
+    if (count == 1 || threads == 1) {  // on the calling thread: no team to form
+        std::vector<unsigned char> buffer;
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            results[i] = engine.measure(engine_view(images[i], &buffer), methods);
+        }
+        return results;
+    }
 #pragma omp parallel num_threads(threads)
     {
         std::vector<unsigned char> buffer;
