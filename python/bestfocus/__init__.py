@@ -22,6 +22,7 @@ __all__ = ["__version__", "measures", "measure", "scores", "pick", "run", "read_
 
 __version__: str = _core.version
 
+_MOST_PIXELS = 2**31 - 1  # the kernels count pixels in int (engines/pixel_limit.h)
 _ENGINES = {"auto": 0, "cuda": 1, "cpu": 2}  # engine_choice.h's EngineChoice, in its order
 _MEASURES = _core.measures()
 _CODES_BY_NAME = {name: code for code, name, _ in _MEASURES}
@@ -118,7 +119,7 @@ def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
     """
     codes = _method_codes(methods)
     region = _region(roi, codes)
-    folders = _core.run(os.fsdecode(base_folder), _integer(first, "first"),
+    folders = _core.run(_path(base_folder, "base_folder"), _integer(first, "first"),
                         _integer(last, "last"), _integer(images, "images"), codes,
                         _text(folder_names, "folder_names"), _text(image_names, "image_names"),
                         region, _engine(engine), _teams(teams))
@@ -130,7 +131,7 @@ def read_stack(path, images: int = 0, *, image_names: str = "%02d.bmp") -> np.nd
     """The stack in a folder (images named by ``image_names``) or in one multi-page file, read by
     the tool's own readers: an (images, rows, columns) array of ``uint8`` or ``uint16``, the
     files' depth. ``images`` 0 reads every image there is. Raises as :func:`run` does."""
-    return _core.read_stack(os.fsdecode(path), _integer(images, "images"),
+    return _core.read_stack(_path(path, "path"), _integer(images, "images"),
                             _text(image_names, "image_names"))
 
 
@@ -148,7 +149,13 @@ def _integer(value, what: str) -> int:
 def _text(value, what: str) -> str:
     if not isinstance(value, str):
         raise TypeError(f"{what} must be a str, not {type(value).__name__}")
+    if "\0" in value:
+        raise ValueError(f"{what} holds a NUL character")
     return value
+
+
+def _path(value, what: str) -> str:
+    return _text(os.fsdecode(value) if isinstance(value, (bytes, os.PathLike)) else value, what)
 
 
 def _method_code(method) -> int:
@@ -202,6 +209,9 @@ def _image(image, what: str) -> np.ndarray:
         raise ValueError(f"{what} must be 2-D (rows, columns), not of shape {image.shape}{hint}")
     if image.size == 0:
         raise ValueError(f"{what} is empty (shape {image.shape})")
+    if image.size > _MOST_PIXELS:  # also a broadcast view that holds few bytes
+        raise ValueError(f"{what} of shape {image.shape} has more pixels than the engines "
+                         f"measure ({_MOST_PIXELS})")
     return image
 
 

@@ -21,6 +21,8 @@ BAD_CALLS = {
     "1-D array": (lambda: bestfocus.measure(np.zeros(50, np.uint8), 1), ValueError, "2-D"),
     "empty image": (lambda: bestfocus.measure(np.zeros((0, 50), np.uint8), 1), ValueError,
                     "empty"),
+    "too many pixels": (lambda: bestfocus.measure(np.broadcast_to(IMAGE[:1, :1], (50000, 50000)),
+                                                  1), ValueError, "more pixels than"),
     "empty stack": (lambda: bestfocus.scores([]), ValueError, "no image"),
     "2-D stack": (lambda: bestfocus.scores(IMAGE), ValueError, "3-D"),
     "mixed shapes": (lambda: bestfocus.scores([IMAGE, IMAGE[:, :49]]), ValueError,
@@ -50,6 +52,7 @@ BAD_CALLS = {
                         "folder_names"),
     "team of none": (lambda: bestfocus.run(SAMPLES, 11, 11, teams=(8, 0, 10)), ValueError,
                      "1..1024"),
+    "NUL in a path": (lambda: bestfocus.read_stack(SAMPLES + "011\0"), ValueError, "NUL"),
     "stack file missing": (lambda: bestfocus.read_stack(SAMPLES + "nothing.tif"),
                            FileNotFoundError, "nothing.tif"),
 }
