@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark: the CPU runtime's launch costs, each measure of the CPU engine
 # beside its kernels and its OpenCV equivalent, the engine's instructions per pixel, the whole job on both engines beside the decoding floor and a Python
-# script with OpenCV, and the check that the tool makes no fiber. Timings on a busy machine are
+# script with OpenCV, the check that the tool makes no fiber, and the Python module beside the
+# engine's own call and numpy + cv2. Timings on a busy machine are
 # noisy: every figure is a median over the repetitions.
 #
 #   bash bench/run.sh [build dir, default build/] [repetitions, default 5]
@@ -28,3 +29,4 @@ python3 bench/summarise_measures_bench.py "$build/measures_bench.json"
 bash bench/count_cpu_engine_instructions.sh "$build"
 bash bench/compare_whole_job.sh "$build" "$repetitions"
 bash bench/check_no_fibers.sh "$build"
+bash bench/python_module.sh "$build" "$repetitions"

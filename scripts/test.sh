@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the CPU build (Release, with assertions on) and runs every test.
+# Builds the CPU build (Release, with assertions on) and runs every test, then installs the Python
+# module into its own virtual environment and runs its tests (test-python.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -7,3 +8,4 @@ bash scripts/install-deps.sh
 bash scripts/configure-build.sh
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+bash scripts/test-python.sh

@@ -1,0 +1,287 @@
+"""bestfocus: the sharpest image of each focus stack, from Python.
+
+The same engines, values and checks as the ``bestfocus`` executable, over numpy arrays held in
+memory (:func:`measure`, :func:`scores`, :func:`pick`) or over stacks on disk (:func:`run`,
+:func:`read_stack`). Scores are bit-identical to the executable's ``--scores`` file; the measuring
+releases the GIL.
+"""
+
+from __future__ import annotations
+
+import operator
+import os
+from dataclasses import dataclass
+from typing import Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from . import _core
+
+__all__ = ["__version__", "measures", "measure", "scores", "pick", "run", "read_stack", "Pick",
+           "FolderResult"]
+
+__version__: str = _core.version
+
+_MOST_PIXELS = 2**31 - 1  # the kernels count pixels in int (engines/pixel_limit.h)
+_ENGINES = {"auto": 0, "cuda": 1, "cpu": 2}  # engine_choice.h's EngineChoice, in its order
+_MEASURES = _core.measures()
+_CODES_BY_NAME = {name: code for code, name, _ in _MEASURES}
+_CODES_BY_NAME.update({title: code for code, _, title in _MEASURES})
+
+
+@dataclass(frozen=True)
+class Pick:
+    """One method's pick of one stack, as the executable's summary file gives it.
+
+    ``method`` the method code; ``best`` the 1-based number of the sharpest image (the first of
+    equal scores); ``fractional_best`` the focus estimated between images; ``flags`` the names of
+    the summary's warnings ("edge", "flat", "two-peaks", "disagree"); ``scores`` the stack's
+    scores under the method, image 1 first (read-only).
+    """
+
+    method: int
+    best: int
+    fractional_best: float
+    flags: Tuple[str, ...]
+    scores: np.ndarray
+
+
+@dataclass(frozen=True)
+class FolderResult:
+    """One folder of :func:`run`: its number, each method's :class:`Pick`, in the order asked,
+    and ``scores`` of shape (methods, images), read-only."""
+
+    folder: int
+    picks: Tuple[Pick, ...]
+    scores: np.ndarray
+
+
+def measures() -> list:
+    """Every measure the tool offers, as ``(code, name, title)`` tuples in code order, e.g.
+    ``(3, "tenengrad", "Tenengrad")``. ``methods`` arguments take a code or a name."""
+    return list(_MEASURES)
+
+
+def measure(image, method: Union[int, str], *, engine: str = "auto",
+            roi: Optional[Tuple[int, int, int, int]] = None) -> float:
+    """The focus value of one image under one method.
+
+    ``image`` is a 2-D numpy array (rows, columns) of ``uint8`` or ``uint16``, with any strides:
+    slices are measured in place, and so are transposed views (gathered one image at a time).
+    16-bit values are taken as value / 65535, as the executable does. ``method`` is a code or a
+    name of :func:`measures`; ``engine`` is "auto", "cpu" or "cuda" as on the command line; ``roi``
+    is ``(x, y, width, height)``, the part measured. Raises ``TypeError`` or ``ValueError`` for
+    input the tool does not measure, ``RuntimeError`` when the engine cannot run here.
+    """
+    codes = _method_codes(method)
+    if len(codes) != 1:
+        raise ValueError("measure() takes one method; scores() takes several")
+    return float(_measure([_image(image, "image")], codes, engine, roi, 1)[0, 0])
+
+
+def scores(stack, methods="all", *, engine: str = "auto",
+           roi: Optional[Tuple[int, int, int, int]] = None,
+           threads: Optional[int] = None) -> np.ndarray:
+    """The scores of every image of a stack: float64 of shape (methods, images).
+
+    ``stack`` is a 3-D array (images, rows, columns) or a sequence of 2-D arrays of one shape and
+    type (``uint8`` or ``uint16``), none of which is copied. ``methods`` is a code, a name, a list
+    of either, or "all". The images are measured in parallel on ``threads`` threads (default:
+    every core), with the GIL released. See :func:`measure` for ``engine`` and ``roi``.
+    """
+    return _measure(_stack(stack), _method_codes(methods), engine, roi, threads)
+
+
+def pick(stack, methods="all", *, engine: str = "auto",
+         roi: Optional[Tuple[int, int, int, int]] = None,
+         threads: Optional[int] = None) -> list:
+    """Each method's :class:`Pick` of the stack: the sharpest image, the focus between images and
+    the warnings, as the executable's summary gives them (disagree compares the methods asked
+    for). Arguments as for :func:`scores`."""
+    codes = _method_codes(methods)
+    matrix = _measure(_stack(stack), codes, engine, roi, threads)
+    return list(_picks(_core.picks(matrix, codes), matrix))
+
+
+def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
+        folder_names: str = "%03d", image_names: str = "%02d.bmp",
+        roi: Optional[Tuple[int, int, int, int]] = None, engine: str = "auto",
+        teams: Tuple[int, int, int] = (8, 2, 10)) -> list:
+    """The executable's scan of folders ``first`` .. ``last`` under ``base_folder``, without its
+    files: a :class:`FolderResult` per folder, in folder order.
+
+    The arguments are the command line's: ``base_folder`` is a prefix of the folder names
+    (normally ending in "/"), ``images`` per stack (0: every image there is), ``folder_names`` and
+    ``image_names`` printf formats of one integer (a folder name may name a multi-page file),
+    ``teams`` the three team sizes (N_threads_ext2, N_threads_ext1, N_threads) for this call. A
+    missing file raises ``FileNotFoundError``, an unreadable one or images of different sizes
+    ``ValueError``, each naming the file as the executable does.
+    """
+    codes = _method_codes(methods)
+    region = _region(roi, codes)
+    folders = _core.run(_path(base_folder, "base_folder"), _integer(first, "first"),
+                        _integer(last, "last"), _integer(images, "images"), codes,
+                        _text(folder_names, "folder_names"), _text(image_names, "image_names"),
+                        region, _engine(engine), _teams(teams))
+    return [FolderResult(number, _picks(picks, _read_only(matrix)), _read_only(matrix))
+            for number, picks, matrix in folders]
+
+
+def read_stack(path, images: int = 0, *, image_names: str = "%02d.bmp") -> np.ndarray:
+    """The stack in a folder (images named by ``image_names``) or in one multi-page file, read by
+    the tool's own readers: an (images, rows, columns) array of ``uint8`` or ``uint16``, the
+    files' depth. ``images`` 0 reads every image there is. Raises as :func:`run` does."""
+    return _core.read_stack(_path(path, "path"), _integer(images, "images"),
+                            _text(image_names, "image_names"))
+
+
+# --- argument checks: every bad input raises before the core sees it --------------------------
+
+def _integer(value, what: str) -> int:
+    if isinstance(value, bool):
+        raise TypeError(f"{what} must be an integer, not a bool")
+    try:
+        return operator.index(value)
+    except TypeError:
+        raise TypeError(f"{what} must be an integer, not {type(value).__name__}") from None
+
+
+def _text(value, what: str) -> str:
+    if not isinstance(value, str):
+        raise TypeError(f"{what} must be a str, not {type(value).__name__}")
+    if "\0" in value:
+        raise ValueError(f"{what} holds a NUL character")
+    return value
+
+
+def _path(value, what: str) -> str:
+    return _text(os.fsdecode(value) if isinstance(value, (bytes, os.PathLike)) else value, what)
+
+
+def _method_code(method) -> int:
+    if isinstance(method, str):
+        if method in _CODES_BY_NAME:
+            return _CODES_BY_NAME[method]
+        names = ", ".join(name for _, name, _ in _MEASURES)
+        raise ValueError(f"unknown method {method!r}; the methods are: {names}")
+    code = _integer(method, "a method")
+    if not any(code == known for known, _, _ in _MEASURES):
+        raise ValueError(f"unknown method code {code}; the codes are 1 to {len(_MEASURES)}")
+    return code
+
+
+def _method_codes(methods) -> list:
+    if isinstance(methods, str) and methods == "all":
+        return [code for code, _, _ in _MEASURES]
+    if isinstance(methods, (str, int, np.integer)):
+        return [_method_code(methods)]
+    codes = [_method_code(method) for method in methods]
+    if not codes:
+        raise ValueError("methods must name at least one method")
+    if len(set(codes)) != len(codes):
+        raise ValueError(f"methods {list(methods)!r} name a method twice")
+    return codes
+
+
+def _engine(engine) -> int:
+    if engine not in _ENGINES:
+        raise ValueError(f"unknown engine {engine!r}; the engines are \"auto\", \"cpu\", \"cuda\"")
+    return _ENGINES[engine]
+
+
+def _teams(teams) -> tuple:
+    values = tuple(_integer(team, "a team size") for team in teams)
+    if len(values) != 3:
+        raise ValueError("teams must be (N_threads_ext2, N_threads_ext1, N_threads)")
+    return values
+
+
+def _image(image, what: str) -> np.ndarray:
+    """The image as a 2-D uint8/uint16 array, never copied."""
+    if not isinstance(image, np.ndarray):
+        raise TypeError(f"{what} must be a numpy array of uint8 or uint16, "
+                        f"not {type(image).__name__}")
+    if image.dtype not in (np.uint8, np.uint16) or not image.dtype.isnative:
+        raise TypeError(f"{what} must be an array of uint8 or uint16 (gray levels), "
+                        f"not {image.dtype}")
+    if image.ndim != 2:
+        hint = "; convert colour images to gray first" if image.ndim == 3 else ""
+        raise ValueError(f"{what} must be 2-D (rows, columns), not of shape {image.shape}{hint}")
+    if image.size == 0:
+        raise ValueError(f"{what} is empty (shape {image.shape})")
+    if image.size > _MOST_PIXELS:  # also a broadcast view that holds few bytes
+        raise ValueError(f"{what} of shape {image.shape} has more pixels than the engines "
+                         f"measure ({_MOST_PIXELS})")
+    return image
+
+
+def _stack(stack) -> list:
+    """The stack's images as 2-D views of one shape and type."""
+    if isinstance(stack, np.ndarray):
+        if stack.ndim != 3:
+            raise ValueError("a stack must be a 3-D array (images, rows, columns) or a sequence "
+                             f"of 2-D arrays, not an array of shape {stack.shape}")
+        if stack.shape[0] == 0:
+            raise ValueError("the stack holds no image")
+        _image(stack[0], "the stack's images")
+        return list(stack)
+    if isinstance(stack, (str, bytes)) or not isinstance(stack, Sequence):
+        raise TypeError("a stack must be a 3-D array or a sequence of 2-D arrays, "
+                        f"not {type(stack).__name__}")
+    if len(stack) == 0:
+        raise ValueError("the stack holds no image")
+    images = [_image(image, f"image {i}") for i, image in enumerate(stack)]
+    for i, image in enumerate(images):
+        if image.shape != images[0].shape or image.dtype != images[0].dtype:
+            raise ValueError(f"the images of a stack must have one shape and type: image 0 is "
+                             f"{images[0].shape} {images[0].dtype}, image {i} is "
+                             f"{image.shape} {image.dtype}")
+    return images
+
+
+def _region(roi, codes) -> Optional[tuple]:
+    """(x, y, width, height), checked as the command line checks --roi."""
+    if roi is None:
+        return None
+    region = tuple(_integer(value, "a roi value") for value in roi)
+    if len(region) != 4:
+        raise ValueError(f"roi must be (x, y, width, height), not {roi!r}")
+    x, y, width, height = region
+    if x < 0 or y < 0 or width < 1 or height < 1:
+        raise ValueError(f"roi {region} must have x, y >= 0 and width, height >= 1")
+    for code in codes:
+        smallest = _core.smallest_size(code)
+        if width < smallest[0] or height < smallest[1]:
+            raise ValueError(f"roi {width} x {height} is smaller than the window of "
+                             f"{_MEASURES[code - 1][2]}, which needs at least "
+                             f"{smallest[0]} x {smallest[1]} pixels")
+    return region
+
+
+def _measure(images: list, codes: list, engine, roi, threads) -> np.ndarray:
+    choice = _engine(engine)
+    region = _region(roi, codes)
+    if region is not None:
+        x, y, width, height = region
+        rows, columns = images[0].shape
+        if x + width > columns or y + height > rows:
+            raise ValueError(f"roi {region} does not fit the {columns} x {rows} image "
+                             "(width x height)")
+        images = [image[y:y + height, x:x + width] for image in images]
+    if threads is None:
+        threads = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") \
+            else os.cpu_count() or 1
+    threads = _integer(threads, "threads")
+    if threads < 1:
+        raise ValueError(f"threads must be at least 1, not {threads}")
+    return _read_only(_core.measure_arrays(images, codes, choice, threads))
+
+
+def _read_only(array: np.ndarray) -> np.ndarray:
+    array.flags.writeable = False
+    return array
+
+
+def _picks(picks, matrix: np.ndarray) -> tuple:
+    return tuple(Pick(method, best, fractional, tuple(flags), matrix[row])
+                 for row, (method, best, fractional, flags) in enumerate(picks))

@@ -1,0 +1,73 @@
+# Type stubs of the bestfocus package, so that editors complete its names; the docstrings are in
+# __init__.py.
+from os import PathLike
+from typing import Literal, Sequence, Tuple, Union
+
+import numpy as np
+import numpy.typing as npt
+
+__version__: str
+
+_Method = Union[int, str]
+_Methods = Union[_Method, Sequence[_Method], Literal["all"]]
+_Engine = Literal["auto", "cpu", "cuda"]
+_Region = Tuple[int, int, int, int]
+_Image = npt.NDArray[Union[np.uint8, np.uint16]]
+_Stack = Union[_Image, Sequence[_Image]]
+
+class Pick:
+    @property
+    def method(self) -> int: ...
+    @property
+    def best(self) -> int: ...
+    @property
+    def fractional_best(self) -> float: ...
+    @property
+    def flags(self) -> Tuple[str, ...]: ...
+    @property
+    def scores(self) -> npt.NDArray[np.float64]: ...
+
+class FolderResult:
+    @property
+    def folder(self) -> int: ...
+    @property
+    def picks(self) -> Tuple[Pick, ...]: ...
+    @property
+    def scores(self) -> npt.NDArray[np.float64]: ...
+
+def measures() -> list[Tuple[int, str, str]]: ...
+def measure(
+    image: _Image, method: _Method, *, engine: _Engine = "auto", roi: _Region | None = None
+) -> float: ...
+def scores(
+    stack: _Stack,
+    methods: _Methods = "all",
+    *,
+    engine: _Engine = "auto",
+    roi: _Region | None = None,
+    threads: int | None = None,
+) -> npt.NDArray[np.float64]: ...
+def pick(
+    stack: _Stack,
+    methods: _Methods = "all",
+    *,
+    engine: _Engine = "auto",
+    roi: _Region | None = None,
+    threads: int | None = None,
+) -> list[Pick]: ...
+def run(
+    base_folder: Union[str, PathLike[str]],
+    first: int,
+    last: int,
+    images: int = 0,
+    methods: _Methods = 1,
+    *,
+    folder_names: str = "%03d",
+    image_names: str = "%02d.bmp",
+    roi: _Region | None = None,
+    engine: _Engine = "auto",
+    teams: Tuple[int, int, int] = (8, 2, 10),
+) -> list[FolderResult]: ...
+def read_stack(
+    path: Union[str, PathLike[str]], images: int = 0, *, image_names: str = "%02d.bmp"
+) -> npt.NDArray[Union[np.uint8, np.uint16]]: ...

@@ -1,0 +1,37 @@
+// Stacks the caller holds in memory: measured in place on the core's engines, and picked as the
+// executable's summary picks.
+#pragma once
+
+#include <nanobind/ndarray.h>
+
+#include <tuple>
+#include <vector>
+
+#include "folder_scores.h"
+
+namespace bestfocus::python {
+
+using ReadOnlyArray = nanobind::ndarray<nanobind::ro, nanobind::device::cpu>;
+using ScoreArray = nanobind::ndarray<nanobind::numpy, double, nanobind::ndim<2>>;
+using ReadOnlyScores =
+    nanobind::ndarray<nanobind::ro, double, nanobind::ndim<2>, nanobind::device::cpu>;
+
+// (method, best, fractional_best, flag names) of one method of a folder.
+using PickTuple = std::tuple<int, int, double, nanobind::tuple>;
+
+// Each method on each 2-D uint8 or uint16 array (the caller has checked the types and shapes),
+// the images spread over `threads` threads with the GIL released: (methods, images) float64.
+ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
+                          int engine_choice, int threads);
+
+// The picks of a (methods, images) score matrix, the methods in the same order.
+std::vector<PickTuple> picks_of_scores(const ReadOnlyScores& scores,
+                                       const std::vector<int>& methods);
+
+// The picks of a folder the scan measured.
+std::vector<PickTuple> picks_of_folder(const FolderScores& folder);
+
+// The folder's scores as a (methods, images) float64 array.
+ScoreArray score_matrix(const FolderScores& folder);
+
+}  // namespace bestfocus::python

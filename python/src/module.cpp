@@ -1,0 +1,70 @@
+// bestfocus._core: the core library's entry points for the Python package, which checks the
+// arguments and gives them their documented names and types (bestfocus/__init__.py).
+#include <nanobind/nanobind.h>
+#include <nanobind/stl/optional.h>
+#include <nanobind/stl/string.h>
+#include <nanobind/stl/tuple.h>
+#include <nanobind/stl/vector.h>
+
+#include "disk_stacks.h"
+#include "engine_choice.h"
+#include "in_memory.h"
+#include "measure_registry.h"
+#include "missing_file_error.h"
+
+namespace nb = nanobind;
+using namespace bestfocus;
+using namespace bestfocus::python;
+
+namespace {
+
+std::vector<std::tuple<int, std::string, std::string>> registry() {
+    std::vector<std::tuple<int, std::string, std::string>> rows;
+    for (const MeasureEntry& measure : measure_registry()) {
+        rows.emplace_back(measure.code, measure.short_name, measure.long_name);
+    }
+    return rows;
+}
+
+std::tuple<int, int> smallest_size(int code) {
+    const RegionSize size = smallest_measured_size(*find_measure(code));
+    return {size.width, size.height};
+}
+
+}  // namespace
+
+NB_MODULE(_core, module) {
+    module.doc() = "The bestfocus core library; use the bestfocus package, which checks arguments.";
+    nb::register_exception_translator([](const std::exception_ptr& thrown, void*) {
+        try {
+            std::rethrow_exception(thrown);
+        } catch (const MissingFileError& error) {
+            PyErr_SetString(PyExc_FileNotFoundError, error.what());
+        }
+    });
+    module.attr("version") = BESTFOCUS_VERSION;
+    module.attr("cuda_build") = is_cuda_build();
+    module.def("measures", &registry, "(code, name, title) of every measure.");
+    module.def("smallest_size", &smallest_size,
+               "(width, height) of the smallest region the measure adds a term on.");
+    module.def("measure_arrays", &measure_arrays, nb::arg("images"), nb::arg("methods"),
+               nb::arg("engine"), nb::arg("threads"),
+               "(methods, images) float64 scores of checked 2-D uint8/uint16 arrays.");
+    module.def("picks", &picks_of_scores, nb::arg("scores"), nb::arg("methods"),
+               "(method, best, fractional_best, flags) per row of a score matrix.");
+    module.def(
+        "run",
+        [](const std::string& base_folder, int first, int last, int images,
+           const std::vector<int>& methods, const std::string& folder_names,
+           const std::string& image_names, const std::optional<Region>& region, int engine,
+           const Teams& teams) {
+            return run_scan({base_folder, first, last, images, methods, folder_names, image_names,
+                             region, engine, teams});
+        },
+        nb::arg("base_folder"), nb::arg("first"), nb::arg("last"), nb::arg("images"),
+        nb::arg("methods"), nb::arg("folder_names"), nb::arg("image_names"),
+        nb::arg("region").none(), nb::arg("engine"), nb::arg("teams"),
+        "(folder, picks, scores) of every folder, as the executable's scan finds them.");
+    module.def("read_stack", &read_stack, nb::arg("path"), nb::arg("images"),
+               nb::arg("image_names"), "The stack at path as an (images, rows, columns) array.");
+}

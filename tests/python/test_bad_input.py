@@ -1,0 +1,81 @@
+"""Every input the tool does not measure raises a Python exception that says what was expected."""
+
+import numpy as np
+import pytest
+
+import bestfocus
+from conftest import SAMPLES
+
+IMAGE = np.zeros((40, 50), np.uint8)
+
+BAD_CALLS = {
+    "float image": (lambda: bestfocus.measure(IMAGE.astype(np.float32), 1), TypeError,
+                    "uint8 or uint16"),
+    "signed image": (lambda: bestfocus.measure(IMAGE.astype(np.int16), 1), TypeError,
+                     "uint8 or uint16"),
+    "big-endian image": (lambda: bestfocus.measure(IMAGE.astype(">u2"), 1), TypeError,
+                         "uint8 or uint16"),
+    "list of lists": (lambda: bestfocus.measure([[1, 2], [3, 4]], 1), TypeError, "numpy array"),
+    "3-channel image": (lambda: bestfocus.measure(np.zeros((40, 50, 3), np.uint8), 1),
+                        ValueError, "convert colour images to gray"),
+    "1-D array": (lambda: bestfocus.measure(np.zeros(50, np.uint8), 1), ValueError, "2-D"),
+    "empty image": (lambda: bestfocus.measure(np.zeros((0, 50), np.uint8), 1), ValueError,
+                    "empty"),
+    "too many pixels": (lambda: bestfocus.measure(np.broadcast_to(IMAGE[:1, :1], (50000, 50000)),
+                                                  1), ValueError, "more pixels than"),
+    "empty stack": (lambda: bestfocus.scores([]), ValueError, "no image"),
+    "2-D stack": (lambda: bestfocus.scores(IMAGE), ValueError, "3-D"),
+    "mixed shapes": (lambda: bestfocus.scores([IMAGE, IMAGE[:, :49]]), ValueError,
+                     "one shape and type"),
+    "mixed depths": (lambda: bestfocus.scores([IMAGE, IMAGE.astype(np.uint16)]), ValueError,
+                     "one shape and type"),
+    "unknown method name": (lambda: bestfocus.measure(IMAGE, "sharpness"), ValueError,
+                            "vollath-f4, mdct, tenengrad"),
+    "unknown method code": (lambda: bestfocus.scores([IMAGE], [1, 9]), ValueError,
+                            "codes are 1 to"),
+    "repeated method": (lambda: bestfocus.scores([IMAGE], [1, "vollath-f4"]), ValueError,
+                        "twice"),
+    "unknown engine": (lambda: bestfocus.measure(IMAGE, 1, engine="gpu"), ValueError,
+                       "auto"),
+    "region outside": (lambda: bestfocus.measure(IMAGE, 1, roi=(10, 0, 41, 40)), ValueError,
+                       "does not fit the 50 x 40 image"),
+    "region below a window": (lambda: bestfocus.measure(IMAGE, 2, roi=(0, 0, 4, 4)),
+                              ValueError, "smaller than the window of MDCT"),
+    "negative region": (lambda: bestfocus.measure(IMAGE, 1, roi=(-1, 0, 5, 5)), ValueError,
+                        "x, y >= 0"),
+    "no threads": (lambda: bestfocus.scores([IMAGE], threads=0), ValueError, "at least 1"),
+    "missing folder": (lambda: bestfocus.run(SAMPLES, 11, 99, 0), FileNotFoundError,
+                       "No se puede abrir el archivo: " + SAMPLES + "016/01.bmp"),
+    "missing image": (lambda: bestfocus.run(SAMPLES, 11, 11, 21), FileNotFoundError,
+                      "011/21.bmp"),
+    "bad name format": (lambda: bestfocus.run(SAMPLES, 11, 11, folder_names="%s"), ValueError,
+                        "folder_names"),
+    "team of none": (lambda: bestfocus.run(SAMPLES, 11, 11, teams=(8, 0, 10)), ValueError,
+                     "1..1024"),
+    "NUL in a path": (lambda: bestfocus.read_stack(SAMPLES + "011\0"), ValueError, "NUL"),
+    "stack file missing": (lambda: bestfocus.read_stack(SAMPLES + "nothing.tif"),
+                           FileNotFoundError, "nothing.tif"),
+}
+
+
+@pytest.mark.parametrize("call, error, words", BAD_CALLS.values(), ids=BAD_CALLS.keys())
+def test_bad_input_raises_a_clear_exception(call, error, words):
+    with pytest.raises(error) as raised:
+        call()
+    assert words in str(raised.value)
+
+
+def test_cuda_without_a_device_raises_in_a_cuda_build():
+    if not bestfocus._core.cuda_build:
+        pytest.skip("the CPU build runs the kernels on its CPU runtime")
+    with pytest.raises(RuntimeError, match="needs a CUDA device"):
+        bestfocus.measure(IMAGE, 1, engine="cuda")
+
+
+def test_an_undecodable_image_names_it(tmp_path):
+    (tmp_path / "001").mkdir()
+    (tmp_path / "001" / "01.bmp").write_bytes(b"BM not an image")
+    with pytest.raises(ValueError, match="No se puede abrir el archivo: .*001/01.bmp"):
+        bestfocus.run(f"{tmp_path}/", 1, 1, 1)
+    with pytest.raises(ValueError, match="001/01.bmp"):
+        bestfocus.read_stack(tmp_path / "001")
