@@ -4,10 +4,14 @@
 // given number of threads, which take the images one at a time as they become free. Prints the
 // seconds from the first image read to the last, as "\n%f\n" like the tool.
 //
+// With --planes, the tree is the one-TIFF-per-image twin that tools/make_layout_twins writes
+// (<base>pos_NN/zNNN.tif), decoded at its depth (IMREAD_ANYDEPTH).
+//
 // With --raw, the raw-read floor: each file's bytes read with pread into a buffer each thread keeps
 // across images, and nothing else (no header parsed, no pixel touched).
 //
-//   decode_only [--raw] <base folder ending in /> <first> <last> <images per stack> <threads>
+//   decode_only [--raw] [--planes] <base folder ending in /> <first> <last> <images per stack>
+//   <threads>
 #include <fcntl.h>
 #include <omp.h>
 #include <sys/stat.h>
@@ -36,9 +40,13 @@ bool read_int(const char* text, int& value) {
     return true;
 }
 
-std::string image_path(const std::string& base, int folder, int image) {
+std::string image_path(const std::string& base, int folder, int image, bool planes) {
     char name[32];
-    std::snprintf(name, sizeof name, "%03d/%02d.bmp", folder, image);
+    if (planes) {
+        std::snprintf(name, sizeof name, "pos_%02d/z%03d.tif", folder, image);
+    } else {
+        std::snprintf(name, sizeof name, "%03d/%02d.bmp", folder, image);
+    }
     return base + name;
 }
 
@@ -66,20 +74,24 @@ bool read_raw(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool raw = argc > 1 && std::string(argv[1]) == "--raw";
-    if (raw) {
+    // Takes the option argv[1] when it is `option`.
+    const auto option = [&argc, &argv](const char* name) {
+        if (argc < 2 || std::string(argv[1]) != name) return false;
         --argc;
         ++argv;
-    }
+        return true;
+    };
+    const bool raw = option("--raw");
+    const bool planes = option("--planes");
     int first = 0, last = 0, images = 0, threads = 0;
     if (argc != 6 || !read_int(argv[2], first) || !read_int(argv[3], last) ||
         !read_int(argv[4], images) || !read_int(argv[5], threads) || last < first || images < 1 ||
         threads < 1) {
-        std::fprintf(
-            stderr,
-            "usage: %s [--raw] <base folder ending in /> <first> <last> <images per stack> "
-            "<threads>\n",
-            argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s [--raw] [--planes] <base folder ending in /> <first> <last> "
+                     "<images per stack> "
+                     "<threads>\n",
+                     argv[0]);
         return 2;
     }
     const std::string base = argv[1];
@@ -90,8 +102,9 @@ int main(int argc, char** argv) {
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 1)
     for (long long i = 0; i < total; ++i) {
         const int folder = static_cast<int>(first + i / images);
-        const std::string path = image_path(base, folder, static_cast<int>(i % images) + 1);
-        if (raw ? !read_raw(path) : cv::imread(path, cv::IMREAD_GRAYSCALE).empty()) {
+        const std::string path = image_path(base, folder, static_cast<int>(i % images) + 1, planes);
+        const int flags = planes ? cv::IMREAD_ANYDEPTH : cv::IMREAD_GRAYSCALE;
+        if (raw ? !read_raw(path) : cv::imread(path, flags).empty()) {
 #pragma omp critical
             {
                 std::fprintf(stderr, "cannot %s %s\n", raw ? "read" : "decode", path.c_str());

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "file_reads.h"
 #include "tiff_open.h"
 
 namespace bestfocus {
@@ -58,6 +59,7 @@ bool lossless_codec(std::uint16_t compression) {
 
 // A page of the kind read here: gray, 8 or 16 bits, in strips or in tiles.
 struct GrayLayout {
+    std::uint16_t compression = COMPRESSION_NONE;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint16_t bits = 8;
@@ -93,7 +95,6 @@ std::optional<GrayLayout> gray_layout(TIFF* page) {
     std::uint16_t samples = 0;
     std::uint16_t format = 0;
     std::uint16_t orientation = 0;
-    std::uint16_t compression = 0;
     GrayLayout layout;
     layout.tiled = TIFFIsTiled(page) != 0;
     if (!TIFFGetField(page, TIFFTAG_PHOTOMETRIC, &photometric) ||
@@ -105,8 +106,9 @@ std::optional<GrayLayout> gray_layout(TIFF* page) {
         format != SAMPLEFORMAT_UINT ||
         !TIFFGetFieldDefaulted(page, TIFFTAG_ORIENTATION, &orientation) ||
         orientation != ORIENTATION_TOPLEFT ||
-        !TIFFGetFieldDefaulted(page, TIFFTAG_COMPRESSION, &compression) ||
-        !lossless_codec(compression) || !TIFFGetField(page, TIFFTAG_IMAGEWIDTH, &layout.width) ||
+        !TIFFGetFieldDefaulted(page, TIFFTAG_COMPRESSION, &layout.compression) ||
+        !lossless_codec(layout.compression) ||
+        !TIFFGetField(page, TIFFTAG_IMAGEWIDTH, &layout.width) ||
         !TIFFGetField(page, TIFFTAG_IMAGELENGTH, &layout.height)) {
         return std::nullopt;
     }
@@ -125,10 +127,44 @@ std::optional<GrayLayout> gray_layout(TIFF* page) {
     return layout;
 }
 
+// Uncompressed strips that lie back to back, each exactly as long as its rows, are the page's rows
+// as they lie in the file: read with one pread straight into place (libtiff would read each strip
+// into its own buffer and copy it), then put in this machine's byte order. False when the strips
+// lie otherwise, for libtiff to read.
+bool read_back_to_back_strips(TIFF* page, const GrayLayout& layout, std::uint32_t count,
+                              unsigned char* pixels) {
+    std::uint64_t* offsets = nullptr;
+    std::uint64_t* lengths = nullptr;
+    if (layout.compression != COMPRESSION_NONE ||
+        !TIFFGetField(page, TIFFTAG_STRIPOFFSETS, &offsets) ||
+        !TIFFGetField(page, TIFFTAG_STRIPBYTECOUNTS, &lengths) || offsets == nullptr ||
+        lengths == nullptr || offsets[0] < kTiffHeaderBytes) {
+        return false;
+    }
+    for (std::uint32_t strip = 0; strip < count; ++strip) {
+        const std::uint32_t rows =
+            std::min(layout.block_height, layout.height - strip * layout.block_height);
+        if (lengths[strip] != rows * layout.row_bytes() ||
+            (strip > 0 && offsets[strip] != offsets[strip - 1] + lengths[strip - 1])) {
+            return false;
+        }
+    }
+    const std::size_t bytes = layout.row_bytes() * layout.height;
+    if (!read_exactly(tiff_file_descriptor(page), pixels, bytes, offsets[0])) {
+        return false;
+    }
+    if (layout.bits == 16 && TIFFIsByteSwapped(page)) {
+        TIFFSwabArrayOfShort(reinterpret_cast<std::uint16_t*>(pixels),
+                             static_cast<tmsize_t>(bytes / 2));
+    }
+    return true;
+}
+
 // Every strip decoded in place, each exactly as long as its rows; false when one is not.
 bool read_strips(TIFF* page, const GrayLayout& layout, unsigned char* pixels) {
     const std::uint32_t count = (layout.height - 1) / layout.block_height + 1;
     if (TIFFNumberOfStrips(page) != count) return false;
+    if (read_back_to_back_strips(page, layout, count, pixels)) return true;
     for (std::uint32_t strip = 0; strip < count; ++strip) {
         const std::uint32_t first_row = strip * layout.block_height;
         const std::uint32_t rows = std::min(layout.block_height, layout.height - first_row);
