@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole job, side by side: a program that only decodes the images (decode_only, the floor, on
 # 2 threads), the same files only read with pread into a kept buffer on the same threads
-# (decode_only --raw, the raw-read floor), bestfocus on each engine with its default teams and
-# with candidate team sizes, all four methods in one pass against four single-method runs, and a Python script with OpenCV that
+# (read_only, the raw-read floor; it loads no OpenCV), bestfocus on each engine with its default
+# teams and with candidate team sizes, all four methods in one pass against four single-method runs, and a Python script with OpenCV that
 # does the same job as method 4 (best_focus_reference.py). On a generated tree of 4 folders x 20
 # images of 2048 x 2048 and on the two real urjc_adipose5x stacks (17 images each). Every run is
 # timed as a whole process (wall clock, start-up included) with its peak resident memory from GNU
@@ -191,7 +191,7 @@ compare() {
     default_decoders=$(images_in_flight "$default_teams" "$folders" "$images")
     commands=([python]="$python $reference ${tree[*]}"
         [floor]="$build/bench/decode_only ${tree[*]} $floor_threads"
-        [raw]="$build/bench/decode_only --raw ${tree[*]} $floor_threads"
+        [raw]="$build/bench/read_only ${tree[*]} $floor_threads"
         [decode_wide]="$build/bench/decode_only ${tree[*]} $default_decoders")
     local first_round=(python floor raw decode_wide)
     for engine in "${engines[@]}"; do
