@@ -21,15 +21,27 @@ struct LoadedCodecs {
     std::string problem;  // empty when the functions above are set
 };
 
-std::string directory_of_executable() {
+std::string directory_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// The directory of the file this code was loaded from: the executable, or a shared library that
+// holds it (a Python extension module). The loader names a shared library by the absolute path it
+// was opened with; the executable it may name by its argv[0], which a caller chooses, so anything
+// but an absolute path gives way to /proc/self/exe.
+std::string directory_of_this_code() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&codecs_plugin_path), &info) != 0 &&
+        info.dli_fname != nullptr && info.dli_fname[0] == '/') {
+        return directory_of(info.dli_fname);
+    }
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) {
         return ".";
     }
-    const std::string executable(path, static_cast<std::size_t>(length));
-    const std::size_t slash = executable.rfind('/');
-    return slash == std::string::npos ? "." : executable.substr(0, slash);
+    return directory_of(std::string(path, static_cast<std::size_t>(length)));
 }
 
 template <class Function>
@@ -72,7 +84,7 @@ const LoadedCodecs& codecs() {
 
 }  // namespace
 
-std::string codecs_plugin_path() { return directory_of_executable() + "/" + kCodecsPluginName; }
+std::string codecs_plugin_path() { return directory_of_this_code() + "/" + kCodecsPluginName; }
 
 std::string codecs_problem() { return codecs().problem; }
 

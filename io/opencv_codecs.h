@@ -1,5 +1,6 @@
 // OpenCV's image codecs, reached through our plugin (codecs_plugin/), loaded the first time a file
-// needs them. The plugin is the shared library kCodecsPluginName beside the running executable.
+// needs them. The plugin is the shared library kCodecsPluginName beside the running executable, or
+// beside the shared library that holds this code when it is one (a Python extension module).
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -10,7 +11,7 @@ namespace bestfocus {
 
 constexpr const char* kCodecsPluginName = "libbestfocus_opencv_codecs.so";
 
-// Where the plugin is looked for: beside the running executable.
+// Where the plugin is looked for.
 std::string codecs_plugin_path();
 
 // Why the plugin cannot be used ("<path>: <loader's message>"), or empty once it is loaded. Loads
