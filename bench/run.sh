@@ -17,7 +17,7 @@ bash scripts/install-deps.sh python3 python3-opencv time gdb valgrind
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench \
-    cpu_engine_instructions decode_only
+    cpu_engine_instructions decode_only read_only libtiff_only
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
@@ -28,5 +28,6 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 python3 bench/summarise_measures_bench.py "$build/measures_bench.json"
 bash bench/count_cpu_engine_instructions.sh "$build"
 bash bench/compare_whole_job.sh "$build" "$repetitions"
+bash bench/compare_start_up.sh "$build"
 bash bench/check_no_fibers.sh "$build"
 bash bench/python_module.sh "$build" "$repetitions"

@@ -3,10 +3,10 @@
 #include <omp.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <memory>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/core/utils/logger.hpp>
 #include <optional>
 #include <string>
@@ -85,13 +85,13 @@ int main(int argc, char** argv) {
     const std::unique_ptr<Engine> measuring = make_engine(engine.engine, images_in_run(stacks));
     Progress progress(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
                       static_cast<long long>(stacks.size()), mean_images(stacks));
-    const double start_ticks = static_cast<double>(cv::getTickCount());
+    const auto start = std::chrono::steady_clock::now();
     // The inner teams and the measures' reduction teams run nested inside the outer team.
     omp_set_max_active_levels(omp_get_supported_active_levels());
     const ScanResults scan =
         scan_stacks(config, stacks, *measuring, [&progress] { progress.stack_done(); });
-    const double end_ticks = static_cast<double>(cv::getTickCount());
-    const double seconds = (end_ticks - start_ticks) / cv::getTickFrequency();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.finish();
     if (scan.failure) {
         return end_run(*scan.failure);

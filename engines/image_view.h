@@ -12,7 +12,9 @@ struct ImageView {                 // a grayscale image or a region of one, in m
     PixelDepth depth = PixelDepth::u8;
     int width = 0;
     int height = 0;
-    std::ptrdiff_t row_stride = 0;  // pixels from one row to the next, >= width
+    // Pixels from one row to the next, at least the width either way: negative when the rows lie
+    // bottom row first in memory (a bottom-up BMP read where it lies).
+    std::ptrdiff_t row_stride = 0;
 };
 
 }  // namespace bestfocus

@@ -26,7 +26,8 @@ double nearest_step(double value, double steps_per_unit) {
 }
 
 // The view as the kernels take it, made once for all the methods: rows back to back, 8-bit as
-// bytes (a region is copied, a whole image used as it is), 16-bit as doubles value / 65535.0,
+// bytes (a region or rows stored bottom row first are copied, a whole image used as it
+// is), 16-bit as doubles value / 65535.0,
 // divided as the kernels divide bytes by 255.0, so that an image holding an 8-bit image times 257
 // gives the same doubles as the 8-bit one.
 class KernelInput {
@@ -72,7 +73,7 @@ class KernelInput {
 
 bool valid_view(const ImageView& image) {
     return image.pixels != nullptr && image.width > 0 && image.height > 0 &&
-           image.row_stride >= image.width;
+           (image.row_stride >= image.width || -image.row_stride >= image.width);
 }
 
 }  // namespace

@@ -13,15 +13,16 @@ ImageMeasurement failed(const std::string& message, const std::string& diagnosti
     return measurement;
 }
 
-// The decoded pixels (8- or 16-bit, one channel) as the engines see them.
-ImageView image_view(const cv::Mat& pixels) {
-    ImageView view;
-    view.pixels = pixels.data;
-    view.depth = pixels.depth() == CV_8U ? PixelDepth::u8 : PixelDepth::u16;
-    view.width = pixels.cols;
-    view.height = pixels.rows;
-    view.row_stride = static_cast<std::ptrdiff_t>(pixels.step1());
-    return view;
+// The region of the view.
+ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
+    const std::size_t pixel_bytes = image.depth == PixelDepth::u8 ? 1 : 2;
+    ImageView part = image;
+    part.pixels =
+        static_cast<const unsigned char*>(image.pixels) +
+        (region.y * image.row_stride + region.x) * static_cast<std::ptrdiff_t>(pixel_bytes);
+    part.width = region.width;
+    part.height = region.height;
+    return part;
 }
 
 }  // namespace
@@ -30,26 +31,29 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
                                const std::optional<RegionOfInterest>& region) {
     const std::string name = described(image);
-    const cv::Mat pixels = decode_at_depth(image);
-    if (pixels.empty()) {
-        return failed("\nNo se puede abrir el archivo: " + name);
-    }
-    if (pixels.depth() != CV_8U && pixels.depth() != CV_16U) {
+    // Each scan thread reads every image it measures into the same memory: no allocation per
+    // image once it has grown to the largest, and the pixels are measured where they land.
+    thread_local ReadBuffer buffer;
+    const ReadImage pixels = read_image(image, buffer);
+    if (!pixels.read) {
         return failed("\nNo se puede abrir el archivo: " + name,
-                      "bestfocus: " + name + " has " + depth_name(pixels.depth()) +
+                      pixels.why.empty() ? "" : "bestfocus: " + name + ": " + pixels.why + "\n");
+    }
+    if (pixels.depth != CV_8U && pixels.depth != CV_16U) {
+        return failed("\nNo se puede abrir el archivo: " + name,
+                      "bestfocus: " + name + " has " + depth_name(pixels.depth) +
                           " pixels; only 8- and 16-bit unsigned integer images are measured\n");
     }
-    if (region && !region_fits(*region, pixels.cols, pixels.rows)) {
+    if (region && !region_fits(*region, pixels.view.width, pixels.view.height)) {
         return failed("\nLa region de interes no cabe en la imagen: " + name,
                       "bestfocus: the region " + std::to_string(region->width) + " x " +
                           std::to_string(region->height) + " at (" + std::to_string(region->x) +
                           ", " + std::to_string(region->y) + ") does not lie inside " + name +
-                          ", " + std::to_string(pixels.cols) + " x " + std::to_string(pixels.rows) +
-                          "\n");
+                          ", " + std::to_string(pixels.view.width) + " x " +
+                          std::to_string(pixels.view.height) + "\n");
     }
-    const cv::Mat measured =
-        region ? pixels(cv::Rect(region->x, region->y, region->width, region->height)) : pixels;
-    Measurement result = engine.measure(image_view(measured), methods);
+    Measurement result =
+        engine.measure(region ? region_of(pixels.view, *region) : pixels.view, methods);
     switch (result.failure) {
         case Measurement::Failure::none: break;
         case Measurement::Failure::too_many_pixels:
@@ -63,8 +67,8 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     ImageMeasurement measurement;
     measurement.measured = true;
     measurement.focus = std::move(result.values);
-    measurement.width = pixels.cols;
-    measurement.height = pixels.rows;
+    measurement.width = pixels.view.width;
+    measurement.height = pixels.view.height;
     return measurement;
 }
 

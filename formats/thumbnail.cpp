@@ -1,11 +1,11 @@
 #include "thumbnail.h"
 
 #include <algorithm>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
 #include "base64.h"
+#include "opencv_codecs.h"
 
 namespace bestfocus {
 
@@ -35,7 +35,7 @@ std::string thumbnail_data_uri(const cv::Mat& gray_image) {
     try {
         cv::Mat small;
         cv::resize(gray_image, small, thumbnail_size(gray_image.size()), 0, 0, cv::INTER_AREA);
-        if (!cv::imencode(".jpg", small, jpeg, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality})) {
+        if (!codecs_encode_jpeg(small, kJpegQuality, jpeg)) {
             return "";
         }
     } catch (const cv::Exception&) {

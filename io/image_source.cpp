@@ -1,14 +1,16 @@
 #include "image_source.h"
 
-#include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
-#include <iostream>
-#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgcodecs.hpp>
-#include <optional>
-#include <vector>
 
 #include "bmp_header_check.h"
+#include "bmp_reader.h"
+#include "opencv_codecs.h"
 #include "tiff_open.h"
 #include "tiff_pages.h"
 
@@ -25,18 +27,32 @@ bool is_regular_file(const std::string& path) {
 // IMREAD_ANYDEPTH keeps 16-bit (and other) depths instead of reducing them to 8 bits.
 constexpr int kGrayAtDepth = cv::IMREAD_ANYDEPTH;
 
-// OpenCV logs its decoders' complaints (libtiff's and libpng's among them) and writes the
-// exceptions of imread and imcount to std::cerr (OpenCV 4.6). The tool's own message must be the
-// only one: its logging is silenced, and std::cerr, which the tool never writes (its diagnostics go
-// through stdio), is left without a buffer so that what is written there is dropped.
-void quiet_opencv() {
-    static const bool quiet = [] {
-        cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
-        std::cerr.rdbuf(nullptr);
-        return true;
-    }();
-    (void)quiet;
-}
+class OpenFile {
+  public:
+    // Opened without waiting: a FIFO would wait for a writer, possibly for ever; only regular
+    // files are kept open.
+    explicit OpenFile(const std::string& path)
+        : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+        struct stat status;
+        if (fd_ >= 0 && (fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
+            close(fd_);
+            fd_ = -1;
+        }
+        size_ = fd_ >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    }
+    ~OpenFile() {
+        if (fd_ >= 0) close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    int fd() const { return fd_; }
+    std::uint64_t size() const { return size_; }
+
+  private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
 
 // The directory of page `page` of a TIFF file, 0 when the file has no such page. Walks the chain:
 // callers that read many pages pass the directories found once (pages_of).
@@ -48,21 +64,69 @@ std::uint64_t directory_of_page(const std::string& file, int page) {
     return index.directory_offsets[static_cast<std::size_t>(page)];
 }
 
-// The image through our TIFF reader, when it is a TIFF page of the kind it reads; an empty matrix
-// when such a page cannot be read, or a page of a TIFF file that is not there; nothing otherwise.
-std::optional<cv::Mat> decoded_tiff(const ImageLocation& image) {
-    if (!has_tiff_signature(image.file)) {
-        return std::nullopt;
-    }
+// The image through our TIFF reader; unreadable for a page of a TIFF file that is not there.
+OwnRead own_tiff(const ImageLocation& image, ReadBuffer& buffer) {
     std::uint64_t directory = 0;  // the first page
     if (image.page >= 0) {
         directory =
             image.directory != 0 ? image.directory : directory_of_page(image.file, image.page);
         if (directory == 0) {
-            return cv::Mat();
+            return OwnRead::unreadable();
         }
     }
-    return read_gray_tiff_page(image.file, directory);
+    return read_gray_tiff_page(image.file, directory, buffer);
+}
+
+OwnRead own_read(const ImageLocation& image, const OpenFile& file, ReadBuffer& buffer) {
+    if (has_tiff_signature(image.file)) {
+        return own_tiff(image, buffer);
+    }
+    if (image.page < 0) {
+        return read_own_bmp(file.fd(), file.size(), buffer);
+    }
+    return OwnRead::not_ours();
+}
+
+ReadImage read_by_opencv(const ImageLocation& image) {
+    ReadImage result;
+    const std::string problem = codecs_problem();
+    if (!problem.empty()) {
+        result.why = "reading it needs OpenCV's image decoders, which cannot be loaded: " + problem;
+        return result;
+    }
+    // A run-length encoded BMP: its codes are checked in the whole file before OpenCV follows them.
+    if (image.page < 0 && bmp_file_is_corrupt(image.file)) {
+        return result;
+    }
+    // Pages our reader leaves to OpenCV (colour, other depths): it steps over the earlier pages'
+    // directories, so reading every page of such a file is quadratic.
+    result.decoded = codecs_read(image.file, image.page, kGrayAtDepth);
+    if (result.decoded.empty() || result.decoded.channels() != 1) {
+        return result;
+    }
+    result.read = true;
+    result.depth = result.decoded.depth();
+    if (result.depth == CV_8U || result.depth == CV_16U) {
+        result.view.pixels = result.decoded.data;
+        result.view.depth = result.depth == CV_8U ? PixelDepth::u8 : PixelDepth::u16;
+        result.view.width = result.decoded.cols;
+        result.view.height = result.decoded.rows;
+        result.view.row_stride = static_cast<std::ptrdiff_t>(result.decoded.step1());
+    }
+    return result;
+}
+
+// The view's pixels copied into a matrix of their own, top row first.
+cv::Mat copied(const ImageView& view) {
+    const int type = view.depth == PixelDepth::u8 ? CV_8U : CV_16U;
+    cv::Mat pixels(view.height, view.width, type);
+    const std::size_t pixel_bytes = view.depth == PixelDepth::u8 ? 1 : 2;
+    for (int y = 0; y < view.height; ++y) {
+        const auto* row = static_cast<const unsigned char*>(view.pixels) +
+                          y * view.row_stride * static_cast<std::ptrdiff_t>(pixel_bytes);
+        std::memcpy(pixels.ptr(y), row, static_cast<std::size_t>(view.width) * pixel_bytes);
+    }
+    return pixels;
 }
 
 }  // namespace
@@ -74,34 +138,32 @@ std::string described(const ImageLocation& image) {
     return image.file + " (page " + std::to_string(image.page + 1) + ")";
 }
 
-// Only regular files are opened: opening a FIFO waits for a writer, possibly for ever, and a device
-// may never end. OpenCV reports most bad files by an empty matrix, but throws for some (an image
-// beyond its size limit, memory exhausted).
+ReadImage read_image(const ImageLocation& image, ReadBuffer& buffer) {
+    ReadImage result;
+    const OpenFile file(image.file);
+    if (file.fd() < 0) {
+        return result;
+    }
+    const OwnRead own = own_read(image, file, buffer);
+    switch (own.outcome) {
+        case OwnRead::Outcome::unreadable: return result;
+        case OwnRead::Outcome::read:
+            result.read = true;
+            result.depth = own.view.depth == PixelDepth::u8 ? CV_8U : CV_16U;
+            result.view = own.view;
+            return result;
+        case OwnRead::Outcome::not_ours: return read_by_opencv(image);
+    }
+    return result;
+}
+
 cv::Mat decode_at_depth(const ImageLocation& image) {
-    if (!is_regular_file(image.file)) {
+    ReadBuffer buffer;
+    const ReadImage read = read_image(image, buffer);
+    if (!read.read) {
         return cv::Mat();
     }
-    try {
-        if (std::optional<cv::Mat> own = decoded_tiff(image)) {
-            return *own;
-        }
-        quiet_opencv();
-        if (image.page < 0) {
-            if (bmp_file_is_corrupt(image.file)) {
-                return cv::Mat();
-            }
-            return cv::imread(image.file, kGrayAtDepth);
-        }
-        // Pages our reader leaves to OpenCV (colour, tiles, other depths): it steps over the
-        // earlier pages' directories, so reading every page of such a file is quadratic.
-        std::vector<cv::Mat> pages;
-        if (!cv::imreadmulti(image.file, pages, image.page, 1, kGrayAtDepth) || pages.size() != 1) {
-            return cv::Mat();
-        }
-        return pages[0];
-    } catch (const std::exception&) {
-        return cv::Mat();
-    }
+    return read.decoded.empty() ? copied(read.view) : read.decoded;
 }
 
 cv::Mat decode_for_display(const ImageLocation& image) {
@@ -129,12 +191,7 @@ FilePages pages_of(const std::string& file) {
         pages.directories = std::move(index.directory_offsets);
         return pages;
     }
-    quiet_opencv();
-    try {
-        pages.count = static_cast<int>(cv::imcount(file, kGrayAtDepth));
-    } catch (const std::exception&) {
-        pages.count = 0;
-    }
+    pages.count = codecs_count(file, kGrayAtDepth);
     return pages;
 }
 

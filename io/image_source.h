@@ -7,13 +7,33 @@
 #include <vector>
 
 #include "image_location.h"
+#include "image_view.h"
+#include "read_buffer.h"
 
 namespace bestfocus {
 
+// An image read to be measured: our readers leave its pixels in the caller's buffer, OpenCV's
+// decoders in `decoded`.
+struct ReadImage {
+    bool read = false;
+    int depth = CV_8U;  // OpenCV's depth of the pixels; the view is set only for CV_8U and CV_16U
+    ImageView view;
+    cv::Mat decoded;  // holds the pixels OpenCV decoded
+    std::string why;  // when not read: why, for standard error ("needs OpenCV's decoders..."), or
+                      // empty when the file is simply not a readable image
+};
+
+// The image as one gray channel at its stored depth, exactly as decode_at_depth gives it; our own
+// readers (bmp_reader.h, tiff_pages.h) read the kinds microscopes write without copying or
+// allocating once the buffer has grown, OpenCV's decoders (loaded on first need) the rest.
+// Valid until the buffer's next use.
+ReadImage read_image(const ImageLocation& image, ReadBuffer& buffer);
+
 // The image as one gray channel at the depth it is stored in (colour converted to gray at that
 // depth): CV_8U for 8-bit files, CV_16U for 16-bit ones, whatever OpenCV gives for others. An
-// empty matrix when the file is not a regular file, its BMP headers do not fit it (see
-// bmp_header_check.h), the page is not there, or OpenCV cannot decode it.
+// empty matrix when the file is not a regular file, OpenCV is needed but cannot be loaded, its BMP
+// headers do not fit it (see bmp_header_check.h), the page is not there, or OpenCV cannot decode
+// it.
 cv::Mat decode_at_depth(const ImageLocation& image);
 
 // The image as 8-bit gray for showing it: 16-bit images scaled by 255 / 65535, so their full range

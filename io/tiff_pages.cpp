@@ -2,8 +2,12 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
+#include <optional>
 
+#include "file_reads.h"
 #include "tiff_open.h"
 
 namespace bestfocus {
@@ -53,61 +57,119 @@ bool lossless_codec(std::uint16_t compression) {
     }
 }
 
-struct GrayStrips {
+// A page of the kind read here: gray, 8 or 16 bits, in strips or in tiles.
+struct GrayLayout {
+    std::uint16_t compression = COMPRESSION_NONE;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::uint32_t rows_per_strip = 0;
-    int depth = CV_8U;
+    std::uint16_t bits = 8;
+    bool tiled = false;
+    // Strips: rows per strip, the page's width wide. Tiles: each tile's size.
+    std::uint32_t block_width = 0;
+    std::uint32_t block_height = 0;
+
+    std::size_t row_bytes() const { return static_cast<std::size_t>(width) * (bits / 8); }
+    std::size_t block_bytes() const {
+        return static_cast<std::size_t>(block_width) * block_height * (bits / 8);
+    }
 };
 
+// Strips: at most the page's rows in one. Tiles: no larger than the page, which OpenCV refuses.
+bool blocks_fit(TIFF* page, GrayLayout* layout) {
+    if (!layout->tiled) {
+        std::uint32_t rows_per_strip = 0;
+        if (!TIFFGetFieldDefaulted(page, TIFFTAG_ROWSPERSTRIP, &rows_per_strip)) return false;
+        layout->block_width = layout->width;
+        layout->block_height = std::min(std::max(rows_per_strip, 1u), layout->height);
+        return true;
+    }
+    return TIFFGetField(page, TIFFTAG_TILEWIDTH, &layout->block_width) &&
+           TIFFGetField(page, TIFFTAG_TILELENGTH, &layout->block_height) &&
+           layout->block_width > 0 && layout->block_height > 0 &&
+           layout->block_width <= layout->width && layout->block_height <= layout->height;
+}
+
 // The page's layout when it is of the kind read here.
-std::optional<GrayStrips> gray_strips(TIFF* page) {
+std::optional<GrayLayout> gray_layout(TIFF* page) {
     std::uint16_t photometric = 0;
     std::uint16_t samples = 0;
-    std::uint16_t bits = 0;
     std::uint16_t format = 0;
     std::uint16_t orientation = 0;
-    std::uint16_t compression = 0;
-    GrayStrips strips;
-    if (TIFFIsTiled(page) || !TIFFGetField(page, TIFFTAG_PHOTOMETRIC, &photometric) ||
+    GrayLayout layout;
+    layout.tiled = TIFFIsTiled(page) != 0;
+    if (!TIFFGetField(page, TIFFTAG_PHOTOMETRIC, &photometric) ||
         photometric != PHOTOMETRIC_MINISBLACK ||
         !TIFFGetFieldDefaulted(page, TIFFTAG_SAMPLESPERPIXEL, &samples) || samples != 1 ||
-        !TIFFGetField(page, TIFFTAG_BITSPERSAMPLE, &bits) || (bits != 8 && bits != 16) ||
+        !TIFFGetField(page, TIFFTAG_BITSPERSAMPLE, &layout.bits) ||
+        (layout.bits != 8 && layout.bits != 16) ||
         !TIFFGetFieldDefaulted(page, TIFFTAG_SAMPLEFORMAT, &format) ||
         format != SAMPLEFORMAT_UINT ||
         !TIFFGetFieldDefaulted(page, TIFFTAG_ORIENTATION, &orientation) ||
         orientation != ORIENTATION_TOPLEFT ||
-        !TIFFGetFieldDefaulted(page, TIFFTAG_COMPRESSION, &compression) ||
-        !lossless_codec(compression) || !TIFFGetField(page, TIFFTAG_IMAGEWIDTH, &strips.width) ||
-        !TIFFGetField(page, TIFFTAG_IMAGELENGTH, &strips.height) ||
-        !TIFFGetFieldDefaulted(page, TIFFTAG_ROWSPERSTRIP, &strips.rows_per_strip)) {
+        !TIFFGetFieldDefaulted(page, TIFFTAG_COMPRESSION, &layout.compression) ||
+        !lossless_codec(layout.compression) ||
+        !TIFFGetField(page, TIFFTAG_IMAGEWIDTH, &layout.width) ||
+        !TIFFGetField(page, TIFFTAG_IMAGELENGTH, &layout.height)) {
         return std::nullopt;
     }
-    if (strips.width == 0 || strips.height == 0 || strips.width > kMaxSide ||
-        strips.height > kMaxSide ||
-        static_cast<std::uint64_t>(strips.width) * strips.height > kMaxPixels) {
+    if (layout.width == 0 || layout.height == 0 || layout.width > kMaxSide ||
+        layout.height > kMaxSide ||
+        static_cast<std::uint64_t>(layout.width) * layout.height > kMaxPixels ||
+        !blocks_fit(page, &layout)) {
         return std::nullopt;
     }
-    strips.rows_per_strip = std::min(std::max(strips.rows_per_strip, 1u), strips.height);
-    strips.depth = bits == 8 ? CV_8U : CV_16U;
-    const std::uint64_t opencv_strip_bytes =
-        static_cast<std::uint64_t>(strips.rows_per_strip) * strips.width * (bits == 8 ? 4 : 2);
-    if (opencv_strip_bytes >= kMaxOpenCvStripBytes && strips.rows_per_strip != strips.height) {
+    const std::uint64_t opencv_block_bytes = static_cast<std::uint64_t>(layout.block_height) *
+                                             layout.block_width * (layout.bits == 8 ? 4 : 2);
+    if (opencv_block_bytes >= kMaxOpenCvStripBytes &&
+        (layout.tiled || layout.block_height != layout.height)) {
         return std::nullopt;
     }
-    return strips;
+    return layout;
+}
+
+// Uncompressed strips that lie back to back, each exactly as long as its rows, are the page's rows
+// as they lie in the file: read with one pread straight into place (libtiff would read each strip
+// into its own buffer and copy it), then put in this machine's byte order. False when the strips
+// lie otherwise, for libtiff to read.
+bool read_back_to_back_strips(TIFF* page, const GrayLayout& layout, std::uint32_t count,
+                              unsigned char* pixels) {
+    std::uint64_t* offsets = nullptr;
+    std::uint64_t* lengths = nullptr;
+    if (layout.compression != COMPRESSION_NONE ||
+        !TIFFGetField(page, TIFFTAG_STRIPOFFSETS, &offsets) ||
+        !TIFFGetField(page, TIFFTAG_STRIPBYTECOUNTS, &lengths) || offsets == nullptr ||
+        lengths == nullptr || offsets[0] < kTiffHeaderBytes) {
+        return false;
+    }
+    for (std::uint32_t strip = 0; strip < count; ++strip) {
+        const std::uint32_t rows =
+            std::min(layout.block_height, layout.height - strip * layout.block_height);
+        if (lengths[strip] != rows * layout.row_bytes() ||
+            (strip > 0 && offsets[strip] != offsets[strip - 1] + lengths[strip - 1])) {
+            return false;
+        }
+    }
+    const std::size_t bytes = layout.row_bytes() * layout.height;
+    if (!read_exactly(tiff_file_descriptor(page), pixels, bytes, offsets[0])) {
+        return false;
+    }
+    if (layout.bits == 16 && TIFFIsByteSwapped(page)) {
+        TIFFSwabArrayOfShort(reinterpret_cast<std::uint16_t*>(pixels),
+                             static_cast<tmsize_t>(bytes / 2));
+    }
+    return true;
 }
 
 // Every strip decoded in place, each exactly as long as its rows; false when one is not.
-bool read_strips(TIFF* page, const GrayStrips& strips, cv::Mat* pixels) {
-    const std::uint32_t count = (strips.height - 1) / strips.rows_per_strip + 1;
+bool read_strips(TIFF* page, const GrayLayout& layout, unsigned char* pixels) {
+    const std::uint32_t count = (layout.height - 1) / layout.block_height + 1;
     if (TIFFNumberOfStrips(page) != count) return false;
-    const std::size_t row_bytes = pixels->step[0];
+    if (read_back_to_back_strips(page, layout, count, pixels)) return true;
     for (std::uint32_t strip = 0; strip < count; ++strip) {
-        const std::uint32_t first_row = strip * strips.rows_per_strip;
-        const std::uint32_t rows = std::min(strips.rows_per_strip, strips.height - first_row);
-        const tmsize_t bytes = static_cast<tmsize_t>(rows * row_bytes);
-        if (TIFFReadEncodedStrip(page, strip, pixels->ptr(static_cast<int>(first_row)), bytes) !=
+        const std::uint32_t first_row = strip * layout.block_height;
+        const std::uint32_t rows = std::min(layout.block_height, layout.height - first_row);
+        const auto bytes = static_cast<tmsize_t>(rows * layout.row_bytes());
+        if (TIFFReadEncodedStrip(page, strip, pixels + first_row * layout.row_bytes(), bytes) !=
             bytes) {
             return false;
         }
@@ -115,25 +177,58 @@ bool read_strips(TIFF* page, const GrayStrips& strips, cv::Mat* pixels) {
     return true;
 }
 
+// Every tile decoded whole into `tile` and its part inside the page copied into place.
+bool read_tiles(TIFF* page, const GrayLayout& layout, unsigned char* pixels, unsigned char* tile) {
+    const std::uint32_t across = (layout.width - 1) / layout.block_width + 1;
+    const std::uint32_t down = (layout.height - 1) / layout.block_height + 1;
+    if (TIFFNumberOfTiles(page) != across * down) return false;
+    const std::size_t pixel_bytes = layout.bits / 8;
+    const std::size_t tile_row_bytes = layout.block_width * pixel_bytes;
+    const auto bytes = static_cast<tmsize_t>(layout.block_bytes());
+    for (std::uint32_t y = 0; y < layout.height; y += layout.block_height) {
+        for (std::uint32_t x = 0; x < layout.width; x += layout.block_width) {
+            if (TIFFReadEncodedTile(page, TIFFComputeTile(page, x, y, 0, 0), tile, bytes) !=
+                bytes) {
+                return false;
+            }
+            const std::uint32_t rows = std::min(layout.block_height, layout.height - y);
+            const std::size_t copied = std::min(layout.block_width, layout.width - x) * pixel_bytes;
+            for (std::uint32_t row = 0; row < rows; ++row) {
+                std::memcpy(pixels + (y + row) * layout.row_bytes() + x * pixel_bytes,
+                            tile + row * tile_row_bytes, copied);
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
-std::optional<cv::Mat> read_gray_tiff_page(const std::string& file,
-                                           std::uint64_t directory_offset) {
+OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
+                            ReadBuffer& buffer) {
     const TiffHandle page =
         directory_offset == 0 ? open_tiff(file) : open_tiff_at(file, directory_offset);
     if (!page) {
-        return cv::Mat();
+        return OwnRead::unreadable();
     }
-    const std::optional<GrayStrips> strips = gray_strips(page.get());
-    if (!strips) {
-        return std::nullopt;
+    const std::optional<GrayLayout> layout = gray_layout(page.get());
+    if (!layout) {
+        return OwnRead::not_ours();
     }
-    cv::Mat pixels(static_cast<int>(strips->height), static_cast<int>(strips->width),
-                   strips->depth);
-    if (!read_strips(page.get(), *strips, &pixels)) {
-        return cv::Mat();
+    const std::size_t image_bytes = layout->row_bytes() * layout->height;
+    unsigned char* pixels =
+        buffer.at_least(image_bytes + (layout->tiled ? layout->block_bytes() : 0));
+    if (layout->tiled ? !read_tiles(page.get(), *layout, pixels, pixels + image_bytes)
+                      : !read_strips(page.get(), *layout, pixels)) {
+        return OwnRead::unreadable();
     }
-    return pixels;
+    ImageView view;
+    view.pixels = pixels;
+    view.depth = layout->bits == 8 ? PixelDepth::u8 : PixelDepth::u16;
+    view.width = static_cast<int>(layout->width);
+    view.height = static_cast<int>(layout->height);
+    view.row_stride = static_cast<std::ptrdiff_t>(layout->width);
+    return OwnRead::read(view);
 }
 
 }  // namespace bestfocus

@@ -1,13 +1,15 @@
 // The pages of a TIFF file: where each page's directory begins, found in one walk of the chain,
 // and the decoding of one page of the kind most microscopes write (gray, 8 or 16 bits, in strips)
-// from its directory alone, so that reading every page of a file is linear in their count.
+// from its directory alone (strips or tiles), so that reading every page of a file is linear in
+// their count.
 #pragma once
 
 #include <cstdint>
-#include <opencv2/core.hpp>
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "own_read.h"
+#include "read_buffer.h"
 
 namespace bestfocus {
 
@@ -22,11 +24,12 @@ struct TiffPageIndex {
 // Walks the file's chain of directories once. The file must have a TIFF signature.
 TiffPageIndex index_tiff_pages(const std::string& file);
 
-// The page whose directory begins at `directory_offset` (0: the file's first page), decoded
-// exactly as OpenCV decodes it with IMREAD_ANYDEPTH, when it is gray (minimum is black), 8 or 16
-// bits unsigned, stored in strips without or with lossless compression (LZW, Deflate, PackBits),
-// top row first: CV_8U or CV_16U. An empty matrix when such a page cannot be read (a strip cut
-// short, a directory that is not there). Nothing when the page is of another kind, for OpenCV.
-std::optional<cv::Mat> read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset);
+// The page whose directory begins at `directory_offset` (0: the file's first page), read into the
+// buffer exactly as OpenCV decodes it with IMREAD_ANYDEPTH, when it is gray (minimum is black), 8
+// or 16 bits unsigned, stored in strips or tiles without or with lossless compression (LZW,
+// Deflate, PackBits), top row first. Unreadable when such a page cannot be read (a strip or tile
+// cut short, a directory that is not there); not ours when the page is of another kind, for OpenCV.
+OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
+                            ReadBuffer& buffer);
 
 }  // namespace bestfocus

@@ -4,12 +4,13 @@
 // same bits for the same pixels whatever the thread count.
 //
 // Arguments: the top-left pixel, the width (columns) and height (rows), the distance from one row
-// to the next in pixels (row_stride >= width: the width for a whole image, the full image's width
-// for a region of it), and the number of threads. threads <= 1 runs on the calling thread; more
-// splits the rows over an OpenMP team of at most that size, nested inside the caller's team (an
-// image too small to keep them busy gets fewer: about 65536 window terms each). Images too
-// small for the measure's window give 0.0, as the kernels do; invalid arguments (no pixels, a row
-// stride below the width) give a quiet NaN. width * height must not exceed INT_MAX.
+// to the next in pixels (|row_stride| >= width: the width for a whole image, the full image's width
+// for a region of it, negative for rows stored bottom row first), and the number of threads.
+// threads <= 1 runs on the calling thread; more splits the rows over an OpenMP team of at most that
+// size, nested inside the caller's team (an image too small to keep them busy gets fewer: about
+// 65536 window terms each). Images too small for the measure's window give 0.0, as the kernels do;
+// invalid arguments (no pixels, a row stride below the width) give a quiet NaN. width * height must
+// not exceed INT_MAX.
 //
 // The *_16 functions take 16-bit pixels (row_stride still counted in pixels) and return the same
 // quantity on pixels taken as value / 65535.0: what the kernels' double-input entry point gives on

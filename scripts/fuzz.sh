@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with Debian's clang (AddressSanitizer and UndefinedBehaviorSanitizer
-# on) and runs each for half of a bounded time: the BMP check, seeded with the BMP variants the
-# driver tests make, and the merge's piece parser, seeded with a piece as bestfocus writes it (both
-# sets written at run time). A crash, a sanitizer report, a BMP verdict that depends on how much of
-# the file was read, or a piece file that parses but is not written back as it was fails the run.
-#   bash scripts/fuzz.sh [seconds for both, default 60]
+# on) and runs each for a third of a bounded time: the BMP check, seeded with the BMP variants the
+# driver tests make; our BMP and TIFF readers, seeded with those and small TIFF files; and the
+# merge's piece parser, seeded with a piece as bestfocus writes it (all sets written at run time).
+# A crash, a sanitizer report, a BMP verdict that depends on how much of the file was read, a
+# reader's view outside its buffer, or a piece file that parses but is not written back as it was
+# fails the run.
+#   bash scripts/fuzz.sh [seconds for all three, default 60]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-each=$((seconds / 2 > 0 ? seconds / 2 : 1))
+each=$((seconds / 3 > 0 ? seconds / 3 : 1))
 
 bash scripts/install-deps.sh clang libclang-rt-dev
 out=build-fuzz
-flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Ifocus -Iformats -Itools/merge -Itests/driver)
+flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Iengines -Ifocus -Iformats -Itools/merge -Itests/driver)
 fuzz_flags=("-fsanitize=fuzzer,address,undefined" -fno-sanitize-recover=undefined)
 mkdir -p "$out"
 
@@ -34,6 +36,14 @@ clang++ "${flags[@]}" tests/fuzz/write_bmp_seeds.cpp tests/driver/bmp_bytes.cpp 
     -o "$out/write_bmp_seeds"
 fuzz bmp_header "$out/write_bmp_seeds" -- \
     tests/fuzz/bmp_header_fuzz.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp
+
+readers_io=(io/bmp_reader.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp io/file_reads.cpp
+            io/tiff_open.cpp io/tiff_pages.cpp)
+clang++ "${flags[@]}" -I/usr/include/opencv4 -DTIFF_DISABLE_DEPRECATED \
+    tests/fuzz/write_reader_seeds.cpp tests/driver/bmp_bytes.cpp tests/driver/tiff_files.cpp \
+    -o "$out/write_reader_seeds" -lopencv_core -ltiff
+fuzz own_readers "$out/write_reader_seeds" -- \
+    -DTIFF_DISABLE_DEPRECATED tests/fuzz/own_readers_fuzz.cpp "${readers_io[@]}" -ltiff
 
 formats=(formats/flag_text.cpp formats/read_file.cpp formats/report_file.cpp
          formats/score_tables.cpp formats/text_numbers.cpp formats/replace_file.cpp

@@ -43,11 +43,12 @@ using RowSums = typename PixelTraits<Pixel>::Total (*)(const Pixel* image,
 
 // The measure's exact sum over its terms, scaled to normalised pixels: pixels are taken as value /
 // kMaxPixel, so every term is 1 / kMaxPixel^2 of its integer form. Invalid arguments (no pixels,
-// no rows or columns, a row stride below the width) give a quiet NaN.
+// no rows or columns, a row stride below the width either way) give a quiet NaN.
 template <class Pixel>
 double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, const Pixel* pixels, int width,
                        int height, std::ptrdiff_t row_stride, int threads) {
-    if (pixels == nullptr || width <= 0 || height <= 0 || row_stride < width) {
+    if (pixels == nullptr || width <= 0 || height <= 0 ||
+        (row_stride < width && -row_stride < width)) {
         return std::numeric_limits<double>::quiet_NaN();
     }
     const auto total = sum_over_row_bands(

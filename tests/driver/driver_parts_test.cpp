@@ -102,7 +102,7 @@ using StandInMeasure = double (*)(const unsigned char* pixels, int width, int he
                                   int host_threads);
 
 // An engine of stand-in measures, one per method code, on the view's pixels (whole 8-bit images
-// here, rows back to back); each gets `threads` as its host threads.
+// here) put rows back to back, top row first; each gets `threads` as its host threads.
 class StandInEngine : public bestfocus::Engine {
   public:
     explicit StandInEngine(std::vector<std::pair<int, StandInMeasure>> measures, int threads = 1)
@@ -110,10 +110,16 @@ class StandInEngine : public bestfocus::Engine {
 
     bestfocus::Measurement measure(const bestfocus::ImageView& image,
                                    const std::vector<int>& methods) const override {
+        std::vector<unsigned char> rows;
+        for (int y = 0; y < image.height; ++y) {
+            const auto* row =
+                static_cast<const unsigned char*>(image.pixels) + y * image.row_stride;
+            rows.insert(rows.end(), row, row + image.width);
+        }
         bestfocus::Measurement measurement;
         for (const int method : methods) {
-            const double value = measure_of(method)(static_cast<const unsigned char*>(image.pixels),
-                                                    image.width, image.height, threads_);
+            const double value =
+                measure_of(method)(rows.data(), image.width, image.height, threads_);
             if (std::isnan(value)) return bestfocus::failed_measurement("");
             measurement.values.push_back(value);
         }

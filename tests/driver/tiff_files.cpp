@@ -2,6 +2,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -13,6 +14,23 @@ struct Closer {
 
 void check(int status, const char* what) {
     if (status == 0) throw std::runtime_error(std::string("libtiff refused ") + what);
+}
+
+// The page in square tiles, those at the right and bottom edges padded with zeros.
+void write_tiles(TIFF* tif, const cv::Mat& page, int side) {
+    check(TIFFSetField(tif, TIFFTAG_TILEWIDTH, side), "tile width");
+    check(TIFFSetField(tif, TIFFTAG_TILELENGTH, side), "tile length");
+    for (int y = 0; y < page.rows; y += side) {
+        for (int x = 0; x < page.cols; x += side) {
+            cv::Mat tile = cv::Mat::zeros(side, side, page.type());
+            const cv::Rect inside(x, y, std::min(side, page.cols - x),
+                                  std::min(side, page.rows - y));
+            page(inside).copyTo(tile(cv::Rect(0, 0, inside.width, inside.height)));
+            check(TIFFWriteEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data,
+                                       static_cast<tmsize_t>(tile.total() * tile.elemSize())) > 0,
+                  "tile");
+        }
+    }
 }
 
 }  // namespace
@@ -33,8 +51,13 @@ void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
         check(TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
                            page.channels() == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB),
               "photometric");
-        check(TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rows_per_strip), "rows per strip");
         check(TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression), "compression");
+        if (layout.tile_side != 0) {
+            write_tiles(tif, page, static_cast<int>(layout.tile_side));
+            check(TIFFWriteDirectory(tif), "directory");
+            continue;
+        }
+        check(TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rows_per_strip), "rows per strip");
         for (int row = 0; row < page.rows; ++row) {
             check(TIFFWriteScanline(tif, const_cast<uchar*>(page.ptr(row)), row, 0) == 1, "row");
         }

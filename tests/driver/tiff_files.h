@@ -11,6 +11,7 @@ struct TiffLayout {
     const char* mode = "w";  // libtiff's: "w" native order, "wl", "wb" big endian, "w8" BigTIFF
     std::uint32_t rows_per_strip = 1;
     std::uint16_t compression = 1;  // COMPRESSION_NONE
+    std::uint32_t tile_side = 0;    // square tiles of this side (a multiple of 16); 0: strips
 };
 
 // Writes every matrix (8- or 16-bit unsigned, 1 or 3 channels) as one page; throws when libtiff
