@@ -16,6 +16,7 @@
 #include "default_base_folder.h"
 #include "engine_choice.h"
 #include "input_check.h"
+#include "output_check.h"
 #include "progress.h"
 #include "run_outputs.h"
 #include "stack_scan.h"
@@ -78,6 +79,10 @@ int main(int argc, char** argv) {
     std::vector<StackSource> stacks;
     if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
         return end_run(missing_input_failure(*missing, config.base_folder));
+    }
+    if (const std::string refusal = output_refusal(config, stacks); !refusal.empty()) {
+        std::fputs((refusal + usage_text(default_base)).c_str(), stdout);
+        return 2;
     }
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
