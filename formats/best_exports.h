@@ -16,7 +16,8 @@ namespace bestfocus {
 using DepthDecoder = std::function<cv::Mat(const ImageLocation&)>;
 
 // "<folder>_<method>.<extension>" for a stack at stack_path (a folder ending in "/", or a
-// multi-page file): the folder's own name, the method's short name, and the extension of the
+// multi-page file): the folder's own name (a multi-page file's without its extension), the
+// method's short name, and the extension of the
 // image names' format (none when it has no dot or its last part holds the number), "tif" for a
 // page of a multi-page file, which is exported as a TIFF of its own.
 std::string best_export_name(const std::string& stack_path, bool multi_page,
