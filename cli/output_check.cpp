@@ -48,7 +48,7 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
     std::vector<RunOutput> outputs;
     for (const int code : config.methods) {
         const std::string name = report_file_name(config.first_folder, config.last_folder, code);
-        outputs.push_back({"the report " + name, name});
+        outputs.push_back({"the report " + name, name, true});
     }
     const OutputFiles& files = config.outputs;
     const std::pair<const char*, const std::string*> asked[] = {
@@ -86,7 +86,9 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
     const std::vector<RunOutput> outputs = run_outputs(config, stacks);
     std::vector<NamedPath> named;
     for (const RunOutput& output : outputs) {
-        if (is_folder(output.path)) {
+        // A report that cannot be written ends the run after the scan, with the tool's own
+        // message; every other output is named on the command line.
+        if (!output.is_report && is_folder(output.path)) {
             return "\nbestfocus: " + output.what + " is a folder";
         }
         named.push_back({output.what, output.path});

@@ -1,5 +1,5 @@
-// The run's outputs, checked before any work: none may be a folder, name the same file as
-// another output, or name an input image of the run.
+// The run's outputs, checked before any work: none named on the command line may be a folder, and
+// none may name the same file as another output or an input image of the run.
 #pragma once
 
 #include <string>
@@ -15,6 +15,7 @@ namespace bestfocus {
 struct RunOutput {
     std::string what;
     std::string path;
+    bool is_report = false;
 };
 std::vector<RunOutput> run_outputs(const RunConfig& config, const std::vector<StackSource>& stacks);
 

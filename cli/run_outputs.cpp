@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "best_exports.h"
+#include "failure_output.h"
 #include "flag_text.h"
 #include "focus_curve.h"
 #include "html_report.h"
@@ -81,10 +82,8 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
             report_file_name(config.first_folder, config.last_folder, config.methods[m]);
         std::string reason;
         if (!write_report(name, best_images(folders, m), seconds, &reason)) {
-            std::printf("\nNo se puede crear archivo de salida...");
-            std::fflush(stdout);
-            std::fprintf(stderr, "bestfocus: cannot write the report %s: %s\n", name.c_str(),
-                         reason.c_str());
+            show_failure({"\nNo se puede crear archivo de salida...",
+                          "bestfocus: cannot write the report " + name + ": " + reason + "\n"});
             all_written = false;
         }
     }
