@@ -3,6 +3,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace bestfocus {
@@ -74,7 +75,80 @@ bool write_page(TIFF* tiff, const TiffPage& page) {
     return TIFFWriteDirectory(tiff) == 1;
 }
 
+// One page as the writer above writes it, checked before any pixel is read.
+bool read_page(TIFF* tiff, std::uint64_t file_size, TiffPage* page, std::string* problem) {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t samples = 1;
+    uint16_t bits = 1;
+    uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    if (width == 0 || height == 0 || width > kLargestPageSide || height > kLargestPageSide ||
+        samples != 1 || (bits != 8 && bits != 16) || photometric != PHOTOMETRIC_MINISBLACK ||
+        tiled) {
+        *problem = "a page is not one gray channel of 8 or 16 bits in strips";
+        return false;
+    }
+    // Uncompressed pages cannot hold more pixels than the file has bytes; compressed ones could,
+    // but this writer never compresses.
+    const std::uint64_t bytes = std::uint64_t{width} * height * (bits / 8);
+    if (bytes > file_size) {
+        *problem = "a page claims more pixels than the file holds";
+        return false;
+    }
+    page->image.create(static_cast<int>(height), static_cast<int>(width),
+                       bits == 16 ? CV_16UC1 : CV_8UC1);
+    if (TIFFScanlineSize64(tiff) != static_cast<std::uint64_t>(page->image.step[0])) {
+        *problem = "a page's rows are not as long as its width says";
+        return false;
+    }
+    for (uint32_t row = 0; row < height; ++row) {
+        if (TIFFReadScanline(tiff, page->image.ptr(static_cast<int>(row)), row, 0) < 0) {
+            *problem = "a page's pixels cannot be read";
+            return false;
+        }
+    }
+    char* description = nullptr;
+    page->description =
+        TIFFGetField(tiff, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 && description != nullptr
+            ? description
+            : "";
+    return true;
+}
+
 }  // namespace
+
+bool read_tiff_pages(const std::string& bytes, std::size_t most_pages, std::vector<TiffPage>* pages,
+                     std::string* problem) {
+    // Our messages say what is wrong; libtiff's own would only repeat it, on standard error.
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    MemoryFile file{bytes, 0};
+    TIFF* tiff = TIFFClientOpen("pages", "r", &file, read_memory, write_memory, seek_memory,
+                                close_memory, memory_size, no_map, no_unmap);
+    if (tiff == nullptr) {
+        *problem = "it is not a TIFF file";
+        return false;
+    }
+    bool read = true;
+    pages->clear();
+    do {
+        if (pages->size() == most_pages) {
+            *problem = "it has more than " + std::to_string(most_pages) + " pages";
+            read = false;
+            break;
+        }
+        pages->emplace_back();
+        read = read_page(tiff, bytes.size(), &pages->back(), problem);
+    } while (read && TIFFReadDirectory(tiff) == 1);
+    TIFFClose(tiff);
+    return read;
+}
 
 bool tiff_file_bytes(const std::vector<TiffPage>& pages, std::string* bytes, std::string* problem) {
     for (const TiffPage& page : pages) {
