@@ -80,12 +80,12 @@ TEST_P(ShortAndEqualCurves, GetExactlyTheirFlags) {
 
 INSTANTIATE_TEST_SUITE_P(
     CurveChecks, ShortAndEqualCurves,
-    testing::Values(ShortCurve{{7}, 1, "edge"},                // one image brackets nothing
-                    ShortCurve{{1, 9}, 2, "edge"},             // two images: always at an end
-                    ShortCurve{{9, 1}, 1, "edge"},             //
-                    ShortCurve{{100, 101}, 2, "edge;flat"},    // and flat when within 5 %
-                    ShortCurve{{5, 5}, 1, "flat"},             // equal scores: flat only
-                    ShortCurve{{0, 0, 0}, 1, "flat"},          // a blank stack
+    testing::Values(ShortCurve{{7}, 1, "edge"},                 // one image brackets nothing
+                    ShortCurve{{1, 9}, 2, "edge"},              // two images: always at an end
+                    ShortCurve{{9, 1}, 1, "edge"},              //
+                    ShortCurve{{100, 101}, 2, "edge;flat"},     // and flat when within 5 %
+                    ShortCurve{{5, 5}, 1, "flat"},              // equal scores: flat only
+                    ShortCurve{{0, 0, 0}, 1, "flat"},           // a blank stack
                     ShortCurve{{-3, -3, -3, -3}, 1, "flat"}));  // negative scores alike
 
 TEST(CurveChecks, PicksDisagreeByMoreThanOneImage) {
