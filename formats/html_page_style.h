@@ -40,7 +40,7 @@ h2 { font-size: 16px; margin: 16px 0 8px; }
 .body { display: flex; gap: 10px; align-items: flex-start; }
 .thumbs { display: flex; flex-wrap: wrap; gap: 6px; max-width: 1060px; }
 figure.thumb { margin: 0; text-align: center; font-size: 12px; color: #444; max-width: 260px; }
-figure.thumb img { display: block; border: 2px solid #999; cursor: zoom-in; }
+figure.thumb img { display: block; margin: 0 auto; border: 2px solid #999; cursor: zoom-in; }
 figure.thumb a.close { display: none; }
 figure.thumb:target a.close { display: block; position: fixed; inset: 0; z-index: 10;
   background: rgba(0, 0, 0, 0.85); cursor: zoom-out; }
