@@ -181,6 +181,23 @@ TEST_F(ArrayRun, ResumingRedoesOnlyTheFailedSlice) {
     expect_merged_outputs(run_.path());
 }
 
+// A relative export folder is the submission folder's, one for every slice.
+TEST_F(ArrayRun, EverySliceExportsIntoTheOneFolderGiven) {
+    const std::string arguments = "--export-best=picks 1,3 " + quoted(kSampleStacks) + " 11 15 20";
+    for (const int task : {0, 1}) {
+        const CommandResult run = run_task(work_.path(), run_.path(), task, 2, arguments);
+        ASSERT_EQ(run.exit_status, 0) << run.output;
+    }
+    std::vector<std::string> expected;
+    for (int folder = kFirst; folder <= kLast; ++folder) {
+        for (const char* method : {"tenengrad", "vollath-f4"}) {
+            expected.push_back("0" + std::to_string(folder) + "_" + method + ".bmp");
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folder_entries(work_.path() + "picks"), expected);
+}
+
 // The slicing and the command of a run folder's first submission hold for every later one.
 TEST_F(ArrayRun, LaterSubmissionsFollowThePlanOfTheRunFolder) {
     const std::string arguments = "1,3 " + quoted(kSampleStacks) + " 11 15 20";
