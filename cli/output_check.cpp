@@ -69,7 +69,9 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
                     files.export_best + "/" +
                     best_export_name(stack.path, stack.multi_page, config.layout.image_names,
                                      method.c_str());
-                outputs.push_back({"the exported pick " + path, path});
+                outputs.push_back({"the export of folder " + std::to_string(stack.folder) + "'s " +
+                                       method + " pick, " + path,
+                                   path});
             }
         }
     }
@@ -92,6 +94,15 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
             return "\nbestfocus: " + output.what + " is a folder";
         }
         named.push_back({output.what, output.path});
+    }
+    // Exported picks share one folder, which may not exist yet: equal names are one file.
+    std::unordered_map<std::string, std::size_t> first_with_path;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto [earlier, added] = first_with_path.emplace(outputs[i].path, i);
+        if (!added) {
+            return "\nbestfocus: " + outputs[earlier->second].what + " and " + outputs[i].what +
+                   " are the same file";
+        }
     }
     if (const auto collision = first_collision(named)) {
         return "\nbestfocus: " + named[collision->first].what + " and " +

@@ -86,6 +86,22 @@ TEST_F(BestExports, LinkedPicksAreTheInputsThemselves) {
                                             stacks_.path() + "001/03.bmp"));
 }
 
+TEST_F(BestExports, FoldersNamedAlikeAreRefusedAlsoIntoAFolderNotMadeYet) {
+    write_test_stack(stacks_.path(), "001/plane", {10, 40, 20});
+    write_test_stack(stacks_.path(), "002/plane", {10, 40, 20});
+    const ProgramRun run = run_program(
+        kExecutable,
+        {"--folder-names=%03d/plane", "--export-best=new", "3", stacks_.path(), "1", "2", "3"},
+        work_.path());
+    EXPECT_EQ(run.exit_status, 2);
+    EXPECT_NE(run.standard_output.find("the export of folder 1's tenengrad pick, "
+                                       "new/plane_tenengrad.bmp and the export of folder 2's "
+                                       "tenengrad pick, new/plane_tenengrad.bmp are the same file"),
+              std::string::npos)
+        << run.standard_output;
+    EXPECT_TRUE(folder_entries(work_.path()).empty());
+}
+
 // Arguments before the positional ones, with the two names the refusal must give; %s stands for
 // the stacks' base folder.
 struct Collision {
@@ -124,8 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
         Collision{{"--summary=BestFocus_AutofocusStacks_Folder_1_to_1_method_3.txt"},
                   {"the report", "--summary="}},
         Collision{{"--export-best=.", "--scores=001_tenengrad.bmp"},
-                  {"exported pick", "--scores="}},
+                  {"the export of folder 1's tenengrad pick", "--scores="}},
         Collision{{"--html=%s001"}, {"is a folder"}},
+        Collision{{"--export-best-link"}, {"needs --export-best=DIR"}},
         Collision{{"--export-best=%s001/02.bmp"}, {"is not a folder"}}));
 
 }  // namespace
