@@ -160,7 +160,9 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             default: return refused("unknown option " + std::string(argv[optind - 1]));
         }
     }
-    if (config->outputs.export_best_link && config->outputs.export_best.empty()) {
+    // --version answers whatever options come with it (the job array's script asks it so).
+    if (parsed.action == OptionsAction::run && config->outputs.export_best_link &&
+        config->outputs.export_best.empty()) {
         return refused("option --export-best-link needs --export-best=DIR");
     }
     parsed.first_positional = optind;

@@ -183,7 +183,8 @@ TEST_F(ArrayRun, ResumingRedoesOnlyTheFailedSlice) {
 
 // A relative export folder is the submission folder's, one for every slice.
 TEST_F(ArrayRun, EverySliceExportsIntoTheOneFolderGiven) {
-    const std::string arguments = "--export-best=picks 1,3 " + quoted(kSampleStacks) + " 11 15 20";
+    const std::string arguments =
+        "--export-best=picks --export-best-link 1,3 " + quoted(kSampleStacks) + " 11 15 20";
     for (const int task : {0, 1}) {
         const CommandResult run = run_task(work_.path(), run_.path(), task, 2, arguments);
         ASSERT_EQ(run.exit_status, 0) << run.output;
@@ -196,6 +197,9 @@ TEST_F(ArrayRun, EverySliceExportsIntoTheOneFolderGiven) {
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(folder_entries(work_.path() + "picks"), expected);
+    // Linked where the file systems allow it, else copied: the same bytes either way.
+    EXPECT_EQ(read_file(work_.path() + "picks/011_vollath-f4.bmp"),
+              read_file(kSampleStacks + "011/07.bmp"));
 }
 
 // The slicing and the command of a run folder's first submission hold for every later one.
