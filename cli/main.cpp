@@ -15,7 +15,9 @@
 #include "command_line.h"
 #include "default_base_folder.h"
 #include "engine_choice.h"
+#include "failure_output.h"
 #include "input_check.h"
+#include "output_check.h"
 #include "progress.h"
 #include "run_outputs.h"
 #include "stack_scan.h"
@@ -35,14 +37,6 @@ long long images_in_run(const std::vector<StackSource>& stacks) {
 // Images per stack on average, for the progress line's rate.
 long long mean_images(const std::vector<StackSource>& stacks) {
     return stacks.empty() ? 0 : images_in_run(stacks) / static_cast<long long>(stacks.size());
-}
-
-// Shows why the run cannot finish and gives its exit status.
-int end_run(const RunFailure& failure) {
-    std::fputs(failure.diagnostic.c_str(), stderr);
-    std::fputs(failure.message.c_str(), stdout);
-    std::fflush(stdout);
-    return failure.status;
 }
 
 }  // namespace
@@ -77,7 +71,11 @@ int main(int argc, char** argv) {
     // Before anything is allocated for the folders: a run that cannot succeed stops here.
     std::vector<StackSource> stacks;
     if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
-        return end_run(missing_input_failure(*missing, config.base_folder));
+        return show_failure(missing_input_failure(*missing, config.base_folder));
+    }
+    if (const std::string refusal = output_refusal(config, stacks); !refusal.empty()) {
+        std::fputs((refusal + usage_text(default_base)).c_str(), stdout);
+        return 2;
     }
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
@@ -94,7 +92,7 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.finish();
     if (scan.failure) {
-        return end_run(*scan.failure);
+        return show_failure(*scan.failure);
     }
     const std::vector<FolderScores>& folders = scan.folders;
 

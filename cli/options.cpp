@@ -8,7 +8,19 @@ namespace bestfocus {
 
 namespace {
 
-enum OptionCode { kEngine = 1000, kScores, kSummary, kHtml, kProgress, kQuiet, kVersion, kHelp };
+enum OptionCode {
+    kEngine = 1000,
+    kScores,
+    kSummary,
+    kHtml,
+    kExportBest,
+    kExportBestLink,
+    kBestStack,
+    kProgress,
+    kQuiet,
+    kVersion,
+    kHelp
+};
 // The options of the stacks' layout (stack_layout.h).
 enum LayoutOptionCode { kFolderNames = 2000, kImageNames, kRegion };
 
@@ -17,6 +29,9 @@ const option kLongOptions[] = {
     {"scores", required_argument, nullptr, kScores},
     {"summary", required_argument, nullptr, kSummary},
     {"html", required_argument, nullptr, kHtml},
+    {"export-best", required_argument, nullptr, kExportBest},
+    {"export-best-link", no_argument, nullptr, kExportBestLink},
+    {"best-stack", required_argument, nullptr, kBestStack},
     {"progress", no_argument, nullptr, kProgress},
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
@@ -39,6 +54,16 @@ ParsedOptions refused(std::string why) {
     parsed.action = OptionsAction::refuse;
     parsed.refusal = std::move(why);
     return parsed;
+}
+
+std::string* output_file(int code, OutputFiles* outputs) {
+    switch (code) {
+        case kScores: return &outputs->scores;
+        case kSummary: return &outputs->summary;
+        case kHtml: return &outputs->html;
+        case kExportBest: return &outputs->export_best;
+        default: return &outputs->best_stack;
+    }
 }
 
 // A name format reaches snprintf only once checked (name_format.h).
@@ -97,14 +122,15 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             case kScores:
             case kSummary:
             case kHtml:
+            case kExportBest:
+            case kBestStack:
                 if (*optarg == '\0') {
                     return refused("option --" + std::string(option_name(code)) +
                                    " needs a file name, not an empty value");
                 }
-                (code == kScores    ? config->outputs.scores
-                 : code == kSummary ? config->outputs.summary
-                                    : config->outputs.html) = optarg;
+                *output_file(code, &config->outputs) = optarg;
                 break;
+            case kExportBestLink: config->outputs.export_best_link = true; break;
             case kProgress: config->progress = true; break;
             case kQuiet: config->quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
@@ -134,6 +160,11 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             default: return refused("unknown option " + std::string(argv[optind - 1]));
         }
     }
+    // --version answers whatever options come with it (the job array's script asks it so).
+    if (parsed.action == OptionsAction::run && config->outputs.export_best_link &&
+        config->outputs.export_best.empty()) {
+        return refused("option --export-best-link needs --export-best=DIR");
+    }
     parsed.first_positional = optind;
     return parsed;
 }
@@ -148,7 +179,14 @@ std::string options_usage() {
            "                          else the CPU engine\n"
            "  --scores=FILE           every image's score, CSV\n"
            "  --summary=FILE          each folder's pick, focus between images and warnings, CSV\n"
-           "  --html=FILE             a page of every stack's focus curves and chosen image\n"
+           "  --html=FILE             a page of every stack's focus curves and picked images\n"
+           "  --export-best=DIR       every folder's pick under every method as a file in DIR,\n"
+           "                          <folder>_<method>.<ext>; a page of a multi-page file as a\n"
+           "                          TIFF of its own\n"
+           "  --export-best-link      hard links in DIR instead of copies, where DIR is on the\n"
+           "                          file system of the images\n"
+           "  --best-stack=FILE.tif   the first method's picks as one multi-page TIFF, in folder\n"
+           "                          order\n"
            "  --progress              progress lines on standard error even when it is no "
            "terminal\n"
            "  --quiet                 nothing on standard error but errors\n"

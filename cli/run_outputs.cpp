@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "best_exports.h"
+#include "failure_output.h"
 #include "flag_text.h"
 #include "focus_curve.h"
 #include "html_report.h"
@@ -40,6 +42,36 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
     return html_report(run, folders, decode_for_display);
 }
 
+bool write_best_stack(const std::string& path, const std::vector<FolderScores>& folders) {
+    std::string bytes;
+    std::string reason;
+    if (best_stack_bytes(folders, decode_at_depth, &bytes, &reason) &&
+        replace_file(path, bytes, &reason)) {
+        return true;
+    }
+    std::fprintf(stderr, "bestfocus: cannot write the best stack %s: %s\n", path.c_str(),
+                 reason.c_str());
+    return false;
+}
+
+bool export_picks(const RunConfig& config, const std::vector<FolderScores>& folders) {
+    ExportRequest request;
+    request.folder = config.outputs.export_best;
+    request.hard_links = config.outputs.export_best_link;
+    request.image_names = config.layout.image_names;
+    for (const int code : config.methods) {
+        request.method_names.push_back(find_measure(code)->short_name);
+    }
+    std::string failed_path;
+    std::string reason;
+    if (export_best_images(request, folders, decode_at_depth, &failed_path, &reason)) {
+        return true;
+    }
+    std::fprintf(stderr, "bestfocus: cannot export the pick %s: %s\n", failed_path.c_str(),
+                 reason.c_str());
+    return false;
+}
+
 }  // namespace
 
 int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& folders,
@@ -50,10 +82,8 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
             report_file_name(config.first_folder, config.last_folder, config.methods[m]);
         std::string reason;
         if (!write_report(name, best_images(folders, m), seconds, &reason)) {
-            std::printf("\nNo se puede crear archivo de salida...");
-            std::fflush(stdout);
-            std::fprintf(stderr, "bestfocus: cannot write the report %s: %s\n", name.c_str(),
-                         reason.c_str());
+            show_failure({"\nNo se puede crear archivo de salida...",
+                          "bestfocus: cannot write the report " + name + ": " + reason + "\n"});
             all_written = false;
         }
     }
@@ -67,6 +97,12 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
     if (!outputs.html.empty()) {
         all_written &=
             write_file("HTML", outputs.html, html_page(config, folders, seconds, engine));
+    }
+    if (!outputs.best_stack.empty()) {
+        all_written &= write_best_stack(outputs.best_stack, folders);
+    }
+    if (!outputs.export_best.empty()) {
+        all_written &= export_picks(config, folders);
     }
     return all_written ? 0 : 1;
 }

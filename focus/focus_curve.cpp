@@ -65,10 +65,20 @@ FlagSet check_curve(const std::vector<double>& scores, int best_number) {
     if (scores.empty()) {
         return flags;
     }
+    // Equal scores say nothing about where focus lies, not even that it lies past an end.
+    const bool all_equal =
+        scores.size() > 1 && std::equal(scores.begin() + 1, scores.end(), scores.begin());
+    if (all_equal) {
+        flags.set(Flag::flat);
+        return flags;
+    }
     const std::size_t best = static_cast<std::size_t>(best_number - 1);
-    flags.set(Flag::flat, is_flat(scores, scores[best]));
+    // One or two images cannot bracket focus: the pick is always at an end.
+    flags.set(Flag::edge, scores.size() <= 2 || best == 0 || best + 1 == scores.size());
+    if (scores.size() >= 2) {
+        flags.set(Flag::flat, is_flat(scores, scores[best]));
+    }
     if (scores.size() >= 3) {
-        flags.set(Flag::edge, best == 0 || best + 1 == scores.size());
         flags.set(Flag::two_peaks, !flags.has(Flag::flat) && has_second_peak(scores, best));
     }
     return flags;

@@ -20,8 +20,9 @@ constexpr double kSecondPeakShare = 0.5;
 constexpr double kSecondPeakMinimumDip = 0.1;
 
 // The warnings for a curve whose pick is the 1-based best_number: edge, flat, and two_peaks,
-// which is not judged on a flat curve, whose local maxima are noise. Stacks of one or two images
-// have no interior, so they only ever get the flat warning.
+// which is not judged on a flat curve, whose local maxima are noise. A curve of equal scores (two
+// images or more) is flat only; otherwise a stack of one or two images is always edge, as it
+// cannot bracket focus, and a single image is never flat (there is nothing to compare it with).
 FlagSet check_curve(const std::vector<double>& scores, int best_number);
 
 // Picks that differ by more than one image between measures.

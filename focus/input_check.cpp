@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "name_format.h"
+
 namespace bestfocus {
 
 namespace {
@@ -10,6 +12,24 @@ namespace {
 bool is_regular_file(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::is_regular_file(path, ignored);
+}
+
+// An image's name without the extension its format ends in: "17" for "17.bmp".
+std::string image_label(const StackLayout& layout, int image) {
+    const std::string name = formatted_name(layout.image_names, image);
+    const std::size_t dot = layout.image_names.rfind('.');
+    if (dot == std::string::npos || layout.image_names.find('%', dot) != std::string::npos) {
+        return name;
+    }
+    return name.substr(0, name.size() - (layout.image_names.size() - dot));
+}
+
+// The last part of a folder's path: "001" for "stacks/001/".
+std::string folder_label(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path.substr(path.rfind('/') + 1);
 }
 
 // The first image of a folder stack that is not there, or nothing when all `asked` are (asked 0:
@@ -22,7 +42,11 @@ std::optional<MissingInput> missing_in_folder(const StackLayout& layout, StackSo
             if (asked == 0 && image > 1) {
                 break;
             }
-            return MissingInput{path, stack->path, false};
+            MissingInput missing{path, stack->path, false};
+            missing.images_present = image - 1;
+            missing.first_image = image_label(layout, 1);
+            missing.last_present = image_label(layout, image - 1);
+            return missing;
         }
         stack->images = image;
     }
@@ -105,6 +129,17 @@ RunFailure missing_input_failure(const MissingInput& missing, const std::string&
                                                " pages, fewer than the " +
                                                std::to_string(missing.pages_asked) + " asked for\n"
                                          : file + " holds no page that can be read\n";
+    }
+    if (missing.images_present == 1) {
+        lines += "bestfocus: folder " + folder_label(missing.folder_path) + " has only image " +
+                 missing.first_image + "; pass 1, or 0 for every image there is\n";
+    } else if (missing.images_present > 1) {
+        lines += "bestfocus: folder " + folder_label(missing.folder_path) + " has images " +
+                 missing.first_image + " to " + missing.last_present + "; pass " +
+                 std::to_string(missing.images_present) + ", or 0 for every image there is\n";
+    } else if (missing.images_present == 0 && !missing.folder_missing) {
+        lines += "bestfocus: folder " + folder_label(missing.folder_path) + " has no image " +
+                 missing.first_image + ", the first of a stack\n";
     }
     return failure;
 }

@@ -25,6 +25,11 @@ struct MissingInput {
     int pages_asked = 0;            // and the pages asked for (0: all, and it holds none)
     bool folder_link_loop = false;  // the folder's path is a loop of symbolic links
     bool pages_damaged = false;     // a TIFF whose chain of pages breaks after pages_found pages
+    // A folder stack short of the images asked for: images 1 to images_present are there, named
+    // first_image and last_present (without the names' extension), e.g. "01" and "17".
+    int images_present = -1;
+    std::string first_image = {};
+    std::string last_present = {};
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <
@@ -37,7 +42,9 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 // When the folder is missing, a line for standard error says so and recalls that the base folder
 // is a prefix of the folder names, normally ending in "/" (or says that its path is a loop of
 // symbolic links); for a multi-page file short of pages, a line gives both counts; for a damaged
-// one, where its chain of pages breaks.
+// one, where its chain of pages breaks; for a folder short of images, a line saying which it has
+// and how to ask for them ("bestfocus: folder 001 has images 01 to 17; pass 17, or 0 for every
+// image there is").
 RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder);
 
 }  // namespace bestfocus

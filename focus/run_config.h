@@ -11,9 +11,12 @@ namespace bestfocus {
 
 // The files a run writes besides its reports; an empty name is a file not asked for.
 struct OutputFiles {
-    std::string scores;   // every image's score, CSV
-    std::string summary;  // each folder's pick, focus between images and warnings, CSV
-    std::string html;     // the page of every stack's curves and picks
+    std::string scores;             // every image's score, CSV
+    std::string summary;            // each folder's pick, focus between images and warnings, CSV
+    std::string html;               // the page of every stack's curves and picks
+    std::string export_best;        // a folder for every folder's pick under every method
+    bool export_best_link = false;  // hard links there instead of copies, where possible
+    std::string best_stack;         // a multi-page TIFF of the first method's picks
 };
 
 // What one run does, as the command line sets it, built once by the parser. Members it leaves

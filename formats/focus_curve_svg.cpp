@@ -114,6 +114,24 @@ std::string method_curve(const PlotFrame& frame, const MethodScores& method,
     return svg + "</g>";
 }
 
+// What the curve of a method plots when it is not its scores over the best (the y axis's
+// "score / best"): empty when it is.
+std::string plotted_otherwise(const MethodScores& method) {
+    if (method.scores.empty()) {
+        return "";
+    }
+    const double best = *std::max_element(method.scores.begin(), method.scores.end());
+    const double lowest = *std::min_element(method.scores.begin(), method.scores.end());
+    if (best > 0.0) {
+        return "";
+    }
+    return best > lowest ? "(score − lowest) / (best − lowest), as no score is positive"
+                         : "1 for every image, as all scores are equal and none is positive";
+}
+
+// A line of text under the plot for each method whose curve is not its scores over the best.
+constexpr double kNoteHeight = 12;
+
 }  // namespace
 
 const char* curve_colour(std::size_t method_index) {
@@ -155,9 +173,21 @@ std::string focus_curve_svg(const FolderScores& folder,
     }
     // Down to a multiple of one half, so that the bottom grid line's label stays clear of 0's.
     frame.lowest = std::floor(frame.lowest * 2) / 2;
+    std::string notes;
+    for (std::size_t m = 0; m < folder.methods.size(); ++m) {
+        const std::string plotted = plotted_otherwise(folder.methods[m]);
+        if (!plotted.empty()) {
+            notes += "<text class=\"note\" x=\"2\" y=\"" +
+                     number(kHeight +
+                            kNoteHeight * (std::count(notes.begin(), notes.end(), '\n') + 1) - 2) +
+                     "\" fill=\"" + curve_colour(m) + "\">" + html_escape(method_names[m]) + ": " +
+                     html_escape(plotted) + "</text>\n";
+        }
+    }
+    const double height = kHeight + kNoteHeight * std::count(notes.begin(), notes.end(), '\n');
     std::string svg = "<svg class=\"curves\" width=\"" + number(kWidth) + "\" height=\"" +
-                      number(kHeight) + "\" viewBox=\"0 0 " + number(kWidth) + " " +
-                      number(kHeight) + "\" role=\"img\">";
+                      number(height) + "\" viewBox=\"0 0 " + number(kWidth) + " " + number(height) +
+                      "\" role=\"img\">";
     svg += "<title>Focus curves of folder " + std::to_string(folder.folder) + "</title>";
     if (frame.images == 0) {
         return svg + "</svg>";
@@ -167,7 +197,7 @@ std::string focus_curve_svg(const FolderScores& folder,
         svg +=
             method_curve(frame, folder.methods[m], relative[m], method_names[m], curve_colour(m));
     }
-    return svg + "</svg>";
+    return svg + notes + "</svg>";
 }
 
 }  // namespace bestfocus

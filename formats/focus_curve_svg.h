@@ -22,7 +22,9 @@ std::vector<double> relative_scores(const MethodScores& method);
 // An <svg> element: the relative scores of every method of the folder as a polyline over the image
 // numbers, the pick as a dot, the focus estimated between images (fractional_best) as a dashed
 // vertical line, in the method's curve_colour; the x axis labelled with image numbers, the y axis
-// with relative scores. method_names label the lines (tooltips), in the folder's method order.
+// with relative scores ("score / best"); a line under the plot, in the method's colour, states what
+// a curve plots instead when none of its scores is positive. method_names label the lines
+// (tooltips), in the folder's method order.
 std::string focus_curve_svg(const FolderScores& folder,
                             const std::vector<std::string>& method_names);
 

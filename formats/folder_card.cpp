@@ -13,25 +13,54 @@ namespace bestfocus {
 namespace {
 
 // A figure with the thumbnail of the image, framed in the given colour, and a caption naming the
-// image and its role.
+// image and its role. A click on the thumbnail makes the figure the page's target, which the
+// style sheet shows large over a dark backdrop; a click on the backdrop goes back to the card.
 std::string thumbnail(const FolderScores& folder, int image_number, const std::string& role,
                       const char* frame_colour, const ReportImageSource& load_image) {
-    const std::string caption =
-        "<figcaption>image " + std::to_string(image_number) + " · " + role + "</figcaption>";
+    const std::string caption = "<figcaption>image " + std::to_string(image_number) + " · " +
+                                html_escape(role) + "</figcaption>";
     const std::size_t index = static_cast<std::size_t>(image_number - 1);
     const bool located = index < folder.images.size();
     const cv::Mat image = located ? load_image(folder.images[index]) : cv::Mat();
-    const std::string uri = thumbnail_data_uri(image);
+    const std::string uri = preview_data_uri(image);
     if (uri.empty()) {
         return "<figure class=\"thumb missing\"><div>could not be read</div>" + caption +
                "</figure>";
     }
     const cv::Size size = thumbnail_size(image.size());
     const std::string path = html_escape(described(folder.images[index]));
-    return "<figure class=\"thumb\"><img src=\"" + uri + "\" width=\"" +
-           std::to_string(size.width) + "\" height=\"" + std::to_string(size.height) +
-           "\" style=\"border-color:" + frame_colour + "\" alt=\"" + path + "\" title=\"" + path +
-           "\">" + caption + "</figure>";
+    const std::string id =
+        "view-" + std::to_string(folder.folder) + "-" + std::to_string(image_number);
+    return "<figure class=\"thumb\" id=\"" + id + "\"><a class=\"open\" href=\"#" + id +
+           "\"><img src=\"" + uri + "\" width=\"" + std::to_string(size.width) + "\" height=\"" +
+           std::to_string(size.height) + "\" style=\"border-color:" + frame_colour + "\" alt=\"" +
+           path + "\" title=\"" + path + "\"></a><a class=\"close\" href=\"#folder-" +
+           std::to_string(folder.folder) + "\" title=\"back to the card\"></a>" + caption +
+           "</figure>";
+}
+
+// The images the folder's methods pick, each once, in the order of the first method picking it,
+// with the names of the methods picking it and the index of the first.
+struct DistinctPick {
+    int image;
+    std::string methods;
+    std::size_t first_method;
+};
+
+std::vector<DistinctPick> distinct_picks(const FolderScores& folder,
+                                         const std::vector<std::string>& method_names) {
+    std::vector<DistinctPick> picks;
+    for (std::size_t m = 0; m < folder.methods.size(); ++m) {
+        const int image = folder.methods[m].best_number;
+        const auto same = std::find_if(picks.begin(), picks.end(),
+                                       [image](const DistinctPick& p) { return p.image == image; });
+        if (same == picks.end()) {
+            picks.push_back({image, method_names[m], m});
+        } else {
+            same->methods += ", " + method_names[m];
+        }
+    }
+    return picks;
 }
 
 std::string flag_badges(FlagSet flags) {
@@ -87,12 +116,21 @@ std::string folder_card(const FolderScores& folder, const std::vector<std::strin
     card +=
         "<div class=\"body\">" + focus_curve_svg(folder, method_names) + "<div class=\"thumbs\">";
     if (!folder.methods.empty()) {
-        const MethodScores& first = folder.methods.front();
-        // The pick framed in its measure's colour, the neighbour in neutral gray.
-        card += thumbnail(folder, first.best_number, "pick", curve_colour(0), load_image);
-        const int neighbour = comparison_image(first);
-        if (neighbour != 0) {
-            card += thumbnail(folder, neighbour, "neighbour", "#999", load_image);
+        // Each pick framed in the colour of the first measure picking it, the neighbour of the
+        // first method's pick in neutral gray (unless a method picks it too).
+        const std::vector<DistinctPick> picks = distinct_picks(folder, method_names);
+        const int neighbour = comparison_image(folder.methods.front());
+        bool neighbour_shown = false;
+        for (const DistinctPick& pick : picks) {
+            const bool is_neighbour = pick.image == neighbour;
+            neighbour_shown |= is_neighbour;
+            card += thumbnail(folder, pick.image,
+                              "pick of " + pick.methods + (is_neighbour ? "; neighbour" : ""),
+                              curve_colour(pick.first_method), load_image);
+        }
+        if (neighbour != 0 && !neighbour_shown) {
+            card += thumbnail(folder, neighbour, "neighbour of " + method_names.front() + "'s pick",
+                              "#999", load_image);
         }
     }
     card += "</div></div>" + legend(folder, method_names) + "</section>\n";

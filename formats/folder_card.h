@@ -14,8 +14,9 @@ namespace bestfocus {
 int comparison_image(const MethodScores& method);
 
 // A <section class="card"> (also "flagged" when it has warnings) for the folder: its stack's
-// path, its curves, the thumbnails of the first method's pick and of comparison_image (read
-// through load_image at the places the scan read them), and a legend with every method's colour,
+// path, its curves, one thumbnail for each distinct pick labelled with the methods picking it and
+// one of the first method's comparison_image (read through load_image at the places the scan read
+// them), each opening large on a click, and a legend with every method's colour,
 // name, pick, focus estimate and warnings. method_names are in the folder's method order.
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
                         const ReportImageSource& load_image);

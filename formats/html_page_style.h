@@ -5,7 +5,9 @@ namespace bestfocus {
 
 // Cards flow in rows; "#only-flagged:checked" (a checkbox before <main>) hides the group of
 // cards without warnings, so the filter needs no script. content-visibility lets a browser skip
-// laying out the cards off screen, which keeps a page of a thousand folders responsive.
+// laying out the cards off screen, which keeps a page of a thousand folders responsive; the card
+// holding the target of a click on a thumbnail gives that up, so that the thumbnail can be shown
+// large over the whole window (":target", no script).
 constexpr const char kHtmlPageStyle[] = R"css(
 body { font: 14px/1.4 system-ui, sans-serif; margin: 0; background: #f4f4f2; color: #222; }
 header { background: #fff; border-bottom: 1px solid #ccc; padding: 12px 20px; }
@@ -36,9 +38,16 @@ h2 { font-size: 16px; margin: 16px 0 8px; }
 .card h3 { font-size: 15px; margin: 0; }
 .path { font: 12px monospace; color: #555; margin: 0 0 4px; word-break: break-all; }
 .body { display: flex; gap: 10px; align-items: flex-start; }
-.thumbs { display: flex; gap: 6px; }
-figure.thumb { margin: 0; text-align: center; font-size: 12px; color: #444; }
-figure.thumb img { display: block; border: 2px solid #999; }
+.thumbs { display: flex; flex-wrap: wrap; gap: 6px; max-width: 1060px; }
+figure.thumb { margin: 0; text-align: center; font-size: 12px; color: #444; max-width: 260px; }
+figure.thumb img { display: block; margin: 0 auto; border: 2px solid #999; cursor: zoom-in; }
+figure.thumb a.close { display: none; }
+figure.thumb:target a.close { display: block; position: fixed; inset: 0; z-index: 10;
+  background: rgba(0, 0, 0, 0.85); cursor: zoom-out; }
+figure.thumb:target img { position: fixed; z-index: 11; top: 50%; left: 50%;
+  transform: translate(-50%, -50%); width: auto; height: auto; max-width: min(1024px, 96vw);
+  max-height: 96vh; cursor: default; }
+.card:has(:target) { content-visibility: visible; contain: none; }
 figure.thumb.missing div { width: 120px; height: 90px; border: 1px dashed #c00; color: #c00;
   display: flex; align-items: center; justify-content: center; }
 .flag { display: inline-block; margin-left: 6px; padding: 0 6px; border-radius: 8px;

@@ -128,12 +128,18 @@ bool write_all(int descriptor, const std::string& text) {
 
 // Creates the target's temporary file with the text, flushed to disk; false with errno set (and
 // nothing left behind) when it cannot.
-bool write_temporary(Target& target, const std::string& text, const std::string& host) {
+// Creates an empty temporary file for the target, after removing abandoned ones; its descriptor,
+// or -1 with errno set.
+int create_temporary(const Target& target, const std::string& host, std::string* name) {
     remove_abandoned_temporaries(target.path, host);
-    std::string name = folder_of(target.path) + "/" +
-                       temporary_start(name_in_folder(target.path), host) +
-                       std::to_string(getpid()) + "." + kRandomPart;
-    const int descriptor = mkostemp(name.data(), O_CLOEXEC | O_NOFOLLOW);
+    *name = folder_of(target.path) + "/" + temporary_start(name_in_folder(target.path), host) +
+            std::to_string(getpid()) + "." + kRandomPart;
+    return mkostemp(name->data(), O_CLOEXEC | O_NOFOLLOW);
+}
+
+bool write_temporary(Target& target, const std::string& text, const std::string& host) {
+    std::string name;
+    const int descriptor = create_temporary(target, host, &name);
     if (descriptor < 0) {
         return false;
     }
@@ -216,6 +222,36 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
             return fail(i);
         }
         target.temporary.clear();
+    }
+    return true;
+}
+
+bool replace_file_with_link(const std::string& source, const std::string& file_name,
+                            std::string* reason) {
+    Target target;
+    if (!resolve_target(file_name, target) || target.through) {
+        *reason = std::strerror(target.through ? EXDEV : errno);
+        return false;
+    }
+    std::string name;
+    const int descriptor = create_temporary(target, host_name(), &name);
+    if (descriptor < 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    // The unpredictable name is freed for the link, which fails rather than follow or replace
+    // anything another user could plant there meanwhile.
+    close(descriptor);
+    unlink(name.c_str());
+    if (linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    target.temporary = name;
+    if (!put_in_place(target)) {
+        *reason = std::strerror(errno);
+        unlink(name.c_str());
+        return false;
     }
     return true;
 }

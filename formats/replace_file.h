@@ -33,6 +33,13 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
 // replace_files for one file.
 bool replace_file(const std::string& file_name, const std::string& text, std::string* reason);
 
+// Puts a hard link to the existing file `source` in place of file_name, as replace_file puts a
+// text: through a temporary name beside the file replaced, renamed over it. False with the
+// system's reason when it cannot (the two are on different file systems, the output is a device
+// or FIFO: EXDEV's reason); file_name is then unchanged.
+bool replace_file_with_link(const std::string& source, const std::string& file_name,
+                            std::string* reason);
+
 // The marker in a temporary file's name, between the final name (cut short when long) and the
 // host: "<name>.tmp.<host>.<pid>.<random>".
 constexpr char kTemporaryMarker[] = ".tmp.";

@@ -25,14 +25,43 @@ fail() {
 }
 
 # make_page <page> <base folder> <first> <last> <images per stack>: the page of a run of every
-# method, made by bestfocus in a scratch folder (it writes its reports in its working folder).
+# method, made by bestfocus in a scratch folder (it writes its reports in its working folder),
+# with the scores beside it (<page>.scores.csv) to count the thumbnails the page must show.
 make_page() {
     local page base bestfocus
     page=$(realpath -m "$1")
     base="$(realpath "$2")/"
     bestfocus=$(realpath build/bestfocus)
+    rm -rf "$work/run"
     mkdir -p "$work/run"
-    (cd "$work/run" && "$bestfocus" --quiet --html="$page" all "$base" "$3" "$4" "$5" >/dev/null)
+    (cd "$work/run" && "$bestfocus" --quiet --html="$page" --scores="$page.scores.csv" \
+        all "$base" "$3" "$4" "$5" >/dev/null)
+}
+
+# expected_thumbnails <scores.csv>: per folder, the distinct picks of all methods, and the better
+# neighbour of the first method's pick when no method picks it; summed over the folders.
+expected_thumbnails() {
+    # Columns: folder, image, method, score, relative_score, best.
+    awk -F, 'NR > 1 {
+        key = $1 SUBSEP $3
+        score[key, $2] = $4
+        if ($2 > count[key]) count[key] = $2
+        if ($6 == 1) { pick[key] = $2; shown[$1, $2] = 1 }
+        if (!($1 in first_method)) first_method[$1] = $3
+    }
+    END {
+        for (f in first_method) {
+            key = f SUBSEP first_method[f]; p = pick[key]; n = count[key]
+            if (n < 2) continue
+            if (p == 1) near = 2
+            else if (p == n) near = n - 1
+            else near = score[key, p + 1] > score[key, p - 1] ? p + 1 : p - 1
+            shown[f, near] = 1
+        }
+        total = 0
+        for (image in shown) total++
+        print total
+    }' "$1"
 }
 
 # browser <page> <what to write: --dump-dom or --screenshot=FILE>; the browser's log goes to
@@ -59,7 +88,9 @@ check_page() {
     echo "$page: $cards cards, $svgs curve plots, $images thumbnails for $folders folders"
     [ "$cards" -eq "$folders" ] || fail "$page: $cards cards for $folders folders"
     [ "$svgs" -eq "$folders" ] || fail "$page: $svgs curve plots for $folders folders"
-    [ "$images" -eq $((2 * folders)) ] || fail "$page: $images thumbnails for $folders folders"
+    local expected
+    expected=$(expected_thumbnails "$page.scores.csv")
+    [ "$images" -eq "$expected" ] || fail "$page: $images thumbnails, $expected expected"
 }
 
 # A copy of the page without its content security policy and with page_check.js: whether every
@@ -78,8 +109,8 @@ check_rendering() {
     local result
     result=$(sed -n 's|.*<pre id="browser-check">\([^<]*\)</pre>.*|\1|p' "$copy.dom")
     echo "$copy: $result"
-    [ "$result" = "cards=$folders problems=0 [] scripts=1 title=$title" ] ||
-        fail "$copy: expected cards=$folders problems=0 [] scripts=1 title=$title"
+    local wanted="cards=$folders problems=0 [] large=320x240 scripts=1 title=$title"
+    [ "$result" = "$wanted" ] || fail "$copy: expected $wanted"
 }
 
 # The bundled sample stacks, folders 11 to 15, with their first 17 images: folder 14's sharpest,

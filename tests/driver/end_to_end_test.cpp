@@ -205,7 +205,9 @@ TEST_F(EndToEnd, ReportThatCannotBeCreatedIsAFailureAfterTheTime) {
     elapsed_time_printed(result.standard_output, failure);
     // Standard error tells why, in the system's words.
     EXPECT_EQ(result.standard_error,
-              "bestfocus: cannot write the report " + report_name(1, 1, 1) + ": Is a directory\n");
+              "bestfocus: cannot create an output file\nbestfocus: cannot "
+              "write the report " +
+                  report_name(1, 1, 1) + ": Is a directory\n");
     EXPECT_EQ(folder_entries(work_.path()), std::vector<std::string>{report_name(1, 1, 1)});
     EXPECT_TRUE(folder_entries(in_the_way).empty());
 
@@ -219,8 +221,10 @@ TEST_F(EndToEnd, ReportThatCannotBeCreatedIsAFailureAfterTheTime) {
     result = run_program(kExecutable, arguments, doomed_work, remove_working_folder);
     EXPECT_EQ(result.exit_status, 1);
     elapsed_time_printed(result.standard_output, failure);
-    EXPECT_EQ(result.standard_error, "bestfocus: cannot write the report " + report_name(1, 1, 1) +
-                                         ": No such file or directory\n");
+    EXPECT_EQ(result.standard_error,
+              "bestfocus: cannot create an output file\nbestfocus: cannot "
+              "write the report " +
+                  report_name(1, 1, 1) + ": No such file or directory\n");
 }
 
 TEST_F(EndToEnd, BadArgumentsAreRefusedBeforeAnyWork) {

@@ -160,8 +160,8 @@ TEST_F(Layouts, MissingImagesAndShortFilesAreNamedBeforeAnyWork) {
                  work.path());
     EXPECT_EQ(result.exit_status, 1);
     EXPECT_EQ(result.standard_output, "\nNo se puede abrir el archivo: " + file);
-    EXPECT_EQ(result.standard_error,
-              "bestfocus: " + file + " holds 5 pages, fewer than the 7 asked for\n");
+    EXPECT_EQ(result.standard_error, "bestfocus: cannot open the file " + file + "\nbestfocus: " +
+                                         file + " holds 5 pages, fewer than the 7 asked for\n");
     EXPECT_TRUE(folder_entries(work.path()).empty());
 }
 

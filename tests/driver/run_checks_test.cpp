@@ -64,13 +64,17 @@ TEST_F(RunChecks, MissingFolderIsExplainedOnStandardError) {
     const std::string prefix = stacks_.path() + "miss";  // no final "/"
     const ProgramRun result = run({"1", prefix, "4", "4", "3"});
     expect_failure(result, kCannotOpen + prefix + "004/01.bmp");
-    EXPECT_EQ(result.standard_error, "bestfocus: there is no folder " + prefix +
+    EXPECT_EQ(result.standard_error, "bestfocus: cannot open the file " + prefix + "004/01.bmp\n" +
+                                         "bestfocus: there is no folder " + prefix +
                                          "004/ (the base folder \"" + prefix +
                                          "\" is used as a prefix of the folder names, "
                                          "<base><NNN>/, and normally ends in \"/\")\n");
-    // A missing image in a folder that is there needs no such line.
+    // A missing image in a folder that is there: which images it has, and how to ask for them.
     write_test_stack(stacks_.path(), "001", {10, 20});
-    EXPECT_EQ(run({"1", stacks_.path(), "1", "1", "3"}).standard_error, "");
+    EXPECT_EQ(run({"1", stacks_.path(), "1", "1", "3"}).standard_error,
+              "bestfocus: cannot open the file " + stacks_.path() +
+                  "001/03.bmp\nbestfocus: folder 001 has images 01 to 02; pass 2, or 0 for every "
+                  "image there is\n");
 }
 
 // The measures are sums over the pixels: a large faint image would outscore a small sharp one.

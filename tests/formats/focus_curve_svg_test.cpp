@@ -107,6 +107,18 @@ TEST_P(FocusCurveSvg, EveryLineIsItsRelativeScoresWithThePickAndTheEstimateOnIt)
     }
     // Higher scores are drawn higher up; every curve's best touches the same top line.
     EXPECT_GT(y_per_unit, 0.0);
+    // A curve with no positive score is not "score / best": the plot says what it is instead.
+    std::size_t not_positive = 0;
+    for (std::size_t m = 0; m < folder.methods.size(); ++m) {
+        const std::vector<double>& scores = folder.methods[m].scores;
+        if (*std::max_element(scores.begin(), scores.end()) <= 0) {
+            ++not_positive;
+            EXPECT_NE(
+                svg.find(std::string(m == 0 ? "first" : "second") + ": (score \u2212 lowest)"),
+                std::string::npos);
+        }
+    }
+    EXPECT_EQ(count_of(svg, "class=\"note\""), not_positive);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scalings, FocusCurveSvg, testing::ValuesIn(kFolders),

@@ -61,12 +61,32 @@ TEST(CurveChecks, FlatnessComparesWithTheMedianAlsoForNegativeScores) {
     EXPECT_TRUE(
         check_curve({-100, -98, -99, -101}, 2).has(Flag::flat));  // Vollath F4 can be negative
     EXPECT_FALSE(check_curve({-100, 40, -99, -101}, 2).has(Flag::flat));
-    EXPECT_TRUE(check_curve({0, 0, 0}, 1).has(Flag::flat));  // a blank stack
-    EXPECT_TRUE(check_curve({7}, 1).has(Flag::flat));
     // Bumps of a flat curve are noise, not a second peak.
     EXPECT_FALSE(check_curve({100, 103, 101, 103.5, 100}, 4).has(Flag::two_peaks));
-    EXPECT_FALSE(check_curve({1, 9}, 2).has(Flag::edge));  // two images have no interior
 }
+
+// Short stacks and equal scores: the whole flag set is known.
+struct ShortCurve {
+    std::vector<double> scores;
+    int best;
+    const char* flags;
+};
+
+class ShortAndEqualCurves : public testing::TestWithParam<ShortCurve> {};
+
+TEST_P(ShortAndEqualCurves, GetExactlyTheirFlags) {
+    EXPECT_EQ(flag_list(check_curve(GetParam().scores, GetParam().best)), GetParam().flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CurveChecks, ShortAndEqualCurves,
+    testing::Values(ShortCurve{{7}, 1, "edge"},                 // one image brackets nothing
+                    ShortCurve{{1, 9}, 2, "edge"},              // two images: always at an end
+                    ShortCurve{{9, 1}, 1, "edge"},              //
+                    ShortCurve{{100, 101}, 2, "edge;flat"},     // and flat when within 5 %
+                    ShortCurve{{5, 5}, 1, "flat"},              // equal scores: flat only
+                    ShortCurve{{0, 0, 0}, 1, "flat"},           // a blank stack
+                    ShortCurve{{-3, -3, -3, -3}, 1, "flat"}));  // negative scores alike
 
 TEST(CurveChecks, PicksDisagreeByMoreThanOneImage) {
     EXPECT_FALSE(picks_disagree({11}));

@@ -1,4 +1,4 @@
-// The HTML page: one card per folder with its curves and two thumbnails, flagged folders first,
+// The HTML page: one card per folder with its curves and a thumbnail per pick, flagged first,
 // thumbnails that decode to the right images, every embedded text escaped, nothing fetched.
 #include "html_report.h"
 
@@ -19,27 +19,30 @@ namespace {
 struct FolderCase {
     FolderScores scores;
     cv::Size image_size;
-    cv::Size thumbnail_size;  // fits 160 x 160, aspect kept
-    int neighbour;            // the first method's pick's better-scoring neighbour
+    cv::Size shown_size;     // a thumbnail on the card: 256 on its longer side, aspect kept
+    cv::Size preview_size;   // the embedded image: fits 1024 x 1024, never enlarged
+    std::vector<int> shown;  // each distinct pick, then the first pick's better neighbour
     bool flagged;
 };
 
 const std::vector<FolderCase> kCases = {
-    // One clear peak at 5; image 6 scores higher than image 4.
+    // One clear peak at 5 for both methods; image 6 scores higher than image 4.
     {{3, {{1, {1, 2, 4, 8, 16, 9, 5, 3, 2}, 5}, {3, {2, 3, 5, 9, 20, 12, 6, 4, 3}, 5}}},
      {320, 240},
-     {160, 120},
-     6,
+     {256, 192},
+     {320, 240},
+     {5, 6},
      false},
     // The pick is the first image: edge.
-    {{1, {{1, {9, 5, 3, 2, 1}, 1}}}, {50, 500}, {16, 160}, 2, true},
+    {{1, {{1, {9, 5, 3, 2, 1}, 1}}}, {50, 500}, {26, 256}, {50, 500}, {1, 2}, true},
     // One clear peak at 3, image 2 above image 4.
-    {{4, {{1, {2, 6, 12, 4, 2, 1}, 3}}}, {40, 30}, {40, 30}, 2, false},
-    // The measures pick images four apart: disagree.
+    {{4, {{1, {2, 6, 12, 4, 2, 1}, 3}}}, {40, 30}, {256, 192}, {40, 30}, {3, 2}, false},
+    // The measures pick images four apart: disagree; both picks and the first's neighbour.
     {{2, {{1, {1, 9, 3, 2, 1, 1, 1}, 2}, {4, {1, 1, 1, 2, 3, 9, 1}, 6}}},
-     {400, 100},
-     {160, 40},
-     3,
+     {2000, 500},
+     {256, 64},
+     {1024, 256},
+     {2, 6, 3},
      true},
 };
 // Flagged first, each group in the given order.
@@ -104,22 +107,23 @@ TEST(HtmlReport, OneCardPerFolderWithItsCurvesAndThumbnailsFlaggedFirst) {
         const std::vector<std::string> sources = attribute_values(card, "src");
         const std::vector<std::string> widths = attribute_values(card, "width");
         const std::vector<std::string> heights = attribute_values(card, "height");
-        ASSERT_EQ(sources.size(), 2u);
-        const int shown[] = {expected.scores.methods[0].best_number, expected.neighbour};
-        for (std::size_t t = 0; t < 2; ++t) {
+        ASSERT_EQ(sources.size(), expected.shown.size());
+        for (std::size_t t = 0; t < expected.shown.size(); ++t) {
             const std::string prefix = "data:image/jpeg;base64,";
             ASSERT_EQ(sources[t].rfind(prefix, 0), 0u);
-            const cv::Mat thumbnail =
+            const cv::Mat preview =
                 cv::imdecode(decode_base64(sources[t].substr(prefix.size())), cv::IMREAD_UNCHANGED);
-            ASSERT_FALSE(thumbnail.empty());
-            EXPECT_EQ(thumbnail.type(), CV_8UC1);
-            EXPECT_EQ(thumbnail.size(), expected.thumbnail_size);
+            ASSERT_FALSE(preview.empty());
+            EXPECT_EQ(preview.type(), CV_8UC1);
+            EXPECT_EQ(preview.size(), expected.preview_size);
             // The svg's own width and height come first.
-            EXPECT_EQ(std::stoi(widths[t + 1]), expected.thumbnail_size.width);
-            EXPECT_EQ(std::stoi(heights[t + 1]), expected.thumbnail_size.height);
-            EXPECT_NEAR(cv::mean(thumbnail)[0], gray_of(shown[t]), 2.0);
+            EXPECT_EQ(std::stoi(widths[t + 1]), expected.shown_size.width);
+            EXPECT_EQ(std::stoi(heights[t + 1]), expected.shown_size.height);
+            EXPECT_NEAR(cv::mean(preview)[0], gray_of(expected.shown[t]), 2.0);
         }
     }
+    // A pick of several methods is shown once, naming them all.
+    EXPECT_NE(page.find("image 5 · pick of Vollath F4, Tenengrad<"), std::string::npos);
     EXPECT_NE(page.find("2 of 4 (edge 1, disagree 1)"), std::string::npos);
 }
 
@@ -128,9 +132,9 @@ TEST(HtmlReport, UnreadableImagesAreSaidSoAndThePageIsStillWritten) {
                                          [](const ImageLocation&) { return cv::Mat(); });
     const std::vector<std::string> cards = page_cards(page);
     ASSERT_EQ(cards.size(), kCases.size());
-    for (const std::string& card : cards) {
-        EXPECT_EQ(count_of(card, "<img"), 0u);
-        EXPECT_EQ(count_of(card, "could not be read"), 2u);
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        EXPECT_EQ(count_of(cards[i], "<img"), 0u);
+        EXPECT_EQ(count_of(cards[i], "could not be read"), case_of(kPageOrder[i]).shown.size());
     }
 }
 
@@ -150,7 +154,9 @@ TEST(HtmlReport, EmbeddedTextIsEscapedInContentAndAttributes) {
     EXPECT_NE(page.find(html_escape(base)), std::string::npos);
     // Every image path reads back whole from its quoted attribute.
     const std::vector<std::string> paths = attribute_values(page, "alt");
-    ASSERT_EQ(paths.size(), 2 * kCases.size());
+    std::size_t thumbnails = 0;
+    for (const FolderCase& c : kCases) thumbnails += c.shown.size();
+    ASSERT_EQ(paths.size(), thumbnails);
     EXPECT_EQ(unescape_html(paths[0]), base + "001/01.bmp");
     EXPECT_EQ(unescape_html(paths[1]), base + "001/02.bmp");
 }

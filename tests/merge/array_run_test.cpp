@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <opencv2/imgcodecs.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,9 +25,10 @@ const std::string kArrayScript = BESTFOCUS_ARRAY_SCRIPT;
 const std::string kSampleStacks = BESTFOCUS_SAMPLE_STACKS;  // folders 11 to 15, 20 images each
 constexpr int kFirst = 11;
 constexpr int kLast = 15;
-// Every run measures with two methods and writes both CSV files, which the merge joins.
+// Every run measures with two methods and writes both CSV files and the best stack, which the
+// merge joins.
 const int kMethods[] = {1, 3};
-const std::string kCsvOptions = "--scores=scores.csv --summary=summary.csv";
+const std::string kCsvOptions = "--scores=scores.csv --summary=summary.csv --best-stack=best.tif";
 const std::string kRunOptions = "--quiet " + kCsvOptions;
 const char* const kTables[] = {"scores.csv", "summary.csv"};
 
@@ -90,6 +92,16 @@ class ArrayRun : public ::testing::Test {
         for (const char* table : kTables) {
             EXPECT_EQ(read_file(work_.path() + table), read_file(single_run_->path() + table))
                 << table;
+        }
+        // Page by page: the descriptions name where each run read the image.
+        std::vector<cv::Mat> merged;
+        std::vector<cv::Mat> single;
+        ASSERT_TRUE(cv::imreadmulti(work_.path() + "best.tif", merged, cv::IMREAD_UNCHANGED));
+        ASSERT_TRUE(
+            cv::imreadmulti(single_run_->path() + "best.tif", single, cv::IMREAD_UNCHANGED));
+        ASSERT_EQ(merged.size(), single.size());
+        for (std::size_t page = 0; page < merged.size(); ++page) {
+            EXPECT_EQ(cv::norm(merged[page], single[page], cv::NORM_INF), 0) << page;
         }
     }
 
@@ -167,6 +179,27 @@ TEST_F(ArrayRun, ResumingRedoesOnlyTheFailedSlice) {
     const CommandResult merged = merge(work_.path(), run_.path());
     ASSERT_EQ(merged.exit_status, 0) << merged.output;
     expect_merged_outputs(run_.path());
+}
+
+// A relative export folder is the submission folder's, one for every slice.
+TEST_F(ArrayRun, EverySliceExportsIntoTheOneFolderGiven) {
+    const std::string arguments =
+        "--export-best=picks --export-best-link 1,3 " + quoted(kSampleStacks) + " 11 15 20";
+    for (const int task : {0, 1}) {
+        const CommandResult run = run_task(work_.path(), run_.path(), task, 2, arguments);
+        ASSERT_EQ(run.exit_status, 0) << run.output;
+    }
+    std::vector<std::string> expected;
+    for (int folder = kFirst; folder <= kLast; ++folder) {
+        for (const char* method : {"tenengrad", "vollath-f4"}) {
+            expected.push_back("0" + std::to_string(folder) + "_" + method + ".bmp");
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folder_entries(work_.path() + "picks"), expected);
+    // Linked where the file systems allow it, else copied: the same bytes either way.
+    EXPECT_EQ(read_file(work_.path() + "picks/011_vollath-f4.bmp"),
+              read_file(kSampleStacks + "011/07.bmp"));
 }
 
 // The slicing and the command of a run folder's first submission hold for every later one.

@@ -13,6 +13,7 @@
 
 #include "shell_command.h"
 #include "test_support.h"
+#include "tiff_files.h"
 
 namespace {
 
@@ -354,6 +355,57 @@ TEST_P(MergeRefusal, NamesTheProblemAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, MergeRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A piece's best stack is read as what it must be: one gray page per folder of the piece, each
+// naming its folder and pick.
+struct BestStackDamage {
+    const char* name;
+    std::function<void(const std::string& path)> write;
+    std::string message;
+};
+
+void PrintTo(const BestStackDamage& damage, std::ostream* out) { *out << damage.name; }
+
+class MergeBestStackRefusal : public MergeRun,
+                              public ::testing::WithParamInterface<BestStackDamage> {};
+
+TEST_P(MergeBestStackRefusal, NamesThePieceAndWritesNothing) {
+    GetParam().write(piece(1, 2) + "best_stack.tif");  // the first piece read
+    const CommandResult merged = merge(1, 6, "--best-stack=all.tif");
+    EXPECT_EQ(merged.exit_status, 1);
+    EXPECT_NE(merged.output.find("folders_1_to_2/best_stack.tif" + GetParam().message),
+              std::string::npos)
+        << merged.output;
+    EXPECT_TRUE(folder_entries(work_.path()).empty());
+}
+
+cv::Mat gray_page() { return cv::Mat(4, 6, CV_8UC1, cv::Scalar(9)); }
+
+const BestStackDamage kBestStackDamages[] = {
+    {"Missing", [](const std::string&) {}, " No such file"},
+    {"NotATiff", [](const std::string& path) { write_file(path, "II*\0 not really"); },
+     " it is not a TIFF file"},
+    {"MorePagesThanFolders",
+     [](const std::string& path) {
+         write_tiff(path, {gray_page(), gray_page(), gray_page()});
+     },
+     " it has more than 2 pages"},
+    {"FewerPagesThanFolders", [](const std::string& path) { write_tiff(path, {gray_page()}); },
+     " has 1 pages for 2 folders"},
+    {"ColourPage",
+     [](const std::string& path) {
+         write_tiff(path, {cv::Mat(4, 6, CV_8UC3, cv::Scalar(1, 2, 3)), gray_page()});
+     },
+     " a page is not one gray channel"},
+    {"PagesNamingNoPick",
+     [](const std::string& path) {
+         write_tiff(path, {gray_page(), gray_page()});
+     },
+     " page 1 is not the pick of folder 1"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Damages, MergeBestStackRefusal, ::testing::ValuesIn(kBestStackDamages),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Outputs given on the command line that would overwrite each other, a piece's file or the merged

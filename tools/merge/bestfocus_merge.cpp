@@ -24,11 +24,13 @@ constexpr int kRefused = 1;
 constexpr int kBadCommandLine = 2;
 
 const char kUsage[] =
-    "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] <run folder> <first folder> <last "
+    "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] [--best-stack=FILE.tif] <run "
     "folder>\n"
+    "                       <first folder> <last folder>\n"
     "  Writes the report of each method the run folder holds, for folders <first> to <last>, in\n"
-    "  the working folder; --scores and --summary also merge the pieces' scores.csv and\n"
-    "  summary.csv into FILE.\n";
+    "  the working folder; --scores, --summary and --best-stack also merge the pieces'\n"
+    "  scores.csv, summary.csv and best_stack.tif into FILE.\n"
+    "  --version  the version; -h, --help  this text\n";
 
 int refuse_command_line(const std::string& problem) {
     std::fprintf(stderr, "bestfocus_merge: %s\n%s", problem.c_str(), kUsage);
@@ -66,23 +68,41 @@ int check_outputs(const MergeResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    enum { kScores = 1, kSummary, kHelp };
+    enum { kScores = 1, kSummary, kBestStack, kVersion, kHelp };
     const option options[] = {{"scores", required_argument, nullptr, kScores},
                               {"summary", required_argument, nullptr, kSummary},
+                              {"best-stack", required_argument, nullptr, kBestStack},
+                              {"version", no_argument, nullptr, kVersion},
                               {"help", no_argument, nullptr, kHelp},
                               {nullptr, 0, nullptr, 0}};
+    bool show_version = false;
     MergeRequest request;
     opterr = 0;  // our message names the bad option
     for (int choice; (choice = getopt_long(argc, argv, "+h", options, nullptr)) != -1;) {
         switch (choice) {
-            case kScores: request.scores_file = optarg; break;
-            case kSummary: request.summary_file = optarg; break;
+            case kScores:
+            case kSummary:
+            case kBestStack:
+                if (*optarg == '\0') {
+                    return refuse_command_line("option " + std::string(argv[optind - 1]) +
+                                               " needs a file name, not an empty value");
+                }
+                (choice == kScores    ? request.scores_file
+                 : choice == kSummary ? request.summary_file
+                                      : request.best_stack_file) = optarg;
+                break;
+            case kVersion: show_version = true; break;
             case kHelp:
             case 'h': std::fputs(kUsage, stdout); return 0;
             default:
                 return refuse_command_line("unknown option or missing value: " +
                                            std::string(argv[optind - 1]));
         }
+    }
+    // As bestfocus: --version answers once the options are read, whatever follows them.
+    if (show_version) {
+        std::fputs("bestfocus_merge " BESTFOCUS_VERSION "\n", stdout);
+        return 0;
     }
     if (argc - optind != 3) {
         return refuse_command_line("expected a run folder, a first and a last folder");

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "piece_agreement.h"
+#include "piece_best_stack.h"
 #include "piece_outputs.h"
 #include "run_pieces.h"
 
@@ -135,6 +136,28 @@ std::string merged_table(const std::vector<const PieceContents*>& source_of_fold
     return text;
 }
 
+// The best stack of folders first_folder on: each folder's page from the piece its results come
+// from.
+bool merged_best_stack(const std::vector<PieceContents>& contents,
+                       const std::vector<const PieceContents*>& source_of_folder, int first_folder,
+                       std::string& bytes, std::string& problem) {
+    std::vector<std::vector<TiffPage>> pages_of_piece(contents.size());
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        if (!read_piece_best_stack(contents[i], &pages_of_piece[i], &problem)) {
+            return false;
+        }
+    }
+    std::vector<TiffPage> pages;
+    for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
+        const PieceContents* source = source_of_folder[i];
+        const std::size_t piece = static_cast<std::size_t>(source - contents.data());
+        const int folder = first_folder + static_cast<int>(i);
+        pages.push_back(std::move(
+            pages_of_piece[piece][static_cast<std::size_t>(folder - source->piece->first_folder)]));
+    }
+    return tiff_file_bytes(pages, &bytes, &problem);
+}
+
 }  // namespace
 
 MergeResult merge_run(const MergeRequest& request) {
@@ -240,6 +263,14 @@ MergeResult merge_run(const MergeRequest& request) {
              merged_table(source_of_folder, &PieceContents::summary, kSummaryHeader,
                           summary_row_line, request.first_folder)});
     }
+    if (!request.best_stack_file.empty()) {
+        std::string bytes;
+        if (!merged_best_stack(contents, source_of_folder, request.first_folder, bytes,
+                               result.refusal)) {
+            return result;
+        }
+        result.outputs.push_back({request.best_stack_file, std::move(bytes)});
+    }
     for (const PieceContents& piece : contents) {
         result.pieces_files.push_back(piece.piece->path + kCompletionMark);
         for (const auto& [method, report] : piece.reports_by_method) {
@@ -248,7 +279,8 @@ MergeResult merge_run(const MergeRequest& request) {
                 report_file_name(piece.piece->first_folder, piece.piece->last_folder, method));
         }
         for (const auto& [asked, name] : {std::pair{&request.scores_file, kPieceScoresFile},
-                                          {&request.summary_file, kPieceSummaryFile}}) {
+                                          {&request.summary_file, kPieceSummaryFile},
+                                          {&request.best_stack_file, kPieceBestStackFile}}) {
             if (!asked->empty()) {
                 result.pieces_files.push_back(piece.piece->path + name);
             }

@@ -16,13 +16,14 @@ struct MergeRequest {
     // The merged CSV files to write (empty: none); the pieces hold theirs as these names say.
     std::string scores_file;
     std::string summary_file;
+    std::string best_stack_file;  // the pieces' best stacks joined (empty: none)
 };
 
 struct MergeResult {
     bool merged = false;
     std::string refusal;  // when not merged: what is wrong, naming the piece or the folder
     // When merged: one report per method (named as bestfocus names it, for the working folder),
-    // then the scores and summary files asked for.
+    // then the scores, summary and best-stack files asked for.
     std::vector<FileText> outputs;
     std::vector<std::string> pieces_files;  // every file of the pieces the merge read
     int pieces_used = 0;

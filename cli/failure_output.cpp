@@ -1,0 +1,33 @@
+#include "failure_output.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace bestfocus {
+namespace {
+
+bool same_open_file(int one, int other) {
+    struct stat first {};
+    struct stat second {};
+    return fstat(one, &first) == 0 && fstat(other, &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
+int show_failure(const RunFailure& failure) {
+    if (!failure.message.empty()) {
+        std::fputs(failure.message.c_str(), stdout);
+        std::fflush(stdout);
+        // The message ends without a line break; on a shared stream the English starts one.
+        const bool shared = same_open_file(STDOUT_FILENO, STDERR_FILENO);
+        std::fputs(((shared ? "\n" : "") + english_line(failure.message)).c_str(), stderr);
+    }
+    std::fputs(failure.diagnostic.c_str(), stderr);
+    std::fflush(stderr);
+    return failure.status;
+}
+
+}  // namespace bestfocus

@@ -1,0 +1,14 @@
+// How a failure reaches the user: the tool's message on standard output, then English on
+// standard error.
+#pragma once
+
+#include "run_failure.h"
+
+namespace bestfocus {
+
+// Prints the message on standard output and flushes it, then on standard error the message's
+// English line (run_failure.h) and the failure's diagnostic. When both streams go to the same
+// file (a terminal, 2>&1), the English line starts on a line of its own. Returns the status.
+int show_failure(const RunFailure& failure);
+
+}  // namespace bestfocus

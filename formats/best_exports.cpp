@@ -1,0 +1,118 @@
+#include "best_exports.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "read_file.h"
+#include "replace_file.h"
+#include "tiff_bytes.h"
+
+namespace bestfocus {
+namespace {
+
+// A picked file is read whole before it is written; larger files are not images of a stack.
+constexpr std::uint64_t kLargestExportedFile = std::uint64_t{4} << 30;
+
+// The folder's own name; a multi-page file's without its extension ("007.tif": "007").
+std::string stack_name(std::string stack_path, bool multi_page) {
+    while (stack_path.size() > 1 && stack_path.back() == '/') {
+        stack_path.pop_back();
+    }
+    const std::size_t slash = stack_path.rfind('/');
+    std::string name = slash == std::string::npos ? stack_path : stack_path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return multi_page && dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name;
+}
+
+std::string name_extension(const std::string& image_names) {
+    const std::size_t dot = image_names.rfind('.');
+    if (dot == std::string::npos || image_names.find_first_of("%/", dot) != std::string::npos) {
+        return "";
+    }
+    return image_names.substr(dot);
+}
+
+bool make_folder(const std::string& folder, std::string* reason) {
+    if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST) {
+        return true;
+    }
+    *reason = std::strerror(errno);
+    return false;
+}
+
+bool export_one(const ExportRequest& request, const ImageLocation& picked,
+                const DepthDecoder& decode, const std::string& path, std::string* reason) {
+    if (picked.page >= 0) {
+        const cv::Mat image = decode(picked);
+        std::string bytes;
+        if (image.empty()) {
+            *reason = "the picked page cannot be decoded again";
+            return false;
+        }
+        return tiff_file_bytes({{image, described(picked)}}, &bytes, reason) &&
+               replace_file(path, bytes, reason);
+    }
+    if (request.hard_links && replace_file_with_link(picked.file, path, reason)) {
+        return true;
+    }
+    std::string bytes;
+    if (!read_regular_file(picked.file, kLargestExportedFile, bytes, *reason)) {
+        *reason = picked.file + " " + *reason;
+        return false;
+    }
+    return replace_file(path, bytes, reason);
+}
+
+}  // namespace
+
+std::string best_export_name(const std::string& stack_path, bool multi_page,
+                             const std::string& image_names, const char* method_short_name) {
+    return stack_name(stack_path, multi_page) + "_" + method_short_name +
+           (multi_page ? ".tif" : name_extension(image_names));
+}
+
+bool export_best_images(const ExportRequest& request, const std::vector<FolderScores>& folders,
+                        const DepthDecoder& decode, std::string* failed_path, std::string* reason) {
+    if (!make_folder(request.folder, reason)) {
+        *failed_path = request.folder;
+        return false;
+    }
+    for (const FolderScores& folder : folders) {
+        for (std::size_t m = 0; m < folder.methods.size(); ++m) {
+            const ImageLocation& picked =
+                folder.images.at(static_cast<std::size_t>(folder.methods[m].best_number - 1));
+            *failed_path = request.folder + "/" +
+                           best_export_name(folder.stack_path, picked.page >= 0,
+                                            request.image_names, request.method_names[m].c_str());
+            if (!export_one(request, picked, decode, *failed_path, reason)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string best_stack_description(int folder, int image, const ImageLocation& location) {
+    return "folder " + std::to_string(folder) + ", image " + std::to_string(image) + ": " +
+           described(location);
+}
+
+bool best_stack_bytes(const std::vector<FolderScores>& folders, const DepthDecoder& decode,
+                      std::string* bytes, std::string* reason) {
+    std::vector<TiffPage> pages;
+    for (const FolderScores& folder : folders) {
+        const int best = folder.methods.front().best_number;
+        const ImageLocation& picked = folder.images.at(static_cast<std::size_t>(best - 1));
+        cv::Mat image = decode(picked);
+        if (image.empty()) {
+            *reason = described(picked) + " cannot be decoded again";
+            return false;
+        }
+        pages.push_back({std::move(image), best_stack_description(folder.folder, best, picked)});
+    }
+    return tiff_file_bytes(pages, bytes, reason);
+}
+
+}  // namespace bestfocus

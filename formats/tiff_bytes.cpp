@@ -1,0 +1,181 @@
+#include "tiff_bytes.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace bestfocus {
+namespace {
+
+// A file in memory for TIFFClientOpen: libtiff seeks and rewrites its headers as it goes.
+struct MemoryFile {
+    std::string bytes;
+    toff_t position = 0;
+};
+
+tmsize_t read_memory(thandle_t handle, void* into, tmsize_t size) {
+    MemoryFile& file = *static_cast<MemoryFile*>(handle);
+    const toff_t available =
+        file.position < file.bytes.size() ? file.bytes.size() - file.position : 0;
+    const toff_t count = std::min<toff_t>(available, static_cast<toff_t>(size));
+    std::memcpy(into, file.bytes.data() + file.position, count);
+    file.position += count;
+    return static_cast<tmsize_t>(count);
+}
+
+tmsize_t write_memory(thandle_t handle, void* from, tmsize_t size) {
+    MemoryFile& file = *static_cast<MemoryFile*>(handle);
+    const toff_t end = file.position + static_cast<toff_t>(size);
+    if (end > file.bytes.size()) {
+        file.bytes.resize(end);
+    }
+    std::memcpy(file.bytes.data() + file.position, from, static_cast<std::size_t>(size));
+    file.position = end;
+    return size;
+}
+
+toff_t seek_memory(thandle_t handle, toff_t offset, int whence) {
+    MemoryFile& file = *static_cast<MemoryFile*>(handle);
+    const toff_t base = whence == SEEK_END   ? file.bytes.size()
+                        : whence == SEEK_CUR ? file.position
+                                             : 0;
+    file.position = base + offset;
+    return file.position;
+}
+
+int close_memory(thandle_t) { return 0; }
+
+toff_t memory_size(thandle_t handle) { return static_cast<MemoryFile*>(handle)->bytes.size(); }
+
+int no_map(thandle_t, void**, toff_t*) { return 0; }
+
+void no_unmap(thandle_t, void*, toff_t) {}
+
+bool write_page(TIFF* tiff, const TiffPage& page) {
+    const cv::Mat& image = page.image;
+    const int bits = image.depth() == CV_16U ? 16 : 8;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.cols));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.rows));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+    TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, page.description.c_str());
+    for (int row = 0; row < image.rows; ++row) {
+        // libtiff takes a non-const buffer but only reads it.
+        if (TIFFWriteScanline(tiff, const_cast<uchar*>(image.ptr(row)), static_cast<uint32_t>(row),
+                              0) < 0) {
+            return false;
+        }
+    }
+    return TIFFWriteDirectory(tiff) == 1;
+}
+
+// One page as the writer above writes it, checked before any pixel is read.
+bool read_page(TIFF* tiff, std::uint64_t file_size, TiffPage* page, std::string* problem) {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t samples = 1;
+    uint16_t bits = 1;
+    uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    if (width == 0 || height == 0 || width > kLargestPageSide || height > kLargestPageSide ||
+        samples != 1 || (bits != 8 && bits != 16) || photometric != PHOTOMETRIC_MINISBLACK ||
+        tiled) {
+        *problem = "a page is not one gray channel of 8 or 16 bits in strips";
+        return false;
+    }
+    // Uncompressed pages cannot hold more pixels than the file has bytes; compressed ones could,
+    // but this writer never compresses.
+    const std::uint64_t bytes = std::uint64_t{width} * height * (bits / 8);
+    if (bytes > file_size) {
+        *problem = "a page claims more pixels than the file holds";
+        return false;
+    }
+    page->image.create(static_cast<int>(height), static_cast<int>(width),
+                       bits == 16 ? CV_16UC1 : CV_8UC1);
+    if (TIFFScanlineSize64(tiff) != static_cast<std::uint64_t>(page->image.step[0])) {
+        *problem = "a page's rows are not as long as its width says";
+        return false;
+    }
+    for (uint32_t row = 0; row < height; ++row) {
+        if (TIFFReadScanline(tiff, page->image.ptr(static_cast<int>(row)), row, 0) < 0) {
+            *problem = "a page's pixels cannot be read";
+            return false;
+        }
+    }
+    char* description = nullptr;
+    page->description =
+        TIFFGetField(tiff, TIFFTAG_IMAGEDESCRIPTION, &description) == 1 && description != nullptr
+            ? description
+            : "";
+    return true;
+}
+
+}  // namespace
+
+bool read_tiff_pages(const std::string& bytes, std::size_t most_pages, std::vector<TiffPage>* pages,
+                     std::string* problem) {
+    // Our messages say what is wrong; libtiff's own would only repeat it, on standard error.
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    MemoryFile file{bytes, 0};
+    TIFF* tiff = TIFFClientOpen("pages", "r", &file, read_memory, write_memory, seek_memory,
+                                close_memory, memory_size, no_map, no_unmap);
+    if (tiff == nullptr) {
+        *problem = "it is not a TIFF file";
+        return false;
+    }
+    bool read = true;
+    pages->clear();
+    do {
+        if (pages->size() == most_pages) {
+            *problem = "it has more than " + std::to_string(most_pages) + " pages";
+            read = false;
+            break;
+        }
+        pages->emplace_back();
+        read = read_page(tiff, bytes.size(), &pages->back(), problem);
+    } while (read && TIFFReadDirectory(tiff) == 1);
+    TIFFClose(tiff);
+    return read;
+}
+
+bool tiff_file_bytes(const std::vector<TiffPage>& pages, std::string* bytes, std::string* problem) {
+    for (const TiffPage& page : pages) {
+        if (page.image.type() != CV_8UC1 && page.image.type() != CV_16UC1) {
+            *problem = "only 8- and 16-bit gray images can be exported";
+            return false;
+        }
+    }
+    MemoryFile file;
+    // "w8" would be BigTIFF; a classic TIFF is what every reader takes, up to 4 GiB.
+    TIFF* tiff = TIFFClientOpen("picks", "w", &file, read_memory, write_memory, seek_memory,
+                                close_memory, memory_size, no_map, no_unmap);
+    if (tiff == nullptr) {
+        *problem = "libtiff cannot start a file";
+        return false;
+    }
+    bool written = true;
+    for (const TiffPage& page : pages) {
+        written = written && write_page(tiff, page);
+    }
+    TIFFClose(tiff);
+    if (!written) {
+        *problem = "libtiff cannot write a page";
+        return false;
+    }
+    *bytes = std::move(file.bytes);
+    return true;
+}
+
+}  // namespace bestfocus

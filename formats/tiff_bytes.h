@@ -1,0 +1,28 @@
+// Gray images as the bytes of a TIFF file, written with libtiff: the form the picks are exported
+// in.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <string>
+#include <vector>
+
+namespace bestfocus {
+
+// One page: an 8- or 16-bit gray image and the text of its ImageDescription tag.
+struct TiffPage {
+    cv::Mat image;  // CV_8UC1 or CV_16UC1
+    std::string description;
+};
+
+// The bytes of a TIFF file holding the pages in order, uncompressed, each at its own depth; false
+// with *problem set when a page is not 8- or 16-bit gray or libtiff fails.
+bool tiff_file_bytes(const std::vector<TiffPage>& pages, std::string* bytes, std::string* problem);
+
+// The pages of TIFF file bytes another run wrote, trusted in nothing: every page must be one
+// channel of 8 or 16 bits, at most kLargestPageSide on a side, and there must be at most
+// most_pages. False with *problem set otherwise, or when libtiff cannot read a page.
+constexpr int kLargestPageSide = 1 << 20;
+bool read_tiff_pages(const std::string& bytes, std::size_t most_pages, std::vector<TiffPage>* pages,
+                     std::string* problem);
+
+}  // namespace bestfocus
