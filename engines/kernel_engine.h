@@ -1,4 +1,4 @@
-// The kernels as an Engine: the spec's 8-bit entry point on 8-bit views, the double-input one on
+// The kernels as an Engine: the 8-bit entry point on 8-bit views, the double-input one on
 // 16-bit views normalised to value / 65535.0, on a GPU or on the CPU runtime.
 #pragma once
 

@@ -1,5 +1,5 @@
 // The focus measures the tool offers: one line each, the only list of them. Everything that
-// handles "every measure" expands it: the declarations of the spec's entry points (measures.h)
+// handles "every measure" expands it: the declarations of the measures' entry points (measures.h)
 // and of the CPU engine's functions (cpu_measures.h), the registry's rows, and the tables the
 // tests and benchmarks iterate.
 //
@@ -10,7 +10,7 @@
 //            are name##_rows, the CPU engine's functions cpu_##name (8-bit) and cpu_##name##_16
 // short name lower case, for file names and benchmark labels
 // long name  as the usage text names it
-// stem       of the spec's entry points funcion_##stem##_GPU, _GPU_uchar and _GPU_uchar_Stream
+// stem       of the entry points funcion_##stem##_GPU, _GPU_uchar and _GPU_uchar_Stream
 //
 // A new measure is its folder (its kernel with the entry points, its row sums and the one-line
 // <name>_cpu.cpp that compiles them for the CPU engine) and one line here.

@@ -1,4 +1,4 @@
-// Focus measures computed by CUDA kernels in double precision: the spec's thirteen entry points.
+// Focus measures computed by CUDA kernels in double precision: the thirteen measure functions.
 //
 // Every measure function takes (pixels, width, height, host threads[, stream]) and returns the
 // focus value: larger is sharper. Width comes before height; rows are back to back (stride =
