@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <iostream>
 #include <mutex>
 #include <opencv2/core/utils/logger.hpp>
 
@@ -66,10 +65,6 @@ LoadedCodecs load_codecs() {
         codecs.problem = path + ": not the plugin of this version of bestfocus";
         return codecs;
     }
-    // OpenCV 4.6 writes the exceptions of imread and imcount to std::cerr: the tool never writes
-    // there (its diagnostics go through stdio), so what is written there is dropped, and the
-    // tool's own message is the only one.
-    std::cerr.rdbuf(nullptr);
     // Its decoders' complaints (libtiff's and libpng's among them) are silenced too.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
     return codecs;
