@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unordered_map>
 
 namespace bestfocus {
 namespace {
@@ -66,15 +67,16 @@ std::string file_identity(const std::string& path) {
 
 std::optional<std::pair<std::size_t, std::size_t>> first_collision(
     const std::vector<NamedPath>& paths) {
-    std::vector<std::string> identities;
-    for (const NamedPath& named : paths) {
-        identities.push_back(file_identity(named.path));
-    }
-    for (std::size_t second = 1; second < paths.size(); ++second) {
-        for (std::size_t first = 0; first < second; ++first) {
-            if (!identities[first].empty() && identities[first] == identities[second]) {
-                return std::make_pair(first, second);
-            }
+    // One pass: a run exporting every pick of thousands of folders names tens of thousands.
+    std::unordered_map<std::string, std::size_t> first_with_identity;
+    for (std::size_t second = 0; second < paths.size(); ++second) {
+        const std::string identity = file_identity(paths[second].path);
+        if (identity.empty()) {
+            continue;
+        }
+        const auto [first, added] = first_with_identity.emplace(identity, second);
+        if (!added) {
+            return std::make_pair(first->second, second);
         }
     }
     return std::nullopt;
