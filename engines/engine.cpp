@@ -1,5 +1,6 @@
 #include "engine.h"
 
+#include "banded_measure.h"
 #include "cpu_engine.h"
 #include "kernel_engine.h"
 
@@ -10,6 +11,11 @@ std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run) {
         return std::make_unique<CpuEngine>(images_in_run == 1);
     }
     return std::make_unique<KernelEngine>();
+}
+
+std::unique_ptr<BandedMeasure> Engine::measure_in_bands(int, int, PixelDepth,
+                                                        const std::vector<int>&) const {
+    return nullptr;
 }
 
 Measurement too_many_pixels() {

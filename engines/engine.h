@@ -21,11 +21,19 @@ struct Measurement {
                                  // unspecified launch failure"; may be empty
 };
 
+class BandedMeasure;
+
 class Engine {  // thread-safe: many scan threads call measure() at once
   public:
     virtual ~Engine() = default;
     // Every method (codes of the measure list) on the view, in order; stops at the first failure.
     virtual Measurement measure(const ImageView& image, const std::vector<int>& methods) const = 0;
+    // Every method on a width x height image fed a band of rows at a time as it is read
+    // (banded_measure.h), giving the values measure() gives on the whole image; null when this
+    // engine measures such an image only whole.
+    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height,
+                                                            PixelDepth depth,
+                                                            const std::vector<int>& methods) const;
 };
 
 // The engine of that kind for a run of `images_in_run` images. The kernels pass N_threads to

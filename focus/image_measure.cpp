@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "measure_as_read.h"
+
 namespace bestfocus {
 
 namespace {
@@ -25,6 +27,26 @@ ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
     return part;
 }
 
+// What the engine gave on a width x height image.
+ImageMeasurement measured(Measurement result, int width, int height, const std::string& name) {
+    switch (result.failure) {
+        case Measurement::Failure::none: break;
+        case Measurement::Failure::too_many_pixels:
+            return failed("\nImagen demasiado grande (ancho x alto supera " +
+                          std::to_string(INT_MAX) + " pixeles): " + name);
+        case Measurement::Failure::failed:
+            return failed(
+                "\nNo se puede calcular la medida de enfoque del archivo: " + name,
+                result.reason.empty() ? "" : "bestfocus: " + name + ": " + result.reason + "\n");
+    }
+    ImageMeasurement measurement;
+    measurement.measured = true;
+    measurement.focus = std::move(result.values);
+    measurement.width = width;
+    measurement.height = height;
+    return measurement;
+}
+
 }  // namespace
 
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
@@ -32,9 +54,21 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::optional<RegionOfInterest>& region) {
     const std::string name = described(image);
     // Each scan thread reads every image it measures into the same memory: no allocation per
-    // image once it has grown to the largest, and the pixels are measured where they land.
+    // image once it has grown to the largest (or, measured as read, to a band), and the pixels
+    // are measured where they land.
     thread_local ReadBuffer buffer;
-    const ReadImage pixels = read_image(image, buffer);
+    OpenedImage opened = open_image(image, buffer);
+    if (opened.stored && !region) {
+        const StoredRows& stored = *opened.stored;
+        if (const std::unique_ptr<BandedMeasure> banded =
+                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods)) {
+            if (!measure_as_read(opened.file.fd(), stored, *banded, buffer)) {
+                return failed("\nNo se puede abrir el archivo: " + name);
+            }
+            return measured(banded->result(), stored.width, stored.height, name);
+        }
+    }
+    const ReadImage pixels = read_whole(std::move(opened), buffer);
     if (!pixels.read) {
         return failed("\nNo se puede abrir el archivo: " + name,
                       pixels.why.empty() ? "" : "bestfocus: " + name + ": " + pixels.why + "\n");
@@ -52,24 +86,8 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                           ", " + std::to_string(pixels.view.width) + " x " +
                           std::to_string(pixels.view.height) + "\n");
     }
-    Measurement result =
-        engine.measure(region ? region_of(pixels.view, *region) : pixels.view, methods);
-    switch (result.failure) {
-        case Measurement::Failure::none: break;
-        case Measurement::Failure::too_many_pixels:
-            return failed("\nImagen demasiado grande (ancho x alto supera " +
-                          std::to_string(INT_MAX) + " pixeles): " + name);
-        case Measurement::Failure::failed:
-            return failed(
-                "\nNo se puede calcular la medida de enfoque del archivo: " + name,
-                result.reason.empty() ? "" : "bestfocus: " + name + ": " + result.reason + "\n");
-    }
-    ImageMeasurement measurement;
-    measurement.measured = true;
-    measurement.focus = std::move(result.values);
-    measurement.width = pixels.view.width;
-    measurement.height = pixels.view.height;
-    return measurement;
+    return measured(engine.measure(region ? region_of(pixels.view, *region) : pixels.view, methods),
+                    pixels.view.width, pixels.view.height, name);
 }
 
 }  // namespace bestfocus

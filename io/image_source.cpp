@@ -1,15 +1,12 @@
 #include "image_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 
 #include "bmp_header_check.h"
 #include "bmp_reader.h"
+#include "open_file.h"
 #include "opencv_codecs.h"
 #include "tiff_open.h"
 #include "tiff_pages.h"
@@ -26,33 +23,6 @@ bool is_regular_file(const std::string& path) {
 // Gray at the stored depth: without IMREAD_COLOR OpenCV converts colour to gray, and
 // IMREAD_ANYDEPTH keeps 16-bit (and other) depths instead of reducing them to 8 bits.
 constexpr int kGrayAtDepth = cv::IMREAD_ANYDEPTH;
-
-class OpenFile {
-  public:
-    // Opened without waiting: a FIFO would wait for a writer, possibly for ever; only regular
-    // files are kept open.
-    explicit OpenFile(const std::string& path)
-        : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        struct stat status;
-        if (fd_ >= 0 && (fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
-            close(fd_);
-            fd_ = -1;
-        }
-        size_ = fd_ >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
-    }
-    ~OpenFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-
-    int fd() const { return fd_; }
-    std::uint64_t size() const { return size_; }
-
-  private:
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
-};
 
 // The directory of page `page` of a TIFF file, 0 when the file has no such page. Walks the chain:
 // callers that read many pages pass the directories found once (pages_of).
@@ -74,7 +44,7 @@ OwnRead own_tiff(const ImageLocation& image, ReadBuffer& buffer) {
             return OwnRead::unreadable();
         }
     }
-    return read_gray_tiff_page(image.file, directory, buffer);
+    return find_gray_tiff_page(image.file, directory, buffer);
 }
 
 OwnRead own_read(const ImageLocation& image, const OpenFile& file, ReadBuffer& buffer) {
@@ -82,7 +52,7 @@ OwnRead own_read(const ImageLocation& image, const OpenFile& file, ReadBuffer& b
         return own_tiff(image, buffer);
     }
     if (image.page < 0) {
-        return read_own_bmp(file.fd(), file.size(), buffer);
+        return find_own_bmp_rows(file.fd(), file.size());
     }
     return OwnRead::not_ours();
 }
@@ -116,6 +86,14 @@ ReadImage read_by_opencv(const ImageLocation& image) {
     return result;
 }
 
+ReadImage read_by_us(const ImageView& pixels) {
+    ReadImage result;
+    result.read = true;
+    result.depth = pixels.depth == PixelDepth::u8 ? CV_8U : CV_16U;
+    result.view = pixels;
+    return result;
+}
+
 // The view's pixels copied into a matrix of their own, top row first.
 cv::Mat copied(const ImageView& view) {
     const int type = view.depth == PixelDepth::u8 ? CV_8U : CV_16U;
@@ -138,23 +116,32 @@ std::string described(const ImageLocation& image) {
     return image.file + " (page " + std::to_string(image.page + 1) + ")";
 }
 
-ReadImage read_image(const ImageLocation& image, ReadBuffer& buffer) {
-    ReadImage result;
-    const OpenFile file(image.file);
-    if (file.fd() < 0) {
-        return result;
+OpenedImage open_image(const ImageLocation& image, ReadBuffer& buffer) {
+    OpenedImage opened{OpenFile(image.file), std::nullopt, {}};
+    if (opened.file.fd() < 0) {
+        return opened;
     }
-    const OwnRead own = own_read(image, file, buffer);
+    const OwnRead own = own_read(image, opened.file, buffer);
     switch (own.outcome) {
-        case OwnRead::Outcome::unreadable: return result;
-        case OwnRead::Outcome::read:
-            result.read = true;
-            result.depth = own.view.depth == PixelDepth::u8 ? CV_8U : CV_16U;
-            result.view = own.view;
-            return result;
-        case OwnRead::Outcome::not_ours: return read_by_opencv(image);
+        case OwnRead::Outcome::unreadable: break;
+        case OwnRead::Outcome::stored: opened.stored = own.stored; break;
+        case OwnRead::Outcome::read: opened.whole = read_by_us(own.view); break;
+        case OwnRead::Outcome::not_ours: opened.whole = read_by_opencv(image); break;
     }
-    return result;
+    return opened;
+}
+
+ReadImage read_whole(OpenedImage opened, ReadBuffer& buffer) {
+    if (!opened.stored) {
+        return std::move(opened.whole);
+    }
+    const std::optional<ImageView> pixels =
+        read_all_stored_rows(opened.file.fd(), *opened.stored, buffer);
+    return pixels ? read_by_us(*pixels) : ReadImage();
+}
+
+ReadImage read_image(const ImageLocation& image, ReadBuffer& buffer) {
+    return read_whole(open_image(image, buffer), buffer);
 }
 
 cv::Mat decode_at_depth(const ImageLocation& image) {

@@ -3,12 +3,15 @@
 
 #include <cstdint>
 #include <opencv2/core.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "image_location.h"
 #include "image_view.h"
+#include "open_file.h"
 #include "read_buffer.h"
+#include "stored_rows.h"
 
 namespace bestfocus {
 
@@ -22,6 +25,19 @@ struct ReadImage {
     std::string why;  // when not read: why, for standard error ("needs OpenCV's decoders..."), or
                       // empty when the file is simply not a readable image
 };
+
+// An image opened to be measured as it is read: where our readers find its rows lying in the file
+// (stored_rows.h), they are left there for the caller to read a band at a time; any other image is
+// read whole.
+struct OpenedImage {
+    OpenFile file;
+    std::optional<StoredRows> stored;  // the rows, in `file`
+    ReadImage whole;                   // when nothing is stored: the image read, or not
+};
+OpenedImage open_image(const ImageLocation& image, ReadBuffer& buffer);
+
+// The opened image whole: its stored rows, if any, read into the buffer.
+ReadImage read_whole(OpenedImage opened, ReadBuffer& buffer);
 
 // The image as one gray channel at its stored depth, exactly as decode_at_depth gives it; our own
 // readers (bmp_reader.h, tiff_pages.h) read the kinds microscopes write without copying or

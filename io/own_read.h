@@ -1,19 +1,22 @@
-// What one of our own readers made of a file: pixels it read, a file it refuses, or a file it
-// leaves to OpenCV's decoders.
+// What one of our own readers made of a file: pixels it read, rows it found where they lie, a file
+// it refuses, or a file it leaves to OpenCV's decoders.
 #pragma once
 
 #include "image_view.h"
+#include "stored_rows.h"
 
 namespace bestfocus {
 
 struct OwnRead {
-    enum class Outcome { not_ours, unreadable, read };
+    enum class Outcome { not_ours, unreadable, read, stored };
     Outcome outcome = Outcome::not_ours;
-    ImageView view;  // when read: the pixels, in the caller's ReadBuffer
+    ImageView view;     // when read: the pixels, in the caller's ReadBuffer
+    StoredRows stored;  // when stored: the rows in the file, not read yet
 
     static OwnRead not_ours() { return {}; }
-    static OwnRead unreadable() { return {Outcome::unreadable, {}}; }
-    static OwnRead read(const ImageView& pixels) { return {Outcome::read, pixels}; }
+    static OwnRead unreadable() { return {Outcome::unreadable, {}, {}}; }
+    static OwnRead read(const ImageView& pixels) { return {Outcome::read, pixels, {}}; }
+    static OwnRead rows_in_file(const StoredRows& rows) { return {Outcome::stored, {}, rows}; }
 };
 
 }  // namespace bestfocus

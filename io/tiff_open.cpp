@@ -167,8 +167,6 @@ std::optional<std::uint64_t> stored_next_directory(tiff* handle, std::uint64_t d
     return stored_number(view, directory + count_width + *entries * entry_size, big_tiff ? 8 : 4);
 }
 
-int tiff_file_descriptor(tiff* handle) { return view_of(TIFFClientdata(handle))->fd; }
-
 bool has_tiff_signature(const std::string& file) { return open_view(file) != nullptr; }
 
 TiffHandle open_tiff(const std::string& file) {

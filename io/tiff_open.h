@@ -31,11 +31,6 @@ TiffHandle open_tiff(const std::string& file);
 // the whole chain of directories on every fresh handle.
 TiffHandle open_tiff_at(const std::string& file, std::uint64_t directory_offset);
 
-// Where the bytes of the file of `handle` (opened by the functions above) past its header can be
-// read with pread: the header (its first 16 bytes) may differ from what libtiff reads.
-int tiff_file_descriptor(tiff* handle);
-constexpr std::uint64_t kTiffHeaderBytes = 16;
-
 // The next-directory link stored after the directory that begins at `directory` in the file of
 // `handle` (opened by the functions above), as the file holds it: 0 at the end of the chain.
 // Nothing when the directory or its link lies past the end of the file.

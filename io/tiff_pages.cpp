@@ -7,7 +7,7 @@
 #include <cstring>
 #include <optional>
 
-#include "file_reads.h"
+#include "open_file.h"
 #include "tiff_open.h"
 
 namespace bestfocus {
@@ -128,43 +128,42 @@ std::optional<GrayLayout> gray_layout(TIFF* page) {
 }
 
 // Uncompressed strips that lie back to back, each exactly as long as its rows, are the page's rows
-// as they lie in the file: read with one pread straight into place (libtiff would read each strip
-// into its own buffer and copy it), then put in this machine's byte order. False when the strips
-// lie otherwise, for libtiff to read.
-bool read_back_to_back_strips(TIFF* page, const GrayLayout& layout, std::uint32_t count,
-                              unsigned char* pixels) {
+// as they lie in the file: read straight into place with pread from the file itself, as OpenCV
+// reads it (libtiff would read each strip into its own buffer and copy it, and sees a header that
+// may name another directory). Nothing when the strips lie otherwise, for libtiff to read.
+std::optional<StoredRows> back_to_back_strips(TIFF* page, const GrayLayout& layout,
+                                              std::uint32_t count) {
     std::uint64_t* offsets = nullptr;
     std::uint64_t* lengths = nullptr;
     if (layout.compression != COMPRESSION_NONE ||
         !TIFFGetField(page, TIFFTAG_STRIPOFFSETS, &offsets) ||
         !TIFFGetField(page, TIFFTAG_STRIPBYTECOUNTS, &lengths) || offsets == nullptr ||
-        lengths == nullptr || offsets[0] < kTiffHeaderBytes) {
-        return false;
+        lengths == nullptr) {
+        return std::nullopt;
     }
     for (std::uint32_t strip = 0; strip < count; ++strip) {
         const std::uint32_t rows =
             std::min(layout.block_height, layout.height - strip * layout.block_height);
         if (lengths[strip] != rows * layout.row_bytes() ||
             (strip > 0 && offsets[strip] != offsets[strip - 1] + lengths[strip - 1])) {
-            return false;
+            return std::nullopt;
         }
     }
-    const std::size_t bytes = layout.row_bytes() * layout.height;
-    if (!read_exactly(tiff_file_descriptor(page), pixels, bytes, offsets[0])) {
-        return false;
-    }
+    StoredRows stored;
+    stored.offset = offsets[0];
+    stored.pitch = layout.row_bytes();
+    stored.width = static_cast<int>(layout.width);
+    stored.height = static_cast<int>(layout.height);
+    stored.depth = layout.bits == 8 ? PixelDepth::u8 : PixelDepth::u16;
     if (layout.bits == 16 && TIFFIsByteSwapped(page)) {
-        TIFFSwabArrayOfShort(reinterpret_cast<std::uint16_t*>(pixels),
-                             static_cast<tmsize_t>(bytes / 2));
+        stored.conversion = StoredRows::Conversion::byte_swap;
     }
-    return true;
+    return stored;
 }
 
 // Every strip decoded in place, each exactly as long as its rows; false when one is not.
 bool read_strips(TIFF* page, const GrayLayout& layout, unsigned char* pixels) {
     const std::uint32_t count = (layout.height - 1) / layout.block_height + 1;
-    if (TIFFNumberOfStrips(page) != count) return false;
-    if (read_back_to_back_strips(page, layout, count, pixels)) return true;
     for (std::uint32_t strip = 0; strip < count; ++strip) {
         const std::uint32_t first_row = strip * layout.block_height;
         const std::uint32_t rows = std::min(layout.block_height, layout.height - first_row);
@@ -204,7 +203,7 @@ bool read_tiles(TIFF* page, const GrayLayout& layout, unsigned char* pixels, uns
 
 }  // namespace
 
-OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
+OwnRead find_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
                             ReadBuffer& buffer) {
     const TiffHandle page =
         directory_offset == 0 ? open_tiff(file) : open_tiff_at(file, directory_offset);
@@ -214,6 +213,16 @@ OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_off
     const std::optional<GrayLayout> layout = gray_layout(page.get());
     if (!layout) {
         return OwnRead::not_ours();
+    }
+    if (!layout->tiled) {
+        const std::uint32_t strips = (layout->height - 1) / layout->block_height + 1;
+        if (TIFFNumberOfStrips(page.get()) != strips) {
+            return OwnRead::unreadable();
+        }
+        if (const std::optional<StoredRows> stored =
+                back_to_back_strips(page.get(), *layout, strips)) {
+            return OwnRead::rows_in_file(*stored);
+        }
     }
     const std::size_t image_bytes = layout->row_bytes() * layout->height;
     unsigned char* pixels =
@@ -229,6 +238,18 @@ OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_off
     view.height = static_cast<int>(layout->height);
     view.row_stride = static_cast<std::ptrdiff_t>(layout->width);
     return OwnRead::read(view);
+}
+
+OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
+                            ReadBuffer& buffer) {
+    const OwnRead found = find_gray_tiff_page(file, directory_offset, buffer);
+    if (found.outcome != OwnRead::Outcome::stored) {
+        return found;
+    }
+    const OpenFile opened(file);
+    const std::optional<ImageView> image =
+        opened.fd() < 0 ? std::nullopt : read_all_stored_rows(opened.fd(), found.stored, buffer);
+    return image ? OwnRead::read(*image) : OwnRead::unreadable();
 }
 
 }  // namespace bestfocus

@@ -43,4 +43,9 @@
         const TermRows terms = name##_terms(width, height);                            \
         return static_cast<long long>(terms.rows) * terms.terms_per_row;               \
     }                                                                                  \
+    CpuRowSums cpu_row_sums_##name() {                                                 \
+        return {rows_for_this_machine(name##_rows_avx2_8bit, name##_rows_baseline_8bit),   \
+                rows_for_this_machine(name##_rows_avx2_16bit, name##_rows_baseline_16bit), \
+                name##_terms};                                                         \
+    }                                                                                  \
     }

@@ -19,23 +19,34 @@
 // term_count_<name> is the number of terms the measure adds on a width x height image (0: the
 // image is smaller than the measure's window).
 //
-// cpu_<name>, cpu_<name>_16 and term_count_<name> exist for every measure of the list; each
+// cpu_row_sums_<name> gives the measure's exact row sums for this machine and where its terms lie,
+// for an image measured a band of rows at a time as it is read (banded_measure.h).
+//
+// cpu_<name>, cpu_<name>_16, term_count_<name> and cpu_row_sums_<name> exist for every measure of the list; each
 // measure's formula is stated in its rows header, measures/<name>/<name>_rows.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "measure_exactly.h"
 #include "measure_list.h"
 
 namespace bestfocus {
+
+struct CpuRowSums {
+    RowSums<std::uint8_t> rows8;
+    RowSums<std::uint16_t> rows16;
+    TermRows (*terms)(int width, int height);
+};
 
 #define BESTFOCUS_DECLARE_CPU_MEASURES(code, name, short_name, long_name, stem) \
     double cpu_##name(const unsigned char* pixels, int width, int height,       \
                       std::ptrdiff_t row_stride, int threads);                  \
     double cpu_##name##_16(const std::uint16_t* pixels, int width, int height,  \
                            std::ptrdiff_t row_stride, int threads);             \
-    long long term_count_##name(int width, int height);
+    long long term_count_##name(int width, int height);                        \
+    CpuRowSums cpu_row_sums_##name();
 BESTFOCUS_MEASURE_LIST(BESTFOCUS_DECLARE_CPU_MEASURES)
 #undef BESTFOCUS_DECLARE_CPU_MEASURES
 

@@ -1,7 +1,5 @@
 #include "measure_registry.h"
 
-#include "cpu_measures.h"
-
 namespace bestfocus {
 
 const std::vector<MeasureEntry>& measure_registry() {
@@ -14,7 +12,8 @@ const std::vector<MeasureEntry>& measure_registry() {
      funcion_##stem##_GPU,                                              \
      cpu_##name,                                                        \
      cpu_##name##_16,                                                   \
-     term_count_##name},
+     term_count_##name,                                                 \
+     cpu_row_sums_##name},
     static const std::vector<MeasureEntry> entries = {
         BESTFOCUS_MEASURE_LIST(BESTFOCUS_REGISTRY_ROW)};
 #undef BESTFOCUS_REGISTRY_ROW

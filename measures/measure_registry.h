@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cpu_measures.h"
 #include "measures.h"
 
 namespace bestfocus {
@@ -31,6 +32,7 @@ struct MeasureEntry {
     CpuMeasure cpu;          // the CPU engine's
     CpuMeasure16 cpu16;      // the CPU engine's on 16-bit images
     long long (*term_count)(int width, int height);  // terms it adds on such an image
+    CpuRowSums (*row_sums)();  // the CPU engine's row sums, for images measured in bands
 };
 
 // Every measure, entry i holding code i + 1.

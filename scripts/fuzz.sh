@@ -38,7 +38,7 @@ fuzz bmp_header "$out/write_bmp_seeds" -- \
     tests/fuzz/bmp_header_fuzz.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp
 
 readers_io=(io/bmp_reader.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp io/file_reads.cpp
-            io/tiff_open.cpp io/tiff_pages.cpp)
+            io/stored_rows.cpp io/tiff_open.cpp io/tiff_pages.cpp)
 clang++ "${flags[@]}" -I/usr/include/opencv4 -DTIFF_DISABLE_DEPRECATED \
     tests/fuzz/write_reader_seeds.cpp tests/driver/bmp_bytes.cpp tests/driver/tiff_files.cpp \
     -o "$out/write_reader_seeds" -lopencv_core -ltiff

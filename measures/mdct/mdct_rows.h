@@ -54,7 +54,7 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total mdct_rows(const Pixel* imag
 
 // One term per window anchor.
 inline TermRows mdct_terms(int width, int height) {
-    return window_terms(mdct_anchors(width), mdct_anchors(height));
+    return window_terms(mdct_anchors(width), mdct_anchors(height), 4);
 }
 
 }  // namespace bestfocus

@@ -61,7 +61,7 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total tenengrad_rows(const Pixel*
 
 // One term per window anchor.
 inline TermRows tenengrad_terms(int width, int height) {
-    return window_terms(tenengrad_anchors(width), tenengrad_anchors(height));
+    return window_terms(tenengrad_anchors(width), tenengrad_anchors(height), 3);
 }
 
 }  // namespace bestfocus

@@ -14,9 +14,10 @@
 
 namespace bestfocus {
 
-// Rows y with a term: every row that has a row below it; one term per pixel of those rows.
+// Rows y with a term: every row that has a row below it; one term per pixel of those rows, reading
+// the two rows below (one for the last row pair).
 inline TermRows vollath_f4_terms(int width, int height) {
-    return {height < 2 ? 0 : height - 1, width};
+    return {height < 2 ? 0 : height - 1, width, 2};
 }
 
 // The exact sum of the terms of rows first_row <= y < end_row, in units of one pixel step squared.

@@ -22,16 +22,20 @@
 
 namespace bestfocus {
 
-// Where a measure's terms lie: `rows` rows of `terms_per_row` terms each.
+// Where a measure's terms lie: `rows` rows of `terms_per_row` terms each. The terms of row y read
+// image rows y to y + rows_below, none past the image's last row: an image read a band of rows at
+// a time adds a term row once the band holding its rows has arrived.
 struct TermRows {
     int rows;
     int terms_per_row;
+    int rows_below;
 };
 
-// Window measures: one term per anchor; no window column (or a negative count of them) means no
-// term, whatever the rows.
-inline TermRows window_terms(int anchors_x, int anchors_y) {
-    return anchors_x > 0 ? TermRows{std::max(0, anchors_y), anchors_x} : TermRows{0, 0};
+// Window measures: one term per anchor, its window `window_rows` rows high; no window column (or a
+// negative count of them) means no term, whatever the rows.
+inline TermRows window_terms(int anchors_x, int anchors_y, int window_rows) {
+    return anchors_x > 0 ? TermRows{std::max(0, anchors_y), anchors_x, window_rows - 1}
+                         : TermRows{0, 0, window_rows - 1};
 }
 
 // The exact sum of a measure's terms over term rows first_row <= y < end_row, in pixel steps

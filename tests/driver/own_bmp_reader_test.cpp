@@ -89,6 +89,15 @@ TEST_P(OwnBmpReader, GivesOpenCvsPixels) {
     EXPECT_EQ(cv::norm(ours, opencv, cv::NORM_INF), 0);
 }
 
+// Measured as it is read: the values of OpenCV's pixels, also for images of many bands.
+TEST_P(OwnBmpReader, MeasuredAsReadGivesTheValuesOfOpenCvsPixels) {
+    const std::string file = folder_.path() + "image.bmp";
+    write_file(file, random_bmp(GetParam()));
+    const ValuesBothWays values = values_read_and_decoded(file);
+    ASSERT_FALSE(values.as_read.empty());
+    EXPECT_EQ(values.as_read, values.of_opencv_pixels);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kinds, OwnBmpReader,
     ::testing::Values(BmpKind{"GrayRampOddWidth", 8, 13, 9, 40, Palette::gray_ramp},
@@ -99,7 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
                       BmpKind{"TwentyFourBitsOddWidth", 24, 11, 7, 40, Palette::none},
                       BmpKind{"TwentyFourBitsTopDown", 24, 4, -6, 56, Palette::none},
                       BmpKind{"ThirtyTwoBits", 32, 9, 5, 40, Palette::none},
-                      BmpKind{"ThirtyTwoBitsTopDownV4", 32, 3, -8, 108, Palette::none}),
+                      BmpKind{"ThirtyTwoBitsTopDownV4", 32, 3, -8, 108, Palette::none},
+                      // Several bands of rows each.
+                      BmpKind{"GrayRampManyBands", 8, 1031, 700, 40, Palette::gray_ramp},
+                      BmpKind{"ColourPaletteManyBandsTopDown", 8, 1001, -600, 40,
+                              Palette::colours},
+                      BmpKind{"TwentyFourBitsManyBands", 24, 999, 300, 40, Palette::none}),
     [](const ::testing::TestParamInfo<BmpKind>& info) { return info.param.what; });
 
 }  // namespace

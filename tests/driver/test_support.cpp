@@ -21,6 +21,10 @@
 #include <thread>
 #include <utility>
 
+#include "engine.h"
+#include "image_measure.h"
+#include "measure_registry.h"
+
 namespace fs = std::filesystem;
 
 TemporaryFolder::TemporaryFolder() {
@@ -51,6 +55,29 @@ FolderSharedWithDeathTests::~FolderSharedWithDeathTests() {
     if (made_here_) {
         unsetenv(variable_.c_str());
     }
+}
+
+ValuesBothWays values_read_and_decoded(const std::string& file, int page) {
+    std::vector<int> methods;
+    for (const bestfocus::MeasureEntry& measure : bestfocus::measure_registry()) {
+        methods.push_back(measure.code);
+    }
+    const auto engine = bestfocus::make_engine(bestfocus::EngineKind::cpu, 2);
+    ValuesBothWays values;
+    values.as_read =
+        bestfocus::measure_image(bestfocus::ImageLocation(file, page), *engine, methods).focus;
+    std::vector<cv::Mat> decoded;
+    if (!cv::imreadmulti(file, decoded, std::max(page, 0), 1, cv::IMREAD_ANYDEPTH)) {
+        return values;
+    }
+    const cv::Mat& pixels = decoded[0];
+    const bestfocus::ImageView view{pixels.data,
+                                    pixels.depth() == CV_8U ? bestfocus::PixelDepth::u8
+                                                            : bestfocus::PixelDepth::u16,
+                                    pixels.cols, pixels.rows,
+                                    static_cast<std::ptrdiff_t>(pixels.step1())};
+    values.of_opencv_pixels = engine->measure(view, methods).values;
+    return values;
 }
 
 cv::Mat checkerboard(int width, int height, int type, const cv::Scalar& lit) {

@@ -44,6 +44,15 @@ class FolderSharedWithDeathTests {
     std::string path_;
 };
 
+// Every method of the measure list on the file's image, measured as the scan measures it (its rows
+// as our readers read them, a band at a time where they can), against the same methods on
+// OpenCV's decode of it; both on the CPU engine of a run of many images.
+struct ValuesBothWays {
+    std::vector<double> as_read;
+    std::vector<double> of_opencv_pixels;
+};
+ValuesBothWays values_read_and_decoded(const std::string& file, int page = -1);
+
 // A width x height checkerboard of 2 x 2 squares, black (0) and lit, of the matrix type; the square
 // at the top left is black.
 cv::Mat checkerboard(int width, int height, int type, const cv::Scalar& lit);

@@ -73,6 +73,10 @@ TEST_P(TiffPageLayouts, DecodeAsOpenCvDoes) {
     }
     EXPECT_TRUE(
         same_pixels(decode_at_depth(ImageLocation(file)), cv::imread(file, cv::IMREAD_ANYDEPTH)));
+    // Measured as it is read: the values of OpenCV's pixels.
+    const ValuesBothWays values = values_read_and_decoded(file, 2);
+    ASSERT_FALSE(values.as_read.empty());
+    EXPECT_EQ(values.as_read, values.of_opencv_pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -89,6 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageLayout{"EightBitsTiles", CV_8U, 45, {"w", 1, COMPRESSION_NONE, 16}, 37},
         PageLayout{"SixteenBitsTilesBigEndian", CV_16U, 33, {"wb", 1, COMPRESSION_NONE, 16}, 50},
         PageLayout{"SixteenBitsTilesLzw", CV_16U, 32, {"w", 1, COMPRESSION_LZW, 16}, 16},
+        // Several bands of rows each.
+        PageLayout{"EightBitsManyBands", CV_8U, 1100, {"w", 16, COMPRESSION_NONE}, 400},
+        PageLayout{"SixteenBitsBigEndianManyBands", CV_16U, 701, {"wb", 3, COMPRESSION_NONE}, 300},
         // Left to OpenCV, which converts colour to gray.
         PageLayout{"ColourLeftToOpenCv", CV_8UC3, 8, {"w", 2, COMPRESSION_NONE}}),
     [](const ::testing::TestParamInfo<PageLayout>& info) { return info.param.what; });

@@ -1,0 +1,102 @@
+// An image fed a band of rows at a time, as the reader measures it, gives the bits the engine gives
+// on the whole image: for bands going down or up, of every height from the least the overlap allows,
+// at both depths, on images shorter and narrower than the windows as well.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "banded_measure.h"
+#include "engine_measures.h"
+#include "random_images.h"
+
+namespace {
+
+// 8- or 16-bit pixels, row stride = width.
+struct Pixels {
+    PixelDepth depth;
+    int width;
+    int height;
+    std::vector<std::uint16_t> values;
+
+    // Rows first <= y < first + count copied between rows of noise, as a reader's buffer holds a
+    // band among rows of other bands: a term that reads past its band reads noise.
+    ImageView band(int first, int count, std::vector<std::uint8_t>* narrow,
+                   std::vector<std::uint16_t>* wide) const {
+        constexpr int kNoiseRows = 4;
+        const std::size_t start = static_cast<std::size_t>(kNoiseRows) * width;
+        std::mt19937 noise(static_cast<unsigned>(first * 31 + count));
+        wide->resize(static_cast<std::size_t>(count + 2 * kNoiseRows) * width);
+        for (std::uint16_t& value : *wide) value = static_cast<std::uint16_t>(noise() >> 16);
+        std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(first) * width,
+                    static_cast<std::size_t>(count) * width, wide->begin() + start);
+        if (depth == PixelDepth::u16) {
+            return {wide->data() + start, depth, width, count, width};
+        }
+        narrow->assign(wide->begin(), wide->end());  // the 8-bit values and noise cut to 8 bits
+        return {narrow->data() + start, depth, width, count, width};
+    }
+};
+
+Pixels random_pixels(PixelDepth depth, int width, int height) {
+    std::mt19937 generator(static_cast<unsigned>(width * 7 + height));
+    std::uniform_int_distribution<int> value(0, depth == PixelDepth::u8 ? 255 : 65535);
+    Pixels pixels{depth, width, height, {}};
+    for (int i = 0; i < width * height; ++i) {
+        pixels.values.push_back(static_cast<std::uint16_t>(value(generator)));
+    }
+    return pixels;
+}
+
+double whole_image_value(const MeasureEntry& measure, const Pixels& pixels) {
+    if (pixels.depth == PixelDepth::u16) {
+        return measure.cpu16(pixels.values.data(), pixels.width, pixels.height, pixels.width, 1);
+    }
+    const std::vector<std::uint8_t> bytes(pixels.values.begin(), pixels.values.end());
+    return measure.cpu(bytes.data(), pixels.width, pixels.height, pixels.width, 1);
+}
+
+// Bands of `band_rows` rows (the last one fewer), each repeating the overlap of the one before.
+double banded_value(const MeasureEntry& measure, const Pixels& pixels, int band_rows, bool upward) {
+    BandedMeasure banded({measure.code}, pixels.width, pixels.height, pixels.depth);
+    for (int done = 0;;) {  // rows given so far, from the end the bands start at
+        const int count = std::min(band_rows, pixels.height - done);
+        const int first = upward ? pixels.height - done - count : done;
+        std::vector<std::uint8_t> narrow;
+        std::vector<std::uint16_t> wide;
+        banded.add(pixels.band(first, count, &narrow, &wide), first);
+        if (done + count == pixels.height) break;
+        done += count - banded.overlap_rows();
+    }
+    return banded.result().values.at(0);
+}
+
+class EngineBands : public testing::TestWithParam<MeasureUnderTest> {};
+
+TEST_P(EngineBands, SameBitsAsTheWholeImage) {
+    const MeasureEntry& measure = *GetParam().entry;
+    const int overlap = BandedMeasure({measure.code}, 8, 8, PixelDepth::u8).overlap_rows();
+    for (const PixelDepth depth : {PixelDepth::u8, PixelDepth::u16}) {
+        for (const Size size : {Size{301, 97}, Size{2051, 11}, Size{5, 6}, Size{9, 2}, Size{3, 1},
+                                Size{2, 40}}) {
+            const Pixels pixels = random_pixels(depth, size.width, size.height);
+            const double whole = whole_image_value(measure, pixels);
+            for (const int band_rows : {overlap + 1, overlap + 2, 16, 64}) {
+                for (const bool upward : {false, true}) {
+                    EXPECT_EQ(banded_value(measure, pixels, band_rows, upward), whole)
+                        << (depth == PixelDepth::u8 ? "8" : "16") << "-bit " << size.width
+                        << " x " << size.height << ", bands of " << band_rows << " rows "
+                        << (upward ? "upward" : "downward");
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineBands, testing::ValuesIn(engine_measures()),
+                         engine_measure_name);
+
+}  // namespace
