@@ -1,7 +1,6 @@
 #include "thumbnail.h"
 
 #include <algorithm>
-#include <opencv2/imgproc.hpp>
 #include <vector>
 
 #include "base64.h"
@@ -40,15 +39,9 @@ std::string preview_data_uri(const cv::Mat& gray_image) {
     if (gray_image.empty()) {
         return "";
     }
+    // A page without one preview is better than no page after the whole run.
     std::vector<unsigned char> jpeg;
-    try {
-        cv::Mat small;
-        cv::resize(gray_image, small, large_view_size(gray_image.size()), 0, 0, cv::INTER_AREA);
-        if (!codecs_encode_jpeg(small, kJpegQuality, jpeg)) {
-            return "";
-        }
-    } catch (const cv::Exception&) {
-        // A page without one preview is better than no page after the whole run.
+    if (!codecs_encode_jpeg(gray_image, large_view_size(gray_image.size()), kJpegQuality, jpeg)) {
         return "";
     }
     return "data:image/jpeg;base64," + base64_encode(jpeg.data(), jpeg.size());

@@ -95,8 +95,10 @@ int codecs_count(const std::string& file, int flags) {
     return codecs().count == nullptr ? 0 : codecs().count(file.c_str(), flags);
 }
 
-bool codecs_encode_jpeg(const cv::Mat& image, int quality, std::vector<unsigned char>& jpeg) {
-    return codecs().encode_jpeg != nullptr && codecs().encode_jpeg(&image, quality, &jpeg);
+bool codecs_encode_jpeg(const cv::Mat& image, cv::Size size, int quality,
+                        std::vector<unsigned char>& jpeg) {
+    return codecs().encode_jpeg != nullptr &&
+           codecs().encode_jpeg(&image, size.width, size.height, quality, &jpeg);
 }
 
 }  // namespace bestfocus

@@ -25,7 +25,9 @@ cv::Mat codecs_read(const std::string& file, int page, int flags);
 // OpenCV's imcount; 0 when it cannot count them or the plugin cannot be loaded.
 int codecs_count(const std::string& file, int flags);
 
-// The image as a JPEG of that quality; false when it cannot be encoded or the plugin loaded.
-bool codecs_encode_jpeg(const cv::Mat& image, int quality, std::vector<unsigned char>& jpeg);
+// The image scaled to that size (OpenCV's INTER_AREA) as a JPEG of that quality; false when it
+// cannot be scaled or encoded, or the plugin loaded.
+bool codecs_encode_jpeg(const cv::Mat& image, cv::Size size, int quality,
+                        std::vector<unsigned char>& jpeg);
 
 }  // namespace bestfocus

@@ -15,12 +15,13 @@ extern "C" {
 using BestfocusCodecsRead = bool (*)(const char* file, int page, int flags, cv::Mat* image);
 // imcount with the flags given; 0 when OpenCV cannot count the file's images.
 using BestfocusCodecsCount = int (*)(const char* file, int flags);
-// imencode of the image as a JPEG of the quality given; false when it cannot be encoded.
-using BestfocusCodecsEncodeJpeg = bool (*)(const cv::Mat* image, int quality,
-                                           std::vector<unsigned char>* bytes);
+// imencode of the image, scaled to width x height (resize, INTER_AREA) unless it has that size,
+// as a JPEG of the quality given; false when it cannot be scaled or encoded.
+using BestfocusCodecsEncodeJpeg = bool (*)(const cv::Mat* image, int width, int height,
+                                           int quality, std::vector<unsigned char>* bytes);
 }
 
 // The names the plugin exports them under.
 #define BESTFOCUS_CODECS_READ "bestfocus_codecs_read"
 #define BESTFOCUS_CODECS_COUNT "bestfocus_codecs_count"
-#define BESTFOCUS_CODECS_ENCODE_JPEG "bestfocus_codecs_encode_jpeg"
+#define BESTFOCUS_CODECS_ENCODE_JPEG "bestfocus_codecs_encode_scaled_jpeg"

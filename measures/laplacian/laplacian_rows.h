@@ -1,14 +1,16 @@
 // Laplacian energy as exact integer sums over rows: for the window anchored at (x, y), centred on
 // (x + 1, y + 1),
 //   L = p(x + 1, y) + p(x + 1, y + 2) + p(x, y + 1) + p(x + 2, y + 1) - 4 p(x + 1, y + 1),
-// and the term is L^2. Five loads per pixel from three rows the cache already holds; 8-bit pixels
-// two to a 16-bit lane pair (laplacian_byte_pairs).
+// and the term is L^2. Five loads per pixel pair from three rows the cache already holds
+// (laplacian_pixel_pairs).
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 #include "laplacian_stencil.h"
 #include "measure_exactly.h"
@@ -17,32 +19,44 @@
 
 namespace bestfocus {
 
-// 8-bit pixels two at a time: the 16-bit word at x holds pixels x and x + 1, so masking its low
-// bytes and shifting down its high ones splits a run of anchors into the even ones and the odd ones,
-// each already widened to 16 bits without a shuffle. The squares of the two sets are added apart;
-// their sum is the same whichever byte a word holds first.
-CPU_ENGINE_INLINE std::int32_t laplacian_byte_pairs(const std::uint8_t* above,
-                                                    const std::uint8_t* centre,
-                                                    const std::uint8_t* below, int pairs) {
-    constexpr unsigned kLowByte = 0xFF;
-    std::int32_t even = 0;
-    std::int32_t odd = 0;
+// Pixels two at a time: the word twice a pixel's width at x holds pixels x and x + 1, so masking
+// its low half and shifting down its high half splits a run of anchors into the even ones and the
+// odd ones, each widened without a shuffle. The squares of the two sets are added apart; their sum
+// is the same whichever pixel a word holds first.
+template <class Pixel>
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Term laplacian_pixel_pairs(const Pixel* above,
+                                                                          const Pixel* centre,
+                                                                          const Pixel* below,
+                                                                          int pairs) {
+    using Response = typename PixelTraits<Pixel>::Response;
+    using Term = typename PixelTraits<Pixel>::Term;
+    using Pair = std::conditional_t<sizeof(Pixel) == 1, std::uint16_t, std::uint32_t>;
+    constexpr unsigned kShift = 8 * sizeof(Pixel);
+    constexpr Pair kLow = std::numeric_limits<Pixel>::max();
+    const auto pair_at = [](const Pixel* pixels) {
+        Pair pair;
+        std::memcpy(&pair, pixels, sizeof pair);
+        return pair;
+    };
+    Term even = 0;
+    Term odd = 0;
     for (int k = 0; k < pairs; ++k) {
         const int x = 2 * k;
-        std::uint16_t up, down, left, right, middle;
-        std::memcpy(&up, above + x, 2);
-        std::memcpy(&down, below + x, 2);
-        std::memcpy(&left, centre + x - 1, 2);
-        std::memcpy(&right, centre + x + 1, 2);
-        std::memcpy(&middle, centre + x, 2);
-        const auto low = static_cast<std::int16_t>(
-            (up & kLowByte) + (down & kLowByte) + (left & kLowByte) + (right & kLowByte) +
-            kLaplacianCentreWeight * (middle & kLowByte));
-        const auto high = static_cast<std::int16_t>((up >> 8) + (down >> 8) + (left >> 8) +
-                                                    (right >> 8) +
-                                                    kLaplacianCentreWeight * (middle >> 8));
-        even += static_cast<std::int32_t>(low) * low;
-        odd += static_cast<std::int32_t>(high) * high;
+        const Pair up = pair_at(above + x);
+        const Pair down = pair_at(below + x);
+        const Pair left = pair_at(centre + x - 1);
+        const Pair right = pair_at(centre + x + 1);
+        const Pair middle = pair_at(centre + x);
+        const auto low = static_cast<Response>(
+            static_cast<Response>(up & kLow) + static_cast<Response>(down & kLow) +
+            static_cast<Response>(left & kLow) + static_cast<Response>(right & kLow) +
+            kLaplacianCentreWeight * static_cast<Response>(middle & kLow));
+        const auto high = static_cast<Response>(
+            static_cast<Response>(up >> kShift) + static_cast<Response>(down >> kShift) +
+            static_cast<Response>(left >> kShift) + static_cast<Response>(right >> kShift) +
+            kLaplacianCentreWeight * static_cast<Response>(middle >> kShift));
+        even += static_cast<Term>(low) * static_cast<Term>(low);
+        odd += static_cast<Term>(high) * static_cast<Term>(high);
     }
     return even + odd;
 }
@@ -64,14 +78,9 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_rows(const Pixel*
         const Pixel* below = centre + row_stride;
         for (int x0 = 0; x0 < anchors_x;) {
             const int x1 = x0 + std::min(kChunk, anchors_x - x0);
-            int x = x0;
-            Term run = 0;
-            if constexpr (sizeof(Pixel) == 1) {
-                const int pairs = (x1 - x0) / 2;
-                run = laplacian_byte_pairs(above + x0, centre + x0, below + x0, pairs);
-                x += 2 * pairs;
-            }
-            for (; x < x1; ++x) {
+            const int pairs = (x1 - x0) / 2;
+            Term run = laplacian_pixel_pairs(above + x0, centre + x0, below + x0, pairs);
+            for (int x = x0 + 2 * pairs; x < x1; ++x) {
                 const Response laplacian =
                     static_cast<Response>(above[x] + below[x] + centre[x - 1] + centre[x + 1] +
                                           kLaplacianCentreWeight * centre[x]);
