@@ -48,7 +48,7 @@ OwnRead own_tiff(const ImageLocation& image, ReadBuffer& buffer) {
 }
 
 OwnRead own_read(const ImageLocation& image, const OpenFile& file, ReadBuffer& buffer) {
-    if (has_tiff_signature(image.file)) {
+    if (has_tiff_signature(file.fd())) {
         return own_tiff(image, buffer);
     }
     if (image.page < 0) {

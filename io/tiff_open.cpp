@@ -115,6 +115,18 @@ bool signature_fits(const unsigned char* header) {
     return (little || big) && (version == 42 || version == 43);
 }
 
+// Reads the header of the file into `header` (kBigHeaderSize bytes): its size, classic or BigTIFF,
+// or 0 when the file does not begin with a whole TIFF header.
+std::size_t read_header(int fd, unsigned char* header) {
+    const ssize_t got = ::pread(fd, header, kBigHeaderSize, 0);
+    if (got < static_cast<ssize_t>(kClassicHeaderSize) || !signature_fits(header)) {
+        return 0;
+    }
+    const bool big_tiff = (header[2] | header[3]) == 43;
+    const std::size_t size = big_tiff ? kBigHeaderSize : kClassicHeaderSize;
+    return static_cast<std::size_t>(got) < size ? 0 : size;
+}
+
 // Opens the file for a view; null unless it is a regular file with a TIFF header.
 std::unique_ptr<FileView> open_view(const std::string& file) {
     auto view = std::make_unique<FileView>();
@@ -125,14 +137,8 @@ std::unique_ptr<FileView> open_view(const std::string& file) {
         return nullptr;
     }
     view->size = static_cast<std::uint64_t>(status.st_size);
-    const ssize_t got = ::pread(view->fd, view->header.data(), kBigHeaderSize, 0);
-    if (got < static_cast<ssize_t>(kClassicHeaderSize) || !signature_fits(view->header.data())) {
-        return nullptr;
-    }
-    const bool big_tiff = (view->header[2] | view->header[3]) == 43;
-    view->header_size = big_tiff ? kBigHeaderSize : kClassicHeaderSize;
-    if (static_cast<std::size_t>(got) < view->header_size) return nullptr;
-    return view;
+    view->header_size = read_header(view->fd, view->header.data());
+    return view->header_size == 0 ? nullptr : std::move(view);
 }
 
 TiffHandle open_view_quietly(const std::string& file, std::unique_ptr<FileView> view) {
@@ -168,6 +174,11 @@ std::optional<std::uint64_t> stored_next_directory(tiff* handle, std::uint64_t d
 }
 
 bool has_tiff_signature(const std::string& file) { return open_view(file) != nullptr; }
+
+bool has_tiff_signature(int fd) {
+    std::array<unsigned char, kBigHeaderSize> header{};
+    return read_header(fd, header.data()) != 0;
+}
 
 TiffHandle open_tiff(const std::string& file) {
     std::unique_ptr<FileView> view = open_view(file);

@@ -19,6 +19,8 @@ using TiffHandle = std::unique_ptr<tiff, TiffCloser>;
 
 // Whether the file begins with a TIFF or BigTIFF signature ("II*\0", "MM\0*", "II+\0", "MM\0+").
 bool has_tiff_signature(const std::string& file);
+// The same for a file open for reading.
+bool has_tiff_signature(int fd);
 
 // The file opened at its first directory; null when it is not a regular file or libtiff refuses
 // it. The file is read with pread, never mapped: a file that shrinks while open gives read errors,
