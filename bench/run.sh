@@ -12,12 +12,13 @@ build=${1:-build}
 repetitions=${2:-5}
 
 # Beyond the build: Python's OpenCV for the reference script, GNU time for the peak resident
-# memory, gdb to count the fibers made, valgrind to count instructions.
-bash scripts/install-deps.sh python3 python3-opencv time gdb valgrind
+# memory, gdb to count the fibers made, valgrind to count instructions, tiffcp to write
+# uncompressed TIFF.
+bash scripts/install-deps.sh python3 python3-opencv time gdb valgrind libtiff-tools
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench \
-    cpu_engine_instructions decode_only read_only libtiff_only
+    cpu_engine_instructions decode_only read_only libtiff_only make_layout_twins
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
@@ -28,6 +29,7 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 python3 bench/summarise_measures_bench.py "$build/measures_bench.json"
 bash bench/count_cpu_engine_instructions.sh "$build"
 bash bench/compare_whole_job.sh "$build" "$repetitions"
+bash bench/compare_tiff_twins.sh "$build" "$repetitions"
 bash bench/compare_start_up.sh "$build"
 bash bench/check_no_fibers.sh "$build"
 bash bench/python_module.sh "$build" "$repetitions"
