@@ -1,46 +1,20 @@
 // Laplacian energy as exact integer sums over rows: for the window anchored at (x, y), centred on
 // (x + 1, y + 1),
 //   L = p(x + 1, y) + p(x + 1, y + 2) + p(x, y + 1) + p(x + 2, y + 1) - 4 p(x + 1, y + 1),
-// and the term is L^2. Five loads per pixel pair from three rows the cache already holds
-// (laplacian_pixel_pairs).
+// and the term is L^2. Pixels are taken two at a time (pixel_pairs.h), and two term rows at once.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <limits>
-#include <type_traits>
 
 #include "laplacian_stencil.h"
 #include "measure_exactly.h"
+#include "pixel_pairs.h"
 #include "pixel_traits.h"
 #include "simd_dispatch.h"
 
 namespace bestfocus {
-
-// Pixels two at a time: the word twice a pixel's width at x holds pixels x and x + 1, so masking
-// its low half and shifting down its high half splits a run of anchors into the even ones and the
-// odd ones, each widened without a shuffle. The squares of the two sets are added apart; their sum
-// is the same whichever pixel a word holds first.
-template <class Pixel>
-struct PixelPairs {
-    using Response = typename PixelTraits<Pixel>::Response;
-    using Word = std::conditional_t<sizeof(Pixel) == 1, std::uint16_t, std::uint32_t>;
-    static constexpr unsigned kShift = 8 * sizeof(Pixel);
-    static constexpr Word kLow = std::numeric_limits<Pixel>::max();
-
-    // The pixels at x and x + 1 of a row.
-    CPU_ENGINE_INLINE static Word at(const Pixel* row, int x) {
-        Word word;
-        std::memcpy(&word, row + x, sizeof word);
-        return word;
-    }
-    CPU_ENGINE_INLINE static Response low(Word word) { return static_cast<Response>(word & kLow); }
-    CPU_ENGINE_INLINE static Response high(Word word) {
-        return static_cast<Response>(word >> kShift);
-    }
-};
 
 // The Laplacians of the anchors whose centres are the pixels of `centre` held by the pair words
 // at x of the three rows: one half of each word each.
