@@ -27,10 +27,8 @@ wall() {
     awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f\n", b - a}'
 }
 
-median() {
-    sort -g | awk '{v[NR] = $1}
-                   END {print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'
-}
+# shellcheck source=median.sh
+. "$repo/bench/median.sh"
 
 for ((i = 0; i < repetitions; ++i)); do
     echo "floor $(wall "$build/bench/libtiff_only")"

@@ -55,7 +55,8 @@ timed() {
     awk -v from="$start" -v to="$(date +%s.%N)" 'BEGIN {printf "%.4f\n", to - from}'
 }
 
-median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+# shellcheck source=median.sh
+. "$repo/bench/median.sh"
 
 timed bmp >/dev/null
 results=$work/results

@@ -67,10 +67,8 @@ timed_run() {
         "$(tail -n 1 "$run_dir/output.txt")"
 }
 
-median() {
-    sort -g | awk '{v[NR] = $1}
-                   END {print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'
-}
+# shellcheck source=median.sh
+. "$repo/bench/median.sh"
 
 # The median of one column (2: seconds, 4: own timer) over a run's lines of a results file.
 run_median() { awk -v r="$2" -v c="$3" '$1 == r {print $c}' "$1" | median; }
