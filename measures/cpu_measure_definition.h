@@ -39,10 +39,6 @@
             rows_for_this_machine(name##_rows_avx2_16bit, name##_rows_baseline_16bit), \
             name##_terms(width, height), pixels, width, height, row_stride, threads);  \
     }                                                                                  \
-    long long term_count_##name(int width, int height) {                               \
-        const TermRows terms = name##_terms(width, height);                            \
-        return static_cast<long long>(terms.rows) * terms.terms_per_row;               \
-    }                                                                                  \
     CpuRowSums cpu_row_sums_##name() {                                                 \
         return {rows_for_this_machine(name##_rows_avx2_8bit, name##_rows_baseline_8bit),   \
                 rows_for_this_machine(name##_rows_avx2_16bit, name##_rows_baseline_16bit), \

@@ -16,13 +16,11 @@
 // quantity on pixels taken as value / 65535.0: what the kernels' double-input entry point gives on
 // those normalised pixels, within 1e-12 relative.
 //
-// term_count_<name> is the number of terms the measure adds on a width x height image (0: the
-// image is smaller than the measure's window).
+// cpu_row_sums_<name> gives the measure's exact row sums for this machine and where its terms lie
+// (no term row: the image is smaller than the measure's window), for an image measured a band of
+// rows at a time as it is read (banded_measure.h).
 //
-// cpu_row_sums_<name> gives the measure's exact row sums for this machine and where its terms lie,
-// for an image measured a band of rows at a time as it is read (banded_measure.h).
-//
-// cpu_<name>, cpu_<name>_16, term_count_<name> and cpu_row_sums_<name> exist for every measure of the list; each
+// cpu_<name>, cpu_<name>_16 and cpu_row_sums_<name> exist for every measure of the list; each
 // measure's formula is stated in its rows header, measures/<name>/<name>_rows.h.
 #pragma once
 
@@ -45,7 +43,6 @@ struct CpuRowSums {
                       std::ptrdiff_t row_stride, int threads);                  \
     double cpu_##name##_16(const std::uint16_t* pixels, int width, int height,  \
                            std::ptrdiff_t row_stride, int threads);             \
-    long long term_count_##name(int width, int height);                        \
     CpuRowSums cpu_row_sums_##name();
 BESTFOCUS_MEASURE_LIST(BESTFOCUS_DECLARE_CPU_MEASURES)
 #undef BESTFOCUS_DECLARE_CPU_MEASURES

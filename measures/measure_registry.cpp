@@ -12,7 +12,6 @@ const std::vector<MeasureEntry>& measure_registry() {
      funcion_##stem##_GPU,                                              \
      cpu_##name,                                                        \
      cpu_##name##_16,                                                   \
-     term_count_##name,                                                 \
      cpu_row_sums_##name},
     static const std::vector<MeasureEntry> entries = {
         BESTFOCUS_MEASURE_LIST(BESTFOCUS_REGISTRY_ROW)};
@@ -32,8 +31,12 @@ RegionSize smallest_measured_size(const MeasureEntry& measure) {
     // Windows are a few pixels wide: a long other side leaves only this one to find.
     constexpr int kLongSide = 64;
     RegionSize smallest{1, 1};
-    while (measure.term_count(smallest.width, kLongSide) == 0) ++smallest.width;
-    while (measure.term_count(kLongSide, smallest.height) == 0) ++smallest.height;
+    const auto term_count = [&measure](int width, int height) {
+        const TermRows terms = measure.row_sums().terms(width, height);
+        return static_cast<long long>(terms.rows) * terms.terms_per_row;
+    };
+    while (term_count(smallest.width, kLongSide) == 0) ++smallest.width;
+    while (term_count(kLongSide, smallest.height) == 0) ++smallest.height;
     return smallest;
 }
 

@@ -31,7 +31,6 @@ struct MeasureEntry {
     PlainMeasure doubles;    // funcion_*_GPU: width*height doubles through the pixel pointer
     CpuMeasure cpu;          // the CPU engine's
     CpuMeasure16 cpu16;      // the CPU engine's on 16-bit images
-    long long (*term_count)(int width, int height);  // terms it adds on such an image
     CpuRowSums (*row_sums)();  // the CPU engine's row sums, for images measured in bands
 };
 
