@@ -79,12 +79,7 @@ OwnRead find_own_bmp_rows(int fd, std::uint64_t file_size) {
 }
 
 OwnRead read_own_bmp(int fd, std::uint64_t file_size, ReadBuffer& buffer) {
-    const OwnRead found = find_own_bmp_rows(fd, file_size);
-    if (found.outcome != OwnRead::Outcome::stored) {
-        return found;
-    }
-    const std::optional<ImageView> image = read_all_stored_rows(fd, found.stored, buffer);
-    return image ? OwnRead::read(*image) : OwnRead::unreadable();
+    return with_rows_read(find_own_bmp_rows(fd, file_size), fd, buffer);
 }
 
 }  // namespace bestfocus

@@ -2,7 +2,10 @@
 // it refuses, or a file it leaves to OpenCV's decoders.
 #pragma once
 
+#include <optional>
+
 #include "image_view.h"
+#include "read_buffer.h"
 #include "stored_rows.h"
 
 namespace bestfocus {
@@ -18,5 +21,16 @@ struct OwnRead {
     static OwnRead read(const ImageView& pixels) { return {Outcome::read, pixels, {}}; }
     static OwnRead rows_in_file(const StoredRows& rows) { return {Outcome::stored, {}, rows}; }
 };
+
+// What a reader found, with rows it found in the file (`fd`, negative when it could not be opened)
+// read into the buffer: the whole image, or unreadable when they cannot be read.
+inline OwnRead with_rows_read(const OwnRead& found, int fd, ReadBuffer& buffer) {
+    if (found.outcome != OwnRead::Outcome::stored) {
+        return found;
+    }
+    const std::optional<ImageView> image =
+        fd < 0 ? std::nullopt : read_all_stored_rows(fd, found.stored, buffer);
+    return image ? OwnRead::read(*image) : OwnRead::unreadable();
+}
 
 }  // namespace bestfocus

@@ -243,13 +243,7 @@ OwnRead find_gray_tiff_page(const std::string& file, std::uint64_t directory_off
 OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
                             ReadBuffer& buffer) {
     const OwnRead found = find_gray_tiff_page(file, directory_offset, buffer);
-    if (found.outcome != OwnRead::Outcome::stored) {
-        return found;
-    }
-    const OpenFile opened(file);
-    const std::optional<ImageView> image =
-        opened.fd() < 0 ? std::nullopt : read_all_stored_rows(opened.fd(), found.stored, buffer);
-    return image ? OwnRead::read(*image) : OwnRead::unreadable();
+    return with_rows_read(found, OpenFile(file).fd(), buffer);
 }
 
 }  // namespace bestfocus
