@@ -6,8 +6,7 @@
 #include <cstring>
 
 #include "measure_registry.h"
-#include "name_format.h"
-#include "team_sizes.h"
+#include "run_check.h"
 
 namespace bestfocus {
 
@@ -22,8 +21,7 @@ struct NumberArgument {
     int maximum;
 };
 
-// The method codes of the first positional argument: one code, a list "1,3" or "all". Empty when
-// a code names no measure or one is given twice.
+// The method codes of the first positional argument: one code, a list "1,3" or "all".
 std::vector<int> read_methods(const std::string& text) {
     std::vector<int> methods;
     if (text == "all") {
@@ -32,12 +30,7 @@ std::vector<int> read_methods(const std::string& text) {
     }
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
-        const int code = read_leading_integer(text.substr(start, comma - start).c_str());
-        if (find_measure(code) == nullptr ||
-            std::find(methods.begin(), methods.end(), code) != methods.end()) {
-            return {};
-        }
-        methods.push_back(code);
+        methods.push_back(read_leading_integer(text.substr(start, comma - start).c_str()));
         start = comma + 1;
     }
     return methods;
@@ -52,49 +45,6 @@ std::string method_refusal(const std::string& text) {
            rule + " sin repetir, o all";
 }
 
-// A refusal when a name format of the layout gives a number of the run a name longer than a file
-// name can be; empty otherwise.
-std::string too_long_names(const RunConfig& config) {
-    const StackLayout& layout = config.layout;
-    if (config.first_folder <= config.last_folder) {
-        if (const std::optional<int> folder = number_with_too_long_name(
-                layout.folder_names, config.first_folder, config.last_folder)) {
-            return "\nbestfocus: --folder-names=" + layout.folder_names + " names folder " +
-                   std::to_string(*folder) + " with more than " + std::to_string(kLongestFileName) +
-                   " bytes, a file name's limit";
-        }
-    }
-    // With every image there is, the count is not known yet: the largest it could be.
-    const int last_image = config.images_per_stack > 0 ? config.images_per_stack : INT_MAX;
-    if (const std::optional<int> image =
-            number_with_too_long_name(layout.image_names, 1, last_image)) {
-        return "\nbestfocus: --image-names=" + layout.image_names + " names image " +
-               std::to_string(*image) + " with more than " + std::to_string(kLongestFileName) +
-               " bytes, a file name's limit";
-    }
-    return "";
-}
-
-// A refusal when the region is smaller than some method's window, whose value would be 0 on every
-// image; empty otherwise.
-std::string region_too_small(const RunConfig& config) {
-    if (!config.layout.region) {
-        return "";
-    }
-    const RegionOfInterest& region = *config.layout.region;
-    for (const int code : config.methods) {
-        const MeasureEntry& measure = *find_measure(code);
-        const RegionSize smallest = smallest_measured_size(measure);
-        if (region.width < smallest.width || region.height < smallest.height) {
-            return "\nbestfocus: the region " + std::to_string(region.width) + " x " +
-                   std::to_string(region.height) + " is smaller than the window of " +
-                   measure.long_name + ", which needs at least " + std::to_string(smallest.width) +
-                   " x " + std::to_string(smallest.height) + " pixels";
-        }
-    }
-    return "";
-}
-
 std::string refusal_message(const NumberArgument& argument, const char* text) {
     std::string message = "\nArgumento " + std::to_string(argument.position) + " (" +
                           argument.name + ") incorrecto: \"" + text + "\"; debe ser un entero ";
@@ -103,6 +53,33 @@ std::string refusal_message(const NumberArgument& argument, const char* text) {
     }
     return message + "de " + std::to_string(argument.minimum) + " a " +
            std::to_string(argument.maximum);
+}
+
+// The refusal of a configuration's problem: the positional arguments' in the tool's words, naming
+// the text given; the options' in English.
+std::string problem_refusal(const RunProblem& problem, const RunConfig& config,
+                            const char* const* positional) {
+    const auto number = [&](int position, const char* name, int value) {
+        return refusal_message({position, name, value, problem.minimum, problem.maximum},
+                               positional[position]);
+    };
+    switch (problem.setting) {
+        case RunSetting::methods: return method_refusal(positional[1]);
+        case RunSetting::images_per_stack:
+            return number(5, "imagenes por pila", config.images_per_stack);
+        case RunSetting::threads_ext2:
+            return number(6, "N_threads_ext2", config.teams.threads_ext2);
+        case RunSetting::threads_ext1:
+            return number(7, "N_threads_ext1", config.teams.threads_ext1);
+        case RunSetting::threads: return number(8, "N_threads", config.teams.threads);
+        case RunSetting::folder_names:
+            return "\nbestfocus: --folder-names=" + config.layout.folder_names + " " +
+                   problem.detail;
+        case RunSetting::image_names:
+            return "\nbestfocus: --image-names=" + config.layout.image_names + " " + problem.detail;
+        case RunSetting::region: return "\nbestfocus: the region " + problem.detail;
+    }
+    return "";
 }
 
 }  // namespace
@@ -146,35 +123,14 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     if (count >= 3) config.first_folder = read_leading_integer(positional[3]);
     if (count >= 4) config.last_folder = read_leading_integer(positional[4]);
     if (count >= 5) config.images_per_stack = read_leading_integer(positional[5]);
-    N_threads_ext2 = count >= 6 ? read_leading_integer(positional[6]) : kDefaultThreadsExt2;
-    N_threads_ext1 = count >= 7 ? read_leading_integer(positional[7]) : kDefaultThreadsExt1;
-    N_threads = count == 8 ? read_leading_integer(positional[8]) : kDefaultThreads;
+    if (count >= 6) config.teams.threads_ext2 = read_leading_integer(positional[6]);
+    if (count >= 7) config.teams.threads_ext1 = read_leading_integer(positional[7]);
+    if (count == 8) config.teams.threads = read_leading_integer(positional[8]);
 
-    if (config.methods.empty()) {
+    // An argument that was not given holds its valid default.
+    if (const std::optional<RunProblem> problem = run_config_problem(config)) {
         command_line.action = CommandLineAction::refuse;
-        command_line.refusal = method_refusal(positional[1]);
-        return command_line;
-    }
-    const NumberArgument checked[] = {
-        {5, "imagenes por pila", config.images_per_stack, 0, INT_MAX},
-        {6, "N_threads_ext2", N_threads_ext2, 1, kMostThreadsPerTeam},
-        {7, "N_threads_ext1", N_threads_ext1, 1, kMostThreadsPerTeam},
-        {8, "N_threads", N_threads, 1, kMostThreadsPerTeam},
-    };
-    for (const NumberArgument& argument : checked) {
-        // An argument that was not given holds its valid default.
-        if (argument.value < argument.minimum || argument.value > argument.maximum) {
-            command_line.action = CommandLineAction::refuse;
-            command_line.refusal = refusal_message(argument, positional[argument.position]);
-            return command_line;
-        }
-    }
-    command_line.refusal = too_long_names(config);
-    if (command_line.refusal.empty()) {
-        command_line.refusal = region_too_small(config);
-    }
-    if (!command_line.refusal.empty()) {
-        command_line.action = CommandLineAction::refuse;
+        command_line.refusal = problem_refusal(*problem, config, positional);
     }
     return command_line;
 }

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "engine_choice.h"
+#include "english_errors.h"
 #include "flag_text.h"
 #include "focus_curve.h"
 #include "focus_selection.h"
 #include "measure_views.h"
-#include "nested_teams.h"
+#include "run_teams.h"
 
 namespace nb = nanobind;
 
@@ -26,15 +27,6 @@ StridedView strided_view(const ReadOnlyArray& image) {
     view.row_stride = static_cast<std::ptrdiff_t>(image.stride(0));  // in pixels, as DLPack
     view.column_stride = static_cast<std::ptrdiff_t>(image.stride(1));
     return view;
-}
-
-// The engine asked for, or the reason it cannot run here.
-EngineKind chosen_engine(int engine_choice) {
-    const EngineDecision decision = choose_engine(static_cast<EngineChoice>(engine_choice));
-    if (!decision.possible) {
-        throw std::runtime_error("engine='cuda' needs a CUDA device, but " + decision.reason);
-    }
-    return decision.engine;
 }
 
 // Raises for the first image the engine could not measure.
@@ -73,16 +65,18 @@ nb::tuple flag_names(FlagSet flags) {
 }  // namespace
 
 ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
-                          int engine_choice, int threads) {
+                          const std::string& engine_name, int threads) {
+    const EngineDecision engine_decision = choose_engine(engine_by_name(engine_name));
+    check_engine_possible(engine_decision);
     std::vector<StridedView> views;
     views.reserve(images.size());
     for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
     std::vector<Measurement> measurements;
     {
         nb::gil_scoped_release unlocked;
-        allow_nested_teams();
+        const DefaultTeams teams;
         const std::unique_ptr<Engine> engine =
-            make_engine(chosen_engine(engine_choice), static_cast<long long>(views.size()));
+            make_engine(engine_decision.engine, static_cast<long long>(views.size()));
         measurements = measure_views(*engine, views, methods, threads);
     }
     check_measured(measurements, views);
