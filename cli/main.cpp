@@ -71,6 +71,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
                          run.engine.reason.c_str());
             return 1;
+        case RunStop::too_many_threads:
+            std::fprintf(stderr, "bestfocus: %s; give smaller teams\n",
+                         run.too_many_threads.c_str());
+            return 2;
         case RunStop::by_listener:
             std::fputs((output_problem + usage_text(default_base)).c_str(), stdout);
             return 2;

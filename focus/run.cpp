@@ -1,11 +1,14 @@
 #include "run.h"
 
+#include <omp.h>
+
 #include <chrono>
 #include <memory>
 #include <opencv2/core/utils/logger.hpp>
 
 #include "run_teams.h"
 #include "stack_scan.h"
+#include "thread_budget.h"
 
 namespace bestfocus {
 
@@ -27,6 +30,18 @@ RunResults run_stacks(const RunConfig& config, const RunListener& listener) {
     if (results.missing) {
         results.stop = RunStop::missing_input;
         results.failure = missing_input_failure(*results.missing, config.base_folder);
+        return results;
+    }
+    const TeamSizes& sizes = config.teams;
+    const long long threads =
+        threads_at_once(sizes, results.engine.engine, results.stacks, omp_get_num_procs());
+    if (const std::optional<std::string> limit =
+            thread_limit_problem(threads, current_thread_limits())) {
+        results.stop = RunStop::too_many_threads;
+        results.too_many_threads = "teams of " + std::to_string(sizes.threads_ext2) + " x " +
+                                   std::to_string(sizes.threads_ext1) + " x " +
+                                   std::to_string(sizes.threads) + " would have up to " +
+                                   std::to_string(threads) + " threads at once, but " + *limit;
         return results;
     }
     if (listener.inputs_checked && !listener.inputs_checked(results.stacks)) {

@@ -34,6 +34,8 @@ enum class RunStop {
     invalid_config,      // see RunResults::problem
     engine_unavailable,  // the engine asked for cannot run here: RunResults::engine.reason
     missing_input,       // see RunResults::missing and RunResults::failure
+    too_many_threads,    // the teams need more threads than the process may create: RunResults::
+                         // too_many_threads
     by_listener,         // RunListener::inputs_checked said no
     scan_failed,         // an image could not be measured: RunResults::failure
 };
@@ -46,6 +48,9 @@ struct RunResults {
     EngineDecision engine;              // once chosen
     std::vector<StackSource> stacks;    // once the inputs are checked, in folder order
     std::optional<MissingInput> missing;
+    // too_many_threads: "teams of 1024 x 1024 x 1024 would have up to 35651584 threads at once,
+    // but the system runs at most 192740 threads (kernel.threads-max)".
+    std::string too_many_threads;
     // missing_input: the tool's message and English lines for it; scan_failed: the scan's first
     // failure.
     std::optional<RunFailure> failure;

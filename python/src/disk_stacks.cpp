@@ -64,6 +64,8 @@ std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
             throw std::invalid_argument(problem_text(*run.problem, config));
         case RunStop::engine_unavailable: check_engine_possible(run.engine); break;
         case RunStop::missing_input: throw MissingFileError(english_text(*run.failure));
+        case RunStop::too_many_threads:
+            throw std::invalid_argument(run.too_many_threads + "; give smaller teams");
         case RunStop::by_listener:  // no listener here
         case RunStop::scan_failed: throw std::invalid_argument(english_text(*run.failure));
     }

@@ -1,5 +1,7 @@
 #include "in_memory.h"
 
+#include <omp.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -11,6 +13,7 @@
 #include "focus_selection.h"
 #include "measure_views.h"
 #include "run_teams.h"
+#include "thread_budget.h"
 
 namespace nb = nanobind;
 
@@ -75,6 +78,15 @@ ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::v
     {
         nb::gil_scoped_release unlocked;
         const DefaultTeams teams;
+        const long long at_once =
+            threads_at_once(threads, engine_decision.engine, static_cast<long long>(views.size()),
+                            omp_get_num_procs());
+        if (const std::optional<std::string> limit =
+                thread_limit_problem(at_once, current_thread_limits())) {
+            throw std::invalid_argument("threads=" + std::to_string(threads) +
+                                        " would have up to " + std::to_string(at_once) +
+                                        " threads at once, but " + *limit + "; give fewer threads");
+        }
         const std::unique_ptr<Engine> engine =
             make_engine(engine_decision.engine, static_cast<long long>(views.size()));
         measurements = measure_views(*engine, views, methods, threads);

@@ -2,6 +2,8 @@
 was expected and names what the call was given."""
 
 import os
+import subprocess
+import sys
 import tempfile
 
 import numpy as np
@@ -116,3 +118,17 @@ def test_an_undecodable_image_names_it(tmp_path):
         bestfocus.run(f"{tmp_path}/", 1, 1, 1)
     with pytest.raises(ValueError, match="001/01.bmp"):
         bestfocus.read_stack(tmp_path / "001")
+
+
+def test_threads_the_address_space_cannot_hold_raise_before_any_work():
+    """Under a 3 GiB address-space limit 1024 threads' stacks do not fit: OpenMP would abort."""
+    code = ("import resource, numpy, bestfocus\n"
+            "resource.setrlimit(resource.RLIMIT_AS, (3 << 30, 3 << 30))\n"
+            "try:\n"
+            "    bestfocus.scores(numpy.zeros((40, 64, 64), numpy.uint8), 1, threads=1024)\n"
+            "except ValueError as error:\n"
+            "    print(error)\n")
+    result = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr
+    assert "threads=1024 would have up to 1024 threads at once" in result.stdout
+    assert "(RLIMIT_AS)" in result.stdout
