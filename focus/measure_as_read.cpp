@@ -14,7 +14,8 @@ constexpr std::size_t kBandBytes = std::size_t{256} << 10;
 
 }  // namespace
 
-bool measure_as_read(int fd, const StoredRows& stored, BandedMeasure& measure, ReadBuffer& buffer) {
+bool measure_as_read(int fd, const StoredRows& stored, BandedMeasure& measure,
+                     ReadBuffer& buffer) {
     const int overlap = measure.overlap_rows();
     const int band_rows = std::max<int>(overlap + 1, static_cast<int>(kBandBytes / stored.pitch));
     unsigned char* rows = buffer.at_least(stored.pitch * static_cast<std::size_t>(band_rows));

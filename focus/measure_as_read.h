@@ -10,6 +10,7 @@ namespace bestfocus {
 
 // Reads every stored row of the file (`fd`) into the buffer, a band at a time, and adds each band
 // to the measure. False when the file ends before its rows or cannot be read.
-bool measure_as_read(int fd, const StoredRows& stored, BandedMeasure& measure, ReadBuffer& buffer);
+bool measure_as_read(int fd, const StoredRows& stored, BandedMeasure& measure,
+                     ReadBuffer& buffer);
 
 }  // namespace bestfocus

@@ -42,7 +42,7 @@ std::optional<RunProblem> number_problem(RunSetting setting, int value, int mini
 std::optional<RunProblem> names_problem(RunSetting setting, const std::string& format, int first,
                                         int last) {
     if (const std::optional<std::string> problem = name_format_problem(format)) {
-        return RunProblem{setting, *problem};
+        return RunProblem{setting, "is not a name format: " + *problem};
     }
     if (first > last) {
         return std::nullopt;

@@ -30,8 +30,9 @@ enum class RunSetting {
 struct RunProblem {
     RunSetting setting;
     // What is wrong, in English, to follow the setting's name and value as the front end gives
-    // them: "must lie in 1..1024, not 0", "names folder 1000 with more than 255 bytes, a file
-    // name's limit", "3 x 3 is smaller than the window of MDCT, which needs at least 5 x 5 pixels".
+    // them: "must lie in 1..1024, not 0", "is not a name format: ...", "names folder 1000 with
+    // more than 255 bytes, a file name's limit", "3 x 3 is smaller than the window of MDCT, which
+    // needs at least 5 x 5 pixels".
     std::string detail;
     // A number setting: the range it must lie in.
     int minimum = 0;

@@ -3,7 +3,6 @@
 #include <omp.h>
 #include <pthread.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -26,7 +25,7 @@ long long soft_limit(int resource) {
     return static_cast<long long>(std::min<rlim_t>(limit.rlim_cur, LLONG_MAX));
 }
 
-// The first number of a /proc file, or -1.
+// The first number of the file, or -1 (also for "max").
 long long first_number(const char* path) {
     std::ifstream file(path);
     long long value = -1;
@@ -75,6 +74,30 @@ long long default_stack_bytes() {
     return static_cast<long long>(size);
 }
 
+// The tasks the pids controller still lets the process's control group start, or -1: a line
+// "0::/path" (version 2) or "N:...pids...:/path" (version 1) of /proc/self/cgroup names it.
+long long control_group_pids_left() {
+    std::ifstream groups("/proc/self/cgroup");
+    for (std::string line; std::getline(groups, line);) {
+        const std::size_t first = line.find(':');
+        const std::size_t second = line.find(':', first + 1);
+        if (first == std::string::npos || second == std::string::npos) continue;
+        const std::string controllers = line.substr(first + 1, second - first - 1);
+        std::string folder = "/sys/fs/cgroup";
+        if (controllers.empty() && line.compare(0, first, "0") == 0) {
+            folder += line.substr(second + 1);
+        } else if (("," + controllers + ",").find(",pids,") != std::string::npos) {
+            folder += "/pids" + line.substr(second + 1);
+        } else {
+            continue;
+        }
+        const long long most = first_number((folder + "/pids.max").c_str());  // "max": -1
+        const long long now = first_number((folder + "/pids.current").c_str());
+        if (most >= 0 && now >= 0) return std::max(0LL, most - now);
+    }
+    return -1;
+}
+
 std::string mebibytes(long long bytes) { return std::to_string(bytes >> 20) + " MiB"; }
 
 }  // namespace
@@ -85,9 +108,12 @@ ThreadLimits current_thread_limits() {
     limits.openmp = openmp == INT_MAX ? -1 : openmp;
     const long long threads_now = status_field("Threads:");
     // The superuser's threads are not counted against RLIMIT_NPROC.
-    if (const long long processes = soft_limit(RLIMIT_NPROC); processes >= 0 && geteuid() != 0) {
+    // Counted for root too: root in a user namespace is held to it, and elsewhere the limit is
+    // far above any teams the check lets through.
+    if (const long long processes = soft_limit(RLIMIT_NPROC); processes >= 0) {
         limits.processes = std::max(0LL, processes - threads_now);
     }
+    limits.control_group = control_group_pids_left();
     limits.system = first_number("/proc/sys/kernel/threads-max");
     if (const long long address_space = soft_limit(RLIMIT_AS); address_space >= 0) {
         limits.address_space = std::max(0LL, address_space - status_field("VmSize:") * 1024);
@@ -131,6 +157,10 @@ std::optional<std::string> thread_limit_problem(long long threads, const ThreadL
     if (limits.processes >= 0 && threads > limits.processes) {
         return "the user may start " + std::to_string(limits.processes) +
                " more threads (RLIMIT_NPROC)";
+    }
+    if (limits.control_group >= 0 && threads > limits.control_group) {
+        return "the control group may start " + std::to_string(limits.control_group) +
+               " more tasks (pids.max)";
     }
     if (limits.system >= 0 && threads > limits.system) {
         return "the system runs at most " + std::to_string(limits.system) +

@@ -16,7 +16,8 @@ namespace bestfocus {
 // What bounds the threads of this process; -1: no bound.
 struct ThreadLimits {
     long long openmp = -1;         // omp_get_thread_limit() (OMP_THREAD_LIMIT)
-    long long processes = -1;      // RLIMIT_NPROC, less the threads this process has (not root)
+    long long processes = -1;      // RLIMIT_NPROC, less the threads this process has
+    long long control_group = -1;  // pids.max of the process's control group, less pids.current
     long long system = -1;         // kernel.threads-max
     long long address_space = -1;  // bytes RLIMIT_AS leaves to this process
     long long stack_bytes = 0;     // the address space each new thread takes (its stack)

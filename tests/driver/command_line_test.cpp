@@ -143,6 +143,13 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
         {{"1", "/b/", "1", "2", "3", "4", "1025"}, refusal(7, "N_threads_ext1", "1025", team)},
         {{"1", "/b/", "1", "2", "3", "4", "5", "2147483647"},
          refusal(8, "N_threads", "2147483647", team)},
+        // The options' settings the configuration's check refuses.
+        {{"--image-names=%0250d.bmpabcd", "1"},
+         "\nbestfocus: --image-names=%0250d.bmpabcd names image 1 with more than 255 bytes, a file "
+         "name's limit"},
+        {{"--roi=0,0,4,3", "1,2"},
+         "\nbestfocus: the region 4 x 3 is smaller than the window of MDCT, which needs at least 5 "
+         "x 5 pixels"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);

@@ -121,7 +121,7 @@ TEST_F(RunChecks, TeamsBeyondWhatTheProcessMayCreateAreRefused) {
     write_test_stack(stacks_.path(), "001", {10, 60, 20});
     const std::string run_in = " " + kExecutable + " --engine=cpu 1 " + stacks_.path() + " 1 1 3 ";
     const std::pair<std::string, std::string> cases[] = {
-        {"ulimit -v 4000000; exec" + run_in + "1024 1 1",
+        {"ulimit -v 4000000; OMP_STACKSIZE=8M exec" + run_in + "1024 1 1",
          "would have up to 1024 threads at once, but the "},
         {"OMP_THREAD_LIMIT=4 exec" + run_in + "5 1 1",
          "would have up to 5 threads at once, but OpenMP allows 4 threads (OMP_THREAD_LIMIT)"},

@@ -59,6 +59,9 @@ TEST(ThreadLimitProblem, NamesTheFirstLimitExceeded) {
     EXPECT_EQ(*thread_limit_problem(13, limits),
               "the 100 MiB of address space the process may still take (RLIMIT_AS) hold the 8 MiB "
               "stacks of 12 threads");
+    limits.control_group = 20;
+    EXPECT_EQ(*thread_limit_problem(21, limits),
+              "the control group may start 20 more tasks (pids.max)");
     limits.processes = 10;
     EXPECT_EQ(*thread_limit_problem(11, limits),
               "the user may start 10 more threads (RLIMIT_NPROC)");

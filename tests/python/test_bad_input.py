@@ -79,7 +79,7 @@ BAD_CALLS = {
     "missing image": (lambda: bestfocus.run(SAMPLES, 11, 11, 21), FileNotFoundError,
                       "011/21.bmp"),
     "bad name format": (lambda: bestfocus.run(SAMPLES, 11, 11, folder_names="%s"), ValueError,
-                        "folder_names"),
+                        'folder_names "%s" is not a name format'),
     "team of none": (lambda: bestfocus.run(SAMPLES, 11, 11, teams=(8, 0, 10)), ValueError,
                      "teams[1] (N_threads_ext1) must lie in 1..1024, not 0"),
     "NUL in a path": (lambda: bestfocus.read_stack(SAMPLES + "011\0"), ValueError, "NUL"),
