@@ -16,7 +16,7 @@ std::string tile_size_problem(const TileGrid& grid, int width, int height,
     const std::string asked =
         "--tiles=" + std::to_string(grid.rows) + "x" + std::to_string(grid.columns);
     if (grid.rows > height || grid.columns > width) {
-        return "\nbestfocus: " + asked + " asks for more tiles than " + area_name +
+        return "\nbestfocus: " + asked + " asks for more tiles on a side than " + area_name +
                " has pixels (" + size_text(width, height) + ")";
     }
     // Neighbouring tiles differ by at most one pixel: the smallest is the floor of the mean.
