@@ -9,6 +9,7 @@
 
 #include "measure_registry.h"
 #include "run_check.h"
+#include "tile_size_check.h"
 
 namespace bestfocus {
 
@@ -199,6 +200,13 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     // An argument that was not given holds its valid default.
     if (const std::optional<RunProblem> problem = run_config_problem(config)) {
         return refused(problem_refusal(*problem, config, positional, count));
+    }
+    if (config.tiles && config.layout.region) {
+        // The region's size is known now; an image's only once it is read (image_measure.h).
+        const RegionOfInterest& region = *config.layout.region;
+        const std::string refusal = tile_size_problem(*config.tiles, region.width, region.height,
+                                                      config.methods, "the region");
+        if (!refusal.empty()) return refused(in_english(refusal));
     }
     return command_line;
 }

@@ -81,7 +81,13 @@ int main(int argc, char** argv) {
                                     "\n",
                                 usage_text(default_base));
         case RunStop::missing_input:
-        case RunStop::scan_failed: return show_failure(*run.failure);
+        case RunStop::scan_failed:
+            if (run.failure->status == 2) {  // tiles the images cannot take: a bad command line
+                const std::string& refusal = run.failure->message;
+                return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
+                                    usage_text(default_base));
+            }
+            return show_failure(*run.failure);
     }
     const std::vector<FolderScores>& folders = run.folders;
     const double seconds = run.seconds;

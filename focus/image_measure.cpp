@@ -3,6 +3,8 @@
 #include <climits>
 
 #include "measure_as_read.h"
+#include "tile_size_check.h"
+#include "tiles_as_read.h"
 
 namespace bestfocus {
 
@@ -13,18 +15,6 @@ ImageMeasurement failed(const std::string& message, const std::string& diagnosti
     measurement.failure = message;
     measurement.diagnostic = diagnostic;
     return measurement;
-}
-
-// The region of the view.
-ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
-    const std::size_t pixel_bytes = image.depth == PixelDepth::u8 ? 1 : 2;
-    ImageView part = image;
-    part.pixels =
-        static_cast<const unsigned char*>(image.pixels) +
-        (region.y * image.row_stride + region.x) * static_cast<std::ptrdiff_t>(pixel_bytes);
-    part.width = region.width;
-    part.height = region.height;
-    return part;
 }
 
 // What the engine gave on a width x height image.
@@ -47,18 +37,79 @@ ImageMeasurement measured(Measurement result, int width, int height, const std::
     return measurement;
 }
 
+// Tiles the width x height area cannot take: a bad command line.
+std::optional<ImageMeasurement> tile_refusal(const TileGrid& tiles, int width, int height,
+                                             const std::vector<int>& methods,
+                                             const std::string& area_name) {
+    const std::string problem = tile_size_problem(tiles, width, height, methods, area_name);
+    if (problem.empty()) {
+        return std::nullopt;
+    }
+    ImageMeasurement refused = failed(problem);
+    refused.status = 2;
+    return refused;
+}
+
+// The values after the whole image's (measure_each_tile's layout) as the tiles'.
+ImageMeasurement split_tiles(ImageMeasurement measurement, std::size_t methods) {
+    if (measurement.measured) {
+        measurement.tile_focus.assign(measurement.focus.begin() + static_cast<long>(methods),
+                                      measurement.focus.end());
+        measurement.focus.resize(methods);
+    }
+    return measurement;
+}
+
 }  // namespace
+
+ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
+    const std::size_t pixel_bytes = image.depth == PixelDepth::u8 ? 1 : 2;
+    ImageView part = image;
+    part.pixels =
+        static_cast<const unsigned char*>(image.pixels) +
+        (region.y * image.row_stride + region.x) * static_cast<std::ptrdiff_t>(pixel_bytes);
+    part.width = region.width;
+    part.height = region.height;
+    return part;
+}
+
+TileEdges tile_edges(const TileGrid& grid, int width, int height) {
+    TileEdges edges;
+    for (int column = 0; column <= grid.columns; ++column) {
+        edges.columns.push_back(tile_rectangle(grid, {0, 0, width, 1}, 0, column).x);
+    }
+    for (int row = 0; row <= grid.rows; ++row) {
+        edges.rows.push_back(tile_rectangle(grid, {0, 0, 1, height}, row, 0).y);
+    }
+    return edges;
+}
 
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
-                               const std::optional<RegionOfInterest>& region) {
+                               const std::optional<RegionOfInterest>& region,
+                               const std::optional<TileGrid>& tiles) {
     const std::string name = described(image);
     // Each scan thread reads every image it measures into the same memory: no allocation per
     // image once it has grown to the largest (or, measured as read, to a band), and the pixels
     // are measured where they land.
     thread_local ReadBuffer buffer;
     OpenedImage opened = open_image(image, buffer);
-    if (opened.stored && !region) {
+    if (opened.stored && !region && tiles) {
+        const StoredRows& stored = *opened.stored;
+        if (std::optional<ImageMeasurement> refused =
+                tile_refusal(*tiles, stored.width, stored.height, methods, "the image " + name)) {
+            return *refused;
+        }
+        TiledBands bands(engine, stored.width, stored.height, stored.depth,
+                         tile_edges(*tiles, stored.width, stored.height), methods);
+        if (bands.banded()) {
+            if (!measure_as_read(opened.file.fd(), stored, bands, buffer)) {
+                return failed("\nNo se puede abrir el archivo: " + name);
+            }
+            return split_tiles(measured(bands.result(), stored.width, stored.height, name),
+                               methods.size());
+        }
+    } else if (opened.stored && !region) {
         const StoredRows& stored = *opened.stored;
         if (const std::unique_ptr<BandedMeasure> banded =
                 engine.measure_in_bands(stored.width, stored.height, stored.depth, methods)) {
@@ -86,8 +137,22 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                           ", " + std::to_string(pixels.view.width) + " x " +
                           std::to_string(pixels.view.height) + "\n");
     }
-    return measured(engine.measure(region ? region_of(pixels.view, *region) : pixels.view, methods),
-                    pixels.view.width, pixels.view.height, name);
+    const RegionOfInterest area =
+        region ? *region : RegionOfInterest{0, 0, pixels.view.width, pixels.view.height};
+    if (!tiles) {
+        return measured(engine.measure(region_of(pixels.view, area), methods), pixels.view.width,
+                        pixels.view.height, name);
+    }
+    if (std::optional<ImageMeasurement> refused =
+            tile_refusal(*tiles, area.width, area.height, methods,
+                         std::string(region ? "the region of " : "the image ") + name)) {
+        return *refused;
+    }
+    return split_tiles(
+        measured(measure_each_tile(engine, region_of(pixels.view, area),
+                                   tile_edges(*tiles, area.width, area.height), methods),
+                 pixels.view.width, pixels.view.height, name),
+        methods.size());
 }
 
 }  // namespace bestfocus

@@ -1,12 +1,14 @@
 // What one run does: the settings the command line gives, in one value.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine_choice.h"
 #include "stack_layout.h"
 #include "team_sizes.h"
+#include "tile_grid.h"
 
 namespace bestfocus {
 
@@ -18,6 +20,11 @@ struct OutputFiles {
     std::string export_best;        // a folder for every folder's pick under every method
     bool export_best_link = false;  // hard links there instead of copies, where possible
     std::string best_stack;         // a multi-page TIFF of the first method's picks
+    // With tiles:
+    std::string tile_scores;   // every tile's score on every image, CSV
+    std::string tile_summary;  // every tile's pick, focus between images and warnings, CSV
+    std::string depth_map;     // a folder for every folder's depth map, <folder>_depth.tif
+    std::string all_in_focus;  // a folder for every folder's all-in-focus image
 };
 
 // The sizes of the three nested teams. A run gives them to the globals of team_sizes.h just
@@ -36,9 +43,10 @@ struct RunConfig {
     EngineChoice engine = EngineChoice::automatic;  // engine_choice.h
     std::string base_folder;                        // prefix of every folder path, used unchanged
     int first_folder = 11;
-    int last_folder = 11;       // inclusive
-    int images_per_stack = 20;  // 0: every image there is (see input_check.h)
-    StackLayout layout;         // folder and image names, the region measured
+    int last_folder = 11;           // inclusive
+    int images_per_stack = 20;      // 0: every image there is (see input_check.h)
+    StackLayout layout;             // folder and image names, the region measured
+    std::optional<TileGrid> tiles;  // every image (or region) also measured tile by tile
     TeamSizes teams;
     OutputFiles outputs;
     bool progress = false;  // plain progress lines even when standard error is no terminal

@@ -12,6 +12,7 @@
 #include "measure_registry.h"
 #include "missing_file_error.h"
 #include "run_check.h"
+#include "tile_maps.h"
 
 namespace nb = nanobind;
 using namespace bestfocus;
@@ -64,6 +65,14 @@ NB_MODULE(_core, module) {
     module.def("region_problem", &region_problem, nb::arg("region"), nb::arg("methods"),
                "What is wrong with a region (x, y, width, height) under the methods, or None.");
     module.attr("most_threads_per_team") = kMostThreadsPerTeam;
+    module.def("focus_map", &tile_focus_map, nb::arg("images"), nb::arg("method"), nb::arg("rows"),
+               nb::arg("columns"), nb::arg("engine"), nb::arg("threads"),
+               "(scores, tile scores, best, fractional best, flags, depth) of checked arrays.");
+    module.def("tile_problem", &tile_problem, nb::arg("rows"), nb::arg("columns"), nb::arg("width"),
+               nb::arg("height"), nb::arg("method"),
+               "What keeps the tiles from splitting the image for the method, or None.");
+    module.def("all_in_focus", &all_in_focus_image, nb::arg("images"), nb::arg("depth"),
+               "The all-in-focus image of checked arrays at a checked depth map.");
     module.def("read_stack", &read_stack, nb::arg("path"), nb::arg("images"),
                nb::arg("image_names"), "The stack at path as an (images, rows, columns) array.");
 }

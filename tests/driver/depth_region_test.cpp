@@ -119,6 +119,52 @@ TEST_P(DepthAndRegion, RegionMeasuresAsACroppedCopy) {
     EXPECT_EQ(focus(whole, measure(), RegionOfInterest{0, 0, 40, 30}), focus(whole, measure()));
 }
 
+// Tile edges fall between pixels (37 / 4, 29 / 3), inside a region and on a whole image; then
+// tiles as small as the measure's window allows. The whole value must stay the untiled one.
+TEST_P(DepthAndRegion, TilesMeasureAsTheirRegions) {
+    // A run of many images: the CPU engine measures the tiles as the rows are read.
+    const EngineMethod measuring{bestfocus::make_engine(std::get<1>(GetParam()), 2),
+                                 std::get<0>(GetParam()).code};
+    const RegionSize window = smallest_measured_size(std::get<0>(GetParam()));
+    for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{29 / window.height, 37 / window.width}}) {
+        // The wide images are read in bands of fewer rows than they have (measure_as_read.h).
+        for (const cv::Mat& image :
+             {random_bytes(44, 33, 21u), times_257(random_bytes(44, 33, 22u)),
+              random_bytes(4099, 150, 23u), times_257(random_bytes(2050, 150, 24u))}) {
+            // Files whose rows lie as stored (a BMP, an uncompressed TIFF) are measured as read.
+            const std::string file =
+                folder_.path() + (image.depth() == CV_8U ? "tiled.bmp" : "tiled.tif");
+            ASSERT_TRUE(cv::imwrite(file, image, {cv::IMWRITE_TIFF_COMPRESSION, 1}));
+            for (const RegionOfInterest area :
+                 {RegionOfInterest{5, 2, 37, 29}, RegionOfInterest{0, 0, image.cols, image.rows}}) {
+                const std::optional<RegionOfInterest> region =
+                    area.width < image.cols ? std::optional(area) : std::nullopt;
+                const ImageMeasurement tiled =
+                    measure_image(file, *measuring.engine, {measuring.method}, region, grid);
+                ASSERT_TRUE(tiled.measured) << tiled.failure;
+                const int tiles = grid.rows * grid.columns;
+                ASSERT_EQ(tiled.tile_focus.size(), static_cast<std::size_t>(tiles));
+                EXPECT_EQ(tiled.focus[0], focus(file, measuring, region));
+                for (int tile = 0; tile < tiles; ++tile) {
+                    const int row = tile / grid.columns;
+                    const int column = tile % grid.columns;
+                    // Columns floor(c·W/C) to floor((c+1)·W/C) − 1 of the area, rows alike.
+                    const int left = column * area.width / grid.columns;
+                    const int top = row * area.height / grid.rows;
+                    const RegionOfInterest rectangle{
+                        area.x + left, area.y + top,
+                        (column + 1) * area.width / grid.columns - left,
+                        (row + 1) * area.height / grid.rows - top};
+                    EXPECT_EQ(tiled.tile_focus[static_cast<std::size_t>(tile)],
+                              focus(file, measuring, rectangle))
+                        << image.elemSize() * 8 << "-bit, " << grid.rows << "x" << grid.columns
+                        << " tile " << row << "," << column;
+                }
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Registry, DepthAndRegion,
                          testing::Combine(testing::ValuesIn(measure_registry()),
                                           testing::Values(EngineKind::cpu, EngineKind::kernels)),
