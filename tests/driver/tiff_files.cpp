@@ -3,6 +3,8 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -52,6 +54,7 @@ void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
                            page.channels() == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB),
               "photometric");
         check(TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression), "compression");
+        check(TIFFSetField(tif, TIFFTAG_FILLORDER, layout.fill_order), "fill order");
         if (layout.tile_side != 0) {
             write_tiles(tif, page, static_cast<int>(layout.tile_side));
             check(TIFFWriteDirectory(tif), "directory");
@@ -63,6 +66,43 @@ void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
         }
         check(TIFFWriteDirectory(tif), "directory");
     }
+}
+
+namespace {
+
+std::uint32_t little_endian(const unsigned char* bytes, int width) {
+    std::uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[i];
+    return value;
+}
+
+void put_little_endian(unsigned char* bytes, int width, std::uint32_t value) {
+    for (int i = 0; i < width; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+}  // namespace
+
+void patch_entry(const std::string& path, std::uint16_t tag, std::uint32_t count,
+                 std::uint32_t value) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+    const std::uint32_t directory = little_endian(data + 4, 4);
+    const std::uint32_t entries = little_endian(data + directory, 2);
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        unsigned char* entry = data + directory + 2 + 12 * i;
+        if (little_endian(entry, 2) != tag) continue;
+        const int width = little_endian(entry + 2, 2) == TIFF_SHORT ? 2 : 4;
+        unsigned char* values = count * width <= 4 ? entry + 8 : data + little_endian(entry + 8, 4);
+        for (std::uint32_t v = 0; v < count; ++v)
+            put_little_endian(values + v * width, width, value);
+        put_little_endian(entry + 4, 4, count);
+        file.seekp(0);
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!file) throw std::runtime_error("cannot patch " + path);
+        return;
+    }
+    throw std::runtime_error("no such tag in " + path);
 }
 
 void link_last_page_to_first(const std::string& path) {
