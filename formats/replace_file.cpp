@@ -91,9 +91,15 @@ mode_t new_file_mode() {
 
 // Resolves the file the path's text replaces; false with errno set when the path cannot be an
 // output (a folder, a link loop).
-bool resolve_target(const std::string& path, Target& target) {
+bool resolve_target(const std::string& path, bool own_name, Target& target) {
     target.path = path;
     struct stat status {};
+    if (own_name) {
+        // Only a folder stops the rename; nothing at the name is followed or opened.
+        target.mode = new_file_mode();
+        errno = EISDIR;
+        return lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
+    }
     if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
         // Written through the path itself: the links to it may be the kernel's own
         // (/dev/stdout -> /proc/self/fd/1 -> "pipe:[...]"), which only open follows.
@@ -206,7 +212,7 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
         return false;
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!resolve_target(files[i].path, targets[i])) {
+        if (!resolve_target(files[i].path, files[i].own_name, targets[i])) {
             return fail(i);
         }
     }
@@ -229,9 +235,17 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
 bool replace_file_with_link(const std::string& source, const std::string& file_name,
                             std::string* reason) {
     Target target;
-    if (!resolve_target(file_name, target) || target.through) {
-        *reason = std::strerror(target.through ? EXDEV : errno);
+    if (!resolve_target(file_name, true, target)) {
+        *reason = std::strerror(errno);
         return false;
+    }
+    // Renaming a link over another link to the same file does nothing and would leave the
+    // temporary name behind: a refreshed export that is already the link stays as it is.
+    struct stat existing {};
+    struct stat picked {};
+    if (lstat(file_name.c_str(), &existing) == 0 && stat(source.c_str(), &picked) == 0 &&
+        existing.st_dev == picked.st_dev && existing.st_ino == picked.st_ino) {
+        return true;
     }
     std::string name;
     const int descriptor = create_temporary(target, host_name(), &name);
@@ -256,9 +270,10 @@ bool replace_file_with_link(const std::string& source, const std::string& file_n
     return true;
 }
 
-bool replace_file(const std::string& file_name, const std::string& text, std::string* reason) {
+bool replace_file(const std::string& file_name, const std::string& text, std::string* reason,
+                  bool own_name) {
     std::string failed_path;
-    return replace_files({{file_name, text}}, &failed_path, reason);
+    return replace_files({{file_name, text, own_name}}, &failed_path, reason);
 }
 
 }  // namespace bestfocus

@@ -10,6 +10,10 @@ namespace bestfocus {
 struct FileText {
     std::string path;
     std::string text;
+    // A name the tool makes itself inside a folder the user chose (an exported pick): whatever
+    // lies at that name (a file, a symbolic link, a FIFO, a device) is replaced by the rename and
+    // never opened or followed; the new file gets the permissions the umask leaves of 0666.
+    bool own_name = false;
 };
 
 // Writes every file, each put in place only once all are written:
@@ -31,12 +35,13 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
                    std::string* reason);
 
 // replace_files for one file.
-bool replace_file(const std::string& file_name, const std::string& text, std::string* reason);
+bool replace_file(const std::string& file_name, const std::string& text, std::string* reason,
+                  bool own_name = false);
 
-// Puts a hard link to the existing file `source` in place of file_name, as replace_file puts a
-// text: through a temporary name beside the file replaced, renamed over it. False with the
-// system's reason when it cannot (the two are on different file systems, the output is a device
-// or FIFO: EXDEV's reason); file_name is then unchanged.
+// Puts a hard link to the existing file `source` at file_name, a name of the tool's own (see
+// FileText::own_name): through a temporary name beside it, renamed over whatever is there. A
+// file_name that already is a link to source is left as it is. False with the system's reason when
+// it cannot (the two are on different file systems: EXDEV's reason); file_name is then unchanged.
 bool replace_file_with_link(const std::string& source, const std::string& file_name,
                             std::string* reason);
 
