@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kMostHostBytes = 64;  // a host name's limit (HOST_NAME_MAX)
 constexpr char kRandomPart[] = "XXXXXX";    // filled by mkostemp
+constexpr char kUnknownNamespace[] = "unknown";
 
 // Where a file's new text goes, and how.
 struct Target {
@@ -28,20 +29,26 @@ struct Target {
     std::string temporary;  // the temporary file, once made
 };
 
-std::string host_name() {
+// Where a writer runs: its host and its pid namespace ("<host>.<namespace's inode>"), for a pid
+// names a process only within its namespace (containers on one host may share a host name). An
+// unknown namespace is "<host>.unknown".
+std::string writer_place() {
     char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
-        return "unknown";
+    std::string host = "unknown";
+    if (gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') {
+        host.assign(name, strnlen(name, kMostHostBytes));
     }
-    std::string host(name, strnlen(name, kMostHostBytes));
     for (char& c : host) {
         c = c == '/' ? '_' : c;
     }
-    return host;
+    struct stat name_space {};
+    return host + "." +
+           (stat("/proc/self/ns/pid", &name_space) == 0 ? std::to_string(name_space.st_ino)
+                                                        : std::string(kUnknownNamespace));
 }
 
-// "<name, cut to fit>.tmp.<host>." followed by the pid and the random part: the start of every
-// temporary file of this final name and host.
+// "<name, cut to fit>.tmp.<host>.<namespace>." followed by the pid and the random part: the start
+// of every temporary file of this final name written from this host and pid namespace.
 std::string temporary_start(const std::string& final_name, const std::string& host) {
     const std::size_t suffix = std::strlen(kTemporaryMarker) + host.size() + 1 +
                                std::to_string(INT_MAX).size() + 1 + std::strlen(kRandomPart);
@@ -63,12 +70,18 @@ pid_t writer_of(const std::string& name, const std::string& start) {
     return static_cast<pid_t>(std::atol(pid.c_str()));
 }
 
-// A run killed while writing leaves its temporary file behind. The next run on this host that
-// writes the same file removes those whose writer is gone; a writer still running is a concurrent
-// run, and a file of another host may be in flight there: both are left alone.
+// A run killed while writing leaves its temporary file behind. The next run on this host and in
+// this pid namespace that writes the same file removes those whose writer is gone; a writer still
+// running is a concurrent run, and a file of another host or namespace may be in flight there (its
+// pid means nothing here): both are left alone, as is everything when the namespace is unknown.
 void remove_abandoned_temporaries(const std::string& target, const std::string& host) {
     const std::string folder = folder_of(target);
     const std::string start = temporary_start(name_in_folder(target), host);
+    const std::string unknown = std::string(".") + kUnknownNamespace;
+    if (host.size() >= unknown.size() &&
+        host.compare(host.size() - unknown.size(), unknown.size(), unknown) == 0) {
+        return;
+    }
     DIR* listing = opendir(folder.c_str());
     if (listing == nullptr) {
         return;  // an unreadable folder leaves nothing to clean up
@@ -216,7 +229,7 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
             return fail(i);
         }
     }
-    const std::string host = host_name();
+    const std::string host = writer_place();
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!targets[i].through && !write_temporary(targets[i], files[i].text, host)) {
             return fail(i);
@@ -248,7 +261,7 @@ bool replace_file_with_link(const std::string& source, const std::string& file_n
         return true;
     }
     std::string name;
-    const int descriptor = create_temporary(target, host_name(), &name);
+    const int descriptor = create_temporary(target, writer_place(), &name);
     if (descriptor < 0) {
         *reason = std::strerror(errno);
         return false;

@@ -21,12 +21,14 @@ struct FileText {
 //   redirection would, once every other file is ready;
 // - otherwise the text goes to a new temporary file in the folder of the file replaced (for a
 //   symbolic link, its target: the link keeps pointing there), created with O_CREAT | O_EXCL |
-//   O_NOFOLLOW at an unpredictable name that carries the host, the process id and a random part
+//   O_NOFOLLOW at an unpredictable name that carries the host, the pid namespace, the process id
+//   and a random part
 //   and fits NAME_MAX for any legal final name, with the permissions the final file gets (an
 //   existing file's, else those the umask leaves of 0666); it is flushed to disk, renamed over the
 //   file, and the folder flushed, so that a crash leaves the old file or the complete new one.
-// Temporary files of the same final file left by runs of this host that are gone are removed;
-// those of live runs and of other hosts (on a shared file system) are theirs.
+// Temporary files of the same final file left by runs of this host and pid namespace that are gone
+// are removed; those of live runs, of other hosts (on a shared file system) and of other pid
+// namespaces (containers sharing the host's name) are theirs.
 // Returns false with the file that failed in *failed_path and the system's reason (strerror) in
 // *reason when any step fails: a folder as an output fails before anything is written, a write
 // removes every temporary file. A rename fails only on a broken folder: files put in place before
@@ -46,7 +48,7 @@ bool replace_file_with_link(const std::string& source, const std::string& file_n
                             std::string* reason);
 
 // The marker in a temporary file's name, between the final name (cut short when long) and the
-// host: "<name>.tmp.<host>.<pid>.<random>".
+// host: "<name>.tmp.<host>.<pid namespace>.<pid>.<random>".
 constexpr char kTemporaryMarker[] = ".tmp.";
 
 }  // namespace bestfocus

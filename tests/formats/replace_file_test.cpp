@@ -4,7 +4,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,10 +27,13 @@ std::string file_text(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-std::string this_host() {
+// "<host>.<pid namespace's inode>": where a temporary file's writer runs.
+std::string this_place() {
     char name[256] = {};
     gethostname(name, sizeof name - 1);
-    return name;
+    struct stat name_space {};
+    stat("/proc/self/ns/pid", &name_space);
+    return std::string(name) + "." + std::to_string(name_space.st_ino);
 }
 
 TEST(ReplaceFile, ReplacesOnlyWithACompleteFileAndSaysWhyNot) {
@@ -96,7 +101,7 @@ const OutputCase kOutputCases[] = {
          std::ofstream(folder + "victim") << "victim";
          for (const std::string& suffix :
               {".tmp." + std::to_string(getpid()),
-               ".tmp." + this_host() + "." + std::to_string(getpid())}) {
+               ".tmp." + this_place() + "." + std::to_string(getpid())}) {
              fs::create_symlink(folder + "victim", folder + "out.csv" + suffix);
          }
          return folder + "out.csv";
@@ -108,17 +113,17 @@ const OutputCase kOutputCases[] = {
     {"OnlyThisHostsAbandonedTemporariesAreRemoved",
      [](const std::string& folder) {
          // pid 999999999 cannot exist on any host.
-         std::ofstream(folder + "out.csv.tmp." + this_host() + ".999999999.abcdef") << "half";
-         std::ofstream(folder + "out.csv.tmp.other-host.999999999.abcdef") << "in flight";
-         std::ofstream(folder + "out.csv.tmp." + this_host() + "." + std::to_string(getpid()) +
+         std::ofstream(folder + "out.csv.tmp." + this_place() + ".999999999.abcdef") << "half";
+         std::ofstream(folder + "out.csv.tmp.other-host.7.999999999.abcdef") << "in flight";
+         std::ofstream(folder + "out.csv.tmp." + this_place() + "." + std::to_string(getpid()) +
                        ".abcdef")
              << "live";
          return folder + "out.csv";
      },
      [](const std::string& folder, const std::string&) {
          std::vector<std::string> kept = {
-             "out.csv", "out.csv.tmp.other-host.999999999.abcdef",
-             "out.csv.tmp." + this_host() + "." + std::to_string(getpid()) + ".abcdef"};
+             "out.csv", "out.csv.tmp.other-host.7.999999999.abcdef",
+             "out.csv.tmp." + this_place() + "." + std::to_string(getpid()) + ".abcdef"};
          std::sort(kept.begin(), kept.end());
          EXPECT_EQ(folder_entries(folder), kept);
      }},
@@ -150,6 +155,54 @@ TEST(ReplaceFile, AFifoIsWrittenThroughAndStaysAFifo) {
     close(reader);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"fifo"});
+}
+
+// A run in a container that shares this host's name but not its process ids, caught writing: its
+// pid is one that no process has here, yet its temporary file is in flight.
+TEST(ReplaceFile, ATemporaryInFlightInAnotherPidNamespaceIsLeftAlone) {
+    TemporaryFolder folder;
+    const std::string fifo = folder.path() + "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWPID) != 0) _exit(2);
+        const pid_t first = fork();  // pid 1 of the new namespace
+        if (first == 0) {
+            // Its next pid is far beyond pid_max outside the namespace.
+            std::ofstream("/proc/sys/kernel/ns_last_pid") << 4000000;
+            const pid_t writer = fork();
+            if (writer == 0) {
+                // The report is written to its temporary file, then the writer waits for a
+                // reader of the FIFO before it renames it into place.
+                std::string failed;
+                std::string reason;
+                _exit(replace_files({{folder.path() + "out.csv", "theirs"}, {fifo, "theirs"}},
+                                    &failed, &reason)
+                          ? 0
+                          : 1);
+            }
+            int status = 0;
+            waitpid(writer, &status, 0);
+            _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
+        }
+        int status = 0;
+        waitpid(first, &status, 0);
+        _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
+    }
+    int status = 0;
+    for (int tries = 0; folder_entries(folder.path()).size() < 2 && tries < 2000; ++tries) {
+        if (waitpid(child, &status, WNOHANG) == child) {
+            GTEST_SKIP() << "no new pid namespace here";
+        }
+        usleep(5000);
+    }
+    std::string reason;
+    EXPECT_TRUE(replace_file(folder.path() + "out.csv", "ours", &reason)) << reason;
+    // A reader that does not wait for the writer lets the other run finish, if it still can.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    waitpid(child, &status, 0);
+    close(reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other run lost its file";
 }
 
 TEST(ReplaceFile, AFolderAmongTheOutputsStopsTheSetBeforeAnythingIsWritten) {
