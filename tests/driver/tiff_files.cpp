@@ -38,11 +38,16 @@ void write_tiles(TIFF* tif, const cv::Mat& page, int side) {
 }  // namespace
 
 void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
-                const TiffLayout& layout) {
+                const TiffLayout& layout, const std::vector<std::string>& descriptions) {
     std::unique_ptr<TIFF, Closer> file(TIFFOpen(path.c_str(), layout.mode));
     if (!file) throw std::runtime_error("cannot create " + path);
     TIFF* tif = file.get();
-    for (const cv::Mat& page : pages) {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const cv::Mat& page = pages[i];
+        if (i < descriptions.size()) {
+            check(TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, descriptions[i].c_str()),
+                  "description");
+        }
         const int bits = static_cast<int>(page.elemSize1() * 8);
         check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.cols), "width");
         check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.rows), "height");

@@ -17,8 +17,9 @@ struct TiffLayout {
 
 // Writes every matrix (8- or 16-bit unsigned, 1 or 3 channels) as one page; throws when libtiff
 // refuses. Pages of 3 channels are RGB. 32-bit matrices (CV_32S) are written as unsigned.
+// Page i gets descriptions[i] as its ImageDescription, when given.
 void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
-                const TiffLayout& layout = {});
+                const TiffLayout& layout = {}, const std::vector<std::string>& descriptions = {});
 
 // Sets the count of the first page's entry for `tag` (no more than it holds) and each of its
 // values (SHORT or LONG), in a classic little-endian file ("w" here).
