@@ -178,10 +178,19 @@ bool write_temporary(Target& target, const std::string& text, const std::string&
     return true;
 }
 
-// Writes an existing device or FIFO in place.
+// Writes an existing device or FIFO in place. The open does not wait: a FIFO that no one reads
+// fails at once (ENXIO) instead of holding the run for ever; the writes then wait for the reader
+// as usual.
 bool write_through(const Target& target, const std::string& text) {
-    const int descriptor = open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
+        return false;
+    }
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
         return false;
     }
     bool written = write_all(descriptor, text);

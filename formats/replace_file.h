@@ -18,7 +18,8 @@ struct FileText {
 
 // Writes every file, each put in place only once all are written:
 // - an existing device or FIFO (also reached through links) is written through, as the shell's
-//   redirection would, once every other file is ready;
+//   redirection would, once every other file is ready; a FIFO without a reader then fails with
+//   ENXIO rather than wait for one;
 // - otherwise the text goes to a new temporary file in the folder of the file replaced (for a
 //   symbolic link, its target: the link keeps pointing there), created with O_CREAT | O_EXCL |
 //   O_NOFOLLOW at an unpredictable name that carries the host, the pid namespace, the process id

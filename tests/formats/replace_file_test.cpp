@@ -163,6 +163,8 @@ TEST(ReplaceFile, ATemporaryInFlightInAnotherPidNamespaceIsLeftAlone) {
     TemporaryFolder folder;
     const std::string fifo = folder.path() + "fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
     const pid_t child = fork();
     if (child == 0) {
         if (unshare(CLONE_NEWPID) != 0) _exit(2);
@@ -172,14 +174,14 @@ TEST(ReplaceFile, ATemporaryInFlightInAnotherPidNamespaceIsLeftAlone) {
             std::ofstream("/proc/sys/kernel/ns_last_pid") << 4000000;
             const pid_t writer = fork();
             if (writer == 0) {
-                // The report is written to its temporary file, then the writer waits for a
-                // reader of the FIFO before it renames it into place.
+                // The report waits in its temporary file while the FIFO, first, takes more than
+                // a pipe holds.
                 std::string failed;
                 std::string reason;
-                _exit(replace_files({{folder.path() + "out.csv", "theirs"}, {fifo, "theirs"}},
-                                    &failed, &reason)
-                          ? 0
-                          : 1);
+                const bool written = replace_files(
+                    {{fifo, std::string(1 << 20, 'x')}, {folder.path() + "out.csv", "theirs"}},
+                    &failed, &reason);
+                _exit(written ? 0 : 1);
             }
             int status = 0;
             waitpid(writer, &status, 0);
@@ -198,11 +200,30 @@ TEST(ReplaceFile, ATemporaryInFlightInAnotherPidNamespaceIsLeftAlone) {
     }
     std::string reason;
     EXPECT_TRUE(replace_file(folder.path() + "out.csv", "ours", &reason)) << reason;
-    // A reader that does not wait for the writer lets the other run finish, if it still can.
-    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    waitpid(child, &status, 0);
+    // Reading the FIFO to its end lets the other run finish.
+    fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
+    char drained[4096];
+    while (read(reader, drained, sizeof drained) > 0) {
+    }
     close(reader);
+    waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other run lost its file";
+    EXPECT_EQ(file_text(folder.path() + "out.csv"), "theirs");
+}
+
+TEST(ReplaceFile, AFifoWithoutAReaderFailsAtOnce) {
+    TemporaryFolder folder;
+    const std::string fifo = folder.path() + "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(10);  // a writer that waits for a reader ends here
+        std::string reason;
+        _exit(!replace_file(fifo, kText, &reason) && reason == "No such device or address" ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(ReplaceFile, AFolderAmongTheOutputsStopsTheSetBeforeAnythingIsWritten) {
