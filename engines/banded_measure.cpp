@@ -33,10 +33,11 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
     for (MethodSums& method : methods_) {
         // Term rows whose image rows the band holds all of: none past the last row, which the
         // last term rows read fewer of.
-        const int first = std::max(first_row, 0);
-        const int end = std::min(method.terms.rows, end_row == height_
-                                                        ? method.terms.rows
-                                                        : end_row - method.terms.rows_below);
+        const int first = std::max({first_row, 0, first_term_row_});
+        const int end =
+            std::min({method.terms.rows,
+                      end_row == height_ ? method.terms.rows : end_row - method.terms.rows_below,
+                      end_term_row_});
         if (first >= end) {
             continue;
         }
@@ -61,9 +62,15 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
     }
 }
 
+void BandedMeasure::add_totals(const BandedMeasure& part) {
+    for (std::size_t i = 0; i < methods_.size(); ++i) {
+        methods_[i].total += part.methods_[i].total;
+    }
+}
+
 Measurement BandedMeasure::result() const {
-    const double max_pixel = static_cast<double>(depth_ == PixelDepth::u8
-                                                     ? PixelTraits<std::uint8_t>::kMaxPixel
+    const double max_pixel =
+        static_cast<double>(depth_ == PixelDepth::u8 ? PixelTraits<std::uint8_t>::kMaxPixel
                                                      : PixelTraits<std::uint16_t>::kMaxPixel);
     Measurement measurement;
     for (const MethodSums& method : methods_) {

@@ -31,9 +31,11 @@ class Engine {  // thread-safe: many scan threads call measure() at once
     // Every method on a width x height image fed a band of rows at a time as it is read
     // (banded_measure.h), giving the values measure() gives on the whole image; null when this
     // engine measures such an image only whole.
-    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height,
-                                                            PixelDepth depth,
+    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height, PixelDepth depth,
                                                             const std::vector<int>& methods) const;
+    // Threads that share the rows of one image: more than 1 when the run is one image on an
+    // engine that splits its rows over a team.
+    virtual int image_team() const { return 1; }
 };
 
 // The engine of that kind for a run of `images_in_run` images. The kernels pass N_threads to

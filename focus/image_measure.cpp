@@ -60,12 +60,18 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     OpenedImage opened = open_image(image, buffer);
     if (opened.stored && !region) {
         const StoredRows& stored = *opened.stored;
-        if (const std::unique_ptr<BandedMeasure> banded =
-                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods)) {
-            if (!measure_as_read(opened.file.fd(), stored, *banded, buffer)) {
+        std::vector<std::unique_ptr<BandedMeasure>> parts;
+        for (int k = 0; k < engine.image_team(); ++k) {
+            parts.push_back(
+                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods));
+        }
+        if (parts.front()) {
+            const TeamMeasurement team =
+                measure_as_read_on_team(opened.file.fd(), stored, std::move(parts), buffer);
+            if (!team.read) {
                 return failed("\nNo se puede abrir el archivo: " + name);
             }
-            return measured(banded->result(), stored.width, stored.height, name);
+            return measured(team.measurement, stored.width, stored.height, name);
         }
     }
     const ReadImage pixels = read_whole(std::move(opened), buffer);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "bmp_bytes.h"
 #include "measure_registry.h"
 #include "test_support.h"
 
@@ -262,6 +263,25 @@ TEST_F(EndToEnd, HelpPrintsTheUsage) {
         EXPECT_EQ(result.standard_output.rfind(kUsageStart, 0), 0u);
         EXPECT_TRUE(folder_entries(work_.path()).empty());
     }
+}
+
+// A run of one image larger than the memory the process may take (256 MiB of pixels, 64 MiB of
+// data allowed): measured as it is read, a band at a time on each thread of the image's team.
+TEST(LoneImage, LargerThanTheMemoryAllowedIsMeasuredAsItIsRead) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    constexpr int kSide = 16384;
+    std::filesystem::create_directory(stacks.path() + "001");
+    const std::string image = stacks.path() + "001/01.bmp";
+    const std::string headers = bmp_headers(kSide, kSide, gray_palette());
+    write_file(image, headers);
+    // Rows of zeros that take no disk.
+    std::filesystem::resize_file(image, headers.size() + std::uintmax_t{kSide} * kSide);
+    const ProgramRun run = run_program("/usr/bin/prlimit",
+                                       {"--data=" + std::to_string(64 << 20), kExecutable, "1",
+                                        stacks.path(), "1", "1", "1", "1", "1", "2"},
+                                       work.path());
+    EXPECT_EQ(run.exit_status, 0) << run.standard_output << run.standard_error;
 }
 
 }  // namespace
