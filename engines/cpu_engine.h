@@ -14,6 +14,8 @@ class CpuEngine : public Engine {
     std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height, PixelDepth depth,
                                                     const std::vector<int>& methods) const override;
     int image_team() const override;
+    // It measures the view where it lies.
+    std::uint64_t bytes_per_pixel_measured() const override { return 0; }
 
   private:
     bool one_image_run_;

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "decoding_memory.h"
 #include "measure_as_read.h"
 
 namespace bestfocus {
@@ -47,6 +48,10 @@ ImageMeasurement measured(Measurement result, int width, int height, const std::
     return measurement;
 }
 
+std::string mebibytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20);
+}
+
 }  // namespace
 
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
@@ -57,6 +62,16 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     // image once it has grown to the largest (or, measured as read, to a band), and the pixels
     // are measured where they land.
     thread_local ReadBuffer buffer;
+    // Decoded only once the memory it takes is free beside the images decoded on other threads.
+    const std::uint64_t needed = memory_to_decode(image, engine, region.has_value());
+    const DecodingMemory memory(needed);
+    if (!memory.held()) {
+        return failed("\nNo se puede abrir el archivo: " + name,
+                      "bestfocus: " + name + ": decoding and measuring it needs about " +
+                          mebibytes(needed) + " MiB, more than the " +
+                          mebibytes(DecodingMemory::share()) +
+                          " MiB of memory this run has for images\n");
+    }
     OpenedImage opened = open_image(image, buffer);
     if (opened.stored && !region) {
         const StoredRows& stored = *opened.stored;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <opencv2/imgcodecs.hpp>
 #include <regex>
 #include <string>
 #include <utility>
@@ -283,5 +284,50 @@ TEST(LoneImage, LargerThanTheMemoryAllowedIsMeasuredAsItIsRead) {
                                        work.path());
     EXPECT_EQ(run.exit_status, 0) << run.standard_output << run.standard_error;
 }
+
+// Images whose headers say they decode to more memory than the run has: refused before decoding
+// when one alone is too large, decoded one at a time when only their team is.
+struct DecodingMemoryCase {
+    const char* what;
+    int side;                // of each square gray PNG
+    int images;              // decoded at once by the inner team, if memory allows
+    std::uint64_t data_mib;  // the process's data limit
+    int exit_status;
+};
+
+class DecodingMemoryLimit : public ::testing::TestWithParam<DecodingMemoryCase> {};
+
+TEST_P(DecodingMemoryLimit, IsKeptBeforeDecoding) {
+    const DecodingMemoryCase& limit = GetParam();
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    std::filesystem::create_directory(stacks.path() + "001");
+    cv::Mat pixels(limit.side, limit.side, CV_8U, cv::Scalar(0));
+    for (int image = 1; image <= limit.images; ++image) {
+        pixels(cv::Rect(image, image, 4, 4)) = 200;
+        std::vector<unsigned char> png;
+        ASSERT_TRUE(cv::imencode(".png", pixels, png));
+        write_file(stacks.path() + "001/0" + std::to_string(image) + ".bmp",
+                   std::string(png.begin(), png.end()));
+    }
+    const ProgramRun run = run_program(
+        "/usr/bin/prlimit",
+        {"--data=" + std::to_string(limit.data_mib << 20), kExecutable, "1", stacks.path(), "1",
+         "1", std::to_string(limit.images), "1", std::to_string(limit.images), "1"},
+        work.path());
+    EXPECT_EQ(run.exit_status, limit.exit_status) << run.standard_output << run.standard_error;
+    if (limit.exit_status != 0) {
+        EXPECT_NE(run.standard_error.find("01.bmp: decoding and measuring it needs about 512 MiB, "
+                                          "more than the "),
+                  std::string::npos)
+            << run.standard_error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, DecodingMemoryLimit,
+    ::testing::Values(DecodingMemoryCase{"OneTooLargeAloneIsRefused", 16384, 1, 256, 1},
+                      DecodingMemoryCase{"TwoThatFitOneAtATimeAreRead", 4096, 2, 112, 0}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
