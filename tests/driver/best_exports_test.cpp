@@ -103,35 +103,30 @@ TEST_F(BestExports, FoldersNamedAlikeAreRefusedAlsoIntoAFolderNotMadeYet) {
     EXPECT_TRUE(folder_entries(work_.path()).empty());
 }
 
-// What lies at an export's name before a run exports there, made by `plant` (the work folder, the
-// stacks' folder), and whether the run links its picks.
+// What lies at folder 1's Tenengrad export before a run exports there (a link to an input made by
+// an earlier --export-best-link, a link planted to another file, a FIFO planted), and whether the
+// run links its picks: the entry is replaced, nothing behind it opened.
 struct EarlierEntry {
     const char* what;
-    void (*plant)(const std::string& picks, const std::string& stacks);
+    int kind;  // 0 hard link to the pick, 1 symbolic link to another file, 2 FIFO
     bool link;
 };
-
-void link_export(const std::string& picks, const std::string& stacks) {
-    std::filesystem::create_directory(picks);
-    std::filesystem::create_hard_link(stacks + "001/03.bmp", picks + "001_tenengrad.bmp");
-}
-void link_to_a_victim(const std::string& picks, const std::string&) {
-    std::filesystem::create_directory(picks);
-    write_file(picks + "../victim", "precious");
-    std::filesystem::create_symlink("../victim", picks + "001_tenengrad.bmp");
-}
-void fifo(const std::string& picks, const std::string&) {
-    std::filesystem::create_directory(picks);
-    ASSERT_EQ(mkfifo((picks + "001_tenengrad.bmp").c_str(), 0600), 0);
-}
 
 class ExportsOverEarlierEntries : public BestExports,
                                   public ::testing::WithParamInterface<EarlierEntry> {};
 
 TEST_P(ExportsOverEarlierEntries, ReplaceThemWithoutOpeningThem) {
     const std::string picks = work_.path() + "picks/";
-    const std::string input = read_file(stacks_.path() + "001/03.bmp");
-    GetParam().plant(picks, stacks_.path());
+    const std::string pick = stacks_.path() + "001/03.bmp";
+    const std::string input = read_file(pick);
+    std::filesystem::create_directory(picks);
+    write_file(work_.path() + "victim", "precious");
+    const int kind = GetParam().kind;
+    if (kind == 0) std::filesystem::create_hard_link(pick, picks + "001_tenengrad.bmp");
+    if (kind == 1) std::filesystem::create_symlink("../victim", picks + "001_tenengrad.bmp");
+    if (kind == 2) {
+        ASSERT_EQ(mkfifo((picks + "001_tenengrad.bmp").c_str(), 0600), 0);
+    }
     std::vector<std::string> arguments{"--export-best=picks", "3", stacks_.path(), "1", "1", "5"};
     if (GetParam().link) arguments.insert(arguments.begin(), "--export-best-link");
     RunOptions options;
@@ -141,23 +136,18 @@ TEST_P(ExportsOverEarlierEntries, ReplaceThemWithoutOpeningThem) {
     EXPECT_TRUE(std::filesystem::is_regular_file(
         std::filesystem::symlink_status(picks + "001_tenengrad.bmp")));
     EXPECT_EQ(read_file(picks + "001_tenengrad.bmp"), input);
-    EXPECT_EQ(read_file(stacks_.path() + "001/03.bmp"), input);
-    EXPECT_EQ(
-        std::filesystem::equivalent(picks + "001_tenengrad.bmp", stacks_.path() + "001/03.bmp"),
-        GetParam().link);
+    EXPECT_EQ(read_file(pick), input);
+    EXPECT_EQ(std::filesystem::equivalent(picks + "001_tenengrad.bmp", pick), GetParam().link);
     EXPECT_EQ(folder_entries(picks), std::vector<std::string>{"001_tenengrad.bmp"});
-    if (std::filesystem::exists(work_.path() + "victim")) {
-        EXPECT_EQ(read_file(work_.path() + "victim"), "precious");
-    }
+    EXPECT_EQ(read_file(work_.path() + "victim"), "precious");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BestExports, ExportsOverEarlierEntries,
-    ::testing::Values(EarlierEntry{"LinkedExportLinkedAgain", link_export, true},
-                      EarlierEntry{"LinkedExportCopied", link_export, false},
-                      EarlierEntry{"PlantedLinkToAnotherFile", link_to_a_victim, false},
-                      EarlierEntry{"PlantedFifo", fifo, false}),
-    [](const ::testing::TestParamInfo<EarlierEntry>& info) { return info.param.what; });
+INSTANTIATE_TEST_SUITE_P(BestExports, ExportsOverEarlierEntries,
+                         ::testing::Values(EarlierEntry{"LinkedExportLinkedAgain", 0, true},
+                                           EarlierEntry{"LinkedExportCopied", 0, false},
+                                           EarlierEntry{"PlantedLinkToAnotherFile", 1, false},
+                                           EarlierEntry{"PlantedFifo", 2, false}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // Arguments before the positional ones, with the two names the refusal must give; %s stands for
 // the stacks' base folder.

@@ -1,14 +1,9 @@
-// A run's lone image measured as it is read by a team of threads: its parts give the whole image's
-// values, whatever the team and whichever way the file keeps its rows; and a run of one image far
-// larger than the memory the process may take is measured all the same.
+// A run's lone image measured as it is read by a team: its parts give the whole image's values,
+// whatever the team and whichever way the file keeps its rows.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <opencv2/imgcodecs.hpp>
-#include <string>
-#include <vector>
 
-#include "bmp_bytes.h"
 #include "image_source.h"
 #include "measure_as_read.h"
 #include "measure_registry.h"
@@ -19,12 +14,14 @@ namespace {
 
 using namespace bestfocus;
 
+// 256 KiB a band: wide images give each part several. CV_8U is written as a bottom-up BMP, CV_16U
+// as a TIFF, top row first.
 struct TeamSplit {
     const char* what;
     int team;
-    int width;  // 256 KiB a band: wide images give each part several
+    int width;
     int height;
-    int type;  // CV_8U: a bottom-up BMP; CV_16U: a TIFF, top row first
+    int type;
 };
 
 class LoneImageOnATeam : public ::testing::TestWithParam<TeamSplit> {};
@@ -34,15 +31,12 @@ TEST_P(LoneImageOnATeam, GivesTheWholeImagesValues) {
     TemporaryFolder folder;
     cv::Mat pixels(split.height, split.width, split.type);
     cv::randu(pixels, 0, split.type == CV_8U ? 256 : 65536);
-    const std::string file = folder.path() + (split.type == CV_8U ? "image.bmp" : "image.tif");
-    if (split.type == CV_8U) {
-        ASSERT_TRUE(cv::imwrite(file, pixels));
-    } else {
-        write_tiff(file, {pixels});
-    }
+    const bool bmp = split.type == CV_8U;
+    const std::string file = folder.path() + (bmp ? "image.bmp" : "image.tif");
+    bmp ? (void)cv::imwrite(file, pixels) : write_tiff(file, {pixels});
     std::vector<int> methods;
     for (const MeasureEntry& measure : measure_registry()) methods.push_back(measure.code);
-    const PixelDepth depth = split.type == CV_8U ? PixelDepth::u8 : PixelDepth::u16;
+    const PixelDepth depth = bmp ? PixelDepth::u8 : PixelDepth::u16;
 
     ReadBuffer buffer;
     OpenedImage opened = open_image(ImageLocation(file), buffer);
@@ -53,10 +47,9 @@ TEST_P(LoneImageOnATeam, GivesTheWholeImagesValues) {
     }
     const TeamMeasurement team =
         measure_as_read_on_team(opened.file.fd(), *opened.stored, std::move(parts), buffer);
-    ASSERT_TRUE(team.read);
-
     const ImageView whole{pixels.data, depth, pixels.cols, pixels.rows,
                           static_cast<std::ptrdiff_t>(pixels.step1())};
+    EXPECT_TRUE(team.read);
     EXPECT_EQ(team.measurement.values,
               make_engine(EngineKind::cpu, 2)->measure(whole, methods).values);
 }

@@ -3,10 +3,10 @@
 #include <tiffio.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
+
+#include "test_support.h"
 
 namespace {
 
@@ -73,41 +73,25 @@ void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
     }
 }
 
-namespace {
-
-std::uint32_t little_endian(const unsigned char* bytes, int width) {
-    std::uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[i];
-    return value;
-}
-
-void put_little_endian(unsigned char* bytes, int width, std::uint32_t value) {
-    for (int i = 0; i < width; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-}  // namespace
-
 void patch_entry(const std::string& path, std::uint16_t tag, std::uint32_t count,
                  std::uint32_t value) {
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string bytes = read_file(path);
     auto* data = reinterpret_cast<unsigned char*>(bytes.data());
-    const std::uint32_t directory = little_endian(data + 4, 4);
-    const std::uint32_t entries = little_endian(data + directory, 2);
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        unsigned char* entry = data + directory + 2 + 12 * i;
-        if (little_endian(entry, 2) != tag) continue;
-        const int width = little_endian(entry + 2, 2) == TIFF_SHORT ? 2 : 4;
-        unsigned char* values = count * width <= 4 ? entry + 8 : data + little_endian(entry + 8, 4);
-        for (std::uint32_t v = 0; v < count; ++v)
-            put_little_endian(values + v * width, width, value);
-        put_little_endian(entry + 4, 4, count);
-        file.seekp(0);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!file) throw std::runtime_error("cannot patch " + path);
-        return;
-    }
-    throw std::runtime_error("no such tag in " + path);
+    const auto number = [](const unsigned char* at, int width) {
+        std::uint32_t n = 0;
+        for (int i = width - 1; i >= 0; --i) n = n << 8 | at[i];
+        return n;
+    };
+    const auto put = [](unsigned char* at, int width, std::uint32_t n) {
+        for (int i = 0; i < width; ++i) at[i] = static_cast<unsigned char>(n >> (8 * i));
+    };
+    unsigned char* entry = data + number(data + 4, 4) + 2;  // the first page's entries
+    while (number(entry, 2) != tag) entry += 12;
+    const int width = number(entry + 2, 2) == TIFF_SHORT ? 2 : 4;
+    unsigned char* values = count * width <= 4 ? entry + 8 : data + number(entry + 8, 4);
+    for (std::uint32_t v = 0; v < count; ++v) put(values + v * width, width, value);
+    put(entry + 4, 4, count);
+    write_file(path, bytes);
 }
 
 void link_last_page_to_first(const std::string& path) {

@@ -21,8 +21,8 @@ struct TiffLayout {
 void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
                 const TiffLayout& layout = {}, const std::vector<std::string>& descriptions = {});
 
-// Sets the count of the first page's entry for `tag` (no more than it holds) and each of its
-// values (SHORT or LONG), in a classic little-endian file ("w" here).
+// Sets the count of the first page's entry for `tag` (which it must have; no more values than it
+// holds) and each of its values (SHORT or LONG), in a classic little-endian file ("w" here).
 void patch_entry(const std::string& path, std::uint16_t tag, std::uint32_t count,
                  std::uint32_t value);
 

@@ -133,10 +133,11 @@ INSTANTIATE_TEST_SUITE_P(Chains, DamagedChains,
                              return info.param.what;
                          });
 
-// Pages whose strips or tiles the directory does not place inside the file, whole.
+// Pages whose strips or tiles the directory does not place inside the file, whole: one entry of
+// an uncompressed 80 x 64 page in tiles of 16 (else strips of 16 rows) given `count` values.
 struct DamagedBlocks {
     const char* what;
-    TiffLayout layout;
+    bool tiles;
     std::uint16_t tag;
     std::uint32_t count;
     std::uint32_t value;
@@ -148,33 +149,21 @@ TEST_P(DamagedPages, AreUnreadable) {
     const DamagedBlocks& damage = GetParam();
     TemporaryFolder folder;
     const std::string file = folder.path() + "page.tif";
-    write_tiff(file, random_pages(1, 80, CV_8U, 64), damage.layout);
+    write_tiff(file, random_pages(1, 80, CV_8U, 64),
+               {"w", 16, COMPRESSION_NONE, damage.tiles ? 16u : 0u});
     patch_entry(file, damage.tag, damage.count, damage.value);
     bestfocus::ReadBuffer buffer;
     EXPECT_EQ(bestfocus::read_gray_tiff_page(file, 0, buffer).outcome,
               bestfocus::OwnRead::Outcome::unreadable);
 }
 
+// libtiff places missing tiles at byte 0; it estimates counts of its own only when they differ.
 INSTANTIATE_TEST_SUITE_P(
     Blocks, DamagedPages,
     ::testing::Values(
-        // 20 tiles of which 3 are placed: libtiff places the others at byte 0.
-        DamagedBlocks{"TileOffsetsForThreeOfTwenty",
-                      {"w", 1, COMPRESSION_NONE, 16},
-                      TIFFTAG_TILEOFFSETS,
-                      3,
-                      8},
-        // Counts shorter than the pixels, all alike, so that libtiff does not estimate its own.
-        DamagedBlocks{"TilesShorterThanTheirPixels",
-                      {"w", 1, COMPRESSION_NONE, 16},
-                      TIFFTAG_TILEBYTECOUNTS,
-                      20,
-                      200},
-        DamagedBlocks{"StripsShorterThanTheirRows",
-                      {"w", 16, COMPRESSION_NONE},
-                      TIFFTAG_STRIPBYTECOUNTS,
-                      4,
-                      1000}),
+        DamagedBlocks{"ThreeOfTwentyTilesPlaced", true, TIFFTAG_TILEOFFSETS, 3, 8},
+        DamagedBlocks{"TilesShortOfTheirPixels", true, TIFFTAG_TILEBYTECOUNTS, 20, 200},
+        DamagedBlocks{"StripsShortOfTheirRows", false, TIFFTAG_STRIPBYTECOUNTS, 4, 1000}),
     [](const ::testing::TestParamInfo<DamagedBlocks>& info) { return info.param.what; });
 
 }  // namespace
