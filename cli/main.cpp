@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "decoding_memory.h"
 #include "default_base_folder.h"
 #include "engine_choice.h"
 #include "failure_output.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
         write_run_outputs(config, folders, seconds, engine_description(engine.engine));
     if (!config.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
+        std::fputs(narrowed_teams_notice().c_str(), stderr);
     }
     return status;
 }

@@ -63,6 +63,7 @@ std::uint64_t room_in_cgroup() {
 std::mutex held_mutex;
 std::condition_variable memory_freed;
 std::uint64_t held_bytes = 0;
+bool waited = false;  // an image waited for others' memory: the teams were narrowed
 
 }  // namespace
 
@@ -100,6 +101,7 @@ DecodingMemory::DecodingMemory(std::uint64_t bytes) : bytes_(bytes), held_(bytes
     }
     std::unique_lock<std::mutex> lock(held_mutex);
     // Alone it fits: wait for the others in flight to give their memory back.
+    waited = waited || held_bytes + bytes_ > share();
     memory_freed.wait(lock, [&] { return held_bytes + bytes_ <= share(); });
     held_bytes += bytes_;
 }
@@ -113,6 +115,16 @@ DecodingMemory::~DecodingMemory() {
         held_bytes -= bytes_;
     }
     memory_freed.notify_all();
+}
+
+std::string narrowed_teams_notice() {
+    std::lock_guard<std::mutex> lock(held_mutex);
+    if (!waited) {
+        return "";
+    }
+    return "bestfocus: fewer images were decoded at once than the teams allow, to stay within "
+           "the " +
+           std::to_string(DecodingMemory::share() >> 20) + " MiB of memory this run has for them\n";
 }
 
 }  // namespace bestfocus

@@ -42,4 +42,7 @@ class DecodingMemory {
     bool held_;
 };
 
+// A line for standard error when an image had to wait for the memory of others, else empty.
+std::string narrowed_teams_notice();
+
 }  // namespace bestfocus
