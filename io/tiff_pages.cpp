@@ -129,7 +129,8 @@ std::optional<GrayLayout> gray_layout(TIFF* page) {
 
 // Every strip or tile lies inside the file, after its header, and holds at least the bytes its
 // pixels take when they are stored uncompressed. libtiff takes a missing offset or count as 0 (the
-// header would be read as pixels) and reads an uncompressed strip whole whatever its count says.
+// header would be read as pixels) and reads an uncompressed strip whole whatever its count says;
+// counts it made up itself (byte_counts_made_up) are refused before this.
 bool blocks_inside_file(TIFF* page, const GrayLayout& layout, std::uint32_t count) {
     const std::uint64_t file_size = TIFFGetSizeProc(page)(TIFFClientdata(page));
     const std::uint64_t header_size = TIFFIsBigTIFF(page) ? 16 : 8;
@@ -244,7 +245,7 @@ OwnRead find_gray_tiff_page(const std::string& file, std::uint64_t directory_off
     const std::uint32_t blocks = layout->tiled ? TIFFNumberOfTiles(page.get())
                                                : (layout->height - 1) / layout->block_height + 1;
     if ((!layout->tiled && TIFFNumberOfStrips(page.get()) != blocks) ||
-        !blocks_inside_file(page.get(), *layout, blocks)) {
+        byte_counts_made_up(page.get()) || !blocks_inside_file(page.get(), *layout, blocks)) {
         return OwnRead::unreadable();
     }
     if (!layout->tiled) {

@@ -134,10 +134,11 @@ INSTANTIATE_TEST_SUITE_P(Chains, DamagedChains,
                          });
 
 // Pages whose strips or tiles the directory does not place inside the file, whole: one entry of
-// an uncompressed 80 x 64 page in tiles of 16 (else strips of 16 rows) given `count` values.
+// an uncompressed 80 x 64 page in strips of `strip_rows` rows (0: tiles of 16) given `count`
+// values.
 struct DamagedBlocks {
     const char* what;
-    bool tiles;
+    std::uint32_t strip_rows;
     std::uint16_t tag;
     std::uint32_t count;
     std::uint32_t value;
@@ -150,20 +151,22 @@ TEST_P(DamagedPages, AreUnreadable) {
     TemporaryFolder folder;
     const std::string file = folder.path() + "page.tif";
     write_tiff(file, random_pages(1, 80, CV_8U, 64),
-               {"w", 16, COMPRESSION_NONE, damage.tiles ? 16u : 0u});
+               {"w", damage.strip_rows, COMPRESSION_NONE, damage.strip_rows == 0 ? 16u : 0u});
     patch_entry(file, damage.tag, damage.count, damage.value);
     bestfocus::ReadBuffer buffer;
     EXPECT_EQ(bestfocus::read_gray_tiff_page(file, 0, buffer).outcome,
               bestfocus::OwnRead::Outcome::unreadable);
 }
 
-// libtiff places missing tiles at byte 0; it estimates counts of its own only when they differ.
+// libtiff places missing tiles at byte 0, and makes up counts of its own for one strip or
+// strips whose counts differ.
 INSTANTIATE_TEST_SUITE_P(
     Blocks, DamagedPages,
-    ::testing::Values(
-        DamagedBlocks{"ThreeOfTwentyTilesPlaced", true, TIFFTAG_TILEOFFSETS, 3, 8},
-        DamagedBlocks{"TilesShortOfTheirPixels", true, TIFFTAG_TILEBYTECOUNTS, 20, 200},
-        DamagedBlocks{"StripsShortOfTheirRows", false, TIFFTAG_STRIPBYTECOUNTS, 4, 1000}),
+    ::testing::Values(DamagedBlocks{"ThreeOfTwentyTilesPlaced", 0, TIFFTAG_TILEOFFSETS, 3, 8},
+                      DamagedBlocks{"TilesShortOfTheirPixels", 0, TIFFTAG_TILEBYTECOUNTS, 20, 200},
+                      DamagedBlocks{"OneStripShortOfItsRows", 64, TIFFTAG_STRIPBYTECOUNTS, 1, 1000},
+                      DamagedBlocks{"StripsShortOfTheirRows", 16, TIFFTAG_STRIPBYTECOUNTS, 4,
+                                    1000}),
     [](const ::testing::TestParamInfo<DamagedBlocks>& info) { return info.param.what; });
 
 }  // namespace
