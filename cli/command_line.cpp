@@ -1,30 +1,41 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 
 #include "measure_registry.h"
-#include "name_format.h"
-#include "team_sizes.h"
+#include "run_check.h"
 
 namespace bestfocus {
 
 namespace {
 
-// A number read from one argument, with what it must lie in.
+// A number argument and the range it must lie in.
 struct NumberArgument {
     int position;      // among the positional arguments, from 1
     const char* name;  // as the usage names it
-    int value;
     int minimum;
     int maximum;
 };
 
-// The method codes of the first positional argument: one code, a list "1,3" or "all". Empty when
-// a code names no measure or one is given twice.
-std::vector<int> read_methods(const std::string& text) {
+// A refusal, in the words of standard output and in English for standard error.
+struct Refusal {
+    std::string message;
+    std::string english;
+};
+
+// An English refusal (options, names, regions) is its own English line.
+Refusal in_english(const std::string& message) {
+    return {message, message.substr(message.find_first_not_of('\n')) + "\n"};
+}
+
+// The method codes of the first positional argument: one code, a list "1,3" or "all"; nothing when
+// a code is no whole number. Whether each names a measure, once, is the run's check.
+std::optional<std::vector<int>> read_methods(const std::string& text) {
     std::vector<int> methods;
     if (text == "all") {
         for (const MeasureEntry& measure : measure_registry()) methods.push_back(measure.code);
@@ -32,88 +43,111 @@ std::vector<int> read_methods(const std::string& text) {
     }
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
-        const int code = read_leading_integer(text.substr(start, comma - start).c_str());
-        if (find_measure(code) == nullptr ||
-            std::find(methods.begin(), methods.end(), code) != methods.end()) {
-            return {};
-        }
-        methods.push_back(code);
+        const std::optional<int> code = read_whole_number(text.substr(start, comma - start));
+        if (!code) return std::nullopt;
+        methods.push_back(*code);
         start = comma + 1;
     }
     return methods;
 }
 
-std::string method_refusal(const std::string& text) {
-    const std::string rule = "de 1 a " + std::to_string(measure_registry().size());
+// The English line that follows a refused positional argument: the rule it breaks, and where the
+// text looks like an option, that options come first.
+std::string english_refusal(int position, const char* name, const std::string& text,
+                            const std::string& rule) {
+    std::string english = "bestfocus: argument " + std::to_string(position) + " (" + name +
+                          ") is incorrect: \"" + text + "\"; it must be " + rule + "\n";
+    if (text.size() > 1 && text[0] == '-' && !read_whole_number(text)) {
+        english += "bestfocus: options go before the positional arguments: \"" + text +
+                   "\" was read as argument " + std::to_string(position) + "\n";
+    }
+    return english;
+}
+
+Refusal method_refusal(const std::string& text) {
+    const std::string most = std::to_string(measure_registry().size());
     if (text.find(',') == std::string::npos) {
-        return "\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser un entero " + rule;
+        return {"\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser un entero de 1 a " +
+                    most,
+                english_refusal(1, "metodo", text, "a whole number from 1 to " + most)};
     }
-    return "\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser una lista de enteros " +
-           rule + " sin repetir, o all";
+    return {
+        "\nArgumento 1 (metodo) incorrecto: \"" + text +
+            "\"; debe ser una lista de enteros de 1 a " + most + " sin repetir, o all",
+        english_refusal(1, "metodo", text,
+                        "a list of whole numbers from 1 to " + most + " without repeats, or all")};
 }
 
-// A refusal when a name format of the layout gives a number of the run a name longer than a file
-// name can be; empty otherwise.
-std::string too_long_names(const RunConfig& config) {
-    const StackLayout& layout = config.layout;
-    if (config.first_folder <= config.last_folder) {
-        if (const std::optional<int> folder = number_with_too_long_name(
-                layout.folder_names, config.first_folder, config.last_folder)) {
-            return "\nbestfocus: --folder-names=" + layout.folder_names + " names folder " +
-                   std::to_string(*folder) + " with more than " + std::to_string(kLongestFileName) +
-                   " bytes, a file name's limit";
-        }
-    }
-    // With every image there is, the count is not known yet: the largest it could be.
-    const int last_image = config.images_per_stack > 0 ? config.images_per_stack : INT_MAX;
-    if (const std::optional<int> image =
-            number_with_too_long_name(layout.image_names, 1, last_image)) {
-        return "\nbestfocus: --image-names=" + layout.image_names + " names image " +
-               std::to_string(*image) + " with more than " + std::to_string(kLongestFileName) +
-               " bytes, a file name's limit";
-    }
-    return "";
-}
-
-// A refusal when the region is smaller than some method's window, whose value would be 0 on every
-// image; empty otherwise.
-std::string region_too_small(const RunConfig& config) {
-    if (!config.layout.region) {
-        return "";
-    }
-    const RegionOfInterest& region = *config.layout.region;
-    for (const int code : config.methods) {
-        const MeasureEntry& measure = *find_measure(code);
-        const RegionSize smallest = smallest_measured_size(measure);
-        if (region.width < smallest.width || region.height < smallest.height) {
-            return "\nbestfocus: the region " + std::to_string(region.width) + " x " +
-                   std::to_string(region.height) + " is smaller than the window of " +
-                   measure.long_name + ", which needs at least " + std::to_string(smallest.width) +
-                   " x " + std::to_string(smallest.height) + " pixels";
-        }
-    }
-    return "";
-}
-
-std::string refusal_message(const NumberArgument& argument, const char* text) {
+Refusal number_refusal(const NumberArgument& argument, const std::string& text) {
     std::string message = "\nArgumento " + std::to_string(argument.position) + " (" +
-                          argument.name + ") incorrecto: \"" + text + "\"; debe ser un entero ";
-    if (argument.maximum == INT_MAX) {
-        return message + "mayor o igual que " + std::to_string(argument.minimum);
+                          argument.name + ") incorrecto: \"" + text + "\"; debe ser un entero";
+    std::string rule = "a whole number";
+    if (argument.minimum == INT_MIN && argument.maximum != INT_MAX) {
+        message += " menor o igual que " + std::to_string(argument.maximum);
+        rule += " of at most " + std::to_string(argument.maximum);
+    } else if (argument.minimum == INT_MIN) {
+        // Any int: only a text that is no whole number is refused.
+    } else if (argument.maximum == INT_MAX) {
+        message += " mayor o igual que " + std::to_string(argument.minimum);
+        rule += " of at least " + std::to_string(argument.minimum);
+    } else {
+        message +=
+            " de " + std::to_string(argument.minimum) + " a " + std::to_string(argument.maximum);
+        rule +=
+            " from " + std::to_string(argument.minimum) + " to " + std::to_string(argument.maximum);
     }
-    return message + "de " + std::to_string(argument.minimum) + " a " +
-           std::to_string(argument.maximum);
+    return {message, english_refusal(argument.position, argument.name, text, rule)};
+}
+
+// The refusal of a configuration's problem: the positional arguments' in the tool's words, naming
+// the text given; the options' in English. `count` positional arguments were given.
+Refusal problem_refusal(const RunProblem& problem, const RunConfig& config,
+                        const char* const* positional, int count) {
+    const auto number = [&](int position, const char* name) {
+        return number_refusal({position, name, problem.minimum, problem.maximum},
+                              positional[position]);
+    };
+    switch (problem.setting) {
+        case RunSetting::methods: return method_refusal(positional[1]);
+        case RunSetting::last_folder:
+            if (count >= 4) return number(4, "ultima carpeta");
+            // Only the first folder was given, above the default last one.
+            return number_refusal({3, "primera carpeta", INT_MIN, config.last_folder},
+                                  positional[3]);
+        case RunSetting::images_per_stack: return number(5, "imagenes por pila");
+        case RunSetting::threads_ext2: return number(6, "N_threads_ext2");
+        case RunSetting::threads_ext1: return number(7, "N_threads_ext1");
+        case RunSetting::threads: return number(8, "N_threads");
+        case RunSetting::folder_names:
+            return in_english("\nbestfocus: --folder-names=" + config.layout.folder_names + " " +
+                              problem.detail);
+        case RunSetting::image_names:
+            return in_english("\nbestfocus: --image-names=" + config.layout.image_names + " " +
+                              problem.detail);
+        case RunSetting::region: return in_english("\nbestfocus: the region " + problem.detail);
+    }
+    return {};
+}
+
+CommandLine refused(Refusal refusal) {
+    CommandLine command_line;
+    command_line.action = CommandLineAction::refuse;
+    command_line.refusal = std::move(refusal.message);
+    command_line.english = std::move(refusal.english);
+    return command_line;
 }
 
 }  // namespace
 
-int read_leading_integer(const char* text) {
-    const long long value = std::strtoll(text, nullptr, 10);  // saturates at the long long range
-    if (value < INT_MIN) {
-        return INT_MIN;
-    }
-    if (value > INT_MAX) {
-        return INT_MAX;
+std::optional<int> read_whole_number(const std::string& text) {
+    const char* const start = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(start, &end, 10);
+    // strtoll also takes leading blanks and a sign; nothing may follow the digits.
+    if (end == start || *end != '\0' || !std::isdigit(static_cast<unsigned char>(end[-1])) ||
+        errno == ERANGE || value < INT_MIN || value > INT_MAX) {
+        return std::nullopt;
     }
     return static_cast<int>(value);
 }
@@ -125,9 +159,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     config.base_folder = default_base_folder;
     const ParsedOptions options = parse_options(argc, argv, &config);
     if (options.action == OptionsAction::refuse) {
-        command_line.action = CommandLineAction::refuse;
-        command_line.refusal = "\nbestfocus: " + options.refusal;
-        return command_line;
+        return refused(in_english("\nbestfocus: " + options.refusal));
     }
     if (options.action == OptionsAction::show_help) {
         command_line.action = CommandLineAction::show_usage;
@@ -141,40 +173,32 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     // positional[k] is positional argument k, counted from 1 like the usage does.
     const char* const* positional = argv + options.first_positional - 1;
     const int count = argc - options.first_positional;
-    if (count >= 1) config.methods = read_methods(positional[1]);
+    if (count >= 1) {
+        std::optional<std::vector<int>> methods = read_methods(positional[1]);
+        if (!methods) return refused(method_refusal(positional[1]));
+        config.methods = std::move(*methods);
+    }
     if (count >= 2) config.base_folder = positional[2];
-    if (count >= 3) config.first_folder = read_leading_integer(positional[3]);
-    if (count >= 4) config.last_folder = read_leading_integer(positional[4]);
-    if (count >= 5) config.images_per_stack = read_leading_integer(positional[5]);
-    N_threads_ext2 = count >= 6 ? read_leading_integer(positional[6]) : kDefaultThreadsExt2;
-    N_threads_ext1 = count >= 7 ? read_leading_integer(positional[7]) : kDefaultThreadsExt1;
-    N_threads = count == 8 ? read_leading_integer(positional[8]) : kDefaultThreads;
-
-    if (config.methods.empty()) {
-        command_line.action = CommandLineAction::refuse;
-        command_line.refusal = method_refusal(positional[1]);
-        return command_line;
-    }
-    const NumberArgument checked[] = {
-        {5, "imagenes por pila", config.images_per_stack, 0, INT_MAX},
-        {6, "N_threads_ext2", N_threads_ext2, 1, kMostThreadsPerTeam},
-        {7, "N_threads_ext1", N_threads_ext1, 1, kMostThreadsPerTeam},
-        {8, "N_threads", N_threads, 1, kMostThreadsPerTeam},
+    // Each number must be one; its range is the run's check below. The eighth is read only when
+    // exactly eight are given: an argument that is not read is not checked.
+    const std::pair<NumberArgument, int*> numbers[] = {
+        {{3, "primera carpeta", INT_MIN, INT_MAX}, &config.first_folder},
+        {{4, "ultima carpeta", INT_MIN, INT_MAX}, &config.last_folder},
+        {{5, "imagenes por pila", 0, INT_MAX}, &config.images_per_stack},
+        {{6, "N_threads_ext2", 1, kMostThreadsPerTeam}, &config.teams.threads_ext2},
+        {{7, "N_threads_ext1", 1, kMostThreadsPerTeam}, &config.teams.threads_ext1},
+        {{8, "N_threads", 1, kMostThreadsPerTeam}, &config.teams.threads},
     };
-    for (const NumberArgument& argument : checked) {
-        // An argument that was not given holds its valid default.
-        if (argument.value < argument.minimum || argument.value > argument.maximum) {
-            command_line.action = CommandLineAction::refuse;
-            command_line.refusal = refusal_message(argument, positional[argument.position]);
-            return command_line;
-        }
+    for (const auto& [argument, value] : numbers) {
+        if (argument.position == 8 ? count != 8 : count < argument.position) continue;
+        const std::optional<int> read = read_whole_number(positional[argument.position]);
+        if (!read) return refused(number_refusal(argument, positional[argument.position]));
+        *value = *read;
     }
-    command_line.refusal = too_long_names(config);
-    if (command_line.refusal.empty()) {
-        command_line.refusal = region_too_small(config);
-    }
-    if (!command_line.refusal.empty()) {
-        command_line.action = CommandLineAction::refuse;
+
+    // An argument that was not given holds its valid default.
+    if (const std::optional<RunProblem> problem = run_config_problem(config)) {
+        return refused(problem_refusal(*problem, config, positional, count));
     }
     return command_line;
 }

@@ -14,7 +14,8 @@ each=$((seconds / 3 > 0 ? seconds / 3 : 1))
 
 bash scripts/install-deps.sh clang libclang-rt-dev
 out=build-fuzz
-flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Iengines -Ifocus -Iformats -Itools/merge -Itests/driver)
+flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Iio/bmp -Iio/layouts -Iio/tiff -Iengines -Ifocus
+       -Iformats -Itools/merge -Itests/driver)
 fuzz_flags=("-fsanitize=fuzzer,address,undefined" -fno-sanitize-recover=undefined)
 mkdir -p "$out"
 
@@ -35,10 +36,10 @@ fuzz() {
 clang++ "${flags[@]}" tests/fuzz/write_bmp_seeds.cpp tests/driver/bmp_bytes.cpp \
     -o "$out/write_bmp_seeds"
 fuzz bmp_header "$out/write_bmp_seeds" -- \
-    tests/fuzz/bmp_header_fuzz.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp
+    tests/fuzz/bmp_header_fuzz.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp
 
-readers_io=(io/bmp_reader.cpp io/bmp_header_check.cpp io/bmp_rle_check.cpp io/file_reads.cpp
-            io/stored_rows.cpp io/tiff_open.cpp io/tiff_pages.cpp)
+readers_io=(io/bmp/bmp_reader.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp
+            io/file_reads.cpp io/stored_rows.cpp io/tiff/tiff_open.cpp io/tiff/tiff_pages.cpp)
 clang++ "${flags[@]}" -I/usr/include/opencv4 -DTIFF_DISABLE_DEPRECATED \
     tests/fuzz/write_reader_seeds.cpp tests/driver/bmp_bytes.cpp tests/driver/tiff_files.cpp \
     -o "$out/write_reader_seeds" -lopencv_core -ltiff

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "measure_registry.h"
-#include "team_sizes.h"
 
 using namespace bestfocus;
 
@@ -25,7 +25,7 @@ CommandLine parse(std::vector<std::string> arguments) {
     return parse_command_line(static_cast<int>(argv.size()), argv.data(), kDefaultBase);
 }
 
-// The config and the team sizes parse_command_line set.
+// The config parse_command_line set, its team sizes too.
 void expect_config(const RunConfig& config, int method, const std::string& base, int first,
                    int last, int images, int threads_ext2, int threads_ext1, int threads) {
     EXPECT_EQ(config.methods, std::vector<int>{method});
@@ -33,22 +33,32 @@ void expect_config(const RunConfig& config, int method, const std::string& base,
     EXPECT_EQ(config.first_folder, first);
     EXPECT_EQ(config.last_folder, last);
     EXPECT_EQ(config.images_per_stack, images);
-    EXPECT_EQ(N_threads_ext2, threads_ext2);
-    EXPECT_EQ(N_threads_ext1, threads_ext1);
-    EXPECT_EQ(N_threads, threads);
+    EXPECT_EQ(config.teams.threads_ext2, threads_ext2);
+    EXPECT_EQ(config.teams.threads_ext1, threads_ext1);
+    EXPECT_EQ(config.teams.threads, threads);
 }
 
-TEST(ReadLeadingInteger, ReadsLikeAtoiAndSaturatesBeyondInt) {
-    EXPECT_EQ(read_leading_integer("-17"), -17);
-    EXPECT_EQ(read_leading_integer("  +42"), 42);
-    EXPECT_EQ(read_leading_integer("12abc"), 12);
-    EXPECT_EQ(read_leading_integer("3.9"), 3);
-    EXPECT_EQ(read_leading_integer("0x10"), 0);
-    EXPECT_EQ(read_leading_integer("abc"), 0);
-    EXPECT_EQ(read_leading_integer(""), 0);
-    EXPECT_EQ(read_leading_integer("- 5"), 0);
-    EXPECT_EQ(read_leading_integer("2147483648"), INT_MAX);
-    EXPECT_EQ(read_leading_integer("-99999999999999999999999"), INT_MIN);
+TEST(ReadWholeNumber, TakesASignedDecimalIntAndNothingElse) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"-17", -17},
+        {"  +42", 42},
+        {"0", 0},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"12abc", std::nullopt},
+        {"2O", std::nullopt},
+        {"3.9", std::nullopt},
+        {"0x10", std::nullopt},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"- 5", std::nullopt},
+        {"7 ", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-99999999999999999999999", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(read_whole_number(text), value) << '"' << text << '"';
+    }
 }
 
 TEST(ParseCommandLine, EachArgumentCountKeepsTheDefaultsOfTheRest) {
@@ -75,14 +85,14 @@ TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
     // The ignored eighth argument is not checked either.
     const CommandLine ten = parse({"1", "/b/", "3", "9", "5", "4", "3", "0", "x", "y"});
     ASSERT_EQ(ten.action, CommandLineAction::run);
-    EXPECT_EQ(N_threads, 10);
+    EXPECT_EQ(ten.config.teams.threads, 10);
 }
 
 TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
     const std::string long_base(5000, 'd');
-    const CommandLine command_line = parse({"1", long_base, "-4", "x7", "2"});
+    const CommandLine command_line = parse({"1", long_base, "-4", "-4", "2"});
     ASSERT_EQ(command_line.action, CommandLineAction::run);
-    expect_config(command_line.config, 1, long_base, -4, 0, 2, 8, 2, 10);
+    expect_config(command_line.config, 1, long_base, -4, -4, 2, 8, 2, 10);
 }
 
 TEST(ParseCommandLine, TeamsOfTheMostThreadsAreAccepted) {
@@ -133,6 +143,13 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
         {{"1", "/b/", "1", "2", "3", "4", "1025"}, refusal(7, "N_threads_ext1", "1025", team)},
         {{"1", "/b/", "1", "2", "3", "4", "5", "2147483647"},
          refusal(8, "N_threads", "2147483647", team)},
+        // The options' settings the configuration's check refuses.
+        {{"--image-names=%0250d.bmpabcd", "1"},
+         "\nbestfocus: --image-names=%0250d.bmpabcd names image 1 with more than 255 bytes, a file "
+         "name's limit"},
+        {{"--roi=0,0,4,3", "1,2"},
+         "\nbestfocus: the region 4 x 3 is smaller than the window of MDCT, which needs at least 5 "
+         "x 5 pixels"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);

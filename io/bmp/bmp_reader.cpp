@@ -5,6 +5,7 @@
 
 #include "bmp_header_check.h"
 #include "file_reads.h"
+#include "little_endian.h"
 
 namespace bestfocus {
 
@@ -12,14 +13,6 @@ namespace {
 
 constexpr std::size_t kMostPaletteBytes = 256 * 4;
 constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
-
-std::uint32_t u32_at(const unsigned char* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-std::uint16_t u16_at(const unsigned char* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
 
 // The gray value of each palette index; entries the file does not hold are black, as in OpenCV.
 // True when the table is the identity, so that the indices are the gray values.

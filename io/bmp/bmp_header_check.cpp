@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bmp_rle_check.h"
+#include "little_endian.h"
 
 namespace bestfocus {
 
@@ -14,15 +15,6 @@ enum Compression : std::uint32_t { kUncompressed = 0, kRle8 = 1, kRle4 = 2, kBit
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kCoreHeaderBytes = 12;  // the OS/2 header: 16-bit sizes, 3-byte palette
 constexpr std::uint32_t kInfoHeaderBytes = 40;
-
-std::uint32_t u16_at(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0] | bytes[1] << 8);
-}
-
-std::uint32_t u32_at(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
 
 bool known_header_size(std::uint32_t size) {
     return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 ||
