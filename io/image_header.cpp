@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "file_reads.h"
+#include "little_endian.h"
 #include "open_file.h"
 #include "tiff_open.h"
 
@@ -16,12 +17,6 @@ namespace {
 std::uint64_t big_endian(const unsigned char* bytes, int count) {
     std::uint64_t value = 0;
     for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
-    return value;
-}
-
-std::uint64_t little_endian(const unsigned char* bytes, int count) {
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
     return value;
 }
 
@@ -43,10 +38,14 @@ std::optional<ImageHeader> png_header(const unsigned char* start) {
 // The first start-of-frame segment: precision, height, width, components.
 std::optional<ImageHeader> jpeg_header(int fd, std::uint64_t size) {
     std::uint64_t at = 2;
-    unsigned char segment[10];
+    unsigned char segment[6];
     while (at + 4 <= size && read_exactly(fd, segment, 4, at)) {
         if (segment[0] != 0xFF) return std::nullopt;
         const unsigned marker = segment[1];
+        if (marker == 0xFF) {  // a fill byte before the marker
+            ++at;
+            continue;
+        }
         const bool frame =
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
@@ -65,8 +64,7 @@ std::optional<ImageHeader> jpeg_header(int fd, std::uint64_t size) {
 
 // A BMP's signed 32-bit size field, without its sign (a negative height: top row first).
 std::uint64_t magnitude(const unsigned char* field) {
-    const auto value =
-        static_cast<std::int64_t>(static_cast<std::int32_t>(little_endian(field, 4)));
+    const auto value = static_cast<std::int64_t>(static_cast<std::int32_t>(u32_at(field)));
     return static_cast<std::uint64_t>(value < 0 ? -value : value);
 }
 
@@ -74,8 +72,8 @@ std::optional<ImageHeader> bmp_header(const unsigned char* start) {
     ImageHeader header;
     header.width = magnitude(start + 18);
     header.height = magnitude(start + 22);
-    const std::uint64_t bits = little_endian(start + 28, 2);
-    const std::uint64_t compression = little_endian(start + 30, 4);
+    const std::uint16_t bits = u16_at(start + 28);
+    const std::uint32_t compression = u32_at(start + 30);
     header.channels = bits <= 8 ? 3 : static_cast<int>(bits / 8);  // a palette decodes to colour
     header.rows_uncompressed =
         (compression == 0 || compression == 3) && (bits == 8 || bits == 24 || bits == 32);
@@ -115,22 +113,22 @@ std::optional<ImageHeader> tiff_header(const ImageLocation& image) {
 
 std::optional<ImageHeader> read_image_header(const ImageLocation& image) {
     const OpenFile file(image.file);
-    std::array<unsigned char, 32> start{};
-    if (file.fd() < 0 || !read_exactly(file.fd(), start.data(), 2, 0)) {
-        return std::nullopt;
-    }
-    const bool whole_start = read_exactly(file.fd(), start.data(), start.size(), 0);
-    if (whole_start && std::memcmp(start.data(), "\x89PNG\r\n\x1a\n", 8) == 0 &&
+    // The fields read below: a PNG's IHDR ends at byte 26, a BMP's compression at byte 34.
+    constexpr long long kPngStart = 26;
+    constexpr long long kBmpStart = 34;
+    std::array<unsigned char, kBmpStart> start{};
+    const long long got = file.fd() < 0 ? -1 : read_up_to(file.fd(), start.data(), start.size(), 0);
+    if (got >= kPngStart && std::memcmp(start.data(), "\x89PNG\r\n\x1a\n", 8) == 0 &&
         std::memcmp(start.data() + 12, "IHDR", 4) == 0) {
         return png_header(start.data());
     }
-    if (start[0] == 0xFF && start[1] == 0xD8) {
+    if (got >= 2 && start[0] == 0xFF && start[1] == 0xD8) {
         return jpeg_header(file.fd(), file.size());
     }
-    if (whole_start && start[0] == 'B' && start[1] == 'M') {
+    if (got >= kBmpStart && start[0] == 'B' && start[1] == 'M') {
         return bmp_header(start.data());
     }
-    if (has_tiff_signature(file.fd())) {
+    if (got >= 2 && has_tiff_signature(file.fd())) {
         return tiff_header(image);
     }
     return std::nullopt;
