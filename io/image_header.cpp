@@ -74,9 +74,10 @@ std::optional<ImageHeader> bmp_header(const unsigned char* start) {
     header.height = magnitude(start + 22);
     const std::uint16_t bits = u16_at(start + 28);
     const std::uint32_t compression = u32_at(start + 30);
-    header.channels = bits <= 8 ? 3 : static_cast<int>(bits / 8);  // a palette decodes to colour
     header.rows_uncompressed =
         (compression == 0 || compression == 3) && (bits == 8 || bits == 24 || bits == 32);
+    // Our reader maps an 8-bit palette to gray; other palettes may decode to colour.
+    header.channels = bits > 8 ? static_cast<int>(bits / 8) : header.rows_uncompressed ? 1 : 3;
     return header;
 }
 

@@ -12,7 +12,7 @@ namespace {
 struct WrittenImage {
     const char* extension;
     int type;
-    int channels_decoded;    // a palette BMP (OpenCV's gray BMP) decodes to colour
+    int channels_decoded;
     bool rows_uncompressed;  // OpenCV compresses TIFF with LZW
 };
 
@@ -35,7 +35,7 @@ TEST_P(ImageHeaders, SayWhatTheWriterWrote) {
 INSTANTIATE_TEST_SUITE_P(Formats, ImageHeaders,
                          ::testing::Values(WrittenImage{".png", CV_16UC1, 1, false},
                                            WrittenImage{".jpg", CV_8UC3, 3, false},
-                                           WrittenImage{".bmp", CV_8UC1, 3, true},
+                                           WrittenImage{".bmp", CV_8UC3, 3, true},
                                            WrittenImage{".tif", CV_16UC1, 1, false}),
                          [](const auto& info) { return std::string(info.param.extension + 1); });
 
