@@ -69,8 +69,8 @@ void BandedMeasure::add_totals(const BandedMeasure& part) {
 }
 
 Measurement BandedMeasure::result() const {
-    const double max_pixel =
-        static_cast<double>(depth_ == PixelDepth::u8 ? PixelTraits<std::uint8_t>::kMaxPixel
+    const double max_pixel = static_cast<double>(depth_ == PixelDepth::u8
+                                                     ? PixelTraits<std::uint8_t>::kMaxPixel
                                                      : PixelTraits<std::uint16_t>::kMaxPixel);
     Measurement measurement;
     for (const MethodSums& method : methods_) {

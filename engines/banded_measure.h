@@ -8,8 +8,8 @@
 
 #include "engine.h"
 #include "image_view.h"
-#include "measure_registry.h"
 #include "pixel_traits.h"
+#include "measure_registry.h"
 
 namespace bestfocus {
 

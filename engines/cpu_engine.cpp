@@ -49,7 +49,8 @@ Measurement CpuEngine::measure(const ImageView& image, const std::vector<int>& m
     return measurement;
 }
 
-std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height, PixelDepth depth,
+std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height,
+                                                           PixelDepth depth,
                                                            const std::vector<int>& methods) const {
     const bool every_method_known = std::all_of(
         methods.begin(), methods.end(), [](int code) { return find_measure(code) != nullptr; });

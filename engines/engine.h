@@ -32,7 +32,8 @@ class Engine {  // thread-safe: many scan threads call measure() at once
     // Every method on a width x height image fed a band of rows at a time as it is read
     // (banded_measure.h), giving the values measure() gives on the whole image; null when this
     // engine measures such an image only whole.
-    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height, PixelDepth depth,
+    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height,
+                                                            PixelDepth depth,
                                                             const std::vector<int>& methods) const;
     // Memory the engine adds a pixel while it measures an image: the kernels' staged, device and
     // normalised copies (an upper bound at either depth).

@@ -17,8 +17,9 @@ namespace bestfocus {
 bool measure_as_read(int fd, const StoredRows& stored, BandedMeasure& measure, ReadBuffer& buffer,
                      int from = 0, int to = -1);
 
-// A run's lone image measured as it is read by a team of `team` threads: its term rows cut into
-// one contiguous part per thread, each thread reading its part's rows (and those its last terms
+// A run's lone image measured as it is read by a team of one thread a part (`parts`, the measures
+// of the image's methods): its term rows cut into one contiguous part per thread, each thread
+// reading its part's rows (and those its last terms
 // reach below) a band at a time into memory of its own, so the memory a run takes does not grow
 // with the image; a team of one reads into `buffer`. `read` is false when the file ends before its
 // rows or cannot be read.
