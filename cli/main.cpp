@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "decoding_memory.h"
 #include "default_base_folder.h"
 #include "failure_output.h"
 #include "output_check.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
         write_run_outputs(config, folders, seconds, engine_description(run.engine.engine));
     if (!config.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
+        std::fputs(narrowed_teams_notice().c_str(), stderr);
     }
     return status;
 }

@@ -21,9 +21,12 @@ std::vector<std::string> method_short_names(const std::vector<int>& methods) {
     return names;
 }
 
-bool is_folder(const std::string& path) {
+// An export replaces what lies at its name, a link to a folder too; other outputs are followed.
+bool is_folder(const RunOutput& output) {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    const int found =
+        output.is_export ? lstat(output.path.c_str(), &status) : stat(output.path.c_str(), &status);
+    return found == 0 && S_ISDIR(status.st_mode);
 }
 
 // Every input file of the run: each image of a folder stack, each multi-page file.
@@ -74,7 +77,7 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
                                      method.c_str());
                 outputs.push_back({"the export of folder " + std::to_string(stack.folder) + "'s " +
                                        method + " pick, " + path,
-                                   path});
+                                   path, false, true});
             }
         }
     }
@@ -110,10 +113,10 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
     for (const RunOutput& output : outputs) {
         // A report that cannot be written ends the run after the scan, with the tool's own
         // message; every other output is named on the command line.
-        if (!output.is_report && is_folder(output.path)) {
+        if (!output.is_report && is_folder(output)) {
             return "\nbestfocus: " + output.what + " is a folder";
         }
-        named.push_back({output.what, output.path});
+        named.push_back({output.what, output.path, output.is_export});
     }
     // Exported picks share one folder, which may not exist yet: equal names are one file.
     std::unordered_map<std::string, std::size_t> first_with_path;
@@ -128,19 +131,22 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
         return "\nbestfocus: " + named[collision->first].what + " and " +
                named[collision->second].what + " are the same file";
     }
-    // Inputs may share files among themselves; only an output among them is refused.
+    // Inputs may share files among themselves; only an output among them is refused. An export
+    // that is a hard link to an input (an earlier --export-best-link) is replaced, not written
+    // through: only its name among the inputs' is refused.
     std::unordered_map<std::string, std::size_t> output_of_identity;
     for (std::size_t i = 0; i < named.size(); ++i) {
-        const std::string identity = file_identity(named[i].path);
-        if (!identity.empty()) {
+        for (const std::string& identity : path_identities(named[i])) {
             output_of_identity.emplace(identity, i);
         }
     }
     for (const std::string& input : input_files(config, stacks)) {
-        const auto found = output_of_identity.find(file_identity(input));
-        if (found != output_of_identity.end()) {
-            return "\nbestfocus: " + named[found->second].what + " and the input image " + input +
-                   " are the same file";
+        for (const std::string& identity : path_identities({"", input})) {
+            const auto found = output_of_identity.find(identity);
+            if (found != output_of_identity.end()) {
+                return "\nbestfocus: " + named[found->second].what + " and the input image " +
+                       input + " are the same file";
+            }
         }
     }
     return "";

@@ -16,6 +16,7 @@ struct RunOutput {
     std::string what;
     std::string path;
     bool is_report = false;
+    bool is_export = false;  // a name of the tool's own in --export-best's folder
 };
 std::vector<RunOutput> run_outputs(const RunConfig& config, const std::vector<StackSource>& stacks);
 

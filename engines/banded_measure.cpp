@@ -33,10 +33,11 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
     for (MethodSums& method : methods_) {
         // Term rows whose image rows the band holds all of: none past the last row, which the
         // last term rows read fewer of.
-        const int first = std::max(first_row, 0);
-        const int end = std::min(method.terms.rows, end_row == height_
-                                                        ? method.terms.rows
-                                                        : end_row - method.terms.rows_below);
+        const int first = std::max({first_row, 0, first_term_row_});
+        const int end =
+            std::min({method.terms.rows,
+                      end_row == height_ ? method.terms.rows : end_row - method.terms.rows_below,
+                      end_term_row_});
         if (first >= end) {
             continue;
         }
@@ -58,6 +59,12 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
         method.total += added;
         method.first_done = none_done ? first : std::min(first, method.first_done);
         method.end_done = none_done ? end : std::max(end, method.end_done);
+    }
+}
+
+void BandedMeasure::add_totals(const BandedMeasure& part) {
+    for (std::size_t i = 0; i < methods_.size(); ++i) {
+        methods_[i].total += part.methods_[i].total;
     }
 }
 

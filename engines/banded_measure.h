@@ -3,6 +3,7 @@
 // bits the CPU engine gives on the whole image, whatever the bands.
 #pragma once
 
+#include <climits>
 #include <vector>
 
 #include "engine.h"
@@ -28,6 +29,16 @@ class BandedMeasure {
     // row.
     void add(const ImageView& band, int first_row);
 
+    // Only term rows first <= y < end are added from here on: the image's part that this measure
+    // takes, when a team of threads shares one image a part each.
+    void only_term_rows(int first, int end) {
+        first_term_row_ = first;
+        end_term_row_ = end;
+    }
+
+    // Adds the sums another measure of the same methods and image added, over term rows of its own.
+    void add_totals(const BandedMeasure& part);
+
     // Every method's value once the bands have covered the image.
     Measurement result() const;
 
@@ -45,6 +56,8 @@ class BandedMeasure {
     int height_;
     PixelDepth depth_;
     int overlap_rows_ = 0;
+    int first_term_row_ = 0;
+    int end_term_row_ = INT_MAX;
 };
 
 }  // namespace bestfocus

@@ -54,10 +54,12 @@ std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height
                                                            const std::vector<int>& methods) const {
     const bool every_method_known = std::all_of(
         methods.begin(), methods.end(), [](int code) { return find_measure(code) != nullptr; });
-    if (one_image_run_ || !pixel_count_fits(width, height) || !every_method_known) {
-        return nullptr;  // measured whole: on a team of threads, or to fail as measure() fails
+    if (!pixel_count_fits(width, height) || !every_method_known) {
+        return nullptr;  // measured whole, to fail as measure() fails
     }
     return std::make_unique<BandedMeasure>(methods, width, height, depth);
 }
+
+int CpuEngine::image_team() const { return threads_per_image(one_image_run_); }
 
 }  // namespace bestfocus

@@ -10,9 +10,12 @@ class CpuEngine : public Engine {
     // one_image_run: the run is this one image, so its rows may split over a team of threads.
     explicit CpuEngine(bool one_image_run) : one_image_run_(one_image_run) {}
     Measurement measure(const ImageView& image, const std::vector<int>& methods) const override;
-    // On the scan thread, as measure() measures the images of a run of many.
+    // On the calling thread; a run of one image shares the bands over image_team() threads.
     std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height, PixelDepth depth,
                                                     const std::vector<int>& methods) const override;
+    int image_team() const override;
+    // It measures the view where it lies.
+    std::uint64_t bytes_per_pixel_measured() const override { return 0; }
 
   private:
     bool one_image_run_;

@@ -2,6 +2,7 @@
 // scan holds an Engine and never asks which one.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,12 @@ class Engine {  // thread-safe: many scan threads call measure() at once
     virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height,
                                                             PixelDepth depth,
                                                             const std::vector<int>& methods) const;
+    // Memory the engine adds a pixel while it measures an image: the kernels' staged, device and
+    // normalised copies (an upper bound at either depth).
+    virtual std::uint64_t bytes_per_pixel_measured() const { return 24; }
+    // Threads that share the rows of one image: more than 1 when the run is one image on an
+    // engine that splits its rows over a team.
+    virtual int image_team() const { return 1; }
 };
 
 // The engine of that kind for a run of `images_in_run` images. The kernels pass N_threads to

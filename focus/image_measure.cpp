@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "decoding_memory.h"
 #include "measure_as_read.h"
 #include "tile_size_check.h"
 #include "tiles_as_read.h"
@@ -60,6 +61,10 @@ ImageMeasurement split_tiles(ImageMeasurement measurement, std::size_t methods) 
     return measurement;
 }
 
+std::string mebibytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20);
+}
+
 }  // namespace
 
 ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
@@ -93,6 +98,16 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     // image once it has grown to the largest (or, measured as read, to a band), and the pixels
     // are measured where they land.
     thread_local ReadBuffer buffer;
+    // Decoded only once the memory it takes is free beside the images decoded on other threads.
+    const std::uint64_t needed = memory_to_decode(image, engine, region.has_value());
+    const DecodingMemory memory(needed);
+    if (!memory.held()) {
+        return failed("\nNo se puede abrir el archivo: " + name,
+                      "bestfocus: " + name + ": decoding and measuring it needs about " +
+                          mebibytes(needed) + " MiB, more than the " +
+                          mebibytes(DecodingMemory::share()) +
+                          " MiB of memory this run has for images\n");
+    }
     OpenedImage opened = open_image(image, buffer);
     if (opened.stored && !region && tiles) {
         const StoredRows& stored = *opened.stored;
@@ -111,12 +126,18 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
         }
     } else if (opened.stored && !region) {
         const StoredRows& stored = *opened.stored;
-        if (const std::unique_ptr<BandedMeasure> banded =
-                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods)) {
-            if (!measure_as_read(opened.file.fd(), stored, *banded, buffer)) {
+        std::vector<std::unique_ptr<BandedMeasure>> parts;
+        for (int k = 0; k < engine.image_team(); ++k) {
+            parts.push_back(
+                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods));
+        }
+        if (parts.front()) {
+            const TeamMeasurement team =
+                measure_as_read_on_team(opened.file.fd(), stored, std::move(parts), buffer);
+            if (!team.read) {
                 return failed("\nNo se puede abrir el archivo: " + name);
             }
-            return measured(banded->result(), stored.width, stored.height, name);
+            return measured(team.measurement, stored.width, stored.height, name);
         }
     }
     const ReadImage pixels = read_whole(std::move(opened), buffer);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "banded_measure.h"
 #include "read_buffer.h"
@@ -17,18 +19,20 @@ namespace bestfocus {
 // scan threads share a core.
 constexpr std::size_t kBandBytes = std::size_t{256} << 10;
 
-// Reads every stored row of the file (`fd`) into the buffer, a band at a time, and adds each band
-// to the measure (a BandedMeasure, or anything with its overlap_rows() and add()). False when the
-// file ends before its rows or cannot be read.
+// Reads the stored rows `from` <= row < `to` of the file (`fd`; to < 0: every stored row) into the
+// buffer, a band at a time, and adds each band to the measure (a BandedMeasure, or anything with
+// its overlap_rows() and add()). False when the file ends before its rows or cannot be read.
 template <class Bands>
-bool measure_as_read(int fd, const StoredRows& stored, Bands& measure, ReadBuffer& buffer) {
+bool measure_as_read(int fd, const StoredRows& stored, Bands& measure, ReadBuffer& buffer,
+                     int from = 0, int to = -1) {
+    to = to < 0 ? stored.height : to;
     const int overlap = measure.overlap_rows();
     const int band_rows = std::max<int>(overlap + 1, static_cast<int>(kBandBytes / stored.pitch));
     unsigned char* rows = buffer.at_least(stored.pitch * static_cast<std::size_t>(band_rows));
-    int first = 0;  // the stored row at the buffer's start
-    int held = 0;   // stored rows in the buffer, kept from the band before
-    while (first + held < stored.height) {
-        const int count = std::min(band_rows - held, stored.height - first - held);
+    int first = from;  // the stored row at the buffer's start
+    int held = 0;      // stored rows in the buffer, kept from the band before
+    while (first + held < to) {
+        const int count = std::min(band_rows - held, to - first - held);
         if (!read_stored_rows(fd, stored, first + held, count,
                               rows + stored.pitch * static_cast<std::size_t>(held))) {
             return false;
@@ -45,5 +49,18 @@ bool measure_as_read(int fd, const StoredRows& stored, Bands& measure, ReadBuffe
     }
     return true;
 }
+
+// A run's lone image measured as it is read by a team of one thread a part (`parts`, the measures
+// of the image's methods): its term rows cut into one contiguous part per thread, each thread
+// reading its part's rows (and those its last terms reach below) a band at a time into memory of
+// its own, so the memory a run takes does not grow with the image; a team of one reads into
+// `buffer`. `read` is false when the file ends before its rows or cannot be read.
+struct TeamMeasurement {
+    bool read = true;
+    Measurement measurement;
+};
+TeamMeasurement measure_as_read_on_team(int fd, const StoredRows& stored,
+                                        std::vector<std::unique_ptr<BandedMeasure>> parts,
+                                        ReadBuffer& buffer);
 
 }  // namespace bestfocus

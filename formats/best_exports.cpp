@@ -41,7 +41,7 @@ bool export_one(const ExportRequest& request, const ImageLocation& picked,
             return false;
         }
         return tiff_file_bytes({{image, described(picked)}}, &bytes, reason) &&
-               replace_file(path, bytes, reason);
+               replace_file(path, bytes, reason, true);
     }
     if (request.hard_links && replace_file_with_link(picked.file, path, reason)) {
         return true;
@@ -51,7 +51,7 @@ bool export_one(const ExportRequest& request, const ImageLocation& picked,
         *reason = picked.file + " " + *reason;
         return false;
     }
-    return replace_file(path, bytes, reason);
+    return replace_file(path, bytes, reason, true);
 }
 
 }  // namespace

@@ -33,20 +33,32 @@ std::string name_in_folder(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+namespace {
+
+// The path of the symbolic link `path` replaced by what it points to; false with errno set when it
+// cannot be read.
+bool follow_one_link(std::string& path) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length < 0) {
+        return false;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    path = target.rfind('/', 0) == 0 ? target : folder_of(path) + "/" + target;
+    return true;
+}
+
+}  // namespace
+
 bool follow_final_links(std::string& path) {
     for (int links = 0; links <= kMostLinks; ++links) {
         struct stat status {};
         if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
             return true;
         }
-        std::string target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : PATH_MAX),
-                           '\0');
-        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-        if (length < 0) {
+        if (!follow_one_link(path)) {
             return false;
         }
-        target.resize(static_cast<std::size_t>(length));
-        path = target.rfind('/', 0) == 0 ? target : folder_of(path) + "/" + target;
     }
     errno = ELOOP;
     return false;
@@ -65,18 +77,46 @@ std::string file_identity(const std::string& path) {
     return device_and_inode(folder) + "/" + name_in_folder(target);
 }
 
+std::vector<std::string> path_identities(const NamedPath& path) {
+    std::vector<std::string> identities;
+    const auto add_entry = [&](const std::string& name) {
+        struct stat folder {};
+        if (stat(folder_of(name).c_str(), &folder) == 0) {
+            identities.push_back(device_and_inode(folder) + "/" + name_in_folder(name));
+        }
+    };
+    add_entry(path.path);
+    if (path.own_name) {
+        return identities;
+    }
+    const std::string file = file_identity(path.path);
+    if (!file.empty()) {
+        identities.push_back(file);
+    }
+    std::string link = path.path;
+    for (int links = 0; links <= kMostLinks; ++links) {
+        struct stat status {};
+        std::string target = link;
+        if (lstat(link.c_str(), &status) != 0 || !S_ISLNK(status.st_mode) ||
+            !follow_one_link(target)) {
+            break;
+        }
+        link = target;
+        add_entry(link);
+    }
+    return identities;
+}
+
 std::optional<std::pair<std::size_t, std::size_t>> first_collision(
     const std::vector<NamedPath>& paths) {
     // One pass: a run exporting every pick of thousands of folders names tens of thousands.
     std::unordered_map<std::string, std::size_t> first_with_identity;
     for (std::size_t second = 0; second < paths.size(); ++second) {
-        const std::string identity = file_identity(paths[second].path);
-        if (identity.empty()) {
-            continue;
-        }
-        const auto [first, added] = first_with_identity.emplace(identity, second);
-        if (!added) {
-            return std::make_pair(first->second, second);
+        for (const std::string& identity : path_identities(paths[second])) {
+            const auto [first, added] = first_with_identity.emplace(identity, second);
+            if (!added && first->second != second) {
+                return std::make_pair(first->second, second);
+            }
         }
     }
     return std::nullopt;

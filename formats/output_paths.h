@@ -19,10 +19,19 @@ std::string file_identity(const std::string& path);
 struct NamedPath {
     std::string what;
     std::string path;
+    // A name the tool makes itself in a folder (an exported pick): what lies there is replaced,
+    // never followed, so the path names its folder entry and no file behind it.
+    bool own_name = false;
 };
 
-// The indexes of the first two paths (in order of the second, then the first) that name the same
-// file; nothing when no two do.
+// Every text that stands for what writing the path replaces or reading it reads: for an own name,
+// its folder entry alone; otherwise file_identity and the entry of each name along its chain of
+// final symbolic links (each as its resolved folder's device and inode and the name). Texts a
+// path cannot resolve are left out.
+std::vector<std::string> path_identities(const NamedPath& path);
+
+// The indexes of the first two paths (in order of the second, then the first) that share an
+// identity; nothing when no two do.
 std::optional<std::pair<std::size_t, std::size_t>> first_collision(
     const std::vector<NamedPath>& paths);
 

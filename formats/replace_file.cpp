@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kMostHostBytes = 64;  // a host name's limit (HOST_NAME_MAX)
 constexpr char kRandomPart[] = "XXXXXX";    // filled by mkostemp
+constexpr char kUnknownNamespace[] = "unknown";
 
 // Where a file's new text goes, and how.
 struct Target {
@@ -28,20 +29,26 @@ struct Target {
     std::string temporary;  // the temporary file, once made
 };
 
-std::string host_name() {
+// Where a writer runs: its host and its pid namespace ("<host>.<namespace's inode>"), for a pid
+// names a process only within its namespace (containers on one host may share a host name). An
+// unknown namespace is "<host>.unknown".
+std::string writer_place() {
     char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
-        return "unknown";
+    std::string host = "unknown";
+    if (gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') {
+        host.assign(name, strnlen(name, kMostHostBytes));
     }
-    std::string host(name, strnlen(name, kMostHostBytes));
     for (char& c : host) {
         c = c == '/' ? '_' : c;
     }
-    return host;
+    struct stat name_space {};
+    return host + "." +
+           (stat("/proc/self/ns/pid", &name_space) == 0 ? std::to_string(name_space.st_ino)
+                                                        : std::string(kUnknownNamespace));
 }
 
-// "<name, cut to fit>.tmp.<host>." followed by the pid and the random part: the start of every
-// temporary file of this final name and host.
+// "<name, cut to fit>.tmp.<host>.<namespace>." followed by the pid and the random part: the start
+// of every temporary file of this final name written from this host and pid namespace.
 std::string temporary_start(const std::string& final_name, const std::string& host) {
     const std::size_t suffix = std::strlen(kTemporaryMarker) + host.size() + 1 +
                                std::to_string(INT_MAX).size() + 1 + std::strlen(kRandomPart);
@@ -63,12 +70,18 @@ pid_t writer_of(const std::string& name, const std::string& start) {
     return static_cast<pid_t>(std::atol(pid.c_str()));
 }
 
-// A run killed while writing leaves its temporary file behind. The next run on this host that
-// writes the same file removes those whose writer is gone; a writer still running is a concurrent
-// run, and a file of another host may be in flight there: both are left alone.
+// A run killed while writing leaves its temporary file behind. The next run on this host and in
+// this pid namespace that writes the same file removes those whose writer is gone; a writer still
+// running is a concurrent run, and a file of another host or namespace may be in flight there (its
+// pid means nothing here): both are left alone, as is everything when the namespace is unknown.
 void remove_abandoned_temporaries(const std::string& target, const std::string& host) {
     const std::string folder = folder_of(target);
     const std::string start = temporary_start(name_in_folder(target), host);
+    const std::string unknown = std::string(".") + kUnknownNamespace;
+    if (host.size() >= unknown.size() &&
+        host.compare(host.size() - unknown.size(), unknown.size(), unknown) == 0) {
+        return;
+    }
     DIR* listing = opendir(folder.c_str());
     if (listing == nullptr) {
         return;  // an unreadable folder leaves nothing to clean up
@@ -91,9 +104,15 @@ mode_t new_file_mode() {
 
 // Resolves the file the path's text replaces; false with errno set when the path cannot be an
 // output (a folder, a link loop).
-bool resolve_target(const std::string& path, Target& target) {
+bool resolve_target(const std::string& path, bool own_name, Target& target) {
     target.path = path;
     struct stat status {};
+    if (own_name) {
+        // Only a folder stops the rename; nothing at the name is followed or opened.
+        target.mode = new_file_mode();
+        errno = EISDIR;
+        return lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
+    }
     if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
         // Written through the path itself: the links to it may be the kernel's own
         // (/dev/stdout -> /proc/self/fd/1 -> "pipe:[...]"), which only open follows.
@@ -159,10 +178,19 @@ bool write_temporary(Target& target, const std::string& text, const std::string&
     return true;
 }
 
-// Writes an existing device or FIFO in place.
+// Writes an existing device or FIFO in place. The open does not wait: a FIFO that no one reads
+// fails at once (ENXIO) instead of holding the run for ever; the writes then wait for the reader
+// as usual.
 bool write_through(const Target& target, const std::string& text) {
-    const int descriptor = open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
+        return false;
+    }
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
         return false;
     }
     bool written = write_all(descriptor, text);
@@ -206,11 +234,11 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
         return false;
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!resolve_target(files[i].path, targets[i])) {
+        if (!resolve_target(files[i].path, files[i].own_name, targets[i])) {
             return fail(i);
         }
     }
-    const std::string host = host_name();
+    const std::string host = writer_place();
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!targets[i].through && !write_temporary(targets[i], files[i].text, host)) {
             return fail(i);
@@ -229,12 +257,20 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
 bool replace_file_with_link(const std::string& source, const std::string& file_name,
                             std::string* reason) {
     Target target;
-    if (!resolve_target(file_name, target) || target.through) {
-        *reason = std::strerror(target.through ? EXDEV : errno);
+    if (!resolve_target(file_name, true, target)) {
+        *reason = std::strerror(errno);
         return false;
     }
+    // Renaming a link over another link to the same file does nothing and would leave the
+    // temporary name behind: a refreshed export that is already the link stays as it is.
+    struct stat existing {};
+    struct stat picked {};
+    if (lstat(file_name.c_str(), &existing) == 0 && stat(source.c_str(), &picked) == 0 &&
+        existing.st_dev == picked.st_dev && existing.st_ino == picked.st_ino) {
+        return true;
+    }
     std::string name;
-    const int descriptor = create_temporary(target, host_name(), &name);
+    const int descriptor = create_temporary(target, writer_place(), &name);
     if (descriptor < 0) {
         *reason = std::strerror(errno);
         return false;
@@ -256,9 +292,10 @@ bool replace_file_with_link(const std::string& source, const std::string& file_n
     return true;
 }
 
-bool replace_file(const std::string& file_name, const std::string& text, std::string* reason) {
+bool replace_file(const std::string& file_name, const std::string& text, std::string* reason,
+                  bool own_name) {
     std::string failed_path;
-    return replace_files({{file_name, text}}, &failed_path, reason);
+    return replace_files({{file_name, text, own_name}}, &failed_path, reason);
 }
 
 }  // namespace bestfocus

@@ -1,6 +1,8 @@
 #include "opencv_codecs.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <climits>
@@ -25,20 +27,24 @@ std::string directory_of(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// The directory of the file this code was loaded from: the executable, or a shared library that
-// holds it (a Python extension module). The loader names a shared library by the absolute path it
-// was opened with; the executable it may name by its argv[0], which a caller chooses, so anything
-// but an absolute path gives way to /proc/self/exe.
+// The directory of the file this code was loaded from, links resolved: the executable, or a shared
+// library that holds it (a Python extension module). The loader names the executable by argv[0],
+// which whoever starts the process chooses (a link elsewhere, `exec -a`): the executable's real
+// file is the kernel's /proc/self/exe. A shared library it names by the path it was opened with.
 std::string directory_of_this_code() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&codecs_plugin_path), &info) != 0 &&
-        info.dli_fname != nullptr && info.dli_fname[0] == '/') {
-        return directory_of(info.dli_fname);
+    link_map* module = nullptr;
+    if (dladdr1(reinterpret_cast<void*>(&codecs_plugin_path), &info,
+                reinterpret_cast<void**>(&module), RTLD_DL_LINKMAP) != 0 &&
+        module != nullptr && module->l_name != nullptr && module->l_name[0] != '\0') {
+        char resolved[PATH_MAX];
+        return realpath(module->l_name, resolved) != nullptr ? directory_of(resolved)
+                                                             : std::string();
     }
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) {
-        return ".";
+        return std::string();
     }
     return directory_of(std::string(path, static_cast<std::size_t>(length)));
 }
@@ -52,6 +58,10 @@ bool find_function(void* library, const char* name, Function* function) {
 LoadedCodecs load_codecs() {
     LoadedCodecs codecs;
     const std::string path = codecs_plugin_path();
+    if (path.empty()) {
+        codecs.problem = "the file of bestfocus's own code cannot be found to look beside it";
+        return codecs;
+    }
     // Kept loaded for the rest of the process: its functions may be called until exit.
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
@@ -79,7 +89,10 @@ const LoadedCodecs& codecs() {
 
 }  // namespace
 
-std::string codecs_plugin_path() { return directory_of_this_code() + "/" + kCodecsPluginName; }
+std::string codecs_plugin_path() {
+    const std::string directory = directory_of_this_code();
+    return directory.empty() ? directory : directory + "/" + kCodecsPluginName;
+}
 
 std::string codecs_problem() { return codecs().problem; }
 

@@ -1,6 +1,7 @@
 // OpenCV's image codecs, reached through our plugin (codecs_plugin/), loaded the first time a file
-// needs them. The plugin is the shared library kCodecsPluginName beside the running executable, or
-// beside the shared library that holds this code when it is one (a Python extension module).
+// needs them. The plugin is the shared library kCodecsPluginName beside the running executable's
+// real file, or beside the shared library that holds this code when it is one (a Python extension
+// module), links resolved.
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -11,7 +12,7 @@ namespace bestfocus {
 
 constexpr const char* kCodecsPluginName = "libbestfocus_opencv_codecs.so";
 
-// Where the plugin is looked for.
+// Where the plugin is looked for; empty when the file of this code cannot be found.
 std::string codecs_plugin_path();
 
 // Why the plugin cannot be used ("<path>: <loader's message>"), or empty once it is loaded. Loads

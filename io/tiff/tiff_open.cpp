@@ -27,6 +27,7 @@ struct FileView {
     std::uint64_t position = 0;
     std::array<unsigned char, kBigHeaderSize> header{};
     std::size_t header_size = 0;
+    bool byte_counts_made_up = false;  // libtiff replaced a directory's byte counts by its own
 
     ~FileView() {
         if (fd >= 0) ::close(fd);
@@ -79,6 +80,15 @@ void no_unmapping(thandle_t, void*, toff_t) {}
 
 int keep_quiet(TIFF*, void*, const char*, const char*, va_list) {
     return 1;  // handled: libtiff's process-wide handler (OpenCV's, or stderr) is not called
+}
+
+// Keeps quiet too, noting the warning libtiff gives when it makes up byte counts from the page's
+// size (missing, or contradicting each other or the file).
+int note_made_up_counts(TIFF*, void* view, const char*, const char* format, va_list) {
+    if (std::strstr(format, "calculating from imagelength") != nullptr) {
+        static_cast<FileView*>(view)->byte_counts_made_up = true;
+    }
+    return 1;
 }
 
 bool is_little_endian_order(const unsigned char* header) { return header[0] == 'I'; }
@@ -145,7 +155,7 @@ TiffHandle open_view_quietly(const std::string& file, std::unique_ptr<FileView> 
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return nullptr;
     TIFFOpenOptionsSetErrorHandlerExtR(options, keep_quiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, keep_quiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, note_made_up_counts, view.get());
     // "m": no memory mapping, every byte comes through read_view.
     TIFF* handle =
         TIFFClientOpenExt(file.c_str(), "rm", view.get(), read_view, refuse_write, seek_view,
@@ -171,6 +181,10 @@ std::optional<std::uint64_t> stored_next_directory(tiff* handle, std::uint64_t d
         return std::nullopt;
     }
     return stored_number(view, directory + count_width + *entries * entry_size, big_tiff ? 8 : 4);
+}
+
+bool byte_counts_made_up(tiff* handle) {
+    return view_of(TIFFClientdata(handle))->byte_counts_made_up;
 }
 
 bool has_tiff_signature(const std::string& file) { return open_view(file) != nullptr; }

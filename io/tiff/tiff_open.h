@@ -33,6 +33,10 @@ TiffHandle open_tiff(const std::string& file);
 // the whole chain of directories on every fresh handle.
 TiffHandle open_tiff_at(const std::string& file, std::uint64_t directory_offset);
 
+// Whether libtiff made up the strip or tile byte counts of a directory it read through `handle`
+// (opened by the functions above) from the page's size, the file's own being missing or wrong.
+bool byte_counts_made_up(tiff* handle);
+
 // The next-directory link stored after the directory that begins at `directory` in the file of
 // `handle` (opened by the functions above), as the file holds it: 0 at the end of the chain.
 // Nothing when the directory or its link lies past the end of the file.

@@ -127,16 +127,44 @@ std::optional<GrayLayout> gray_layout(TIFF* page) {
     return layout;
 }
 
-// Uncompressed strips that lie back to back, each exactly as long as its rows, are the page's rows
-// as they lie in the file: read straight into place with pread from the file itself, as OpenCV
-// reads it (libtiff would read each strip into its own buffer and copy it, and sees a header that
-// may name another directory). Nothing when the strips lie otherwise, for libtiff to read.
+// Every strip or tile lies inside the file, after its header, and holds at least the bytes its
+// pixels take when they are stored uncompressed. libtiff takes a missing offset or count as 0 (the
+// header would be read as pixels) and reads an uncompressed strip whole whatever its count says;
+// counts it made up itself (byte_counts_made_up) are refused before this.
+bool blocks_inside_file(TIFF* page, const GrayLayout& layout, std::uint32_t count) {
+    const std::uint64_t file_size = TIFFGetSizeProc(page)(TIFFClientdata(page));
+    const std::uint64_t header_size = TIFFIsBigTIFF(page) ? 16 : 8;
+    for (std::uint32_t block = 0; block < count; ++block) {
+        const std::uint64_t offset = TIFFGetStrileOffset(page, block);
+        const std::uint64_t length = TIFFGetStrileByteCount(page, block);
+        std::uint64_t needed = 1;
+        if (layout.compression == COMPRESSION_NONE) {
+            needed = layout.tiled ? layout.block_bytes()
+                                  : std::min(layout.block_height,
+                                             layout.height - block * layout.block_height) *
+                                        std::uint64_t{layout.row_bytes()};
+        }
+        if (offset < header_size || offset > file_size || length < needed ||
+            length > file_size - offset) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Uncompressed strips that lie back to back, each exactly as long as its rows and in the bit order
+// of their bytes, are the page's rows as they lie in the file: read straight into place with pread
+// from the file itself, as OpenCV reads it (libtiff would read each strip into its own buffer and
+// copy it, and sees a header that may name another directory). Nothing when the strips lie
+// otherwise, for libtiff to read (which reverses the bits of each byte for FillOrder 2).
 std::optional<StoredRows> back_to_back_strips(TIFF* page, const GrayLayout& layout,
                                               std::uint32_t count) {
     std::uint64_t* offsets = nullptr;
     std::uint64_t* lengths = nullptr;
+    std::uint16_t fill_order = FILLORDER_MSB2LSB;
     if (layout.compression != COMPRESSION_NONE ||
-        !TIFFGetField(page, TIFFTAG_STRIPOFFSETS, &offsets) ||
+        !TIFFGetFieldDefaulted(page, TIFFTAG_FILLORDER, &fill_order) ||
+        fill_order != FILLORDER_MSB2LSB || !TIFFGetField(page, TIFFTAG_STRIPOFFSETS, &offsets) ||
         !TIFFGetField(page, TIFFTAG_STRIPBYTECOUNTS, &lengths) || offsets == nullptr ||
         lengths == nullptr) {
         return std::nullopt;
@@ -214,13 +242,15 @@ OwnRead find_gray_tiff_page(const std::string& file, std::uint64_t directory_off
     if (!layout) {
         return OwnRead::not_ours();
     }
+    const std::uint32_t blocks = layout->tiled ? TIFFNumberOfTiles(page.get())
+                                               : (layout->height - 1) / layout->block_height + 1;
+    if ((!layout->tiled && TIFFNumberOfStrips(page.get()) != blocks) ||
+        byte_counts_made_up(page.get()) || !blocks_inside_file(page.get(), *layout, blocks)) {
+        return OwnRead::unreadable();
+    }
     if (!layout->tiled) {
-        const std::uint32_t strips = (layout->height - 1) / layout->block_height + 1;
-        if (TIFFNumberOfStrips(page.get()) != strips) {
-            return OwnRead::unreadable();
-        }
         if (const std::optional<StoredRows> stored =
-                back_to_back_strips(page.get(), *layout, strips)) {
+                back_to_back_strips(page.get(), *layout, blocks)) {
             return OwnRead::rows_in_file(*stored);
         }
     }

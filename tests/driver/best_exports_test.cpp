@@ -2,6 +2,7 @@
 // best stack equal the picked planes at their depth, and outputs that would overwrite an input,
 // each other or a report are refused before any work.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
@@ -101,6 +102,52 @@ TEST_F(BestExports, FoldersNamedAlikeAreRefusedAlsoIntoAFolderNotMadeYet) {
         << run.standard_output;
     EXPECT_TRUE(folder_entries(work_.path()).empty());
 }
+
+// What lies at folder 1's Tenengrad export before a run exports there (a link to an input made by
+// an earlier --export-best-link, a link planted to another file, a FIFO planted), and whether the
+// run links its picks: the entry is replaced, nothing behind it opened.
+struct EarlierEntry {
+    const char* what;
+    int kind;  // 0 hard link to the pick, 1 symbolic link to another file, 2 FIFO
+    bool link;
+};
+
+class ExportsOverEarlierEntries : public BestExports,
+                                  public ::testing::WithParamInterface<EarlierEntry> {};
+
+TEST_P(ExportsOverEarlierEntries, ReplaceThemWithoutOpeningThem) {
+    const std::string picks = work_.path() + "picks/";
+    const std::string pick = stacks_.path() + "001/03.bmp";
+    const std::string input = read_file(pick);
+    std::filesystem::create_directory(picks);
+    write_file(work_.path() + "victim", "precious");
+    const int kind = GetParam().kind;
+    if (kind == 0) std::filesystem::create_hard_link(pick, picks + "001_tenengrad.bmp");
+    if (kind == 1) std::filesystem::create_symlink("../victim", picks + "001_tenengrad.bmp");
+    if (kind == 2) {
+        ASSERT_EQ(mkfifo((picks + "001_tenengrad.bmp").c_str(), 0600), 0);
+    }
+    std::vector<std::string> arguments{"--export-best=picks", "3", stacks_.path(), "1", "1", "5"};
+    if (GetParam().link) arguments.insert(arguments.begin(), "--export-best-link");
+    RunOptions options;
+    options.time_limit = std::chrono::seconds(20);
+    const ProgramRun run = run_program(kExecutable, arguments, work_.path(), options);
+    ASSERT_EQ(run.exit_status, 0) << run.standard_output << run.standard_error;
+    EXPECT_TRUE(std::filesystem::is_regular_file(
+        std::filesystem::symlink_status(picks + "001_tenengrad.bmp")));
+    EXPECT_EQ(read_file(picks + "001_tenengrad.bmp"), input);
+    EXPECT_EQ(read_file(pick), input);
+    EXPECT_EQ(std::filesystem::equivalent(picks + "001_tenengrad.bmp", pick), GetParam().link);
+    EXPECT_EQ(folder_entries(picks), std::vector<std::string>{"001_tenengrad.bmp"});
+    EXPECT_EQ(read_file(work_.path() + "victim"), "precious");
+}
+
+INSTANTIATE_TEST_SUITE_P(BestExports, ExportsOverEarlierEntries,
+                         ::testing::Values(EarlierEntry{"LinkedExportLinkedAgain", 0, true},
+                                           EarlierEntry{"LinkedExportCopied", 0, false},
+                                           EarlierEntry{"PlantedLinkToAnotherFile", 1, false},
+                                           EarlierEntry{"PlantedFifo", 2, false}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // Arguments before the positional ones, with the two names the refusal must give; %s stands for
 // the stacks' base folder.

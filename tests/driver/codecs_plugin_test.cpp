@@ -64,4 +64,20 @@ TEST(CodecsPlugin, MissingMakesAPngUnreadableSayingWhy) {
         run_program(kExecutable, {"4", stacks.path(), "1", "1", "3"}, work.path()).exit_status, 0);
 }
 
+TEST(CodecsPlugin, IsLookedForBesideTheRealExecutableOnly) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    TemporaryFolder links;
+    write_test_stack(stacks.path(), "001", {100, 150, 100});
+    const std::string png = stacks.path() + "001/02.bmp";
+    ASSERT_TRUE(cv::imwrite(png + ".png", cv::imread(png)));
+    fs::rename(png + ".png", png);
+    // Started through a link (argv[0] absolute) beside a file planted under the plugin's name.
+    fs::create_symlink(kExecutable, links.path() + "bf");
+    write_file(links.path() + "libbestfocus_opencv_codecs.so", "planted");
+    const ProgramRun run =
+        run_program(links.path() + "bf", {"4", stacks.path(), "1", "1", "3"}, work.path());
+    EXPECT_EQ(run.exit_status, 0) << run.standard_output << run.standard_error;
+}
+
 }  // namespace

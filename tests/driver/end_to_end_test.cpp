@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <opencv2/imgcodecs.hpp>
 #include <regex>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bmp_bytes.h"
 #include "measure_registry.h"
 #include "test_support.h"
 
@@ -265,5 +267,58 @@ TEST_F(EndToEnd, HelpPrintsTheUsage) {
         EXPECT_TRUE(folder_entries(work_.path()).empty());
     }
 }
+
+// Images larger than the memory the process may take (its data limit), 16384 x 16384 of 8 bits:
+// a BMP measured as it is read, a band at a time on each thread of the image's team; PNG files
+// decoded one at a time where two do not fit, and one that does not fit alone refused before it is
+// decoded, both known from their headers.
+struct MemoryCase {
+    const char* what;
+    bool png;  // else an uncompressed BMP, whose rows of zeros take no disk
+    int side;
+    int images;  // all decoded at once by the inner team, where memory allows
+    std::uint64_t data_mib;
+    int exit_status;
+};
+
+class ImagesAndMemory : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(ImagesAndMemory, StayWithinTheMemoryAllowed) {
+    const MemoryCase& limit = GetParam();
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    std::filesystem::create_directory(stacks.path() + "001");
+    cv::Mat pixels(limit.png ? limit.side : 1, limit.side, CV_8U, cv::Scalar(0));
+    for (int image = 1; image <= limit.images; ++image) {
+        const std::string file = stacks.path() + "001/0" + std::to_string(image) + ".bmp";
+        std::vector<unsigned char> png;
+        pixels(cv::Rect(image, 0, 1, 1)) = 200;
+        ASSERT_TRUE(!limit.png || cv::imencode(".png", pixels, png));
+        const std::string bytes = limit.png ? std::string(png.begin(), png.end())
+                                            : bmp_headers(limit.side, limit.side, gray_palette());
+        write_file(file, bytes);
+        if (!limit.png) {
+            std::filesystem::resize_file(file,
+                                         bytes.size() + std::uintmax_t(limit.side) * limit.side);
+        }
+    }
+    const ProgramRun run = run_program(
+        "/usr/bin/prlimit",
+        {"--data=" + std::to_string(limit.data_mib << 20), kExecutable, "1", stacks.path(), "1",
+         "1", std::to_string(limit.images), "1", std::to_string(limit.images), "2"},
+        work.path());
+    EXPECT_EQ(run.exit_status, limit.exit_status) << run.standard_output << run.standard_error;
+    EXPECT_EQ(run.standard_error.find("01.bmp: decoding and measuring it needs about 512 MiB, more "
+                                      "than the ") != std::string::npos,
+              limit.exit_status != 0)
+        << run.standard_error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, ImagesAndMemory,
+    ::testing::Values(MemoryCase{"LoneBmpMeasuredAsItIsRead", false, 16384, 1, 64, 0},
+                      MemoryCase{"PngTooLargeAloneIsRefused", true, 16384, 1, 256, 1},
+                      MemoryCase{"TwoPngsThatFitOneAtATimeAreRead", true, 4096, 2, 112, 0}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

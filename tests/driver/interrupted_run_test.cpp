@@ -2,6 +2,7 @@
 // a killed run leaves behind stands in the way of the next run.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,11 +88,15 @@ pid_t ended_process() {
     return child;
 }
 
-// "<file>.tmp.<host>.<process id>.<random part>", as a run on this host names its temporary file.
+// "<file>.tmp.<host>.<pid namespace>.<process id>.<random part>", as a run on this host and in
+// this pid namespace names its temporary file.
 std::string temporary_name(const std::string& file, pid_t writer) {
     char host[256] = {};
     gethostname(host, sizeof host - 1);
-    return file + ".tmp." + host + "." + std::to_string(writer) + ".Xy12zW";
+    struct stat name_space {};
+    stat("/proc/self/ns/pid", &name_space);
+    return file + ".tmp." + host + "." + std::to_string(name_space.st_ino) + "." +
+           std::to_string(writer) + ".Xy12zW";
 }
 
 // A run killed while writing its report leaves its temporary file behind.

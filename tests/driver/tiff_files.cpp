@@ -6,6 +6,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "test_support.h"
+
 namespace {
 
 struct Closer {
@@ -36,11 +38,16 @@ void write_tiles(TIFF* tif, const cv::Mat& page, int side) {
 }  // namespace
 
 void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
-                const TiffLayout& layout) {
+                const TiffLayout& layout, const std::vector<std::string>& descriptions) {
     std::unique_ptr<TIFF, Closer> file(TIFFOpen(path.c_str(), layout.mode));
     if (!file) throw std::runtime_error("cannot create " + path);
     TIFF* tif = file.get();
-    for (const cv::Mat& page : pages) {
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const cv::Mat& page = pages[i];
+        if (i < descriptions.size()) {
+            check(TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, descriptions[i].c_str()),
+                  "description");
+        }
         const int bits = static_cast<int>(page.elemSize1() * 8);
         check(TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.cols), "width");
         check(TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.rows), "height");
@@ -52,6 +59,7 @@ void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
                            page.channels() == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB),
               "photometric");
         check(TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression), "compression");
+        check(TIFFSetField(tif, TIFFTAG_FILLORDER, layout.fill_order), "fill order");
         if (layout.tile_side != 0) {
             write_tiles(tif, page, static_cast<int>(layout.tile_side));
             check(TIFFWriteDirectory(tif), "directory");
@@ -63,6 +71,27 @@ void write_tiff(const std::string& path, const std::vector<cv::Mat>& pages,
         }
         check(TIFFWriteDirectory(tif), "directory");
     }
+}
+
+void patch_entry(const std::string& path, std::uint16_t tag, std::uint32_t count,
+                 std::uint32_t value) {
+    std::string bytes = read_file(path);
+    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+    const auto number = [](const unsigned char* at, int width) {
+        std::uint32_t n = 0;
+        for (int i = width - 1; i >= 0; --i) n = n << 8 | at[i];
+        return n;
+    };
+    const auto put = [](unsigned char* at, int width, std::uint32_t n) {
+        for (int i = 0; i < width; ++i) at[i] = static_cast<unsigned char>(n >> (8 * i));
+    };
+    unsigned char* entry = data + number(data + 4, 4) + 2;  // the first page's entries
+    while (number(entry, 2) != tag) entry += 12;
+    const int width = number(entry + 2, 2) == TIFF_SHORT ? 2 : 4;
+    unsigned char* values = count * width <= 4 ? entry + 8 : data + number(entry + 8, 4);
+    for (std::uint32_t v = 0; v < count; ++v) put(values + v * width, width, value);
+    put(entry + 4, 4, count);
+    write_file(path, bytes);
 }
 
 void link_last_page_to_first(const std::string& path) {

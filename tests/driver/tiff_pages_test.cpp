@@ -98,6 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Several bands of rows each.
         PageLayout{"EightBitsManyBands", CV_8U, 1100, {"w", 16, COMPRESSION_NONE}, 400},
         PageLayout{"SixteenBitsBigEndianManyBands", CV_16U, 701, {"wb", 3, COMPRESSION_NONE}, 300},
+        // The bits of every byte stored in reverse, which libtiff undoes.
+        PageLayout{"EightBitsFillOrderReversed", CV_8U, 13, {"w", 7, COMPRESSION_NONE, 0, 2}},
+        PageLayout{"SixteenBitsFillOrderReversed", CV_16U, 13, {"wb", 2, COMPRESSION_NONE, 0, 2}},
         // Left to OpenCV, which converts colour to gray.
         PageLayout{"ColourLeftToOpenCv", CV_8UC3, 8, {"w", 2, COMPRESSION_NONE}}),
     [](const ::testing::TestParamInfo<PageLayout>& info) { return info.param.what; });
@@ -133,5 +136,41 @@ INSTANTIATE_TEST_SUITE_P(Chains, DamagedChains,
                          [](const ::testing::TestParamInfo<Damage>& info) {
                              return info.param.what;
                          });
+
+// Pages whose strips or tiles the directory does not place inside the file, whole: one entry of
+// an uncompressed 80 x 64 page in strips of `strip_rows` rows (0: tiles of 16) given `count`
+// values.
+struct DamagedBlocks {
+    const char* what;
+    std::uint32_t strip_rows;
+    std::uint16_t tag;
+    std::uint32_t count;
+    std::uint32_t value;
+};
+
+class DamagedPages : public ::testing::TestWithParam<DamagedBlocks> {};
+
+TEST_P(DamagedPages, AreUnreadable) {
+    const DamagedBlocks& damage = GetParam();
+    TemporaryFolder folder;
+    const std::string file = folder.path() + "page.tif";
+    write_tiff(file, random_pages(1, 80, CV_8U, 64),
+               {"w", damage.strip_rows, COMPRESSION_NONE, damage.strip_rows == 0 ? 16u : 0u});
+    patch_entry(file, damage.tag, damage.count, damage.value);
+    bestfocus::ReadBuffer buffer;
+    EXPECT_EQ(bestfocus::read_gray_tiff_page(file, 0, buffer).outcome,
+              bestfocus::OwnRead::Outcome::unreadable);
+}
+
+// libtiff places missing tiles at byte 0, and makes up counts of its own for one strip or
+// strips whose counts differ.
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, DamagedPages,
+    ::testing::Values(DamagedBlocks{"ThreeOfTwentyTilesPlaced", 0, TIFFTAG_TILEOFFSETS, 3, 8},
+                      DamagedBlocks{"TilesShortOfTheirPixels", 0, TIFFTAG_TILEBYTECOUNTS, 20, 200},
+                      DamagedBlocks{"OneStripShortOfItsRows", 64, TIFFTAG_STRIPBYTECOUNTS, 1, 1000},
+                      DamagedBlocks{"StripsShortOfTheirRows", 16, TIFFTAG_STRIPBYTECOUNTS, 4,
+                                    1000}),
+    [](const ::testing::TestParamInfo<DamagedBlocks>& info) { return info.param.what; });
 
 }  // namespace

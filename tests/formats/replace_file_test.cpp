@@ -4,11 +4,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,10 +28,13 @@ std::string file_text(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-std::string this_host() {
+// "<host>.<pid namespace's inode>": where a temporary file's writer runs.
+std::string this_place() {
     char name[256] = {};
     gethostname(name, sizeof name - 1);
-    return name;
+    struct stat name_space {};
+    stat("/proc/self/ns/pid", &name_space);
+    return std::string(name) + "." + std::to_string(name_space.st_ino);
 }
 
 TEST(ReplaceFile, ReplacesOnlyWithACompleteFileAndSaysWhyNot) {
@@ -96,7 +102,7 @@ const OutputCase kOutputCases[] = {
          std::ofstream(folder + "victim") << "victim";
          for (const std::string& suffix :
               {".tmp." + std::to_string(getpid()),
-               ".tmp." + this_host() + "." + std::to_string(getpid())}) {
+               ".tmp." + this_place() + "." + std::to_string(getpid())}) {
              fs::create_symlink(folder + "victim", folder + "out.csv" + suffix);
          }
          return folder + "out.csv";
@@ -108,17 +114,17 @@ const OutputCase kOutputCases[] = {
     {"OnlyThisHostsAbandonedTemporariesAreRemoved",
      [](const std::string& folder) {
          // pid 999999999 cannot exist on any host.
-         std::ofstream(folder + "out.csv.tmp." + this_host() + ".999999999.abcdef") << "half";
-         std::ofstream(folder + "out.csv.tmp.other-host.999999999.abcdef") << "in flight";
-         std::ofstream(folder + "out.csv.tmp." + this_host() + "." + std::to_string(getpid()) +
+         std::ofstream(folder + "out.csv.tmp." + this_place() + ".999999999.abcdef") << "half";
+         std::ofstream(folder + "out.csv.tmp.other-host.7.999999999.abcdef") << "in flight";
+         std::ofstream(folder + "out.csv.tmp." + this_place() + "." + std::to_string(getpid()) +
                        ".abcdef")
              << "live";
          return folder + "out.csv";
      },
      [](const std::string& folder, const std::string&) {
          std::vector<std::string> kept = {
-             "out.csv", "out.csv.tmp.other-host.999999999.abcdef",
-             "out.csv.tmp." + this_host() + "." + std::to_string(getpid()) + ".abcdef"};
+             "out.csv", "out.csv.tmp.other-host.7.999999999.abcdef",
+             "out.csv.tmp." + this_place() + "." + std::to_string(getpid()) + ".abcdef"};
          std::sort(kept.begin(), kept.end());
          EXPECT_EQ(folder_entries(folder), kept);
      }},
@@ -150,6 +156,68 @@ TEST(ReplaceFile, AFifoIsWrittenThroughAndStaysAFifo) {
     close(reader);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"fifo"});
+}
+
+// Waits for the process (async-signal-safe): its exit status, 1 when a signal ended it.
+int exit_code(pid_t process) {
+    int status = 0;
+    waitpid(process, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+// The other run below, in a process of its own: the report waits in its temporary file while the
+// FIFO, written first, takes more than a pipe holds.
+TEST(ReplaceFile, DISABLED_WritesAsARunOfAnotherPidNamespace) {
+    const std::string folder = std::getenv("BESTFOCUS_TEST_FOLDER");
+    std::string failed;
+    std::string reason;
+    EXPECT_TRUE(
+        replace_files({{folder + "fifo", std::string(1 << 20, 'x')}, {folder + "out.csv", "t"}},
+                      &failed, &reason));
+}
+
+// A run in a container that shares this host's name but not its process ids, caught writing: its
+// pid is one that no process has here, yet its temporary file is in flight.
+TEST(ReplaceFile, ATemporaryInFlightInAnotherPidNamespaceIsLeftAlone) {
+    TemporaryFolder folder;
+    ASSERT_EQ(mkfifo((folder.path() + "fifo").c_str(), 0600), 0);
+    const int reader = open((folder.path() + "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    setenv("BESTFOCUS_TEST_FOLDER", folder.path().c_str(), 1);
+    const pid_t child = fork();
+    if (child == 0) {  // only async-signal-safe calls until the exec: other threads may hold locks
+        if (unshare(CLONE_NEWPID) != 0) _exit(2);
+        const pid_t first = fork();  // pid 1 of the new namespace
+        if (first != 0) _exit(exit_code(first));
+        const int last_pid = open("/proc/sys/kernel/ns_last_pid", O_WRONLY);
+        if (last_pid < 0 || write(last_pid, "4000000", 7) != 7) _exit(2);  // beyond pid_max here
+        const pid_t writer = fork();
+        if (writer != 0) _exit(exit_code(writer));
+        execl("/proc/self/exe", "formats_test", "--gtest_also_run_disabled_tests",
+              "--gtest_filter=ReplaceFile.DISABLED_WritesAsARunOfAnotherPidNamespace", nullptr);
+        _exit(3);
+    }
+    for (int tries = 0; folder_entries(folder.path()).size() < 2 && tries < 2000; ++tries) {
+        if (waitpid(child, nullptr, WNOHANG) == child) GTEST_SKIP() << "no new pid namespace here";
+        usleep(5000);
+    }
+    std::string reason;
+    EXPECT_TRUE(replace_file(folder.path() + "out.csv", "ours", &reason)) << reason;
+    // Reading the FIFO to its end lets the other run finish.
+    fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
+    for (char drained[4096]; read(reader, drained, sizeof drained) > 0;) {
+    }
+    close(reader);
+    EXPECT_EQ(exit_code(child), 0) << "the other run lost its file";
+}
+
+TEST(ReplaceFile, AFifoWithoutAReaderFailsAtOnce) {
+    TemporaryFolder folder;
+    ASSERT_EQ(mkfifo((folder.path() + "fifo").c_str(), 0600), 0);
+    alarm(10);  // a writer that waits for a reader ends the test here
+    std::string reason;
+    EXPECT_FALSE(replace_file(folder.path() + "fifo", kText, &reason));
+    alarm(0);
+    EXPECT_EQ(reason, "No such device or address");
 }
 
 TEST(ReplaceFile, AFolderAmongTheOutputsStopsTheSetBeforeAnythingIsWritten) {

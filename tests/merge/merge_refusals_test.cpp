@@ -382,6 +382,15 @@ TEST_P(MergeBestStackRefusal, NamesThePieceAndWritesNothing) {
 
 cv::Mat gray_page() { return cv::Mat(4, 6, CV_8UC1, cv::Scalar(9)); }
 
+// Pages naming folder 1's and 2's picks (images 2 and 3), each read from `where_read` in the
+// piece's folder, which holds gray_page() as pick.tif.
+void write_named_pages(const std::string& path, const std::vector<cv::Mat>& pages,
+                       const std::string& where_read) {
+    write_tiff(path.substr(0, path.rfind('/') + 1) + "pick.tif", {gray_page()});
+    write_tiff(path, pages, {},
+               {"folder 1, image 2: " + where_read, "folder 2, image 3: " + where_read});
+}
+
 const BestStackDamage kBestStackDamages[] = {
     {"Missing", [](const std::string&) {}, " No such file"},
     {"NotATiff", [](const std::string& path) { write_file(path, "II*\0 not really"); },
@@ -403,6 +412,28 @@ const BestStackDamage kBestStackDamages[] = {
          write_tiff(path, {gray_page(), gray_page()});
      },
      " page 1 is not the pick of folder 1"},
+    {"PageOfOtherPixels",
+     [](const std::string& path) {
+         write_named_pages(path, {gray_page() + 1, gray_page()}, "pick.tif");
+     },
+     " page 1 is not the image it names, pick.tif"},
+    {"PageOfAnotherDepth",
+     [](const std::string& path) {
+         cv::Mat deeper;
+         gray_page().convertTo(deeper, CV_16U);
+         write_named_pages(path, {deeper, gray_page()}, "pick.tif");
+     },
+     " page 1 is not the image it names, pick.tif"},
+    {"PageNamingNoImageThere",
+     [](const std::string& path) {
+         write_named_pages(path, {gray_page(), gray_page()}, "gone.tif");
+     },
+     " page 1 is not the image it names, gone.tif, or that image cannot be read"},
+    {"MarkupAfterThePick",
+     [](const std::string& path) {
+         write_named_pages(path, {gray_page(), gray_page()}, "<b>pick.tif</b>");
+     },
+     " page 1's description does not name an image as bestfocus names one"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Damages, MergeBestStackRefusal, ::testing::ValuesIn(kBestStackDamages),
@@ -422,10 +453,10 @@ class MergeOutputClash : public MergeRun, public ::testing::WithParamInterface<O
 
 const OutputClash kOutputClashes[] = {
     {"ScoresAndSummaryOneFile", [](MergeRun&) { return "--scores=x.csv --summary=./sub/../x.csv"; },
-     "the output x.csv and the output ./sub/../x.csv are the same file"},
+     "--scores=x.csv and --summary=./sub/../x.csv are the same file"},
     {"ScoresOverTheMergedReport",
      [](MergeRun&) { return "--scores=" + report_name(1, 6, 1) + " --summary=s.csv"; },
-     "the output " + report_name(1, 6, 1) + " and the output " + report_name(1, 6, 1)},
+     "the report " + report_name(1, 6, 1) + " and --scores=" + report_name(1, 6, 1)},
     {"SummaryOverAPiecesFile",
      [](MergeRun& run) { return "--scores=s.csv --summary=" + run.piece(3, 4) + "summary.csv"; },
      "are the same file"},
@@ -434,13 +465,13 @@ const OutputClash kOutputClashes[] = {
          std::filesystem::create_symlink(run.piece(1, 2) + "scores.csv", "link.csv");
          return std::string("--scores=link.csv --summary=s.csv");
      },
-     "the output link.csv and the piece's file"},
+     "--scores=link.csv and the piece's file"},
     {"ScoresIsAFolder",
      [](MergeRun&) {
          std::filesystem::create_directory("folder.csv");
          return std::string("--scores=folder.csv --summary=s.csv");
      },
-     "the output folder.csv is a folder"},
+     "--scores=folder.csv is a folder"},
 };
 
 TEST_P(MergeOutputClash, IsABadCommandLineAndWritesNothing) {

@@ -40,15 +40,26 @@ int refuse_command_line(const std::string& problem) {
 // Every output must be a file that can be written, and none may name the same file as another
 // output or as a file of the pieces: checked before anything is written. Returns the exit status
 // of the first problem, 0 when there is none.
-int check_outputs(const MergeResult& result) {
-    std::vector<NamedPath> paths;
-    for (const FileText& output : result.outputs) {
-        paths.push_back({"the output " + output.path, output.path});
+int check_outputs(const MergeResult& result, const MergeRequest& request) {
+    // Each output named as the user gave it: the reports come first, then the files the options
+    // ask for, in this order.
+    std::vector<std::string> asked;
+    for (const auto& [option, value] :
+         {std::pair<const char*, const std::string*>{"--scores=", &request.scores_file},
+          {"--summary=", &request.summary_file},
+          {"--best-stack=", &request.best_stack_file}}) {
+        if (!value->empty()) asked.push_back(option + *value);
     }
-    for (const FileText& output : result.outputs) {
+    const std::size_t reports = result.outputs.size() - asked.size();
+    std::vector<NamedPath> paths;
+    for (std::size_t i = 0; i < result.outputs.size(); ++i) {
+        const std::string& path = result.outputs[i].path;
+        paths.push_back({i < reports ? "the report " + path : asked[i - reports], path});
+    }
+    for (const NamedPath& output : paths) {
         if (const std::optional<std::string> problem = output_problem(output.path)) {
             if (*problem == kIsAFolder) {
-                return refuse_command_line("the output " + output.path + " " + kIsAFolder);
+                return refuse_command_line(output.what + " " + kIsAFolder);
             }
             std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", output.path.c_str(),
                          problem->c_str());
@@ -118,7 +129,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
         return kRefused;
     }
-    if (const int status = check_outputs(result)) {
+    if (const int status = check_outputs(result, request)) {
         return status;
     }
     std::string failed_path;

@@ -1,0 +1,138 @@
+#include "image_header.h"
+
+#include <tiffio.h>
+
+#include <array>
+#include <cstring>
+
+#include "file_reads.h"
+#include "little_endian.h"
+#include "open_file.h"
+#include "tiff_open.h"
+
+namespace bestfocus {
+
+namespace {
+
+std::uint64_t big_endian(const unsigned char* bytes, int count) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
+    return value;
+}
+
+// IHDR, the first chunk: width, height, bit depth, colour type.
+std::optional<ImageHeader> png_header(const unsigned char* start) {
+    ImageHeader header;
+    header.width = big_endian(start + 16, 4);
+    header.height = big_endian(start + 20, 4);
+    header.bytes_per_sample = start[24] == 16 ? 2 : 1;
+    switch (start[25]) {
+        case 0: header.channels = 1; break;
+        case 4: header.channels = 2; break;
+        case 6: header.channels = 4; break;
+        default: header.channels = 3;  // RGB, or a palette decoded to RGB
+    }
+    return header;
+}
+
+// The first start-of-frame segment: precision, height, width, components.
+std::optional<ImageHeader> jpeg_header(int fd, std::uint64_t size) {
+    std::uint64_t at = 2;
+    unsigned char segment[6];
+    while (at + 4 <= size && read_exactly(fd, segment, 4, at)) {
+        if (segment[0] != 0xFF) return std::nullopt;
+        const unsigned marker = segment[1];
+        if (marker == 0xFF) {  // a fill byte before the marker
+            ++at;
+            continue;
+        }
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (!read_exactly(fd, segment, sizeof segment, at + 4)) return std::nullopt;
+            ImageHeader header;
+            header.bytes_per_sample = segment[0] > 8 ? 2 : 1;
+            header.height = big_endian(segment + 1, 2);
+            header.width = big_endian(segment + 3, 2);
+            header.channels = segment[5];
+            return header;
+        }
+        at += 2 + big_endian(segment + 2, 2);
+    }
+    return std::nullopt;
+}
+
+// A BMP's signed 32-bit size field, without its sign (a negative height: top row first).
+std::uint64_t magnitude(const unsigned char* field) {
+    const auto value = static_cast<std::int64_t>(static_cast<std::int32_t>(u32_at(field)));
+    return static_cast<std::uint64_t>(value < 0 ? -value : value);
+}
+
+std::optional<ImageHeader> bmp_header(const unsigned char* start) {
+    ImageHeader header;
+    header.width = magnitude(start + 18);
+    header.height = magnitude(start + 22);
+    const std::uint16_t bits = u16_at(start + 28);
+    const std::uint32_t compression = u32_at(start + 30);
+    header.rows_uncompressed =
+        (compression == 0 || compression == 3) && (bits == 8 || bits == 24 || bits == 32);
+    // Our reader maps an 8-bit palette to gray; other palettes may decode to colour.
+    header.channels = bits > 8 ? static_cast<int>(bits / 8) : header.rows_uncompressed ? 1 : 3;
+    return header;
+}
+
+std::optional<ImageHeader> tiff_header(const ImageLocation& image) {
+    const TiffHandle tiff =
+        image.directory != 0 ? open_tiff_at(image.file, image.directory) : open_tiff(image.file);
+    if (!tiff) return std::nullopt;
+    for (int page = 0; page < image.page && image.directory == 0; ++page) {
+        if (!TIFFReadDirectory(tiff.get())) return std::nullopt;
+    }
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t samples = 1;
+    std::uint16_t bits = 8;
+    std::uint16_t compression = COMPRESSION_NONE;
+    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height)) {
+        return std::nullopt;
+    }
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_COMPRESSION, &compression);
+    ImageHeader header;
+    header.width = width;
+    header.height = height;
+    header.channels = samples;
+    header.bytes_per_sample = bits > 8 ? (bits + 7) / 8 : 1;
+    header.rows_uncompressed =
+        compression == COMPRESSION_NONE && samples == 1 && !TIFFIsTiled(tiff.get());
+    return header;
+}
+
+}  // namespace
+
+std::optional<ImageHeader> read_image_header(const ImageLocation& image) {
+    const OpenFile file(image.file);
+    // The fields read below: a PNG's IHDR ends at byte 26, a BMP's compression at byte 34.
+    constexpr long long kPngStart = 26;
+    constexpr long long kBmpStart = 34;
+    std::array<unsigned char, kBmpStart> start{};
+    const long long got = file.fd() < 0 ? -1 : read_up_to(file.fd(), start.data(), start.size(), 0);
+    if (got >= kPngStart && std::memcmp(start.data(), "\x89PNG\r\n\x1a\n", 8) == 0 &&
+        std::memcmp(start.data() + 12, "IHDR", 4) == 0) {
+        return png_header(start.data());
+    }
+    if (got >= 2 && start[0] == 0xFF && start[1] == 0xD8) {
+        return jpeg_header(file.fd(), file.size());
+    }
+    if (got >= kBmpStart && start[0] == 'B' && start[1] == 'M') {
+        return bmp_header(start.data());
+    }
+    if (got >= 2 && has_tiff_signature(file.fd())) {
+        return tiff_header(image);
+    }
+    return std::nullopt;
+}
+
+}  // namespace bestfocus
