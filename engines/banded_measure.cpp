@@ -34,9 +34,9 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
         // Term rows whose image rows the band holds all of: none past the last row, which the
         // last term rows read fewer of.
         const int first = std::max(first_row, 0);
-        const int end = std::min(method.terms.rows, end_row == height_
-                                                        ? method.terms.rows
-                                                        : end_row - method.terms.rows_below);
+        const int end =
+            std::min(method.terms.rows,
+                     end_row == height_ ? method.terms.rows : end_row - method.terms.rows_below);
         if (first >= end) {
             continue;
         }
@@ -62,12 +62,11 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
 }
 
 Measurement BandedMeasure::result() const {
-    const double max_pixel = static_cast<double>(depth_ == PixelDepth::u8
-                                                     ? PixelTraits<std::uint8_t>::kMaxPixel
-                                                     : PixelTraits<std::uint16_t>::kMaxPixel);
+    const long long max_pixel =
+        depth_ == PixelDepth::u8 ? kMaxPixelOf<std::uint8_t> : kMaxPixelOf<std::uint16_t>;
     Measurement measurement;
     for (const MethodSums& method : methods_) {
-        measurement.values.push_back(static_cast<double>(method.total) / (max_pixel * max_pixel));
+        measurement.values.push_back(exact_score(method.total, max_pixel));
     }
     return measurement;
 }

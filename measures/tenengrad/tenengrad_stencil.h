@@ -1,4 +1,4 @@
-// The Tenengrad window, for the kernel and the CPU row sums alike: 3 x 3 pixels, Gx the left
+// The Tenengrad window, for the kernels and the CPU row sums alike: 3 x 3 pixels, Gx the left
 // column minus the right one and Gy the top row minus the bottom one, each weighted 1, 2, 1.
 #pragma once
 
@@ -15,5 +15,37 @@ namespace bestfocus {
 // Window anchors (top-left corners) along a side of the image: every position where the window
 // fits; negative for a side shorter than the window.
 BESTFOCUS_HOST_DEVICE constexpr int tenengrad_anchors(int image_side) { return image_side - 2; }
+
+// The largest gradient in magnitude (one column, or row, at max_pixel, the other at 0), and the
+// largest term: both gradients at it at once (a corner pixel alone gives Gx = Gy).
+constexpr long long tenengrad_largest_response(long long max_pixel) { return 4 * max_pixel; }
+constexpr long long tenengrad_largest_term(long long max_pixel) {
+    return 2 * tenengrad_largest_response(max_pixel) * tenengrad_largest_response(max_pixel);
+}
+
+// The term of the window whose top-left pixel is *window: Gx and Gy, each added over the window
+// in row-major order skipping zero coefficients (so the centre pixel is never read), then
+// Gx^2 + Gy^2. Value is double for Calcular_TEN_Kernel's normalised pixels and a 64-bit integer
+// for the exact kernels' integer pixels; gx_weights and gy_weights are kernel_TEN and
+// kernel_TEN_T.
+template <class Value, class Pixel>
+BESTFOCUS_HOST_DEVICE inline Value tenengrad_term(const Pixel* window, int row_stride,
+                                                  const int* gx_weights, const int* gy_weights) {
+    Value gx = 0;
+    Value gy = 0;
+    for (int i = 0; i < 3; ++i) {
+        const Pixel* row = window + i * row_stride;
+        for (int j = 0; j < 3; ++j) {
+            const int k = 3 * i + j;
+            if (gx_weights[k] != 0) {
+                gx += gx_weights[k] * static_cast<Value>(row[j]);
+            }
+            if (gy_weights[k] != 0) {
+                gy += gy_weights[k] * static_cast<Value>(row[j]);
+            }
+        }
+    }
+    return gx * gx + gy * gy;
+}
 
 }  // namespace bestfocus

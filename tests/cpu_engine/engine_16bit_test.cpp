@@ -101,8 +101,7 @@ INSTANTIATE_TEST_SUITE_P(CpuEngine, Engine16, testing::ValuesIn(measures16()),
                          });
 
 // A checkerboard gives every Laplacian term (4 * 65535)^2; 11600 x 11600 of them pass 2^63, so a
-// total kept in 64 bits would wrap. The expected value is the exact product, rounded as the engine
-// rounds: once to double, once by the division.
+// total kept in 64 bits would wrap. The exact value, 16 per term, is a whole number.
 TEST(Engine16Totals, LaplacianTotalBeyond64Bits) {
     const int side = 11600;
     std::vector<std::uint16_t> board(static_cast<size_t>(side) * side);
@@ -115,7 +114,7 @@ TEST(Engine16Totals, LaplacianTotalBeyond64Bits) {
     const WideInteger total = term * (side - 2) * (side - 2);
     ASSERT_GT(total, static_cast<WideInteger>(INT64_MAX));
     EXPECT_EQ(bestfocus::cpu_laplacian_16(board.data(), side, side, side, 2),
-              static_cast<double>(total) / (65535.0 * 65535.0));
+              16.0 * (side - 2) * (side - 2));
 }
 
 }  // namespace

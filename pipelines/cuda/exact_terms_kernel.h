@@ -1,0 +1,82 @@
+// The kernel engine's exact kernels, one template for every measure: a thread per term anchor on
+// 32 x 32 blocks, its terms computed from the integer pixels in 64-bit integers, each block's sum
+// in a 64-bit integer.
+//
+// A measure provides its terms as a class (in its kernel file, measures/<name>/<name>.cu):
+//   static constexpr const char* kKernelName;          for the failure of a launch
+//   static int anchors_x(int width), anchors_y(int height);   where its terms lie
+//   static constexpr long long largest_term(long long max_pixel);   in magnitude
+//   template <class Pixel> __device__ static long long at(const Pixel* image, int width,
+//                                                         int height, int x, int y);
+// at() computes the term with the measure's term function, the one its double kernel uses too.
+// BESTFOCUS_EXACT_KERNEL_MEASURES(name, Terms) then defines kernel_<name> and kernel_<name>_16.
+#pragma once
+
+#include <cuda_runtime.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "block_reduction.h"
+#include "exact_pipeline.h"
+#include "exact_score.h"
+#include "launch.h"
+#include "shared_memory.h"
+
+namespace bestfocus {
+
+// Launch: exact_terms_grid(anchors) blocks of 32 x 32, 8192 B shared (one 64-bit slot a thread).
+template <class Terms, class Pixel>
+__global__ void exact_terms_kernel(long long* partial_sums, const Pixel* image, int width,
+                                   int height) {
+    long long* slots = shared_memory<long long>();
+    const int x = static_cast<int>(blockIdx.x * blockDim.x + threadIdx.x);
+    const int anchors_y = Terms::anchors_y(height);
+    long long sum = 0;
+    if (x < Terms::anchors_x(width)) {
+        const long long stride = static_cast<long long>(gridDim.y) * blockDim.y;
+        for (long long y = blockIdx.y * blockDim.y + threadIdx.y; y < anchors_y; y += stride) {
+            sum += Terms::template at<Pixel>(image, width, height, x, static_cast<int>(y));
+        }
+    }
+    slots[linear_thread_index()] = sum;
+    reduce_block_sum(slots, partial_sums);
+}
+
+template <class Terms, class Pixel>
+cudaError_t launch_exact_terms(const cudaLaunchConfig_t* config, long long* d_sums,
+                               const Pixel* d_image, int width, int height) {
+    return launch_kernel<exact_terms_kernel<Terms, Pixel>>(config, d_sums, d_image, width, height);
+}
+
+// A block adds 1024 threads' terms, each thread at most one term per 65535 block rows of anchors
+// (fewer than 2^31 / (65535 * 32) < 1024 of them): its 64-bit sum must hold 2^20 terms.
+template <class Terms>
+constexpr bool block_sums_fit_64_bits() {
+    constexpr long long kTermsPerBlock = 1LL << 20;
+    return Terms::largest_term(kMaxPixelOf<std::uint16_t>) <=
+           std::numeric_limits<long long>::max() / kTermsPerBlock;
+}
+
+template <class Terms, class Pixel>
+double measure_terms_exactly(const Pixel* pixels, int width, int height, int host_threads) {
+    static_assert(block_sums_fit_64_bits<Terms>(), "a block's sum could overflow 64 bits");
+    const ExactTermsKernel<Pixel> kernel{Terms::kKernelName, Terms::anchors_x(width),
+                                         Terms::anchors_y(height),
+                                         launch_exact_terms<Terms, Pixel>};
+    return measure_terms_on_device(kernel, pixels, width, height, host_threads);
+}
+
+}  // namespace bestfocus
+
+// The kernel engine's two functions of a measure (measures.h) over its Terms class.
+#define BESTFOCUS_EXACT_KERNEL_MEASURES(name, Terms)                                             \
+    namespace bestfocus {                                                                        \
+    double kernel_##name(const unsigned char* pixels, int width, int height, int host_threads) { \
+        return measure_terms_exactly<Terms>(pixels, width, height, host_threads);                \
+    }                                                                                            \
+    double kernel_##name##_16(const std::uint16_t* pixels, int width, int height,                \
+                              int host_threads) {                                                \
+        return measure_terms_exactly<Terms>(pixels, width, height, host_threads);                \
+    }                                                                                            \
+    }
