@@ -58,7 +58,7 @@ struct MdctTerms {
     }
     template <class Pixel>
     __device__ static long long at(const Pixel* image, int width, int, int x, int y) {
-        return mdct_term<long long>(image + y * width + x, width, kernel_MDCT);
+        return mdct_term<long long, int>(image + y * width + x, width, kernel_MDCT);
     }
 };
 

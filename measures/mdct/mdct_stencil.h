@@ -23,20 +23,20 @@ constexpr long long mdct_largest_term(long long max_pixel) {
 }
 
 // The term of the window whose top-left pixel is *window: the sum of sign (i, j) times the pixel
-// i rows below and j columns right, added row by row from the top, left to right, squared. Value
-// is double for Calcular_MDCT_Kernel's normalised pixels and a 64-bit integer for the exact
-// kernels' integer pixels; signs is the sign pattern (kernel_MDCT).
-template <class Value, class Pixel>
-BESTFOCUS_HOST_DEVICE inline Value mdct_term(const Pixel* window, int row_stride,
-                                             const int* signs) {
-    Value s = 0;
+// i rows below and j columns right, added row by row from the top, left to right, in Response,
+// squared in Term. Both are double for Calcular_MDCT_Kernel's normalised pixels; the exact
+// kernels add their integer pixels in 32 bits (mdct_largest_response fits) and square in 64.
+// signs is the sign pattern (kernel_MDCT).
+template <class Term, class Response = Term, class Pixel>
+BESTFOCUS_HOST_DEVICE inline Term mdct_term(const Pixel* window, int row_stride, const int* signs) {
+    Response s = 0;
     for (int i = 0; i < 4; ++i) {
         const Pixel* row = window + i * row_stride;
         for (int j = 0; j < 4; ++j) {
-            s += signs[4 * i + j] * static_cast<Value>(row[j]);
+            s += signs[4 * i + j] * static_cast<Response>(row[j]);
         }
     }
-    return s * s;
+    return static_cast<Term>(s) * static_cast<Term>(s);
 }
 
 }  // namespace bestfocus

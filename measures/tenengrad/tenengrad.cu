@@ -59,7 +59,8 @@ struct TenengradTerms {
     }
     template <class Pixel>
     __device__ static long long at(const Pixel* image, int width, int, int x, int y) {
-        return tenengrad_term<long long>(image + y * width + x, width, kernel_TEN, kernel_TEN_T);
+        return tenengrad_term<long long, int>(image + y * width + x, width, kernel_TEN,
+                                              kernel_TEN_T);
     }
 };
 

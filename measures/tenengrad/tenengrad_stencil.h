@@ -24,28 +24,30 @@ constexpr long long tenengrad_largest_term(long long max_pixel) {
 }
 
 // The term of the window whose top-left pixel is *window: Gx and Gy, each added over the window
-// in row-major order skipping zero coefficients (so the centre pixel is never read), then
-// Gx^2 + Gy^2. Value is double for Calcular_TEN_Kernel's normalised pixels and a 64-bit integer
-// for the exact kernels' integer pixels; gx_weights and gy_weights are kernel_TEN and
-// kernel_TEN_T.
-template <class Value, class Pixel>
-BESTFOCUS_HOST_DEVICE inline Value tenengrad_term(const Pixel* window, int row_stride,
-                                                  const int* gx_weights, const int* gy_weights) {
-    Value gx = 0;
-    Value gy = 0;
+// in row-major order skipping zero coefficients (so the centre pixel is never read) in Response,
+// then Gx^2 + Gy^2 in Term. Both are double for Calcular_TEN_Kernel's normalised pixels; the exact
+// kernels add their integer pixels in 32 bits (tenengrad_largest_response fits) and square in
+// 64. gx_weights and gy_weights are kernel_TEN and kernel_TEN_T.
+template <class Term, class Response = Term, class Pixel>
+BESTFOCUS_HOST_DEVICE inline Term tenengrad_term(const Pixel* window, int row_stride,
+                                                 const int* gx_weights, const int* gy_weights) {
+    Response gx = 0;
+    Response gy = 0;
     for (int i = 0; i < 3; ++i) {
         const Pixel* row = window + i * row_stride;
         for (int j = 0; j < 3; ++j) {
             const int k = 3 * i + j;
             if (gx_weights[k] != 0) {
-                gx += gx_weights[k] * static_cast<Value>(row[j]);
+                gx += gx_weights[k] * static_cast<Response>(row[j]);
             }
             if (gy_weights[k] != 0) {
-                gy += gy_weights[k] * static_cast<Value>(row[j]);
+                gy += gy_weights[k] * static_cast<Response>(row[j]);
             }
         }
     }
-    return gx * gx + gy * gy;
+    const Term x = static_cast<Term>(gx);
+    const Term y = static_cast<Term>(gy);
+    return x * x + y * y;
 }
 
 }  // namespace bestfocus

@@ -35,6 +35,10 @@ __global__ void exact_terms_kernel(long long* partial_sums, const Pixel* image, 
     long long sum = 0;
     if (x < Terms::anchors_x(width)) {
         const long long stride = static_cast<long long>(gridDim.y) * blockDim.y;
+        // Rarely more than one pass: unrolled, the 64-bit sums would take twice the registers.
+#ifdef __CUDACC__
+#pragma unroll 1
+#endif
         for (long long y = blockIdx.y * blockDim.y + threadIdx.y; y < anchors_y; y += stride) {
             sum += Terms::template at<Pixel>(image, width, height, x, static_cast<int>(y));
         }

@@ -44,7 +44,7 @@ inline ReferenceValue sum_of_squared_responses(const std::vector<double>& image,
 
 // MDCT: weight +1 where the row and the column offset lie in the same half of the 4 x 4 window,
 // -1 otherwise; anchors stop one short of the last fitting position on each axis.
-constexpr int mdct_anchor_shortfall = 4;
+constexpr bool mdct_is_window_measure = true;
 inline ReferenceValue mdct_reference(const std::vector<double>& image, int width, int height) {
     Stencil sign_pattern;
     for (int i = 0; i < 4; ++i) {
@@ -57,7 +57,7 @@ inline ReferenceValue mdct_reference(const std::vector<double>& image, int width
 
 // Tenengrad: Gx = left column - right column and Gy = top row - bottom row of the 3 x 3 window,
 // each weighted 1, 2, 1; every fitting position counts.
-constexpr int tenengrad_anchor_shortfall = 2;
+constexpr bool tenengrad_is_window_measure = true;
 inline ReferenceValue tenengrad_reference(const std::vector<double>& image, int width, int height) {
     const long double weights[3] = {1.0L, 2.0L, 1.0L};
     Stencil gx;
@@ -72,7 +72,7 @@ inline ReferenceValue tenengrad_reference(const std::vector<double>& image, int 
 }
 
 // Laplacian: the four neighbours of the window's centre minus four times the centre.
-constexpr int laplacian_anchor_shortfall = 2;
+constexpr bool laplacian_is_window_measure = true;
 inline ReferenceValue laplacian_reference(const std::vector<double>& image, int width, int height) {
     const Stencil laplacian = {
         {1, 0, 1.0L}, {1, 2, 1.0L}, {0, 1, 1.0L}, {2, 1, 1.0L}, {1, 1, -4.0L}};

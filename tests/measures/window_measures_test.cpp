@@ -7,6 +7,7 @@
 #include <cuda_runtime.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -109,11 +110,11 @@ TEST_P(EveryMeasureTest, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated)
 // Sides of 0 window anchors (no blocks: nothing is launched) and of fewer (one block whose threads
 // all lie outside), beside a side long enough for several blocks.
 TEST_P(WindowMeasureTest, ImagesWithoutAWindowGiveZero) {
-    const int no_anchors = measure().anchor_shortfall;
+    const RegionSize no_anchors = measure().anchor_shortfall;
     std::vector<ImageSize> sizes;
-    for (int side = 1; side <= no_anchors; ++side) {
-        sizes.push_back({side, 70});
-        sizes.push_back({70, side});
+    for (int side = 1; side <= no_anchors.width; ++side) sizes.push_back({side, 70});
+    for (int side = 1; side <= no_anchors.height; ++side) sizes.push_back({70, side});
+    for (int side = 1; side <= std::max(no_anchors.width, no_anchors.height); ++side) {
         sizes.push_back({side, side});
     }
     unsigned seed = 3;
