@@ -28,8 +28,8 @@ double relative(double value, double exact) {
 
 template <class Pixel>
 double engine_score(EngineKind kind, const std::vector<Pixel>& pixels, int side, int code) {
-    ImageView view{pixels.data(), sizeof(Pixel) == 1 ? PixelDepth::u8 : PixelDepth::u16, side,
-                   side, side};
+    ImageView view{pixels.data(), sizeof(Pixel) == 1 ? PixelDepth::u8 : PixelDepth::u16, side, side,
+                   side};
     return make_engine(kind, 2)->measure(view, {code}).values.at(0);
 }
 
@@ -51,7 +51,7 @@ void compare(const char* label, const std::vector<Pixel>& pixels, int side) {
         const double exact = engine_score(EngineKind::cpu, pixels, side, measure.code);
         const double raw = raw_value(measure, pixels, side);
         const double score = engine_score(EngineKind::kernels, pixels, side, measure.code);
-        std::printf("%-12s %-16s %6d %22.3g %22.3g\n", measure.short_name, label, side,
+        std::printf("%-12s %-17s %6d %22.3g %22.3g\n", measure.short_name, label, side,
                     relative(raw, exact), relative(score, exact));
     }
 }
@@ -60,13 +60,12 @@ void compare(const char* label, const std::vector<Pixel>& pixels, int side) {
 
 int main(int argc, char** argv) {
     const int largest = argc > 1 ? std::atoi(argv[1]) : 4096;
-    std::printf("%-12s %-16s %6s %22s %22s\n", "measure", "image", "side", "kernels' raw value",
+    std::printf("%-12s %-17s %6s %22s %22s\n", "measure", "image", "side", "kernels' raw value",
                 "kernel engine's score");
     for (int side = 1024; side <= largest; side *= 2) {
         const std::size_t count = static_cast<std::size_t>(side) * side;
         std::mt19937 generator(side);
-        std::uniform_int_distribution<int> byte(0, 255), nearly_uniform(127, 129),
-            word(0, 65535);
+        std::uniform_int_distribution<int> byte(0, 255), nearly_uniform(127, 129), word(0, 65535);
         std::vector<std::uint8_t> bytes(count), flat(count);
         std::vector<std::uint16_t> words(count), times_257(count);
         for (std::size_t i = 0; i < count; ++i) {

@@ -90,8 +90,7 @@ bool same_values(const MeasureTriple& measure, const cv::Mat& image, int threads
     const double kernels = kernels_value(measure, image, threads);
     const double opencv = measure.opencv(image);
     const double exact_kernels = exact_kernels_value(measure, image, threads);
-    const bool same =
-        close(engine, kernels) && close(engine, opencv) && exact_kernels == engine;
+    const bool same = close(engine, kernels) && close(engine, opencv) && exact_kernels == engine;
     if (!same) {
         std::fprintf(stderr,
                      "%s on %d x %d: engine %.17g, kernels %.17g, exact kernels %.17g, OpenCV "

@@ -25,10 +25,47 @@
 
 namespace bestfocus {
 
+#ifndef __CUDACC__
+// The sum of the terms of the calling block's threads, added by one thread: every anchor the block
+// covers, its own rows and those a grid's height of rows further on.
+template <class Terms, class Pixel>
+long long block_terms_in_one_loop(const Pixel* image, int width, int height) {
+    const int anchors_x = Terms::anchors_x(width);
+    const int anchors_y = Terms::anchors_y(height);
+    const int x0 = static_cast<int>(blockIdx.x * blockDim.x);
+    const int x1 = anchors_x - x0 < static_cast<int>(blockDim.x)
+                       ? anchors_x
+                       : x0 + static_cast<int>(blockDim.x);
+    const long long stride = static_cast<long long>(gridDim.y) * blockDim.y;
+    long long sum = 0;
+    for (long long y0 = blockIdx.y * blockDim.y; y0 < anchors_y; y0 += stride) {
+        const long long y1 = y0 + blockDim.y < anchors_y ? y0 + blockDim.y : anchors_y;
+        for (int y = static_cast<int>(y0); y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                sum += Terms::template at<Pixel>(image, width, height, x, y);
+            }
+        }
+    }
+    return sum;
+}
+#endif
+
 // Launch: exact_terms_grid(anchors) blocks of 32 x 32, 8192 B shared (one 64-bit slot a thread).
 template <class Terms, class Pixel>
 __global__ void exact_terms_kernel(long long* partial_sums, const Pixel* image, int width,
                                    int height) {
+#ifndef __CUDACC__
+    // The CPU runtime may run a block's threads one after another, each to its end. Then the last
+    // thread adds the block's terms alone, in one loop: integers, so the same total as the slots
+    // and the tree below give, with no barrier.
+    if (cuda_on_cpu::block_threads_run_in_order()) {
+        if (linear_thread_index() == blockDim.x * blockDim.y - 1) {
+            partial_sums[linear_block_index()] =
+                block_terms_in_one_loop<Terms, Pixel>(image, width, height);
+        }
+        return;
+    }
+#endif
     long long* slots = shared_memory<long long>();
     const int x = static_cast<int>(blockIdx.x * blockDim.x + threadIdx.x);
     const int anchors_y = Terms::anchors_y(height);
