@@ -1,4 +1,4 @@
-// The four measures straight from their definitions, in exact integers over the pixels: plain
+// The measures straight from their definitions, in exact integers over the pixels: plain
 // loops over every term, nothing shared with the engine. A value is in pixel steps squared; divided
 // by 255^2 (65535^2 for 16-bit pixels) it is the measure on the normalised pixels. long long holds
 // every value of the test images: fewer than 2^24 terms of at most 2^39 each.
@@ -95,4 +95,11 @@ template <class Image>
 ExactValue exact_laplacian(const Image& image) {
     const Stencil laplacian = {{1, 0, 1}, {1, 2, 1}, {0, 1, 1}, {2, 1, 1}, {1, 1, -4}};
     return exact_squared_responses(image, image.width - 2, image.height - 2, {laplacian});
+}
+
+// The pixel two rows below less the pixel, at every column.
+template <class Image>
+ExactValue exact_brenner(const Image& image) {
+    const Stencil difference = {{0, 2, 1}, {0, 0, -1}};
+    return exact_squared_responses(image, image.width, image.height - 2, {difference});
 }

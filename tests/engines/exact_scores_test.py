@@ -20,6 +20,7 @@ MDCT_SIGNS = [[1 if (i < 2) == (j < 2) else -1 for j in range(4)] for i in range
 SOBEL_X = [[1, 0, -1], [2, 0, -2], [1, 0, -1]]
 SOBEL_Y = [[1, 2, 1], [0, 0, 0], [-1, -2, -1]]
 LAPLACIAN = [[0, 1, 0], [1, -4, 1], [0, 1, 0]]
+BRENNER = [[-1], [0], [1]]
 BAND_ROWS = 512  # term rows summed at once, so that 4096 x 4096 images stay small in int64
 
 
@@ -58,6 +59,7 @@ def exact_totals(image):
         2: sum_of_squares(image, [MDCT_SIGNS], width - 4, height - 4),
         3: sum_of_squares(image, [SOBEL_X, SOBEL_Y], width - 2, height - 2),
         4: sum_of_squares(image, [LAPLACIAN], width - 2, height - 2),
+        5: sum_of_squares(image, [BRENNER], width, height - 2),
     }
 
 

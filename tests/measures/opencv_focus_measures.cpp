@@ -55,3 +55,11 @@ double opencv_laplacian(const cv::Mat& bytes) {
     cv::Laplacian(values, laplacian, CV_64F);  // aperture 1: the four-neighbour stencil
     return cv::norm(laplacian(off_border(values)), cv::NORM_L2SQR);
 }
+
+double opencv_brenner(const cv::Mat& bytes) {
+    if (bytes.rows < 3) return 0.0;
+    const cv::Mat values = scaled_to_unit(bytes);
+    const cv::Mat difference =
+        values.rowRange(2, values.rows) - values.rowRange(0, values.rows - 2);
+    return cv::norm(difference, cv::NORM_L2SQR);
+}

@@ -78,3 +78,10 @@ inline ReferenceValue laplacian_reference(const std::vector<double>& image, int 
         {1, 0, 1.0L}, {1, 2, 1.0L}, {0, 1, 1.0L}, {2, 1, 1.0L}, {1, 1, -4.0L}};
     return sum_of_squared_responses(image, width, width - 2, height - 2, {laplacian});
 }
+
+// Brenner: the pixel two rows below less the pixel, at every column.
+constexpr bool brenner_is_window_measure = true;
+inline ReferenceValue brenner_reference(const std::vector<double>& image, int width, int height) {
+    const Stencil difference = {{0, 2, 1.0L}, {0, 0, -1.0L}};
+    return sum_of_squared_responses(image, width, width, height - 2, {difference});
+}
