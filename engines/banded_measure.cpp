@@ -66,7 +66,7 @@ Measurement BandedMeasure::result() const {
         depth_ == PixelDepth::u8 ? kMaxPixelOf<std::uint8_t> : kMaxPixelOf<std::uint16_t>;
     Measurement measurement;
     for (const MethodSums& method : methods_) {
-        measurement.values.push_back(exact_score(method.total, max_pixel));
+        measurement.values.push_back(exact_score(method.total, max_pixel, method.sums.pixel_power));
     }
     return measurement;
 }

@@ -21,4 +21,5 @@
     X(2, mdct, "mdct", "MDCT", MDCT)                                    \
     X(3, tenengrad, "tenengrad", "Tenengrad", TEN)                      \
     X(4, laplacian, "laplacian", "Laplacian", LAP)                      \
-    X(5, brenner, "brenner", "Brenner", Brenner)
+    X(5, brenner, "brenner", "Brenner", Brenner)                        \
+    X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML)

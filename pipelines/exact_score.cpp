@@ -19,12 +19,13 @@ int bit_length(UInt128 n) {
 
 }  // namespace
 
-double exact_score(Int128 total, long long max_pixel) {
-    assert(max_pixel >= 2);
+double exact_score(Int128 total, long long max_pixel, int pixel_power) {
+    assert(max_pixel >= 2 && max_pixel <= 65535 && (pixel_power == 1 || pixel_power == 2));
     if (total == 0) return 0.0;
     const bool negative = total < 0;
     UInt128 n = negative ? UInt128(0) - static_cast<UInt128>(total) : static_cast<UInt128>(total);
-    const UInt128 d = static_cast<UInt128>(max_pixel) * static_cast<UInt128>(max_pixel);
+    const UInt128 d = pixel_power == 1 ? static_cast<UInt128>(max_pixel)
+                                       : static_cast<UInt128>(max_pixel) * max_pixel;
     // Scaled by 2^shift, the integer quotient q has at least 55 bits, so the double's last place
     // lies at least two bits above q's lowest: whether the remainder is zero is all that rounding
     // still needs of it. 2q + (remainder != 0) rounds as the exact quotient does (one conversion,

@@ -14,8 +14,10 @@ __extension__ typedef __int128 Int128;
 template <class Pixel>
 constexpr long long kMaxPixelOf = std::numeric_limits<Pixel>::max();
 
-// total / max_pixel^2 as the nearest double (ties to even): the correctly rounded quotient, also
-// past 2^53, where the total itself has no exact double. max_pixel is at least 2.
-double exact_score(Int128 total, long long max_pixel);
+// total / max_pixel^pixel_power as the nearest double (ties to even): the correctly rounded
+// quotient, also past 2^53, where the total itself has no exact double. max_pixel is 2 to 65535;
+// pixel_power is 2 for the measures whose terms are products of two pixels, 1 for those whose
+// terms are linear in the pixels.
+double exact_score(Int128 total, long long max_pixel, int pixel_power = 2);
 
 }  // namespace bestfocus

@@ -45,6 +45,7 @@ MeasureKernel describe_brenner(int width, int height) {
 // The exact kernels' terms: the same window term on the integer pixels.
 struct BrennerTerms {
     static constexpr const char* kKernelName = "exact_terms_kernel<BrennerTerms>";
+    static constexpr int kPixelPower = brenner_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return brenner_anchors_x(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return brenner_anchors_y(height); }
     static constexpr long long largest_term(long long max_pixel) {

@@ -10,6 +10,9 @@ namespace bestfocus {
 BESTFOCUS_HOST_DEVICE constexpr int brenner_anchors_x(int width) { return width; }
 BESTFOCUS_HOST_DEVICE constexpr int brenner_anchors_y(int height) { return height - 2; }
 
+// Terms are products of two pixels: a score is the total over max_pixel^2.
+constexpr int brenner_pixel_power = 2;
+
 // The largest difference in magnitude, and the largest term, its square.
 constexpr long long brenner_largest_response(long long max_pixel) { return max_pixel; }
 constexpr long long brenner_largest_term(long long max_pixel) { return max_pixel * max_pixel; }

@@ -46,6 +46,7 @@ MeasureKernel describe_laplacian(int width, int height) {
 // The exact kernels' terms: the same window term on the integer pixels.
 struct LaplacianTerms {
     static constexpr const char* kKernelName = "exact_terms_kernel<LaplacianTerms>";
+    static constexpr int kPixelPower = laplacian_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return laplacian_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return laplacian_anchors(height); }
     static constexpr long long largest_term(long long max_pixel) {

@@ -13,6 +13,9 @@ BESTFOCUS_HOST_DEVICE constexpr int laplacian_anchors(int image_side) { return i
 // The centre's weight; each of the four neighbours weighs 1.
 constexpr int kLaplacianCentreWeight = -4;
 
+// Terms are products of two pixels: a score is the total over max_pixel^2.
+constexpr int laplacian_pixel_power = 2;
+
 // The largest Laplacian in magnitude (four neighbours at max_pixel around a 0, or the reverse),
 // and the largest term, its square.
 constexpr long long laplacian_largest_response(long long max_pixel) { return 4 * max_pixel; }

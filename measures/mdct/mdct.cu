@@ -51,6 +51,7 @@ MeasureKernel describe_mdct(int width, int height) {
 // The exact kernels' terms: the same window term on the integer pixels.
 struct MdctTerms {
     static constexpr const char* kKernelName = "exact_terms_kernel<MdctTerms>";
+    static constexpr int kPixelPower = mdct_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return mdct_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return mdct_anchors(height); }
     static constexpr long long largest_term(long long max_pixel) {

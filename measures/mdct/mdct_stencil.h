@@ -15,6 +15,9 @@ namespace bestfocus {
 // shorter than that.
 BESTFOCUS_HOST_DEVICE constexpr int mdct_anchors(int image_side) { return image_side - 4; }
 
+// Terms are products of two pixels: a score is the total over max_pixel^2.
+constexpr int mdct_pixel_power = 2;
+
 // The largest window sum in magnitude (the eight + pixels at max_pixel, the eight - at 0), and
 // the largest term, its square.
 constexpr long long mdct_largest_response(long long max_pixel) { return 8 * max_pixel; }

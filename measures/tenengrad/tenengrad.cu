@@ -52,6 +52,7 @@ MeasureKernel describe_tenengrad(int width, int height) {
 // The exact kernels' terms: the same window term on the integer pixels.
 struct TenengradTerms {
     static constexpr const char* kKernelName = "exact_terms_kernel<TenengradTerms>";
+    static constexpr int kPixelPower = tenengrad_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return tenengrad_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return tenengrad_anchors(height); }
     static constexpr long long largest_term(long long max_pixel) {

@@ -16,6 +16,9 @@ namespace bestfocus {
 // fits; negative for a side shorter than the window.
 BESTFOCUS_HOST_DEVICE constexpr int tenengrad_anchors(int image_side) { return image_side - 2; }
 
+// Terms are products of two pixels: a score is the total over max_pixel^2.
+constexpr int tenengrad_pixel_power = 2;
+
 // The largest gradient in magnitude (one column, or row, at max_pixel, the other at 0), and the
 // largest term: both gradients at it at once (a corner pixel alone gives Gx = Gy).
 constexpr long long tenengrad_largest_response(long long max_pixel) { return 4 * max_pixel; }

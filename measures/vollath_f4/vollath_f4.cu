@@ -77,6 +77,7 @@ double vollath_f4(const MeasureCall& call) {
 // the last pair's), so that S1 - S2 is one sum.
 struct VollathF4Terms {
     static constexpr const char* kKernelName = "exact_terms_kernel<VollathF4Terms>";
+    static constexpr int kPixelPower = vollath_f4_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return width; }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return height - 1; }
     static constexpr long long largest_term(long long max_pixel) {

@@ -6,6 +6,9 @@
 
 namespace bestfocus {
 
+// Terms are products of two pixels: a score is the total over max_pixel^2.
+constexpr int vollath_f4_pixel_power = 2;
+
 // The largest product of two pixels, and the largest term of the exact sums, one pixel times the
 // difference of two (or, on the last row pair, times one): max_pixel^2 in magnitude either way.
 constexpr long long vollath_f4_largest_response(long long max_pixel) { return max_pixel; }

@@ -42,11 +42,12 @@ using RowSums = typename PixelTraits<Pixel>::Total (*)(const Pixel* image,
                                                        int height, int first_row, int end_row);
 
 // The measure's exact sum over its terms, scaled to normalised pixels: pixels are taken as value /
-// kMaxPixel, so every term is 1 / kMaxPixel^2 of its integer form. Invalid arguments (no pixels,
-// no rows or columns, a row stride below the width either way) give a quiet NaN.
+// kMaxPixel, so every term is 1 / kMaxPixel^pixel_power of its integer form. Invalid arguments (no
+// pixels, no rows or columns, a row stride below the width either way) give a quiet NaN.
 template <class Pixel>
-double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, const Pixel* pixels, int width,
-                       int height, std::ptrdiff_t row_stride, int threads) {
+double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, int pixel_power,
+                       const Pixel* pixels, int width, int height, std::ptrdiff_t row_stride,
+                       int threads) {
     if (pixels == nullptr || width <= 0 || height <= 0 ||
         (row_stride < width && -row_stride < width)) {
         return std::numeric_limits<double>::quiet_NaN();
@@ -55,7 +56,7 @@ double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, const Pixel* pix
         terms.rows, terms.terms_per_row, threads, [&](int first_row, int end_row) {
             return row_sums(pixels, row_stride, width, height, first_row, end_row);
         });
-    return exact_score(total, PixelTraits<Pixel>::kMaxPixel);
+    return exact_score(total, PixelTraits<Pixel>::kMaxPixel, pixel_power);
 }
 
 }  // namespace bestfocus

@@ -56,7 +56,8 @@ double measure_on_device(const ExactTermsKernel<Pixel>& kernel, const Pixel* pix
             "cudaMemcpy"))
         return failed_measure();
     wait_for_issued_work.finished();
-    return exact_score(add_partial_sums(h_sums.get(), sum_count, host_threads), kMaxPixelOf<Pixel>);
+    return exact_score(add_partial_sums(h_sums.get(), sum_count, host_threads), kMaxPixelOf<Pixel>,
+                       kernel.pixel_power);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ struct ExactTermsKernel {
     const char* name;  // the kernel's, for the failure of its launch
     int anchors_x;
     int anchors_y;
+    int pixel_power;  // the score is the total over kMaxPixelOf<Pixel>^pixel_power
     ExactTermsLaunch<Pixel> launch;
 };
 
@@ -34,9 +35,9 @@ struct ExactTermsKernel {
 dim3 exact_terms_grid(int anchors_x, int anchors_y);
 
 // The measure's score on the width x height pixels (rows back to back): its exact total over
-// kMaxPixelOf<Pixel>^2, correctly rounded; the partial sums are added by a team of host_threads
-// threads. 0.0 for an image without terms (nothing allocated or launched), NaN for one too large
-// for the 32-bit counts or when a runtime call or an allocation failed.
+// kMaxPixelOf<Pixel>^pixel_power, correctly rounded; the partial sums are added by a team of
+// host_threads threads. 0.0 for an image without terms (nothing allocated or launched), NaN for one
+// too large for the 32-bit counts or when a runtime call or an allocation failed.
 template <class Pixel>
 double measure_terms_on_device(const ExactTermsKernel<Pixel>& kernel, const Pixel* pixels,
                                int width, int height, int host_threads);

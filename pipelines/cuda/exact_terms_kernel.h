@@ -6,6 +6,7 @@
 //   static constexpr const char* kKernelName;          for the failure of a launch
 //   static int anchors_x(int width), anchors_y(int height);   where its terms lie
 //   static constexpr long long largest_term(long long max_pixel);   in magnitude
+//   static constexpr int kPixelPower;   a score is the total over max_pixel^kPixelPower
 //   template <class Pixel> __device__ static long long at(const Pixel* image, int width,
 //                                                         int height, int x, int y);
 // at() computes the term with the measure's term function, the one its double kernel uses too.
@@ -103,7 +104,7 @@ template <class Terms, class Pixel>
 double measure_terms_exactly(const Pixel* pixels, int width, int height, int host_threads) {
     static_assert(block_sums_fit_64_bits<Terms>(), "a block's sum could overflow 64 bits");
     const ExactTermsKernel<Pixel> kernel{Terms::kKernelName, Terms::anchors_x(width),
-                                         Terms::anchors_y(height),
+                                         Terms::anchors_y(height), Terms::kPixelPower,
                                          launch_exact_terms<Terms, Pixel>};
     return measure_terms_on_device(kernel, pixels, width, height, host_threads);
 }

@@ -11,3 +11,4 @@ double opencv_mdct(const cv::Mat& bytes);
 double opencv_tenengrad(const cv::Mat& bytes);
 double opencv_laplacian(const cv::Mat& bytes);
 double opencv_brenner(const cv::Mat& bytes);
+double opencv_sum_modified_laplacian(const cv::Mat& bytes);

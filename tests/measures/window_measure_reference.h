@@ -85,3 +85,21 @@ inline ReferenceValue brenner_reference(const std::vector<double>& image, int wi
     const Stencil difference = {{0, 2, 1.0L}, {0, 0, -1.0L}};
     return sum_of_squared_responses(image, width, width, height - 2, {difference});
 }
+
+// Sum-modified Laplacian: |2 c - left - right| + |2 c - above - below| around each window centre.
+constexpr bool sum_modified_laplacian_is_window_measure = true;
+inline ReferenceValue sum_modified_laplacian_reference(const std::vector<double>& image, int width,
+                                                       int height) {
+    auto p = [&](int x, int y) -> long double { return image[static_cast<size_t>(y) * width + x]; };
+    ReferenceValue sum{0.0L, 0.0L};
+    for (int y = 1; y + 1 < height; ++y) {
+        for (int x = 1; x + 1 < width; ++x) {
+            sum.value += std::fabs(2 * p(x, y) - p(x - 1, y) - p(x + 1, y)) +
+                         std::fabs(2 * p(x, y) - p(x, y - 1) - p(x, y + 1));
+            sum.magnitude += 4 * std::fabs(p(x, y)) + std::fabs(p(x - 1, y)) +
+                             std::fabs(p(x + 1, y)) + std::fabs(p(x, y - 1)) +
+                             std::fabs(p(x, y + 1));
+        }
+    }
+    return sum;
+}

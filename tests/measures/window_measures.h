@@ -20,6 +20,7 @@ struct WindowMeasure {
     // Image side minus window anchors on that side, from the registry: 4 x 4 for MDCT, 2 x 2 for
     // the 3 x 3 windows, 0 x 2 for a window one pixel wide and three high.
     RegionSize anchor_shortfall;
+    int pixel_power;  // the value is over 255^pixel_power, from the registry
     ReferenceFunction reference;
     PlainMeasure doubles;
     PlainMeasure uchar;
@@ -35,6 +36,7 @@ inline std::vector<WindowMeasure> referenced_measures() {
             measures.push_back({test_name(measure.short_name),
                                 reference->window,
                                 {smallest.width - 1, smallest.height - 1},
+                                measure.row_sums().pixel_power,
                                 reference->value,
                                 measure.doubles,
                                 measure.uchar,

@@ -129,7 +129,8 @@ TEST_P(WindowMeasureTest, ImagesWithoutAWindowGiveZero) {
 }
 
 // The double-input variant uses its values as they come: 0 / 255 bytes given as 0.0 / 255.0
-// measure 255^2 times what the 8-bit variant measures on byte / 255.0.
+// measure 255^2 times what the 8-bit variant measures on byte / 255.0 (255 times for a measure
+// linear in the pixels).
 TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
     for (const ImageSize size : {ImageSize{61, 47}, ImageSize{300, 200}}) {
         SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
@@ -141,8 +142,8 @@ TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
         }
         const double from_bytes = uchar(bytes, size);
         EXPECT_GT(from_bytes, 0.0);
-        EXPECT_NEAR(doubles(values, size), 255.0 * 255.0 * from_bytes,
-                    1e-12 * 255.0 * 255.0 * from_bytes);
+        const double scale = std::pow(255.0, measure().pixel_power);
+        EXPECT_NEAR(doubles(values, size), scale * from_bytes, 1e-12 * scale * from_bytes);
     }
 }
 
