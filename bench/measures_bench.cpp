@@ -1,7 +1,8 @@
-// Each registered focus measure three ways, side by side in one run, on random-texture images of
+// Each registered focus measure four ways, side by side in one run, on random-texture images of
 // three sizes: the CPU engine (on all the cores, and on one thread as it runs inside a whole job),
-// the kernels' 8-bit entry point on the CPU runtime, and the OpenCV code a user would write. Before
-// timing, the engine is checked against the kernels and OpenCV; a mismatch aborts the run.
+// on the CPU runtime the kernels' 8-bit entry point and the kernel engine's exact kernels, and the
+// OpenCV code a user would write. Before timing, the engine is checked against the kernels and
+// OpenCV, and the exact kernels against the engine's bits; a mismatch aborts the run.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -76,6 +77,10 @@ double kernels_value(const MeasureTriple& measure, const cv::Mat& image, int thr
     return measure.entry->uchar(image.ptr<unsigned char>(), image.cols, image.rows, threads);
 }
 
+double exact_kernels_value(const MeasureTriple& measure, const cv::Mat& image, int threads) {
+    return measure.entry->kernel(image.ptr<unsigned char>(), image.cols, image.rows, threads);
+}
+
 bool close(double value, double expected) {
     return std::abs(value - expected) <= kRelativeTolerance * std::abs(expected);
 }
@@ -84,12 +89,14 @@ bool same_values(const MeasureTriple& measure, const cv::Mat& image, int threads
     const double engine = engine_value(measure, image, threads);
     const double kernels = kernels_value(measure, image, threads);
     const double opencv = measure.opencv(image);
-    const bool same = close(engine, kernels) && close(engine, opencv);
+    const double exact_kernels = exact_kernels_value(measure, image, threads);
+    const bool same = close(engine, kernels) && close(engine, opencv) && exact_kernels == engine;
     if (!same) {
         std::fprintf(stderr,
-                     "%s on %d x %d: engine %.17g, kernels %.17g, OpenCV %.17g: not the same "
-                     "quantity\n",
-                     measure.entry->short_name, image.cols, image.rows, engine, kernels, opencv);
+                     "%s on %d x %d: engine %.17g, kernels %.17g, exact kernels %.17g, OpenCV "
+                     "%.17g: not the same quantity\n",
+                     measure.entry->short_name, image.cols, image.rows, engine, kernels,
+                     exact_kernels, opencv);
     }
     return same;
 }
@@ -114,6 +121,8 @@ void register_measure(const MeasureTriple& measure, const cv::Mat& image, int th
     register_timed("engine" + suffix, [m, i, threads] { return engine_value(*m, *i, threads); });
     register_timed("engine_1thread" + suffix, [m, i] { return engine_value(*m, *i, 1); });
     register_timed("kernels" + suffix, [m, i, threads] { return kernels_value(*m, *i, threads); });
+    register_timed("exact_kernels" + suffix,
+                   [m, i, threads] { return exact_kernels_value(*m, *i, threads); });
     register_timed("opencv" + suffix, [m, i] { return m->opencv(*i); });
 }
 

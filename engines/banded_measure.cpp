@@ -69,12 +69,11 @@ void BandedMeasure::add_totals(const BandedMeasure& part) {
 }
 
 Measurement BandedMeasure::result() const {
-    const double max_pixel = static_cast<double>(depth_ == PixelDepth::u8
-                                                     ? PixelTraits<std::uint8_t>::kMaxPixel
-                                                     : PixelTraits<std::uint16_t>::kMaxPixel);
+    const long long max_pixel =
+        depth_ == PixelDepth::u8 ? kMaxPixelOf<std::uint8_t> : kMaxPixelOf<std::uint16_t>;
     Measurement measurement;
     for (const MethodSums& method : methods_) {
-        measurement.values.push_back(static_cast<double>(method.total) / (max_pixel * max_pixel));
+        measurement.values.push_back(exact_score(method.total, max_pixel, method.sums.pixel_power));
     }
     return measurement;
 }

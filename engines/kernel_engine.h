@@ -1,5 +1,6 @@
-// The kernels as an Engine: the 8-bit entry point on 8-bit views, the double-input one on
-// 16-bit views normalised to value / 65535.0, on a GPU or on the CPU runtime.
+// The kernels as an Engine: the exact kernels (kernel_<name>, measures.h) on the view's 8- or
+// 16-bit pixels, on a GPU or on the CPU runtime. They add the terms in integers and divide as the
+// CPU engine does, so both engines give the same bits.
 #pragma once
 
 #include "engine.h"

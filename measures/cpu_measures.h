@@ -36,6 +36,7 @@ struct CpuRowSums {
     RowSums<std::uint8_t> rows8;
     RowSums<std::uint16_t> rows16;
     TermRows (*terms)(int width, int height);
+    int pixel_power;  // a score is the total over the largest pixel value to this power
 };
 
 #define BESTFOCUS_DECLARE_CPU_MEASURES(code, name, short_name, long_name, stem) \

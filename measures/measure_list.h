@@ -20,4 +20,6 @@
     X(1, vollath_f4, "vollath-f4", "Vollath F4", VollathF4_MemEficient) \
     X(2, mdct, "mdct", "MDCT", MDCT)                                    \
     X(3, tenengrad, "tenengrad", "Tenengrad", TEN)                      \
-    X(4, laplacian, "laplacian", "Laplacian", LAP)
+    X(4, laplacian, "laplacian", "Laplacian", LAP)                      \
+    X(5, brenner, "brenner", "Brenner", Brenner)                        \
+    X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML)

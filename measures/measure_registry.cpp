@@ -10,6 +10,8 @@ const std::vector<MeasureEntry>& measure_registry() {
      long_name,                                                         \
      funcion_##stem##_GPU_uchar,                                        \
      funcion_##stem##_GPU,                                              \
+     kernel_##name,                                                     \
+     kernel_##name##_16,                                                \
      cpu_##name,                                                        \
      cpu_##name##_16,                                                   \
      cpu_row_sums_##name},

@@ -18,19 +18,24 @@ using PlainMeasure = double (*)(const unsigned char* pixels, int width, int heig
 // A measure computed on the CPU from 8-bit pixels whose rows lie row_stride bytes apart.
 using CpuMeasure = double (*)(const unsigned char* pixels, int width, int height,
                               std::ptrdiff_t row_stride, int threads);
+// The kernel engine's exact kernels on 16-bit pixels, rows back to back.
+using KernelMeasure16 = double (*)(const std::uint16_t* pixels, int width, int height,
+                                   int host_threads);
 // The same on 16-bit pixels, taken as value / 65535.0; row_stride still counts pixels.
 using CpuMeasure16 = double (*)(const std::uint16_t* pixels, int width, int height,
                                 std::ptrdiff_t row_stride, int threads);
 
 struct MeasureEntry {
-    int code;                // the method code of the command line, from 1 upward
-    const char* name;        // the measure's folder under measures/
-    const char* short_name;  // lower case, for file names and benchmark labels
-    const char* long_name;   // as the usage text names it
-    PlainMeasure uchar;      // funcion_*_GPU_uchar: what the kernel engine calls on 8-bit images
-    PlainMeasure doubles;    // funcion_*_GPU: width*height doubles through the pixel pointer
-    CpuMeasure cpu;          // the CPU engine's
-    CpuMeasure16 cpu16;      // the CPU engine's on 16-bit images
+    int code;                  // the method code of the command line, from 1 upward
+    const char* name;          // the measure's folder under measures/
+    const char* short_name;    // lower case, for file names and benchmark labels
+    const char* long_name;     // as the usage text names it
+    PlainMeasure uchar;        // funcion_*_GPU_uchar
+    PlainMeasure doubles;      // funcion_*_GPU: width*height doubles through the pixel pointer
+    PlainMeasure kernel;       // the kernel engine's exact kernels on 8-bit images (kernel_<name>)
+    KernelMeasure16 kernel16;  // and on 16-bit ones
+    CpuMeasure cpu;            // the CPU engine's
+    CpuMeasure16 cpu16;        // the CPU engine's on 16-bit images
     CpuRowSums (*row_sums)();  // the CPU engine's row sums, for images measured in bands
 };
 

@@ -6,6 +6,7 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
+#include "exact_terms_kernel.h"
 #include "laplacian_stencil.h"
 #include "launch.h"
 #include "measure_pipeline.h"
@@ -21,11 +22,7 @@ __global__ void Calcular_LAP_Kernel(double* partial_sums, double* image, int wid
     const unsigned int t = bestfocus::linear_thread_index();
     lap_b[t] = 0.0;
     if (x < bestfocus::laplacian_anchors(width) && y < bestfocus::laplacian_anchors(height)) {
-        const double* centre = image + (y + 1) * width + x + 1;
-        // Summed in this order: above, below, left, right, then the centre term.
-        const double laplacian = centre[-width] + centre[width] + centre[-1] + centre[1] +
-                                 bestfocus::kLaplacianCentreWeight * centre[0];
-        lap_b[t] = laplacian * laplacian;
+        lap_b[t] = bestfocus::laplacian_term<double>(image + (y + 1) * width + x + 1, width);
     }
     bestfocus::reduce_block_sum(lap_b, partial_sums);
 }
@@ -45,6 +42,23 @@ MeasureKernel describe_laplacian(int width, int height) {
 }
 
 }  // namespace
+
+// The exact kernels' terms: the same window term on the integer pixels.
+struct LaplacianTerms {
+    static constexpr const char* kKernelName = "exact_terms_kernel<LaplacianTerms>";
+    static constexpr int kPixelPower = laplacian_pixel_power;
+    BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return laplacian_anchors(width); }
+    BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return laplacian_anchors(height); }
+    static constexpr long long largest_term(long long max_pixel) {
+        return laplacian_largest_term(max_pixel);
+    }
+    template <class Pixel>
+    __device__ static long long at(const Pixel* image, int width, int, int x, int y) {
+        return laplacian_term<long long>(image + (y + 1) * width + x + 1, width);
+    }
+};
+
 }  // namespace bestfocus
 
+BESTFOCUS_EXACT_KERNEL_MEASURES(laplacian, LaplacianTerms)
 BESTFOCUS_MEASURE_ENTRY_POINTS(LAP, bestfocus::run_described_measure<bestfocus::describe_laplacian>)

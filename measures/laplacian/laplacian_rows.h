@@ -1,7 +1,9 @@
 // Laplacian energy as exact integer sums over rows: for the window anchored at (x, y), centred on
 // (x + 1, y + 1),
 //   L = p(x + 1, y) + p(x + 1, y + 2) + p(x, y + 1) + p(x + 2, y + 1) - 4 p(x + 1, y + 1),
-// and the term is L^2. Pixels are taken two at a time (pixel_pairs.h), and two term rows at once.
+// and the term is L^2. Its largest response and term: laplacian_largest_response and
+// laplacian_largest_term (laplacian_stencil.h). Pixels are taken two at a time (pixel_pairs.h), and
+// two term rows at once.
 #pragma once
 
 #include <algorithm>
@@ -19,8 +21,10 @@ namespace bestfocus {
 // The Laplacians of the anchors whose centres are the pixels of `centre` held by the pair words
 // at x of the three rows: one half of each word each.
 template <class Pixel, class Half>
-CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Response laplacian_of_halves(
-    const Pixel* above, const Pixel* centre, const Pixel* below, int x, Half half) {
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Response laplacian_of_halves(const Pixel* above,
+                                                                            const Pixel* centre,
+                                                                            const Pixel* below,
+                                                                            int x, Half half) {
     using Pairs = PixelPairs<Pixel>;
     return static_cast<typename PixelTraits<Pixel>::Response>(
         half(Pairs::at(above, x)) + half(Pairs::at(below, x)) + half(Pairs::at(centre, x - 1)) +
@@ -56,9 +60,9 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_two_rows_of_pairs
 // The same for one term row.
 template <class Pixel>
 CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_row_of_pairs(const Pixel* r0,
-                                                                           const Pixel* r1,
-                                                                           const Pixel* r2,
-                                                                           int pairs) {
+                                                                            const Pixel* r1,
+                                                                            const Pixel* r2,
+                                                                            int pairs) {
     using Pairs = PixelPairs<Pixel>;
     using Term = typename PixelTraits<Pixel>::Term;
     const auto low = [](typename Pairs::Word word) { return Pairs::low(word); };
@@ -76,8 +80,10 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_row_of_pairs(cons
 // The exact sum of the terms of the anchors x0 <= x < x1 of the term row whose window spans rows
 // r0 to r2, one at a time.
 template <class Pixel>
-CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_anchors_one_by_one(
-    const Pixel* r0, const Pixel* r1, const Pixel* r2, int x0, int x1) {
+CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_anchors_one_by_one(const Pixel* r0,
+                                                                                  const Pixel* r1,
+                                                                                  const Pixel* r2,
+                                                                                  int x0, int x1) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
     Term run = 0;
@@ -96,9 +102,9 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total laplacian_rows(const Pixel*
                                                                     std::ptrdiff_t row_stride,
                                                                     int width, int /*height*/,
                                                                     int first_row, int end_row) {
-    constexpr long long kMaxLaplacian = 4 * PixelTraits<Pixel>::kMaxPixel;
     // A run's squares of one half of its anchors of one row are added in Term.
-    constexpr int kChunk = columns_per_chunk<Pixel>(kMaxLaplacian * kMaxLaplacian);
+    constexpr int kChunk =
+        columns_per_chunk<Pixel>(laplacian_largest_term(PixelTraits<Pixel>::kMaxPixel));
     const int anchors_x = laplacian_anchors(width);
     typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row;) {

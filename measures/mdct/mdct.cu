@@ -7,6 +7,7 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
+#include "exact_terms_kernel.h"
 #include "launch.h"
 #include "mdct_stencil.h"
 #include "measure_pipeline.h"
@@ -26,14 +27,7 @@ __global__ void Calcular_MDCT_Kernel(double* partial_sums, double* image, int wi
     const unsigned int t = bestfocus::linear_thread_index();
     f_mdct_b[t] = 0.0;
     if (x < anchors_x && y < anchors_y) {
-        double s = 0.0;
-        for (int i = 0; i < 4; ++i) {
-            const double* row = image + (y + i) * width + x;
-            for (int j = 0; j < 4; ++j) {
-                s += kernel_MDCT[4 * i + j] * row[j];
-            }
-        }
-        f_mdct_b[t] = s * s;
+        f_mdct_b[t] = bestfocus::mdct_term<double>(image + y * width + x, width, kernel_MDCT);
     }
     bestfocus::reduce_block_sum(f_mdct_b, partial_sums);
 }
@@ -53,6 +47,23 @@ MeasureKernel describe_mdct(int width, int height) {
 }
 
 }  // namespace
+
+// The exact kernels' terms: the same window term on the integer pixels.
+struct MdctTerms {
+    static constexpr const char* kKernelName = "exact_terms_kernel<MdctTerms>";
+    static constexpr int kPixelPower = mdct_pixel_power;
+    BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return mdct_anchors(width); }
+    BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return mdct_anchors(height); }
+    static constexpr long long largest_term(long long max_pixel) {
+        return mdct_largest_term(max_pixel);
+    }
+    template <class Pixel>
+    __device__ static long long at(const Pixel* image, int width, int, int x, int y) {
+        return mdct_term<long long, int>(image + y * width + x, width, kernel_MDCT);
+    }
+};
+
 }  // namespace bestfocus
 
+BESTFOCUS_EXACT_KERNEL_MEASURES(mdct, MdctTerms)
 BESTFOCUS_MEASURE_ENTRY_POINTS(MDCT, bestfocus::run_described_measure<bestfocus::describe_mdct>)

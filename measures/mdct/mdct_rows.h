@@ -3,7 +3,9 @@
 // anchor (x, y) is
 //   S = v(x) + v(x + 1) - v(x + 2) - v(x + 3), with v(c) = p(c, y) + p(c, y + 1) - p(c, y + 2)
 //                                                         - p(c, y + 3),
-// and the term is S^2. The column sums v of a run of anchors go to a small scratch row.
+// and the term is S^2. Its largest response and term: mdct_largest_response and
+// mdct_largest_term (mdct_stencil.h). The column sums v of a run of anchors go to a small scratch
+// row.
 #pragma once
 
 #include <algorithm>
@@ -23,8 +25,8 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total mdct_rows(const Pixel* imag
                                                                int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
-    constexpr long long kMaxResponse = 8 * PixelTraits<Pixel>::kMaxPixel;
-    constexpr int kChunk = columns_per_chunk<Pixel>(kMaxResponse * kMaxResponse);
+    constexpr int kChunk =
+        columns_per_chunk<Pixel>(mdct_largest_term(PixelTraits<Pixel>::kMaxPixel));
     const int anchors_x = mdct_anchors(width);
     Response column_sums[kChunk + 3];
     typename PixelTraits<Pixel>::Total total = 0;

@@ -6,6 +6,7 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
+#include "exact_terms_kernel.h"
 #include "launch.h"
 #include "measure_pipeline.h"
 #include "measures.h"
@@ -26,22 +27,8 @@ __global__ void Calcular_TEN_Kernel(double* partial_sums, double* image, int wid
     const unsigned int t = bestfocus::linear_thread_index();
     ten_b[t] = 0.0;
     if (x < bestfocus::tenengrad_anchors(width) && y < bestfocus::tenengrad_anchors(height)) {
-        double gx = 0.0;
-        double gy = 0.0;
-        // Zero coefficients are skipped: the centre pixel, in neither gradient, is never read.
-        for (int i = 0; i < 3; ++i) {
-            const double* row = image + (y + i) * width + x;
-            for (int j = 0; j < 3; ++j) {
-                const int k = 3 * i + j;
-                if (kernel_TEN[k] != 0) {
-                    gx += kernel_TEN[k] * row[j];
-                }
-                if (kernel_TEN_T[k] != 0) {
-                    gy += kernel_TEN_T[k] * row[j];
-                }
-            }
-        }
-        ten_b[t] = gx * gx + gy * gy;
+        ten_b[t] = bestfocus::tenengrad_term<double>(image + y * width + x, width, kernel_TEN,
+                                                     kernel_TEN_T);
     }
     bestfocus::reduce_block_sum(ten_b, partial_sums);
 }
@@ -61,6 +48,24 @@ MeasureKernel describe_tenengrad(int width, int height) {
 }
 
 }  // namespace
+
+// The exact kernels' terms: the same window term on the integer pixels.
+struct TenengradTerms {
+    static constexpr const char* kKernelName = "exact_terms_kernel<TenengradTerms>";
+    static constexpr int kPixelPower = tenengrad_pixel_power;
+    BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return tenengrad_anchors(width); }
+    BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return tenengrad_anchors(height); }
+    static constexpr long long largest_term(long long max_pixel) {
+        return tenengrad_largest_term(max_pixel);
+    }
+    template <class Pixel>
+    __device__ static long long at(const Pixel* image, int width, int, int x, int y) {
+        return tenengrad_term<long long, int>(image + y * width + x, width, kernel_TEN,
+                                              kernel_TEN_T);
+    }
+};
+
 }  // namespace bestfocus
 
+BESTFOCUS_EXACT_KERNEL_MEASURES(tenengrad, TenengradTerms)
 BESTFOCUS_MEASURE_ENTRY_POINTS(TEN, bestfocus::run_described_measure<bestfocus::describe_tenengrad>)

@@ -3,7 +3,9 @@
 // column differences d(c) = p(c, y) - p(c, y + 2),
 //   Gx = s(x) - s(x + 2)   (left column minus right column, weighted 1, 2, 1)
 //   Gy = d(x) + 2 d(x + 1) + d(x + 2)   (top row minus bottom row, weighted 1, 2, 1)
-// and the term is Gx^2 + Gy^2. The s and d of a run of anchors go to two small scratch rows.
+// and the term is Gx^2 + Gy^2. Its largest response and term: tenengrad_largest_response and
+// tenengrad_largest_term (tenengrad_stencil.h). The s and d of a run of anchors go to two small
+// scratch rows.
 #pragma once
 
 #include <algorithm>
@@ -23,8 +25,8 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total tenengrad_rows(const Pixel*
                                                                     int first_row, int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
-    constexpr long long kMaxGradient = 4 * PixelTraits<Pixel>::kMaxPixel;
-    constexpr int kChunk = columns_per_chunk<Pixel>(2 * kMaxGradient * kMaxGradient);
+    constexpr int kChunk =
+        columns_per_chunk<Pixel>(tenengrad_largest_term(PixelTraits<Pixel>::kMaxPixel));
     const int anchors_x = tenengrad_anchors(width);
     Response column_sums[kChunk + 2];
     Response column_differences[kChunk + 2];

@@ -7,10 +7,12 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
+#include "exact_terms_kernel.h"
 #include "launch.h"
 #include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
+#include "vollath_f4_stencil.h"
 
 // Launch: iDivUp(count, 1024) x 1 x 1 blocks of 1024 x 1 x 1 threads, 16384 bytes of shared
 // memory (sum1_sum2: 1024 doubles for each sum).
@@ -24,8 +26,8 @@ __global__ void Calcular_VollathF4_Kernel_s2(double* partial_sums_1, double* par
     sum1_sum2[t] = 0.0;
     sum1_sum2[b + t] = 0.0;
     if (i < count) {
-        sum1_sum2[t] = image[i + shift_1] * image[i];
-        sum1_sum2[b + t] = image[i + shift_2] * image[i];
+        sum1_sum2[t] = bestfocus::vollath_f4_product<double>(image + i, shift_1);
+        sum1_sum2[b + t] = bestfocus::vollath_f4_product<double>(image + i, shift_2);
     }
     bestfocus::reduce_block_sums(sum1_sum2, partial_sums_1, partial_sums_2);
 }
@@ -69,6 +71,30 @@ double vollath_f4(const MeasureCall& call) {
 }
 
 }  // namespace
+
+// The exact kernels' terms, one per pixel (x, y) of the rows with a row below: its product with
+// the pixel below, less its product with the pixel two below where there is one (all rows but
+// the last pair's), so that S1 - S2 is one sum.
+struct VollathF4Terms {
+    static constexpr const char* kKernelName = "exact_terms_kernel<VollathF4Terms>";
+    static constexpr int kPixelPower = vollath_f4_pixel_power;
+    BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return width; }
+    BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return height - 1; }
+    static constexpr long long largest_term(long long max_pixel) {
+        return vollath_f4_largest_term(max_pixel);
+    }
+    template <class Pixel>
+    __device__ static long long at(const Pixel* image, int width, int height, int x, int y) {
+        const Pixel* pixel = image + y * width + x;
+        long long term = vollath_f4_product<long long>(pixel, width);
+        if (y + 2 < height) {
+            term -= vollath_f4_product<long long>(pixel, 2LL * width);
+        }
+        return term;
+    }
+};
+
 }  // namespace bestfocus
 
+BESTFOCUS_EXACT_KERNEL_MEASURES(vollath_f4, VollathF4Terms)
 BESTFOCUS_MEASURE_ENTRY_POINTS(VollathF4_MemEficient, bestfocus::vollath_f4)

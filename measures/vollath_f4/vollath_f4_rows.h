@@ -2,7 +2,8 @@
 // two below, F4 = S1 - S2 is the sum over rows y of
 //   p(x, y) * (p(x, y + 1) - p(x, y + 2))   for y <= H - 3, and
 //   p(x, y) * p(x, y + 1)                   for the last row pair, y = H - 2,
-// so one product per pixel, and the two sums never need to be held apart.
+// so one product per pixel, and the two sums never need to be held apart. Its largest response
+// and term: vollath_f4_largest_response and vollath_f4_largest_term (vollath_f4_stencil.h).
 #pragma once
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "measure_exactly.h"
 #include "pixel_traits.h"
 #include "simd_dispatch.h"
+#include "vollath_f4_stencil.h"
 
 namespace bestfocus {
 
@@ -28,8 +30,8 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total vollath_f4_rows(const Pixel
                                                                      int first_row, int end_row) {
     using Response = typename PixelTraits<Pixel>::Response;
     using Term = typename PixelTraits<Pixel>::Term;
-    constexpr long long kMaxPixel = PixelTraits<Pixel>::kMaxPixel;
-    constexpr int kChunk = columns_per_chunk<Pixel>(kMaxPixel * kMaxPixel);
+    constexpr int kChunk =
+        columns_per_chunk<Pixel>(vollath_f4_largest_term(PixelTraits<Pixel>::kMaxPixel));
     typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* row = image + y * row_stride;

@@ -2,21 +2,17 @@
 // scaled once to normalised pixels.
 //
 // Bounds. The tool accepts images with width * height <= INT_MAX < 2^31, so a measure has fewer
-// than 2^31 terms, and no 8-bit term exceeds 2040^2 = 4161600 < 2^22 in magnitude (MDCT's; the
-// others are smaller): every total lies below 2^31 * 2^22 = 2^53. It fits a 64-bit integer with
-// room to spare, and a double holds it exactly, so the one rounding of the value is the division
-// by 255^2 at the end.
-//
-// 16-bit pixels: terms reach (8 * 65535)^2 < 2^39, so a total lies below 2^70 and is added in 128
-// bits (pixel_traits.h). Its conversion to double is one rounding, the division by 65535^2 a
-// second: an image holding an 8-bit image times 257 has exactly 257^2 times the 8-bit total, and
-// its value differs from the 8-bit one by at most those two roundings.
+// than 2^31 terms. 8-bit terms stay below 2^22 in magnitude (MDCT's, the largest, are at most
+// 2040^2), so an 8-bit total lies below 2^53 and fits a 64-bit integer; 16-bit terms reach
+// (8 * 65535)^2 < 2^39, so a 16-bit total lies below 2^70 and is added in 128 bits
+// (pixel_traits.h). The total is divided once, correctly rounded (exact_score.h).
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <limits>
 
+#include "exact_score.h"
 #include "pixel_traits.h"
 #include "row_bands.h"
 
@@ -46,11 +42,12 @@ using RowSums = typename PixelTraits<Pixel>::Total (*)(const Pixel* image,
                                                        int height, int first_row, int end_row);
 
 // The measure's exact sum over its terms, scaled to normalised pixels: pixels are taken as value /
-// kMaxPixel, so every term is 1 / kMaxPixel^2 of its integer form. Invalid arguments (no pixels,
-// no rows or columns, a row stride below the width either way) give a quiet NaN.
+// kMaxPixel, so every term is 1 / kMaxPixel^pixel_power of its integer form. Invalid arguments (no
+// pixels, no rows or columns, a row stride below the width either way) give a quiet NaN.
 template <class Pixel>
-double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, const Pixel* pixels, int width,
-                       int height, std::ptrdiff_t row_stride, int threads) {
+double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, int pixel_power,
+                       const Pixel* pixels, int width, int height, std::ptrdiff_t row_stride,
+                       int threads) {
     if (pixels == nullptr || width <= 0 || height <= 0 ||
         (row_stride < width && -row_stride < width)) {
         return std::numeric_limits<double>::quiet_NaN();
@@ -59,8 +56,7 @@ double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, const Pixel* pix
         terms.rows, terms.terms_per_row, threads, [&](int first_row, int end_row) {
             return row_sums(pixels, row_stride, width, height, first_row, end_row);
         });
-    constexpr double kMaxPixel = static_cast<double>(PixelTraits<Pixel>::kMaxPixel);
-    return static_cast<double>(total) / (kMaxPixel * kMaxPixel);
+    return exact_score(total, PixelTraits<Pixel>::kMaxPixel, pixel_power);
 }
 
 }  // namespace bestfocus

@@ -1,6 +1,7 @@
-// The last phase of every measure kernel: the block's threads fold their shared slots into one
-// double per block by a tree of halving strides, and thread 0 stores it in the partial-sum array
-// (on the CPU, when the threads run in order, the last thread does both).
+// The last phase of every measure kernel: the block's threads fold their shared slots (doubles, or
+// 64-bit integers in the exact kernels) into one per block by a tree of halving strides, and thread
+// 0 stores it in the partial-sum array (on the CPU, when the threads run in order, the last thread
+// does both).
 //
 // Every thread of the block must call these, in range of the kernel's domain or not: they contain
 // the block-wide barriers. The halving adds every slot because blocks have 1024 threads (a power
@@ -24,8 +25,8 @@ __device__ __forceinline__ unsigned int linear_block_index() {
 // Folds slots[0 .. B) into slots[0], and for two arrays also slots[B .. 2B) into slots[B], where
 // B is the block's thread count. Both arrays share the halving steps and their barriers. True for
 // the one thread that may read the block's totals afterwards.
-template <int kArrays>
-__device__ __forceinline__ bool fold_block_slots(double* slots) {
+template <int kArrays, class Slot>
+__device__ __forceinline__ bool fold_block_slots(Slot* slots) {
     const unsigned int t = linear_thread_index();
     const unsigned int b = blockDim.x * blockDim.y;
 #ifndef __CUDACC__
@@ -59,7 +60,8 @@ __device__ __forceinline__ bool fold_block_slots(double* slots) {
 }
 
 // Block total of slots[0 .. B) into partial_sums.
-__device__ __forceinline__ void reduce_block_sum(double* slots, double* partial_sums) {
+template <class Slot>
+__device__ __forceinline__ void reduce_block_sum(Slot* slots, Slot* partial_sums) {
     if (fold_block_slots<1>(slots)) {
         partial_sums[linear_block_index()] = slots[0];
     }

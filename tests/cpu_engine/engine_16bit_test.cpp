@@ -1,9 +1,9 @@
 // The engine's 16-bit measures: to the last bit against the exact references, beyond 64-bit
-// totals, and equal within 1e-12 to its 8-bit measures on images that hold 8-bit images times 257.
+// totals, and equal to its 8-bit measures on images that hold 8-bit images times 257 (the same
+// rational: 257^2 times the total over 65535^2 = 257^2 * 255^2, rounded once).
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <random>
 #include <vector>
 
@@ -89,9 +89,7 @@ TEST_P(Engine16, EightBitImagesTimes257KeepTheirValues) {
         for (const std::uint8_t byte : image.bytes) image16.words.push_back(byte * 257);
         const double eight_bit = engine_value(GetParam().eight_bit, image, 1);
         const double sixteen_bit = engine_value16(GetParam(), image16, 1);
-        const double magnitude = scaled(GetParam().eight_bit.reference(image).magnitude);
-        EXPECT_LE(std::abs(sixteen_bit - eight_bit), 1e-12 * magnitude)
-            << size.width << " x " << size.height;
+        EXPECT_EQ(sixteen_bit, eight_bit) << size.width << " x " << size.height;
     }
 }
 
@@ -101,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(CpuEngine, Engine16, testing::ValuesIn(measures16()),
                          });
 
 // A checkerboard gives every Laplacian term (4 * 65535)^2; 11600 x 11600 of them pass 2^63, so a
-// total kept in 64 bits would wrap. The expected value is the exact product, rounded as the engine
-// rounds: once to double, once by the division.
+// total kept in 64 bits would wrap. The exact value, 16 per term, is a whole number.
 TEST(Engine16Totals, LaplacianTotalBeyond64Bits) {
     const int side = 11600;
     std::vector<std::uint16_t> board(static_cast<size_t>(side) * side);
@@ -115,7 +112,7 @@ TEST(Engine16Totals, LaplacianTotalBeyond64Bits) {
     const WideInteger total = term * (side - 2) * (side - 2);
     ASSERT_GT(total, static_cast<WideInteger>(INT64_MAX));
     EXPECT_EQ(bestfocus::cpu_laplacian_16(board.data(), side, side, side, 2),
-              static_cast<double>(total) / (65535.0 * 65535.0));
+              16.0 * (side - 2) * (side - 2));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The four measures straight from their definitions, in exact integers over the pixels: plain
+// The measures straight from their definitions, in exact integers over the pixels: plain
 // loops over every term, nothing shared with the engine. A value is in pixel steps squared; divided
 // by 255^2 (65535^2 for 16-bit pixels) it is the measure on the normalised pixels. long long holds
 // every value of the test images: fewer than 2^24 terms of at most 2^39 each.
@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 struct ExactImage {
+    static constexpr long long kMaxPixel = 255;
     int width;
     int height;
     std::vector<std::uint8_t> bytes;  // row-major, rows back to back
@@ -17,6 +19,7 @@ struct ExactImage {
 };
 
 struct ExactImage16 {
+    static constexpr long long kMaxPixel = 65535;
     int width;
     int height;
     std::vector<std::uint16_t> words;  // row-major, rows back to back
@@ -95,4 +98,26 @@ template <class Image>
 ExactValue exact_laplacian(const Image& image) {
     const Stencil laplacian = {{1, 0, 1}, {1, 2, 1}, {0, 1, 1}, {2, 1, 1}, {1, 1, -4}};
     return exact_squared_responses(image, image.width - 2, image.height - 2, {laplacian});
+}
+
+// The pixel two rows below less the pixel, at every column.
+template <class Image>
+ExactValue exact_brenner(const Image& image) {
+    const Stencil difference = {{0, 2, 1}, {0, 0, -1}};
+    return exact_squared_responses(image, image.width, image.height - 2, {difference});
+}
+
+// |2 c - left - right| + |2 c - above - below| around each window centre: linear in the pixels, so
+// its value over max_pixel is given here times max_pixel, over max_pixel^2 as the others'.
+template <class Image>
+ExactValue exact_sum_modified_laplacian(const Image& image) {
+    long long sum = 0;
+    for (int y = 1; y + 1 < image.height; ++y) {
+        for (int x = 1; x + 1 < image.width; ++x) {
+            const long long twice = 2 * image.at(x, y);
+            sum += std::abs(twice - image.at(x - 1, y) - image.at(x + 1, y)) +
+                   std::abs(twice - image.at(x, y - 1) - image.at(x, y + 1));
+        }
+    }
+    return {sum * Image::kMaxPixel, sum * Image::kMaxPixel};
 }

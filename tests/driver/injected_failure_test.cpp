@@ -35,10 +35,10 @@ const char* const kAllocationFailed =
     "cudaMalloc(Host)? failed: cudaErrorMemoryAllocation: out of memory";
 const char* const kCopyFailed = "cudaMemcpy failed: cudaErrorInvalidValue: invalid argument";
 const char* const kLaunchFailed =
-    "cudaLaunchKernelEx \\((Normalizar_Kernel|Calcular_[A-Za-z0-9_]+)\\) failed: "
+    "cudaLaunchKernelEx \\(exact_terms_kernel<[A-Za-z0-9]+>\\) failed: "
     "cudaErrorLaunchFailure: unspecified launch failure";
 
-// Through the 8-bit variants, which make no synchronisation of their own.
+// Through the kernel engine's exact kernels, which make no synchronisation of their own.
 const Injection kInjections[] = {
     {Call::Allocation, 1, "first allocation", kAllocationFailed},
     {Call::Allocation, 7, "seventh allocation", kAllocationFailed},

@@ -1,5 +1,6 @@
 // The thirteen measure functions as one table, for suites that check all of them alike: the
-// three variants of every registered measure, then the extra variants.
+// three variants of every registered measure and the kernel engine's exact kernels on its 8-bit
+// pixels, then the extra variants.
 #pragma once
 
 #include <ostream>
@@ -22,6 +23,7 @@ struct MeasureFunction {
     PlainMeasure plain;
     StreamMeasure on_stream;
     ReferenceFunction reference;
+    bool exact = false;  // an exact kernel: an image without terms asks nothing of the runtime
 };
 
 inline std::vector<MeasureFunction> all_measure_functions() {
@@ -36,6 +38,8 @@ inline std::vector<MeasureFunction> all_measure_functions() {
             {name + "_GPU_uchar", Input::bytes, measure.uchar, nullptr, reference->value});
         functions.push_back({name + "_GPU_uchar_Stream", Input::bytes, nullptr,
                              stream_entry_point(measure), reference->value});
+        functions.push_back({name + "_exact_kernels", Input::bytes, measure.kernel, nullptr,
+                             reference->value, true});
     }
     for (const MeasureVariant& variant : extra_measure_variants()) {
         const MeasureReference* reference = find_reference(*find_measure(variant.code));

@@ -1,5 +1,5 @@
 // The tests' own reference of every listed measure, found through the measure list: a new measure
-// needs its <name>_reference (and <name>_anchor_shortfall) in the tests, or they do not build.
+// needs its <name>_reference (and <name>_is_window_measure) in the tests, or they do not build.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,12 +22,13 @@ using ReferenceFunction = ReferenceValue (*)(const std::vector<double>& image, i
 struct MeasureReference {
     const char* short_name;
     ReferenceFunction value;
-    // Image side minus the window anchors along it for a window measure; 0 for the others.
-    int anchor_shortfall;
+    // Whether the measure squares a window's responses at every anchor (the window's size comes
+    // from the registry).
+    bool window;
 };
 
 #define BESTFOCUS_REFERENCE_ROW(code, name, short_name, long_name, stem) \
-    {short_name, name##_reference, name##_anchor_shortfall},
+    {short_name, name##_reference, name##_is_window_measure},
 inline const MeasureReference kMeasureReferences[] = {
     BESTFOCUS_MEASURE_LIST(BESTFOCUS_REFERENCE_ROW)};
 #undef BESTFOCUS_REFERENCE_ROW

@@ -55,3 +55,22 @@ double opencv_laplacian(const cv::Mat& bytes) {
     cv::Laplacian(values, laplacian, CV_64F);  // aperture 1: the four-neighbour stencil
     return cv::norm(laplacian(off_border(values)), cv::NORM_L2SQR);
 }
+
+double opencv_brenner(const cv::Mat& bytes) {
+    if (bytes.rows < 3) return 0.0;
+    const cv::Mat values = scaled_to_unit(bytes);
+    const cv::Mat difference =
+        values.rowRange(2, values.rows) - values.rowRange(0, values.rows - 2);
+    return cv::norm(difference, cv::NORM_L2SQR);
+}
+
+double opencv_sum_modified_laplacian(const cv::Mat& bytes) {
+    const cv::Mat values = scaled_to_unit(bytes);
+    const cv::Mat across = (cv::Mat_<double>(1, 3) << -1, 2, -1);
+    cv::Mat second_x;
+    cv::Mat second_y;
+    cv::filter2D(values, second_x, CV_64F, across);
+    cv::filter2D(values, second_y, CV_64F, across.t());
+    const cv::Rect inner = off_border(values);
+    return cv::norm(second_x(inner), cv::NORM_L1) + cv::norm(second_y(inner), cv::NORM_L1);
+}

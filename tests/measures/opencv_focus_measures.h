@@ -1,4 +1,4 @@
-// The four focus measures as a user would write them with OpenCV's own filters, on the image
+// The focus measures as a user would write them with OpenCV's own filters, on the image
 // scaled to [0, 1] (byte / 255) in double precision. Each returns the same quantity as the
 // tool's measure of the same name, up to the order of the additions.
 #pragma once
@@ -10,3 +10,5 @@ double opencv_vollath_f4(const cv::Mat& bytes);
 double opencv_mdct(const cv::Mat& bytes);
 double opencv_tenengrad(const cv::Mat& bytes);
 double opencv_laplacian(const cv::Mat& bytes);
+double opencv_brenner(const cv::Mat& bytes);
+double opencv_sum_modified_laplacian(const cv::Mat& bytes);

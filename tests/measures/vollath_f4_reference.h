@@ -8,8 +8,8 @@
 
 #include "reference_value.h"
 
-// No window: no anchors.
-constexpr int vollath_f4_anchor_shortfall = 0;
+// Products of pixel pairs, not a window's responses.
+constexpr bool vollath_f4_is_window_measure = false;
 inline ReferenceValue vollath_f4_reference(const std::vector<double>& image, int width,
                                            int height) {
     auto pixel = [&](int x, int y) -> long double {

@@ -44,7 +44,7 @@ inline ReferenceValue sum_of_squared_responses(const std::vector<double>& image,
 
 // MDCT: weight +1 where the row and the column offset lie in the same half of the 4 x 4 window,
 // -1 otherwise; anchors stop one short of the last fitting position on each axis.
-constexpr int mdct_anchor_shortfall = 4;
+constexpr bool mdct_is_window_measure = true;
 inline ReferenceValue mdct_reference(const std::vector<double>& image, int width, int height) {
     Stencil sign_pattern;
     for (int i = 0; i < 4; ++i) {
@@ -57,7 +57,7 @@ inline ReferenceValue mdct_reference(const std::vector<double>& image, int width
 
 // Tenengrad: Gx = left column - right column and Gy = top row - bottom row of the 3 x 3 window,
 // each weighted 1, 2, 1; every fitting position counts.
-constexpr int tenengrad_anchor_shortfall = 2;
+constexpr bool tenengrad_is_window_measure = true;
 inline ReferenceValue tenengrad_reference(const std::vector<double>& image, int width, int height) {
     const long double weights[3] = {1.0L, 2.0L, 1.0L};
     Stencil gx;
@@ -72,9 +72,34 @@ inline ReferenceValue tenengrad_reference(const std::vector<double>& image, int 
 }
 
 // Laplacian: the four neighbours of the window's centre minus four times the centre.
-constexpr int laplacian_anchor_shortfall = 2;
+constexpr bool laplacian_is_window_measure = true;
 inline ReferenceValue laplacian_reference(const std::vector<double>& image, int width, int height) {
     const Stencil laplacian = {
         {1, 0, 1.0L}, {1, 2, 1.0L}, {0, 1, 1.0L}, {2, 1, 1.0L}, {1, 1, -4.0L}};
     return sum_of_squared_responses(image, width, width - 2, height - 2, {laplacian});
+}
+
+// Brenner: the pixel two rows below less the pixel, at every column.
+constexpr bool brenner_is_window_measure = true;
+inline ReferenceValue brenner_reference(const std::vector<double>& image, int width, int height) {
+    const Stencil difference = {{0, 2, 1.0L}, {0, 0, -1.0L}};
+    return sum_of_squared_responses(image, width, width, height - 2, {difference});
+}
+
+// Sum-modified Laplacian: |2 c - left - right| + |2 c - above - below| around each window centre.
+constexpr bool sum_modified_laplacian_is_window_measure = true;
+inline ReferenceValue sum_modified_laplacian_reference(const std::vector<double>& image, int width,
+                                                       int height) {
+    auto p = [&](int x, int y) -> long double { return image[static_cast<size_t>(y) * width + x]; };
+    ReferenceValue sum{0.0L, 0.0L};
+    for (int y = 1; y + 1 < height; ++y) {
+        for (int x = 1; x + 1 < width; ++x) {
+            sum.value += std::fabs(2 * p(x, y) - p(x - 1, y) - p(x + 1, y)) +
+                         std::fabs(2 * p(x, y) - p(x, y - 1) - p(x, y + 1));
+            sum.magnitude += 4 * std::fabs(p(x, y)) + std::fabs(p(x - 1, y)) +
+                             std::fabs(p(x + 1, y)) + std::fabs(p(x, y - 1)) +
+                             std::fabs(p(x, y + 1));
+        }
+    }
+    return sum;
 }

@@ -16,20 +16,30 @@ using namespace bestfocus;
 
 struct WindowMeasure {
     std::string name;
-    int anchor_shortfall;  // image side minus window anchors on that side: 4 for MDCT, 2 otherwise
+    bool window;
+    // Image side minus window anchors on that side, from the registry: 4 x 4 for MDCT, 2 x 2 for
+    // the 3 x 3 windows, 0 x 2 for a window one pixel wide and three high.
+    RegionSize anchor_shortfall;
+    int pixel_power;  // the value is over 255^pixel_power, from the registry
     ReferenceFunction reference;
     PlainMeasure doubles;
     PlainMeasure uchar;
     StreamMeasure uchar_stream;
 };
 
-// Every registered measure that has a reference (anchor_shortfall 0 for those without windows).
+// Every registered measure that has a reference.
 inline std::vector<WindowMeasure> referenced_measures() {
     std::vector<WindowMeasure> measures;
     for (const MeasureEntry& measure : measure_registry()) {
         if (const MeasureReference* reference = find_reference(measure)) {
-            measures.push_back({test_name(measure.short_name), reference->anchor_shortfall,
-                                reference->value, measure.doubles, measure.uchar,
+            const RegionSize smallest = smallest_measured_size(measure);
+            measures.push_back({test_name(measure.short_name),
+                                reference->window,
+                                {smallest.width - 1, smallest.height - 1},
+                                measure.row_sums().pixel_power,
+                                reference->value,
+                                measure.doubles,
+                                measure.uchar,
                                 stream_entry_point(measure)});
         }
     }
@@ -39,7 +49,7 @@ inline std::vector<WindowMeasure> referenced_measures() {
 inline std::vector<WindowMeasure> window_measures() {
     std::vector<WindowMeasure> measures;
     for (const WindowMeasure& measure : referenced_measures()) {
-        if (measure.anchor_shortfall > 0) measures.push_back(measure);
+        if (measure.window) measures.push_back(measure);
     }
     return measures;
 }

@@ -7,6 +7,7 @@
 #include <cuda_runtime.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -109,11 +110,11 @@ TEST_P(EveryMeasureTest, EveryVariantMatchesTheFormulaAndLeavesNothingAllocated)
 // Sides of 0 window anchors (no blocks: nothing is launched) and of fewer (one block whose threads
 // all lie outside), beside a side long enough for several blocks.
 TEST_P(WindowMeasureTest, ImagesWithoutAWindowGiveZero) {
-    const int no_anchors = measure().anchor_shortfall;
+    const RegionSize no_anchors = measure().anchor_shortfall;
     std::vector<ImageSize> sizes;
-    for (int side = 1; side <= no_anchors; ++side) {
-        sizes.push_back({side, 70});
-        sizes.push_back({70, side});
+    for (int side = 1; side <= no_anchors.width; ++side) sizes.push_back({side, 70});
+    for (int side = 1; side <= no_anchors.height; ++side) sizes.push_back({70, side});
+    for (int side = 1; side <= std::max(no_anchors.width, no_anchors.height); ++side) {
         sizes.push_back({side, side});
     }
     unsigned seed = 3;
@@ -128,7 +129,8 @@ TEST_P(WindowMeasureTest, ImagesWithoutAWindowGiveZero) {
 }
 
 // The double-input variant uses its values as they come: 0 / 255 bytes given as 0.0 / 255.0
-// measure 255^2 times what the 8-bit variant measures on byte / 255.0.
+// measure 255^2 times what the 8-bit variant measures on byte / 255.0 (255 times for a measure
+// linear in the pixels).
 TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
     for (const ImageSize size : {ImageSize{61, 47}, ImageSize{300, 200}}) {
         SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
@@ -140,8 +142,8 @@ TEST_P(WindowMeasureTest, DoubleInputIsNotNormalised) {
         }
         const double from_bytes = uchar(bytes, size);
         EXPECT_GT(from_bytes, 0.0);
-        EXPECT_NEAR(doubles(values, size), 255.0 * 255.0 * from_bytes,
-                    1e-12 * 255.0 * 255.0 * from_bytes);
+        const double scale = std::pow(255.0, measure().pixel_power);
+        EXPECT_NEAR(doubles(values, size), scale * from_bytes, 1e-12 * scale * from_bytes);
     }
 }
 

@@ -1,0 +1,55 @@
+// The one division both engines share: exact totals, many past 2^53 (where the total itself has
+// no exact double), against the correctly rounded quotients Python's fractions.Fraction gives.
+
+#include "exact_score.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace bestfocus;
+
+namespace {
+
+struct Quotient {
+    const char* name;
+    long long max_pixel;
+    const char* total;  // decimal, may pass 64 bits
+    double rounded;     // float(Fraction(total, max_pixel ** 2))
+};
+
+Int128 parse(const std::string& decimal) {
+    Int128 value = 0;
+    for (const char digit : decimal.substr(decimal[0] == '-' ? 1 : 0)) {
+        value = value * 10 + (digit - '0');
+    }
+    return decimal[0] == '-' ? -value : value;
+}
+
+class ExactScore : public testing::TestWithParam<Quotient> {};
+
+TEST_P(ExactScore, IsTheCorrectlyRoundedQuotient) {
+    EXPECT_EQ(exact_score(parse(GetParam().total), GetParam().max_pixel), GetParam().rounded)
+        << GetParam().total << " / " << GetParam().max_pixel << "^2";
+}
+
+// Ties between two doubles go to the even one; the others would come out one unit off if the
+// total were rounded to a double before the division.
+INSTANTIATE_TEST_SUITE_P(
+    Totals, ExactScore,
+    testing::Values(
+        Quotient{"zero", 255, "0", 0.0}, Quotient{"one", 255, "65025", 1.0},
+        Quotient{"tie_down_to_even", 255, "585693131539533069825", 0x1.0000000000000p+53},
+        Quotient{"tie_up_to_even", 255, "585693131539533199875", 0x1.0000000000002p+53},
+        Quotient{"just_above_a_tie", 255, "585693131539533069826", 0x1.0000000000001p+53},
+        Quotient{"past_2_53_a", 255, "995080589422404640734", 0x1.b2f0511126c26p+53},
+        Quotient{"past_2_53_b", 255, "191669305609566983493", 0x1.4f1b2c7c040cfp+51},
+        Quotient{"below_2_53", 255, "2457427695717276774", 0x1.12f92b1e1485ep+45},
+        Quotient{"tie_16_bit", 65535, "38684445645054619728871425", 0x1.0000000000000p+53},
+        Quotient{"negative_16_bit", 65535, "-251368372114643373124", -0x1.b41163754889fp+35},
+        Quotient{"past_2_64_a", 65535, "351724051032046594233", 0x1.3114cfb6d3c0ep+36},
+        Quotient{"past_2_64_b", 65535, "820542936991235979814", 0x1.63dd58a777e47p+37},
+        Quotient{"past_2_69", 65535, "1180591620717411303423", 0x1.0002000300040p+38}),
+    [](const testing::TestParamInfo<Quotient>& info) { return std::string(info.param.name); });
+
+}  // namespace
