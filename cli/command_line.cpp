@@ -34,8 +34,18 @@ Refusal in_english(const std::string& message) {
     return {message, message.substr(message.find_first_not_of('\n')) + "\n"};
 }
 
-// The method codes of the first positional argument: one code, a list "1,3" or "all"; nothing when
-// a code is no whole number. Whether each names a measure, once, is the run's check.
+// A method by its code ("5") or its name ("brenner"); nothing when it is neither a whole number
+// nor a measure's name.
+std::optional<int> read_method(const std::string& text) {
+    for (const MeasureEntry& measure : measure_registry()) {
+        if (text == measure.short_name) return measure.code;
+    }
+    return read_whole_number(text);
+}
+
+// The method codes of the first positional argument: one method, a list "1,3" or "5,laplacian", or
+// "all"; nothing when an item is no method. Whether each code names a measure, once, is the run's
+// check.
 std::optional<std::vector<int>> read_methods(const std::string& text) {
     std::vector<int> methods;
     if (text == "all") {
@@ -44,12 +54,21 @@ std::optional<std::vector<int>> read_methods(const std::string& text) {
     }
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
-        const std::optional<int> code = read_whole_number(text.substr(start, comma - start));
+        const std::optional<int> code = read_method(text.substr(start, comma - start));
         if (!code) return std::nullopt;
         methods.push_back(*code);
         start = comma + 1;
     }
     return methods;
+}
+
+// The measures' names, as the refusals list them: "vollath-f4, mdct, ...".
+std::string method_names() {
+    std::string names;
+    for (const MeasureEntry& measure : measure_registry()) {
+        names += (names.empty() ? "" : ", ") + std::string(measure.short_name);
+    }
+    return names;
 }
 
 // The English line that follows a refused positional argument: the rule it breaks, and where the
@@ -70,13 +89,15 @@ Refusal method_refusal(const std::string& text) {
     if (text.find(',') == std::string::npos) {
         return {"\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser un entero de 1 a " +
                     most,
-                english_refusal(1, "metodo", text, "a whole number from 1 to " + most)};
+                english_refusal(1, "metodo", text,
+                                "a whole number from 1 to " + most + " or a method's name (" +
+                                    method_names() + ")")};
     }
-    return {
-        "\nArgumento 1 (metodo) incorrecto: \"" + text +
-            "\"; debe ser una lista de enteros de 1 a " + most + " sin repetir, o all",
-        english_refusal(1, "metodo", text,
-                        "a list of whole numbers from 1 to " + most + " without repeats, or all")};
+    return {"\nArgumento 1 (metodo) incorrecto: \"" + text +
+                "\"; debe ser una lista de enteros de 1 a " + most + " sin repetir, o all",
+            english_refusal(1, "metodo", text,
+                            "a list of whole numbers from 1 to " + most +
+                                " or methods' names, without repeats, or all")};
 }
 
 Refusal number_refusal(const NumberArgument& argument, const std::string& text) {
@@ -214,15 +235,15 @@ CommandLine parse_command_line(int argc, const char* const argv[],
 std::string usage_text(const std::string& default_base_folder) {
     std::string methods;
     for (const MeasureEntry& measure : measure_registry()) {
-        methods +=
-            (methods.empty() ? "" : ", ") + std::to_string(measure.code) + " " + measure.long_name;
+        methods += (methods.empty() ? "" : ", ") + std::to_string(measure.code) + " " +
+                   measure.long_name + " (" + measure.short_name + ")";
     }
     return "\nUsage: bestfocus [options] [method [base_folder [first [last [images\n"
            "                 [N_threads_ext2 [N_threads_ext1 [N_threads]]]]]]]]\n"
            "  method          focus measure: " +
            methods +
            ";\n"
-           "                  a list such as 1,3, or all (default 1)\n"
+           "                  or its name (brenner); a list such as 1,3, or all (default 1)\n"
            "  base_folder     prefix of the stack folders, normally ending in \"/\"; the images "
            "are\n"
            "                  <base_folder><NNN>/<NN>.bmp (default " +

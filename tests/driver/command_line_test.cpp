@@ -61,6 +61,23 @@ TEST(ReadWholeNumber, TakesASignedDecimalIntAndNothingElse) {
     }
 }
 
+TEST(ParseCommandLine, MethodsAreCodesOrNames) {
+    const std::pair<const char*, std::vector<int>> cases[] = {
+        {"brenner", {5}},
+        {"sum-modified-laplacian,1", {6, 1}},
+        {"3,laplacian", {3, 4}},
+    };
+    for (const auto& [text, methods] : cases) {
+        const CommandLine command_line = parse({text});
+        ASSERT_EQ(command_line.action, CommandLineAction::run) << text;
+        EXPECT_EQ(command_line.config.methods, methods) << text;
+    }
+    // Names are written as the usage lists them; a name given twice is a method twice.
+    for (const char* text : {"Brenner", "brenner,5", "laplacian,"}) {
+        EXPECT_EQ(parse({text}).action, CommandLineAction::refuse) << text;
+    }
+}
+
 TEST(ParseCommandLine, EachArgumentCountKeepsTheDefaultsOfTheRest) {
     const std::vector<std::string> all = {"1", "/b/", "3", "9", "5", "4", "3", "7"};
     const int defaults[] = {1, 11, 11, 20, 8, 2, 10};
