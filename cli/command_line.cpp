@@ -8,6 +8,7 @@
 #include "measure_registry.h"
 #include "name_format.h"
 #include "team_sizes.h"
+#include "tile_size_check.h"
 
 namespace bestfocus {
 
@@ -172,6 +173,12 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     command_line.refusal = too_long_names(config);
     if (command_line.refusal.empty()) {
         command_line.refusal = region_too_small(config);
+    }
+    if (command_line.refusal.empty() && config.tiles && config.layout.region) {
+        // The region's size is known now; an image's only once it is read (image_measure.h).
+        const RegionOfInterest& region = *config.layout.region;
+        command_line.refusal = tile_size_problem(*config.tiles, region.width, region.height,
+                                                 config.methods, "the region");
     }
     if (!command_line.refusal.empty()) {
         command_line.action = CommandLineAction::refuse;

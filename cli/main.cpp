@@ -91,6 +91,10 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.finish();
+    if (scan.failure && scan.failure->status == 2) {  // tiles the images cannot take
+        std::fputs((scan.failure->message + usage_text(default_base)).c_str(), stdout);
+        return 2;
+    }
     if (scan.failure) {
         return show_failure(*scan.failure);
     }

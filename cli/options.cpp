@@ -16,13 +16,17 @@ enum OptionCode {
     kExportBest,
     kExportBestLink,
     kBestStack,
+    kTileScores,
+    kTileSummary,
+    kDepthMap,
+    kAllInFocus,
     kProgress,
     kQuiet,
     kVersion,
     kHelp
 };
 // The options of the stacks' layout (stack_layout.h).
-enum LayoutOptionCode { kFolderNames = 2000, kImageNames, kRegion };
+enum LayoutOptionCode { kFolderNames = 2000, kImageNames, kRegion, kTiles };
 
 const option kLongOptions[] = {
     {"engine", required_argument, nullptr, kEngine},
@@ -32,6 +36,10 @@ const option kLongOptions[] = {
     {"export-best", required_argument, nullptr, kExportBest},
     {"export-best-link", no_argument, nullptr, kExportBestLink},
     {"best-stack", required_argument, nullptr, kBestStack},
+    {"tile-scores", required_argument, nullptr, kTileScores},
+    {"tile-summary", required_argument, nullptr, kTileSummary},
+    {"depth-map", required_argument, nullptr, kDepthMap},
+    {"all-in-focus", required_argument, nullptr, kAllInFocus},
     {"progress", no_argument, nullptr, kProgress},
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
@@ -39,6 +47,7 @@ const option kLongOptions[] = {
     {"folder-names", required_argument, nullptr, kFolderNames},
     {"image-names", required_argument, nullptr, kImageNames},
     {"roi", required_argument, nullptr, kRegion},
+    {"tiles", required_argument, nullptr, kTiles},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -62,6 +71,10 @@ std::string* output_file(int code, OutputFiles* outputs) {
         case kSummary: return &outputs->summary;
         case kHtml: return &outputs->html;
         case kExportBest: return &outputs->export_best;
+        case kTileScores: return &outputs->tile_scores;
+        case kTileSummary: return &outputs->tile_summary;
+        case kDepthMap: return &outputs->depth_map;
+        case kAllInFocus: return &outputs->all_in_focus;
         default: return &outputs->best_stack;
     }
 }
@@ -124,6 +137,10 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             case kHtml:
             case kExportBest:
             case kBestStack:
+            case kTileScores:
+            case kTileSummary:
+            case kDepthMap:
+            case kAllInFocus:
                 if (*optarg == '\0') {
                     return refused("option --" + std::string(option_name(code)) +
                                    " needs a file name, not an empty value");
@@ -154,6 +171,15 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
                                    "H >= 1");
                 }
                 break;
+            case kTiles:
+                config->tiles = parse_tile_grid(optarg);
+                if (!config->tiles) {
+                    return refused("bad --tiles \"" + std::string(optarg) +
+                                   "\": it takes RxC, rows by columns of tiles, two integers "
+                                   "from 1 to " +
+                                   std::to_string(kMostTilesPerSide) + " such as 8x8");
+                }
+                break;
             case 'h':
             case kHelp: parsed.action = OptionsAction::show_help; return parsed;
             case ':': return refused("option " + std::string(argv[optind - 1]) + " needs a value");
@@ -164,6 +190,13 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
     if (parsed.action == OptionsAction::run && config->outputs.export_best_link &&
         config->outputs.export_best.empty()) {
         return refused("option --export-best-link needs --export-best=DIR");
+    }
+    if (parsed.action == OptionsAction::run && !config->tiles) {
+        for (const int code : {kTileScores, kTileSummary, kDepthMap, kAllInFocus}) {
+            if (!output_file(code, &config->outputs)->empty()) {
+                return refused("option --" + std::string(option_name(code)) + " needs --tiles=RxC");
+            }
+        }
     }
     parsed.first_positional = optind;
     return parsed;
@@ -197,6 +230,15 @@ std::string options_usage() {
            "  --image-names=FORMAT    names of the images in a stack folder, one %d (default\n"
            "                          %02d.bmp); any format OpenCV reads, 8- or 16-bit\n"
            "  --roi=X,Y,W,H           measure only that rectangle of every image\n"
+           "  --tiles=RxC             also measure every image (or region) as R rows by C\n"
+           "                          columns of tiles, each picked like a whole stack\n"
+           "  --tile-scores=FILE      with --tiles: every tile's score, CSV\n"
+           "  --tile-summary=FILE     with --tiles: every tile's pick, focus between images and\n"
+           "                          warnings, CSV\n"
+           "  --depth-map=DIR         with --tiles: where focus lies at every pixel, as image\n"
+           "                          numbers, <folder>_depth.tif (32-bit float) in DIR\n"
+           "  --all-in-focus=DIR      with --tiles: every pixel from the stack at the depth map's\n"
+           "                          position, <folder>_focused.tif in DIR\n"
            "  --version               version, build, engine and OpenCV\n"
            "  -h, --help              this text\n";
 }

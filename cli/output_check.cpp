@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "best_exports.h"
+#include "focus_map_files.h"
 #include "measure_registry.h"
 #include "output_paths.h"
 #include "report_file.h"
@@ -55,7 +56,9 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
         {"--scores=", &files.scores},
         {"--summary=", &files.summary},
         {"--html=", &files.html},
-        {"--best-stack=", &files.best_stack}};
+        {"--best-stack=", &files.best_stack},
+        {"--tile-scores=", &files.tile_scores},
+        {"--tile-summary=", &files.tile_summary}};
     for (const auto& [option, path] : asked) {
         if (!path->empty()) {
             outputs.push_back({option + *path, *path});
@@ -75,15 +78,32 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
             }
         }
     }
+    for (const StackSource& stack : stacks) {
+        const std::string folder = std::to_string(stack.folder);
+        if (!files.depth_map.empty()) {
+            const std::string path =
+                files.depth_map + "/" + depth_map_name(stack.path, stack.multi_page);
+            outputs.push_back({"the depth map of folder " + folder + ", " + path, path});
+        }
+        if (!files.all_in_focus.empty()) {
+            const std::string path =
+                files.all_in_focus + "/" + all_in_focus_name(stack.path, stack.multi_page);
+            outputs.push_back({"the all-in-focus image of folder " + folder + ", " + path, path});
+        }
+    }
     return outputs;
 }
 
 std::string output_refusal(const RunConfig& config, const std::vector<StackSource>& stacks) {
-    const std::string& export_folder = config.outputs.export_best;
-    struct stat status {};
-    if (!export_folder.empty() && stat(export_folder.c_str(), &status) == 0 &&
-        !S_ISDIR(status.st_mode)) {
-        return "\nbestfocus: --export-best=" + export_folder + " is not a folder";
+    const std::pair<const char*, const std::string*> folders[] = {
+        {"--export-best=", &config.outputs.export_best},
+        {"--depth-map=", &config.outputs.depth_map},
+        {"--all-in-focus=", &config.outputs.all_in_focus}};
+    for (const auto& [option, folder] : folders) {
+        struct stat status {};
+        if (!folder->empty() && stat(folder->c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+            return std::string("\nbestfocus: ") + option + *folder + " is not a folder";
+        }
     }
     const std::vector<RunOutput> outputs = run_outputs(config, stacks);
     std::vector<NamedPath> named;

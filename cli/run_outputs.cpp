@@ -6,6 +6,7 @@
 #include "failure_output.h"
 #include "flag_text.h"
 #include "focus_curve.h"
+#include "focus_map_outputs.h"
 #include "html_report.h"
 #include "image_source.h"
 #include "measure_registry.h"
@@ -13,6 +14,7 @@
 #include "report_file.h"
 #include "score_tables.h"
 #include "stack_scan.h"
+#include "tile_tables.h"
 
 namespace bestfocus {
 
@@ -104,6 +106,14 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
     if (!outputs.export_best.empty()) {
         all_written &= export_picks(config, folders);
     }
+    if (!outputs.tile_scores.empty()) {
+        all_written &= write_file("tile scores", outputs.tile_scores, tile_scores_table(folders));
+    }
+    if (!outputs.tile_summary.empty()) {
+        all_written &=
+            write_file("tile summary", outputs.tile_summary, tile_summary_table(folders));
+    }
+    all_written &= write_focus_maps(config, folders);
     return all_written ? 0 : 1;
 }
 

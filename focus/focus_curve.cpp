@@ -106,14 +106,19 @@ double fractional_best(const std::vector<double>& scores, int best_number) {
     return best_number + offset;
 }
 
+FlagSet curve_flags(const std::vector<double>& scores, int best_number,
+                    const std::vector<int>& picks) {
+    FlagSet flags = check_curve(scores, best_number);
+    flags.set(Flag::disagree, picks_disagree(picks));
+    return flags;
+}
+
 FlagSet method_flags(const FolderScores& folder, const MethodScores& method) {
     std::vector<int> picks;
     for (const MethodScores& each : folder.methods) {
         picks.push_back(each.best_number);
     }
-    FlagSet flags = check_curve(method.scores, method.best_number);
-    flags.set(Flag::disagree, picks_disagree(picks));
-    return flags;
+    return curve_flags(method.scores, method.best_number, picks);
 }
 
 FlagSet folder_flags(const FolderScores& folder) {

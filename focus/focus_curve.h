@@ -35,8 +35,13 @@ bool picks_disagree(const std::vector<int>& best_numbers);
 // not positive (Vollath F4 can be negative), the pick when the three are equal.
 double fractional_best(const std::vector<double>& scores, int best_number);
 
-// The warnings of one method of the folder: its curve's, and disagree when the folder's picks
-// differ by more than one image between methods.
+// The warnings of a curve whose pick is best_number, `picks` being every method's pick on the same
+// images (or the same tile of them): the curve's, and disagree when the picks differ by more than
+// one image.
+FlagSet curve_flags(const std::vector<double>& scores, int best_number,
+                    const std::vector<int>& picks);
+
+// The warnings of one method of the folder: curve_flags with the folder's picks.
 FlagSet method_flags(const FolderScores& folder, const MethodScores& method);
 
 // The warnings of any of the folder's methods.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image_location.h"
+#include "tile_grid.h"
 
 namespace bestfocus {
 
@@ -14,6 +15,9 @@ struct MethodScores {
     int method = 0;
     std::vector<double> scores;
     int best_number = 1;
+    // With tiles: tile_scores[t][i] is tile t's score on image i + 1, tiles row by row
+    // (t = row · columns + column).
+    std::vector<std::vector<double>> tile_scores = {};
 };
 
 // Every measure's scores of one folder, in the order the methods were asked for.
@@ -22,6 +26,8 @@ struct FolderScores {
     std::vector<MethodScores> methods;
     std::string stack_path = {};  // the stack's folder (ending in "/") or multi-page file
     std::vector<ImageLocation> images = {};  // images[i]: where image i + 1 was read
+    TileGrid tiles = {};                     // no rows: the images were not tiled
+    RegionOfInterest area = {};  // with tiles: the rectangle of the images the tiles split
 };
 
 }  // namespace bestfocus

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "measure_as_read.h"
+#include "tile_size_check.h"
 
 namespace bestfocus {
 
@@ -13,18 +14,6 @@ ImageMeasurement failed(const std::string& message, const std::string& diagnosti
     measurement.failure = message;
     measurement.diagnostic = diagnostic;
     return measurement;
-}
-
-// The region of the view.
-ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
-    const std::size_t pixel_bytes = image.depth == PixelDepth::u8 ? 1 : 2;
-    ImageView part = image;
-    part.pixels =
-        static_cast<const unsigned char*>(image.pixels) +
-        (region.y * image.row_stride + region.x) * static_cast<std::ptrdiff_t>(pixel_bytes);
-    part.width = region.width;
-    part.height = region.height;
-    return part;
 }
 
 // What the engine gave on a width x height image.
@@ -49,16 +38,28 @@ ImageMeasurement measured(Measurement result, int width, int height, const std::
 
 }  // namespace
 
+ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
+    const std::size_t pixel_bytes = image.depth == PixelDepth::u8 ? 1 : 2;
+    ImageView part = image;
+    part.pixels =
+        static_cast<const unsigned char*>(image.pixels) +
+        (region.y * image.row_stride + region.x) * static_cast<std::ptrdiff_t>(pixel_bytes);
+    part.width = region.width;
+    part.height = region.height;
+    return part;
+}
+
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
-                               const std::optional<RegionOfInterest>& region) {
+                               const std::optional<RegionOfInterest>& region,
+                               const std::optional<TileGrid>& tiles) {
     const std::string name = described(image);
     // Each scan thread reads every image it measures into the same memory: no allocation per
     // image once it has grown to the largest (or, measured as read, to a band), and the pixels
     // are measured where they land.
     thread_local ReadBuffer buffer;
     OpenedImage opened = open_image(image, buffer);
-    if (opened.stored && !region) {
+    if (opened.stored && !region && !tiles) {
         const StoredRows& stored = *opened.stored;
         if (const std::unique_ptr<BandedMeasure> banded =
                 engine.measure_in_bands(stored.width, stored.height, stored.depth, methods)) {
@@ -86,8 +87,33 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                           ", " + std::to_string(pixels.view.width) + " x " +
                           std::to_string(pixels.view.height) + "\n");
     }
-    return measured(engine.measure(region ? region_of(pixels.view, *region) : pixels.view, methods),
-                    pixels.view.width, pixels.view.height, name);
+    const RegionOfInterest area =
+        region ? *region : RegionOfInterest{0, 0, pixels.view.width, pixels.view.height};
+    if (tiles) {
+        const std::string problem =
+            tile_size_problem(*tiles, area.width, area.height, methods,
+                              std::string(region ? "the region of " : "the image ") + name);
+        if (!problem.empty()) {
+            ImageMeasurement refused = failed(problem);
+            refused.status = 2;
+            return refused;
+        }
+    }
+    ImageMeasurement measurement = measured(engine.measure(region_of(pixels.view, area), methods),
+                                            pixels.view.width, pixels.view.height, name);
+    for (int row = 0; measurement.measured && tiles && row < tiles->rows; ++row) {
+        for (int column = 0; column < tiles->columns; ++column) {
+            const RegionOfInterest tile = tile_rectangle(*tiles, area, row, column);
+            ImageMeasurement part = measured(engine.measure(region_of(pixels.view, tile), methods),
+                                             tile.width, tile.height, name);
+            if (!part.measured) {
+                return part;
+            }
+            measurement.tile_focus.insert(measurement.tile_focus.end(), part.focus.begin(),
+                                          part.focus.end());
+        }
+    }
+    return measurement;
 }
 
 }  // namespace bestfocus

@@ -8,6 +8,7 @@
 #include "engine.h"
 #include "image_source.h"
 #include "stack_layout.h"
+#include "tile_grid.h"
 
 namespace bestfocus {
 
@@ -18,7 +19,13 @@ struct ImageMeasurement {
     int height = 0;
     std::string failure;     // when not measured: the message naming the image
     std::string diagnostic;  // for standard error: why the measure failed, or empty
+    int status = 1;          // the exit status of the failure: 2 for tiles the image cannot take
+    // With tiles: tile t's value under method m at t · methods + m, tiles row by row.
+    std::vector<double> tile_focus;
 };
+
+// The region of the view, which must lie inside it.
+ImageView region_of(const ImageView& image, const RegionOfInterest& region);
 
 // Reads the image at its depth (read_image, into a buffer the calling thread keeps) and measures
 // its pixels, or the region's when one is given, on the engine with each method (codes of the
@@ -26,9 +33,13 @@ struct ImageMeasurement {
 // are needed but cannot be loaded), when its pixels are neither 8- nor 16-bit integers (a
 // diagnostic names the depth), when the region does not lie inside it (then only a diagnostic,
 // naming both sizes), and when the engine fails: the measured pixels too many for it, or a
-// measurement failed (a diagnostic says why when the engine does).
+// measurement failed (a diagnostic says why when the engine does). With tiles, every tile of the
+// image (or region) is measured too, each as a region of the pixels read once, so that its value
+// is the one the region alone gives; tiles the image (or region) cannot take are a bad command
+// line (status 2, the message says why: tile_grid.h).
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
-                               const std::optional<RegionOfInterest>& region = std::nullopt);
+                               const std::optional<RegionOfInterest>& region = std::nullopt,
+                               const std::optional<TileGrid>& tiles = std::nullopt);
 
 }  // namespace bestfocus

@@ -45,10 +45,28 @@ class FirstFailure {
     std::optional<RunFailure> failure_;
 };
 
-void scan_stack(const StackSource& stack, std::size_t folder_index, const StackLayout& layout,
-                const Engine& engine, const std::vector<int>& methods, FolderScores* scores,
-                FirstFailure* first_failure) {
+// The tiles' values of every image (tile t under method m at t · methods + m) as each method's
+// tile curves.
+void keep_tile_scores(const std::vector<std::vector<double>>& tile_focus, FolderScores* scores) {
+    const std::size_t methods = scores->methods.size();
+    const std::size_t tiles = static_cast<std::size_t>(scores->tiles.count());
+    for (std::size_t m = 0; m < methods; ++m) {
+        std::vector<std::vector<double>>& curves = scores->methods[m].tile_scores;
+        curves.assign(tiles, std::vector<double>(tile_focus.size()));
+        for (std::size_t t = 0; t < tiles; ++t) {
+            for (std::size_t image = 0; image < tile_focus.size(); ++image) {
+                curves[t][image] = tile_focus[image][t * methods + m];
+            }
+        }
+    }
+}
+
+void scan_stack(const StackSource& stack, std::size_t folder_index, const RunConfig& config,
+                const Engine& engine, FolderScores* scores, FirstFailure* first_failure) {
+    const StackLayout& layout = config.layout;
+    const std::vector<int>& methods = config.methods;
     const int images = stack.images;
+
     scores->stack_path = stack.path;
     for (int image = 1; image <= images; ++image) {
         scores->images.push_back(image_location(stack, layout, image));
@@ -57,6 +75,9 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
         scores->methods.push_back(
             {method, std::vector<double>(static_cast<std::size_t>(images)), 1});
     }
+    // Each image's tiles, until every image is measured: how many tiles there are is known to
+    // fit the images only once they are.
+    std::vector<std::vector<double>> tile_focus(static_cast<std::size_t>(images));
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
@@ -64,16 +85,18 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
         if (!first_failure->is_before_any_failure(position)) {
             continue;
         }
-        const ImageMeasurement measurement =
-            measure_image(image_location(stack, layout, slot + 1), engine, methods, layout.region);
+        ImageMeasurement measurement = measure_image(image_location(stack, layout, slot + 1),
+                                                     engine, methods, layout.region, config.tiles);
         if (!measurement.measured) {
-            first_failure->record(position, {measurement.failure, measurement.diagnostic, 1});
+            first_failure->record(
+                position, {measurement.failure, measurement.diagnostic, measurement.status});
             continue;
         }
         const std::size_t j = static_cast<std::size_t>(slot);
         for (std::size_t m = 0; m < methods.size(); ++m) {
             scores->methods[m].scores[j] = measurement.focus[m];
         }
+        tile_focus[j] = std::move(measurement.tile_focus);
         sizes[j] = {measurement.width, measurement.height};
     }
     const std::uint64_t after_images = scan_position(folder_index, kAfterEveryImage);
@@ -87,6 +110,12 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const StackL
     }
     for (MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
+    }
+    if (config.tiles && images > 0) {
+        scores->tiles = *config.tiles;
+        scores->area = layout.region ? *layout.region
+                                     : RegionOfInterest{0, 0, sizes[0].width, sizes[0].height};
+        keep_tile_scores(tile_focus, scores);
     }
 }
 
@@ -106,8 +135,7 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         }
         FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
-        scan_stack(stacks[index], index, config.layout, engine, config.methods, &scores,
-                   &first_failure);
+        scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
         if (stack_done) {
             stack_done();
         }

@@ -15,17 +15,6 @@ namespace {
 // A picked file is read whole before it is written; larger files are not images of a stack.
 constexpr std::uint64_t kLargestExportedFile = std::uint64_t{4} << 30;
 
-// The folder's own name; a multi-page file's without its extension ("007.tif": "007").
-std::string stack_name(std::string stack_path, bool multi_page) {
-    while (stack_path.size() > 1 && stack_path.back() == '/') {
-        stack_path.pop_back();
-    }
-    const std::size_t slash = stack_path.rfind('/');
-    std::string name = slash == std::string::npos ? stack_path : stack_path.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    return multi_page && dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name;
-}
-
 std::string name_extension(const std::string& image_names) {
     const std::size_t dot = image_names.rfind('.');
     if (dot == std::string::npos || image_names.find_first_of("%/", dot) != std::string::npos) {
@@ -66,6 +55,16 @@ bool export_one(const ExportRequest& request, const ImageLocation& picked,
 }
 
 }  // namespace
+
+std::string stack_name(std::string stack_path, bool multi_page) {
+    while (stack_path.size() > 1 && stack_path.back() == '/') {
+        stack_path.pop_back();
+    }
+    const std::size_t slash = stack_path.rfind('/');
+    std::string name = slash == std::string::npos ? stack_path : stack_path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return multi_page && dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name;
+}
 
 std::string best_export_name(const std::string& stack_path, bool multi_page,
                              const std::string& image_names, const char* method_short_name) {

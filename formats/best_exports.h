@@ -15,6 +15,9 @@ namespace bestfocus {
 // The image at the depth it is stored in, one gray channel; empty when it cannot be decoded.
 using DepthDecoder = std::function<cv::Mat(const ImageLocation&)>;
 
+// The folder's own name; a multi-page file's without its extension ("007.tif": "007").
+std::string stack_name(std::string stack_path, bool multi_page);
+
 // "<folder>_<method>.<extension>" for a stack at stack_path (a folder ending in "/", or a
 // multi-page file): the folder's own name (a multi-page file's without its extension), the
 // method's short name, and the extension of the

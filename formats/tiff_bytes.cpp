@@ -55,11 +55,14 @@ void no_unmap(thandle_t, void*, toff_t) {}
 
 bool write_page(TIFF* tiff, const TiffPage& page) {
     const cv::Mat& image = page.image;
-    const int bits = image.depth() == CV_16U ? 16 : 8;
+    const int bits = static_cast<int>(image.elemSize1()) * 8;
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.cols));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.rows));
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+    if (image.depth() == CV_32F) {
+        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+    }
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
@@ -152,8 +155,9 @@ bool read_tiff_pages(const std::string& bytes, std::size_t most_pages, std::vect
 
 bool tiff_file_bytes(const std::vector<TiffPage>& pages, std::string* bytes, std::string* problem) {
     for (const TiffPage& page : pages) {
-        if (page.image.type() != CV_8UC1 && page.image.type() != CV_16UC1) {
-            *problem = "only 8- and 16-bit gray images can be exported";
+        const int type = page.image.type();
+        if (type != CV_8UC1 && type != CV_16UC1 && type != CV_32FC1) {
+            *problem = "only 8- and 16-bit gray images and 32-bit float maps can be exported";
             return false;
         }
     }

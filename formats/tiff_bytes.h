@@ -8,14 +8,15 @@
 
 namespace bestfocus {
 
-// One page: an 8- or 16-bit gray image and the text of its ImageDescription tag.
+// One page: an 8- or 16-bit gray image (or a map of 32-bit floats, written only) and the text of
+// its ImageDescription tag.
 struct TiffPage {
-    cv::Mat image;  // CV_8UC1 or CV_16UC1
+    cv::Mat image;  // CV_8UC1, CV_16UC1 (or CV_32FC1, written only)
     std::string description;
 };
 
 // The bytes of a TIFF file holding the pages in order, uncompressed, each at its own depth; false
-// with *problem set when a page is not 8- or 16-bit gray or libtiff fails.
+// with *problem set when a page is not 8- or 16-bit gray (or 32-bit float) or libtiff fails.
 bool tiff_file_bytes(const std::vector<TiffPage>& pages, std::string* bytes, std::string* problem);
 
 // The pages of TIFF file bytes another run wrote, trusted in nothing: every page must be one

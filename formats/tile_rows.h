@@ -7,13 +7,9 @@
 #include <string>
 
 #include "curve_flags.h"
+#include "tile_tables.h"
 
 namespace bestfocus {
-
-// The header lines, without their "\n".
-constexpr char kTileScoresHeader[] = "folder,image,method,tile_row,tile_col,score";
-constexpr char kTileSummaryHeader[] =
-    "folder,method,tile_row,tile_col,x,y,width,height,best,fractional_best,flags";
 
 // The most bytes a row (or header) line takes: nine ints of at most 11 characters, a double of at
 // most 24 (%.17g), all the flags, separators and "\n".

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "best_exports.h"
 #include "name_format.h"
 #include "read_file.h"
 #include "tiff_bytes.h"
@@ -22,12 +23,9 @@ constexpr double kDepthRounding = 1e-4;
 }  // namespace
 
 std::string map_folder_name(const std::string& checked_folder_names, int folder) {
-    std::string name = formatted_name(checked_folder_names, folder);
-    name = name.substr(name.rfind('/') == std::string::npos ? 0 : name.rfind('/') + 1);
     const std::size_t conversion = checked_folder_names.rfind('%');
     const bool names_a_file = checked_folder_names.find('.', conversion) != std::string::npos;
-    const std::size_t dot = name.rfind('.');
-    return names_a_file && dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name;
+    return stack_name(formatted_name(checked_folder_names, folder), names_a_file);
 }
 
 MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, int images,

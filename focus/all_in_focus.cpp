@@ -1,0 +1,95 @@
+#include "all_in_focus.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "image_measure.h"
+#include "image_source.h"
+
+namespace bestfocus {
+namespace {
+
+const void* row_of(const ImageView& view, int y, std::size_t pixel_bytes) {
+    return static_cast<const unsigned char*>(view.pixels) +
+           y * view.row_stride * static_cast<std::ptrdiff_t>(pixel_bytes);
+}
+
+}  // namespace
+
+AllInFocus::AllInFocus(const DepthMap& depth, int images, PixelDepth pixels)
+    : depth_(depth),
+      images_(images),
+      focused_(depth.height, depth.width, pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {}
+
+void AllInFocus::add(int image, const ImageView& view) {
+    if (view.depth == PixelDepth::u8) {
+        blend<std::uint8_t>(image, view);
+    } else {
+        blend<std::uint16_t>(image, view);
+    }
+}
+
+template <typename Pixel>
+void AllInFocus::blend(int image, const ImageView& view) {
+    const int width = depth_.width;
+    cv::Mat current(depth_.height, width, focused_.type());
+    for (int y = 0; y < depth_.height; ++y) {
+        const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+        std::copy(from, from + width, current.ptr<Pixel>(y));
+    }
+    if (images_ == 1) {
+        focused_ = current;
+        return;
+    }
+    if (image >= 2) {
+        const int lower = image - 1;  // the pixels blended from this image and the one before
+        for (int y = 0; y < depth_.height; ++y) {
+            const float* depth = depth_.values.data() + static_cast<std::size_t>(y) * width;
+            const Pixel* before = previous_.ptr<Pixel>(y);
+            const Pixel* now = current.ptr<Pixel>(y);
+            Pixel* out = focused_.ptr<Pixel>(y);
+            for (int x = 0; x < width; ++x) {
+                const double d =
+                    std::clamp(static_cast<double>(depth[x]), 1.0, static_cast<double>(images_));
+                if (std::min(static_cast<int>(d), images_ - 1) != lower) {
+                    continue;
+                }
+                const double upper_weight = d - lower;
+                const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
+                out[x] = static_cast<Pixel>(std::floor(value + 0.5));
+            }
+        }
+    }
+    if (image < images_) {
+        previous_ = current;
+    }
+}
+
+cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std::string* problem) {
+    const int images = static_cast<int>(folder.images.size());
+    thread_local ReadBuffer buffer;
+    std::optional<AllInFocus> focused;
+    PixelDepth pixels = PixelDepth::u8;
+    for (int image = 1; image <= images; ++image) {
+        const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
+        const ReadImage read = read_image(location, buffer);
+        const RegionOfInterest& area = folder.area;
+        if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||
+            !region_fits(area, read.view.width, read.view.height)) {
+            *problem = described(location) + " cannot be read again as it was measured";
+            return {};
+        }
+        if (!focused) {
+            pixels = read.view.depth;
+            focused.emplace(depth, images, pixels);
+        } else if (read.view.depth != pixels) {
+            *problem = described(location) + " is not at the depth of the stack's first image";
+            return {};
+        }
+        focused->add(image, region_of(read.view, area));
+    }
+    return focused ? focused->result() : cv::Mat();
+}
+
+}  // namespace bestfocus

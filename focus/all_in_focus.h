@@ -1,0 +1,43 @@
+// The all-in-focus image of a stack: each pixel taken from the stack at the depth map's position,
+// interpolated linearly between the two nearest images. The images come one at a time, in order,
+// so that only the one before is kept, never the stack.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <string>
+
+#include "depth_map.h"
+#include "folder_scores.h"
+#include "image_view.h"
+
+namespace bestfocus {
+
+class AllInFocus {
+  public:
+    // For a stack of `images` images of the map's size at that depth; the map must outlive this.
+    AllInFocus(const DepthMap& depth, int images, PixelDepth pixels);
+
+    // Image number `image`, from 1 up to the count, each once and in order, at the map's size and
+    // the depth given. Pixel (x, y) at depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1),
+    // i = floor(d) (images − 1 at the last image), w = 1 − (d − i), as the weights 1 − |d − i| of
+    // the two nearest images; rounded to nearest, halves up.
+    void add(int image, const ImageView& view);
+
+    // The image once every image is added: CV_8UC1 or CV_16UC1, the map's size.
+    const cv::Mat& result() const { return focused_; }
+
+  private:
+    template <typename Pixel>
+    void blend(int image, const ImageView& view);
+
+    const DepthMap& depth_;
+    int images_;
+    cv::Mat previous_;  // the image before, when it has neighbours still to come
+    cv::Mat focused_;
+};
+
+// A tiled folder's all-in-focus image, its images (the measured area of each) read again one after
+// another. Empty, with *problem set, when an image cannot be read again as it was measured.
+cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std::string* problem);
+
+}  // namespace bestfocus

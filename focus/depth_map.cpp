@@ -1,0 +1,124 @@
+#include "depth_map.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "focus_curve.h"
+#include "tile_picks.h"
+
+namespace bestfocus {
+namespace {
+
+// Where a pixel lies between two tile centres along one side of the area: the lower tile and the
+// weight of the upper one.
+struct Between {
+    int lower = 0;
+    double weight = 0;
+};
+
+// For every pixel along a side of `length` pixels split into `parts` tiles.
+std::vector<Between> positions_between(int length, int parts) {
+    std::vector<double> centres;
+    const TileGrid line{1, parts};
+    for (int part = 0; part < parts; ++part) {
+        const RegionOfInterest tile = tile_rectangle(line, {0, 0, length, 1}, 0, part);
+        centres.push_back(tile.x + (tile.width - 1) / 2.0);
+    }
+    std::vector<Between> positions(static_cast<std::size_t>(length));
+    int lower = 0;
+    for (int pixel = 0; pixel < length; ++pixel) {
+        while (lower + 2 < parts && pixel >= centres[static_cast<std::size_t>(lower) + 1]) {
+            ++lower;
+        }
+        Between& at = positions[static_cast<std::size_t>(pixel)];
+        if (parts == 1) {
+            continue;
+        }
+        const double from = centres[static_cast<std::size_t>(lower)];
+        const double to = centres[static_cast<std::size_t>(lower) + 1];
+        at.lower = lower;
+        at.weight = std::clamp((pixel - from) / (to - from), 0.0, 1.0);
+    }
+    return positions;
+}
+
+}  // namespace
+
+std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<double>& depths,
+                                       const std::vector<bool>& flat, double when_all_flat) {
+    std::vector<double> filled = depths;
+    const auto index = [&grid](int row, int column) {
+        return static_cast<std::size_t>(row * grid.columns + column);
+    };
+    const bool all_flat = std::all_of(flat.begin(), flat.end(), [](bool each) { return each; });
+    for (int row = 0; row < grid.rows; ++row) {
+        for (int column = 0; column < grid.columns; ++column) {
+            if (!flat[index(row, column)]) {
+                continue;
+            }
+            if (all_flat) {
+                filled[index(row, column)] = when_all_flat;
+                continue;
+            }
+            int nearest = INT_MAX;
+            double sum = 0;
+            int count = 0;
+            for (int r = 0; r < grid.rows; ++r) {
+                for (int c = 0; c < grid.columns; ++c) {
+                    const int distance = std::max(std::abs(r - row), std::abs(c - column));
+                    if (flat[index(r, c)] || distance > nearest) {
+                        continue;
+                    }
+                    if (distance < nearest) {
+                        nearest = distance;
+                        sum = 0;
+                        count = 0;
+                    }
+                    sum += depths[index(r, c)];
+                    ++count;
+                }
+            }
+            filled[index(row, column)] = sum / count;
+        }
+    }
+    return filled;
+}
+
+DepthMap interpolated_depth(const TileGrid& grid, int width, int height,
+                            const std::vector<double>& tile_depths) {
+    const std::vector<Between> across = positions_between(width, grid.columns);
+    const std::vector<Between> down = positions_between(height, grid.rows);
+    const auto depth = [&](int row, int column) {
+        return tile_depths[static_cast<std::size_t>(std::min(row, grid.rows - 1) * grid.columns +
+                                                    std::min(column, grid.columns - 1))];
+    };
+    DepthMap map{width, height, std::vector<float>(static_cast<std::size_t>(width) * height)};
+    float* value = map.values.data();
+    for (const Between& y : down) {
+        for (const Between& x : across) {
+            const double top =
+                (1 - x.weight) * depth(y.lower, x.lower) + x.weight * depth(y.lower, x.lower + 1);
+            const double bottom = (1 - x.weight) * depth(y.lower + 1, x.lower) +
+                                  x.weight * depth(y.lower + 1, x.lower + 1);
+            *value++ = static_cast<float>((1 - y.weight) * top + y.weight * bottom);
+        }
+    }
+    return map;
+}
+
+DepthMap folder_depth_map(const FolderScores& folder) {
+    const std::vector<TilePick> picks = tile_picks(folder, 0);
+    std::vector<double> depths;
+    std::vector<bool> flat;
+    for (const TilePick& tile : picks) {
+        depths.push_back(tile.fractional_best);
+        flat.push_back(tile.flags.has(Flag::flat));
+    }
+    const MethodScores& first = folder.methods[0];
+    return interpolated_depth(folder.tiles, folder.area.width, folder.area.height,
+                              filled_tile_depths(folder.tiles, depths, flat,
+                                                 fractional_best(first.scores, first.best_number)));
+}
+
+}  // namespace bestfocus

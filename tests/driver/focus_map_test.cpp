@@ -1,0 +1,138 @@
+// The depth map and the all-in-focus image against references written from their definitions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "all_in_focus.h"
+#include "depth_map.h"
+
+using namespace bestfocus;
+
+namespace {
+
+// The middle of tile `part`'s pixels along a side of `length` pixels cut in `parts`.
+double centre(int part, int length, int parts) {
+    return (part * length / parts + (part + 1) * length / parts - 1) / 2.0;
+}
+
+// Bilinear interpolation reproduces any a + b·x + c·y + d·x·y from its values at the corners of
+// each cell, so a map made from such tile values must be that function everywhere, clamped to the
+// outermost centres beyond them.
+TEST(DepthMap, InterpolatesBilinearlyBetweenTileCentresAndClampsAtTheBorders) {
+    const auto surface = [](double x, double y) { return 3 + 0.05 * x - 0.02 * y + 0.001 * x * y; };
+    for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{1, 5}, TileGrid{2, 1}, TileGrid{1, 1}}) {
+        const int width = 37;
+        const int height = 29;
+        std::vector<double> tiles;
+        for (int row = 0; row < grid.rows; ++row) {
+            for (int column = 0; column < grid.columns; ++column) {
+                tiles.push_back(
+                    surface(centre(column, width, grid.columns), centre(row, height, grid.rows)));
+            }
+        }
+        const DepthMap map = interpolated_depth(grid, width, height, tiles);
+        ASSERT_EQ(map.values.size(), static_cast<std::size_t>(width * height));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const double cx = std::clamp<double>(x, centre(0, width, grid.columns),
+                                                     centre(grid.columns - 1, width, grid.columns));
+                const double cy = std::clamp<double>(y, centre(0, height, grid.rows),
+                                                     centre(grid.rows - 1, height, grid.rows));
+                ASSERT_NEAR(map.values[static_cast<std::size_t>(y * width + x)], surface(cx, cy),
+                            1e-5)
+                    << grid.rows << "x" << grid.columns << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+struct FillCase {
+    const char* name;
+    std::vector<bool> flat;  // 3 x 3 tiles, row by row
+    std::vector<double> expected;
+};
+
+// Tile t's own depth is t + 1.
+class FlatTileFill : public testing::TestWithParam<FillCase> {};
+
+TEST_P(FlatTileFill, TakesTheMeanOfTheNearestTexturedTiles) {
+    const std::vector<double> depths = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_EQ(filled_tile_depths({3, 3}, depths, GetParam().flat, 4.25), GetParam().expected);
+}
+
+const std::vector<bool> kNone(9, false);
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FlatTileFill,
+    testing::Values(FillCase{"none_flat", kNone, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+                    FillCase{"centre", {0, 0, 0, 0, 1, 0, 0, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+                    FillCase{"centre_and_right_column",
+                             {0, 0, 1, 0, 1, 1, 0, 0, 1},
+                             {1, 2, 2, 4, 4.4, 5, 7, 8, 8}},
+                    FillCase{"corner_behind_a_flat_ring",
+                             {1, 1, 0, 1, 1, 0, 0, 0, 0},
+                             {6.6, 4.5, 3, 7.5, 6.6, 6, 7, 8, 9}},
+                    FillCase{"all_flat", std::vector<bool>(9, true), std::vector<double>(9, 4.25)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The all-in-focus pixel from every image with weight max(0, 1 − |d − i|), d clamped to 1..n,
+// rounded to nearest with halves up, in exact-enough long double.
+template <typename Pixel>
+Pixel reference_pixel(const std::vector<std::vector<Pixel>>& stack, std::size_t at, float depth) {
+    const long double n = static_cast<long double>(stack.size());
+    const long double d = std::clamp<long double>(depth, 1, n);
+    long double sum = 0;
+    for (std::size_t i = 0; i < stack.size(); ++i) {
+        sum += std::max<long double>(0, 1 - std::fabs(d - (i + 1))) * stack[i][at];
+    }
+    return static_cast<Pixel>(std::floor(sum + 0.5L));
+}
+
+template <typename Pixel>
+void expect_all_in_focus(PixelDepth kind, int maximum) {
+    const int width = 7;
+    const int height = 5;
+    const std::size_t pixels = width * height;
+    DepthMap depth{width, height, {}};
+    // Whole images, halves between them (pixel 3 a tie: images 4 and 5 hold 4 and 5 there), ends
+    // and beyond them, and values between.
+    const float designed[] = {1, 1.5f, 2, 4.5f, 4, 5, 0.25f, 7.5f, 3.999f, 1.0001f, 2.75f, 3.3f};
+    std::mt19937 random(5);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        depth.values.push_back(i < std::size(designed)
+                                   ? designed[i]
+                                   : std::uniform_real_distribution<float>(1, 5)(random));
+    }
+    for (const int images : {5, 1, 2}) {
+        std::vector<std::vector<Pixel>> stack(static_cast<std::size_t>(images));
+        AllInFocus focused(depth, images, kind);
+        for (int image = 1; image <= images; ++image) {
+            std::vector<Pixel>& values = stack[static_cast<std::size_t>(image) - 1];
+            for (std::size_t i = 0; i < pixels; ++i) {
+                values.push_back(static_cast<Pixel>(
+                    i % 3 == 0 ? 2 * image + 1
+                               : std::uniform_int_distribution<int>(0, maximum)(random)));
+            }
+            focused.add(image, {values.data(), kind, width, height, width});
+        }
+        const cv::Mat& result = focused.result();
+        ASSERT_EQ(result.elemSize(), sizeof(Pixel));
+        for (std::size_t i = 0; i < pixels; ++i) {
+            EXPECT_EQ(result.ptr<Pixel>(0)[i], reference_pixel(stack, i, depth.values[i]))
+                << images << " images, pixel " << i << " at depth " << depth.values[i];
+        }
+    }
+}
+
+TEST(AllInFocus, BlendsTheTwoNearestImagesAtEightBits) {
+    expect_all_in_focus<std::uint8_t>(PixelDepth::u8, 255);
+}
+
+TEST(AllInFocus, BlendsTheTwoNearestImagesAtSixteenBits) {
+    expect_all_in_focus<std::uint16_t>(PixelDepth::u16, 65535);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// Tiled runs of the executable: bad tile options are a bad command line, and a tile's row in the
+// tables is what a --roi run on its rectangle gives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <opencv2/imgcodecs.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+const std::string kExecutable = BESTFOCUS_EXECUTABLE;
+
+struct BadTiles {
+    const char* name;
+    std::vector<std::string> options;
+    std::string message;  // the start of standard output; "<stack>" stands for the stack folder
+};
+
+class BadTileOptions : public testing::TestWithParam<BadTiles> {};
+
+const char kBadGrid[] = ": it takes RxC, rows by columns of tiles, two integers from 1 to 1048576";
+
+TEST_P(BadTileOptions, AreABadCommandLineAndWriteNothing) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    write_test_stack(stacks.path(), "001", {10, 30, 20}, 24, 16);
+    std::vector<std::string> arguments = GetParam().options;
+    for (const char* positional : {"all", "", "1", "1", "3"}) {
+        arguments.push_back(*positional ? positional : stacks.path());
+    }
+    const ProgramRun run = run_program(kExecutable, arguments, work.path());
+    std::string message = GetParam().message;
+    if (const std::size_t at = message.find("<stack>"); at != std::string::npos) {
+        message.replace(at, 7, stacks.path() + "001/");
+    }
+    EXPECT_EQ(run.exit_status, 2);
+    EXPECT_EQ(run.standard_output.substr(0, message.size()), message);
+    EXPECT_NE(run.standard_output.find("\nUsage: bestfocus"), std::string::npos);
+    EXPECT_TRUE(folder_entries(work.path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BadTileOptions,
+    testing::Values(
+        BadTiles{"zero_rows",
+                 {"--tiles=0x8"},
+                 std::string("\nbestfocus: bad --tiles \"0x8\"") + kBadGrid},
+        BadTiles{"zero_columns",
+                 {"--tiles=8x0"},
+                 std::string("\nbestfocus: bad --tiles \"8x0\"") + kBadGrid},
+        BadTiles{
+            "one_count", {"--tiles=8"}, std::string("\nbestfocus: bad --tiles \"8\"") + kBadGrid},
+        BadTiles{"three_counts",
+                 {"--tiles=8x8x8"},
+                 std::string("\nbestfocus: bad --tiles \"8x8x8\"") + kBadGrid},
+        BadTiles{"negative",
+                 {"--tiles=-1x2"},
+                 std::string("\nbestfocus: bad --tiles \"-1x2\"") + kBadGrid},
+        BadTiles{"trailing_junk",
+                 {"--tiles=8x8junk"},
+                 std::string("\nbestfocus: bad --tiles \"8x8junk\"") + kBadGrid},
+        BadTiles{"more_columns_than_pixels",
+                 {"--tiles=1x25"},
+                 "\nbestfocus: --tiles=1x25 asks for more tiles on a side than the image "
+                 "<stack>01.bmp has pixels (24 x 16)\n"},
+        BadTiles{"smaller_than_a_window",
+                 {"--tiles=4x6"},
+                 "\nbestfocus: --tiles=4x6 cuts the image <stack>01.bmp (24 x 16) into tiles as "
+                 "small as 4 x 4, smaller than the window of MDCT, which needs at least 5 x 5 "
+                 "pixels\n"},
+        BadTiles{"region_smaller_than_a_window",
+                 {"--roi=1,1,20,12", "--tiles=3x2"},
+                 "\nbestfocus: --tiles=3x2 cuts the region (20 x 12) into tiles as small as 10 x "
+                 "4, smaller than the window of MDCT, which needs at least 5 x 5 pixels\n"},
+        BadTiles{"depth_map_without_tiles",
+                 {"--depth-map=d"},
+                 "\nbestfocus: option --depth-map needs --tiles=RxC\n"},
+        BadTiles{"all_in_focus_without_tiles",
+                 {"--all-in-focus=d"},
+                 "\nbestfocus: option --all-in-focus needs --tiles=RxC\n"},
+        BadTiles{"tile_scores_without_tiles",
+                 {"--tile-scores=t.csv"},
+                 "\nbestfocus: option --tile-scores needs --tiles=RxC\n"},
+        BadTiles{"tile_summary_without_tiles",
+                 {"--tile-summary=t.csv"},
+                 "\nbestfocus: option --tile-summary needs --tiles=RxC\n"},
+        BadTiles{"tile_table_over_another_output",
+                 {"--tiles=2x2", "--summary=t.csv", "--tile-summary=t.csv"},
+                 "\nbestfocus: --summary=t.csv and --tile-summary=t.csv are the same file\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The rows of a CSV table, without its header.
+std::vector<std::vector<std::string>> csv_rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(cell);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Tile edges between pixels (30 / 4 columns, 21 / 2 rows inside the region), an uneven texture.
+TEST(TiledRun, EachTileRowIsWhatARegionRunOnItsRectangleGives) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    const std::string folder = stacks.path() + "001/";
+    std::filesystem::create_directories(folder);
+    for (int image = 1; image <= 3; ++image) {
+        cv::Mat pixels(26, 33, CV_8U);
+        cv::theRNG().state = 40u + image;
+        cv::randu(pixels, 0, 256);
+        ASSERT_TRUE(cv::imwrite(folder + "0" + std::to_string(image) + ".bmp", pixels));
+    }
+    const std::vector<std::string> positional = {"4", stacks.path(), "1", "1", "3"};
+    std::vector<std::string> tiled = {"--roi=2,3,30,21",     "--tiles=2x4",
+                                      "--tile-scores=t.csv", "--tile-summary=s.csv",
+                                      "--depth-map=d",       "--all-in-focus=f"};
+    tiled.insert(tiled.end(), positional.begin(), positional.end());
+    ASSERT_EQ(run_program(kExecutable, tiled, work.path()).exit_status, 0);
+    const auto scores = csv_rows(read_file(work.path() + "t.csv"));
+    const auto summary = csv_rows(read_file(work.path() + "s.csv"));
+    ASSERT_EQ(scores.size(), 3u * 8u);
+    ASSERT_EQ(summary.size(), 8u);
+    for (const auto& tile : summary) {
+        const std::string roi = "--roi=" + tile[4] + "," + tile[5] + "," + tile[6] + "," + tile[7];
+        std::vector<std::string> alone = {roi, "--scores=r.csv"};
+        alone.insert(alone.end(), positional.begin(), positional.end());
+        ASSERT_EQ(run_program(kExecutable, alone, work.path()).exit_status, 0);
+        const auto region = csv_rows(read_file(work.path() + "r.csv"));
+        for (const auto& row : scores) {
+            if (row[3] == tile[2] && row[4] == tile[3]) {
+                const std::size_t image = std::stoul(row[1]) - 1;
+                EXPECT_EQ(row[5], region[image][3]) << roi << ", image " << row[1];
+            }
+        }
+    }
+    const cv::Mat depth = cv::imread(work.path() + "d/001_depth.tif", cv::IMREAD_UNCHANGED);
+    EXPECT_EQ(depth.type(), CV_32FC1);
+    EXPECT_EQ(depth.size(), cv::Size(30, 21));
+    const cv::Mat focused = cv::imread(work.path() + "f/001_focused.tif", cv::IMREAD_UNCHANGED);
+    EXPECT_EQ(focused.type(), CV_8UC1);
+    EXPECT_EQ(focused.size(), cv::Size(30, 21));
+}
+
+}  // namespace
