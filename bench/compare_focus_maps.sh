@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What tiles, the depth map and the all-in-focus image cost, side by side in one run: method 4 on
 # a generated tree of 4 folders x 20 images of 2048 x 2048 (make_focal_surface_stacks) without
-# tiles, with --tiles=8x8, and with --tiles=8x8 --depth-map --all-in-focus as well; each timed as
+# tiles, with --tiles=8x8, with --depth-map as well (which part of the maps' cost is the depth
+# map's) and with --depth-map --all-in-focus as well; each timed as
 # a whole process (wall clock) with its peak resident memory from GNU time. The runs of one
 # repetition take turns in an order that rotates from one repetition to the next, so a load that
 # comes and goes on the machine falls on all of them alike; medians are reported.
@@ -29,14 +30,16 @@ if [ ! -f "${tree}truth/00${folders}_z.tif" ]; then
     "$build/tools/make_focal_surface_stacks" "$tree" "$side" "$side" "$folders" "$images"
 fi
 
-runs=(untiled tiles maps)
+runs=(untiled tiles depth maps)
 declare -A commands=(
     [untiled]=""
     [tiles]="--tiles=8x8"
+    [depth]="--tiles=8x8 --depth-map=depth"
     [maps]="--tiles=8x8 --depth-map=depth --all-in-focus=focused")
 declare -A labels=(
     [untiled]="method 4, no tiles"
     [tiles]="--tiles=8x8"
+    [depth]="--tiles=8x8 --depth-map"
     [maps]="--tiles=8x8 --depth-map --all-in-focus")
 
 results=$work/speed.results
