@@ -224,16 +224,18 @@ const TiledRefusal kTiledRefusals[] = {
          replace_text(run.piece(3, 4) + "tile_scores.csv", kTileScoreRow, "3,1,1,0,0,nan\n");
      },
      "tile_scores.csv has a row that bestfocus does not write: 3,1,1,0,0,nan"},
-    {"OtherGridInAnotherFolder",
+    {"OtherGridInAnotherPiece",
      [](TiledRun& run) {
-         std::string rows;  // folder 4 split 1 x 1 instead
-         for (const int method : kMethods) {
-             rows += "4," + std::to_string(method) + ",0,0,2,1,9,5,1,1,edge\n";
+         std::string rows;  // folders 3 and 4 split 1 x 1 instead
+         for (const int folder : {3, 4}) {
+             for (const int method : kMethods) {
+                 rows += std::to_string(folder) + "," + std::to_string(method) +
+                         ",0,0,2,1,9,5,1,1,edge\n";
+             }
          }
-         write_file(run.piece(3, 4) + "tile_summary.csv",
-                    kTileSummaryHeader + tile_summary_rows(3) + rows);
+         write_file(run.piece(3, 4) + "tile_summary.csv", kTileSummaryHeader + rows);
      },
-     "folder 4: its tiles are not the grid of the piece's other tables and folders", true},
+     "folders_3_to_4/tile_summary.csv, folder 3: its 1 x 1 tiles are not the run's 2 x 2", true},
     {"OtherColumns",
      [](TiledRun& run) {
          for (const std::string& piece : {run.piece(1, 2), run.piece(3, 4)}) {

@@ -227,13 +227,28 @@ bool read_piece_tile_summary(PieceContents& contents, std::string& problem) {
                             parse_tile_summary_row, contents.tile_summary, problem);
 }
 
-bool piece_tiles_agree(const PieceContents& contents, std::string& problem) {
+bool piece_tiles_agree(const PieceContents& contents, std::optional<TileGrid>& run_grid,
+                       std::string& problem) {
+    // Every folder of every table of every piece has the run's grid: the first one's.
+    const auto on_run_grid = [&run_grid, &problem](const TileGridSize& grid) {
+        const TileGrid this_grid{static_cast<int>(grid.rows), static_cast<int>(grid.columns)};
+        if (!run_grid) {
+            run_grid = this_grid;
+        }
+        if (run_grid->rows != this_grid.rows || run_grid->columns != this_grid.columns) {
+            problem += "its " + std::to_string(this_grid.rows) + " x " +
+                       std::to_string(this_grid.columns) + " tiles are not the run's " +
+                       std::to_string(run_grid->rows) + " x " + std::to_string(run_grid->columns);
+            return false;
+        }
+        return true;
+    };
     std::map<int, int> images_by_folder;
-    std::map<int, TileGridSize> grid_by_folder;
     for (const auto& [folder, rows] : contents.tile_scores.by_folder) {
         problem = where_in(contents, kPieceTileScoresFile, folder);
         int& images = images_by_folder[folder];
-        if (!scores_layout_fits(contents, rows, &images, &grid_by_folder[folder], problem)) {
+        TileGridSize grid;
+        if (!scores_layout_fits(contents, rows, &images, &grid, problem) || !on_run_grid(grid)) {
             return false;
         }
         const int scored = scored_images(contents, folder);
@@ -243,27 +258,18 @@ bool piece_tiles_agree(const PieceContents& contents, std::string& problem) {
             return false;
         }
     }
-    std::optional<TileGridSize> run_grid;
     for (const auto& [folder, rows] : contents.tile_summary.by_folder) {
         problem = where_in(contents, kPieceTileSummaryFile, folder);
         TileGridSize grid;
-        if (!summary_layout_fits(contents, rows, &grid, problem)) {
+        if (!summary_layout_fits(contents, rows, &grid, problem) || !on_run_grid(grid)) {
             return false;
         }
-        const auto scored = grid_by_folder.find(folder);
-        if ((scored != grid_by_folder.end() &&
-             (scored->second.rows != grid.rows || scored->second.columns != grid.columns)) ||
-            (run_grid && (run_grid->rows != grid.rows || run_grid->columns != grid.columns))) {
-            problem += "its tiles are not the grid of the piece's other tables and folders";
-            return false;
-        }
-        run_grid = grid;
+        const auto scores = contents.tile_scores.by_folder.find(folder);
         const bool checked =
-            scored == grid_by_folder.end()
+            scores == contents.tile_scores.by_folder.end()
                 ? summary_within_images(rows, scored_images(contents, folder), problem)
-                : summary_matches_scores(
-                      rows, tile_curves(contents.tile_scores.by_folder.at(folder), grid.count()),
-                      grid.count(), problem);
+                : summary_matches_scores(rows, tile_curves(scores->second, grid.count()),
+                                         grid.count(), problem);
         if (!checked) {
             return false;
         }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "piece_outputs.h"
+#include "tile_grid.h"
 
 namespace bestfocus {
 
@@ -22,13 +24,16 @@ bool read_piece_tile_summary(PieceContents& contents, std::string& problem);
 
 // True when, for every folder of the piece, the tile summary (when read) holds every method of the
 // reports once, each over the same R x C tiles row by row, whose rectangles split one area as
-// bestfocus splits it (tile (r, c) from floor(c·W/C) to floor((c+1)·W/C) − 1), the same grid in
-// every folder; and the tile scores (when read) hold images 1 to n, each under every method of the
-// reports in one order, each over the tiles row by row, n as the scores file says. When both are
-// read, every tile's best, fractional best and flags must be those its scores give, computed as
-// bestfocus computes them; otherwise each best and fractional best must lie within the images.
-// False with `problem` naming the piece, the file, the folder and what disagrees.
-bool piece_tiles_agree(const PieceContents& contents, std::string& problem);
+// bestfocus splits it (tile (r, c) from floor(c·W/C) to floor((c+1)·W/C) − 1); and the tile scores
+// (when read) hold images 1 to n, each under every method of the reports in one order, each over
+// the tiles row by row, n as the scores file says. When both are read, every tile's best,
+// fractional best and flags must be those its scores give, computed as bestfocus computes them;
+// otherwise each best and fractional best must lie within the images. Every folder of both tables
+// must have run_grid, which the first folder checked sets when it has none (one run_grid for all
+// the pieces of a run). False with `problem` naming the piece, the file, the folder and what
+// disagrees.
+bool piece_tiles_agree(const PieceContents& contents, std::optional<TileGrid>& run_grid,
+                       std::string& problem);
 
 // The folder's rows of both tile tables as the merge writes them.
 std::string folder_tile_lines(const PieceContents& contents, int folder);

@@ -270,8 +270,10 @@ MergeResult merge_run(const MergeRequest& request) {
         }
         source_of_folder.push_back(source);
     }
+    std::optional<TileGrid> run_grid;
     for (const PieceContents& piece : contents) {
-        if (!piece_agrees(piece, result.refusal) || !piece_tiles_agree(piece, result.refusal)) {
+        if (!piece_agrees(piece, result.refusal) ||
+            !piece_tiles_agree(piece, run_grid, result.refusal)) {
             return result;
         }
     }
