@@ -11,7 +11,7 @@ build=${1:-build}
 extra=${2:-4}
 side=2048
 
-bash scripts/install-deps.sh valgrind
+bash scripts/install-deps.sh --tests valgrind
 cmake --build "$build" --target cpu_engine_instructions >/dev/null
 program=$build/bench/cpu_engine_instructions
 out=$(mktemp -d)

@@ -15,7 +15,7 @@ repetitions=${2:-5}
 # Beyond the build: Python's OpenCV for the reference script, GNU time for the peak resident
 # memory, gdb to count the fibers made, valgrind to count instructions, tiffcp to write
 # uncompressed TIFF.
-bash scripts/install-deps.sh python3 python3-opencv time gdb valgrind libtiff-tools
+bash scripts/install-deps.sh --tests python3 python3-opencv time gdb valgrind libtiff-tools
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench \

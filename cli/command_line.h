@@ -1,6 +1,7 @@
 // The command line: options, then up to eight positional arguments, each optional from the right.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,24 +21,26 @@ struct CommandLine {
     CommandLineAction action = CommandLineAction::run;
     RunConfig config;
     std::string refusal;  // when refused: the message naming the bad argument
+    std::string english;  // and its English lines for standard error, each ending in a newline
 };
 
 // Reads the options (see options.h), then the positional arguments after them: the five items of
 // RunConfig in its order, then the team sizes into N_threads_ext2, N_threads_ext1 and N_threads,
 // each set to its default when its argument is absent. The eighth positional argument (N_threads)
-// is read only when exactly eight are given. Numbers are read by read_leading_integer, so "7x" is
-// 7 and "x" is 0. The method is a code, a comma-separated list of codes ("1,3") or "all". Refuses
-// a method without a measure, a negative number of images per stack and any team size below one or
-// above kMostThreadsPerTeam. "-h" or "--help" anywhere asks for the usage.
+// is read only when exactly eight are given. Every number read must be a whole number
+// (read_whole_number): "7x", "2O" or "eleven" is refused, not read as 7, 2 or 0. The method is a
+// code, a comma-separated list of codes ("1,3") or "all". Refuses a method without a measure, a
+// last folder below the first (a range without folders), a negative number of images per stack and
+// any team size below one or above kMostThreadsPerTeam. "-h" or "--help" among the options asks
+// for the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);
 
 // The usage text: begins with "\n", ends with a newline.
 std::string usage_text(const std::string& default_base_folder);
 
-// The leading decimal integer of the text, as atoi reads it: leading white space skipped, an
-// optional sign, the digits up to the first other character; 0 when there is no number. Values
-// beyond int saturate at INT_MIN or INT_MAX.
-int read_leading_integer(const char* text);
+// The text as a decimal int: leading white space, an optional sign, then digits and nothing else.
+// Nothing when the text is anything else or beyond int.
+std::optional<int> read_whole_number(const std::string& text);
 
 }  // namespace bestfocus

@@ -30,4 +30,12 @@ int show_failure(const RunFailure& failure) {
     return failure.status;
 }
 
+int show_refusal(const std::string& message, const std::string& english, const std::string& usage) {
+    std::fputs((message + usage).c_str(), stdout);
+    std::fflush(stdout);
+    std::fputs(english.c_str(), stderr);
+    std::fflush(stderr);
+    return 2;
+}
+
 }  // namespace bestfocus

@@ -8,10 +8,12 @@
 #include <string>
 
 #include "all_in_focus.h"
+#include "depth_heat_map.h"
 #include "depth_map.h"
 #include "focus_map_files.h"
 #include "replace_file.h"
 #include "team_sizes.h"
+#include "thumbnail.h"
 
 namespace bestfocus {
 namespace {
@@ -24,8 +26,28 @@ bool make_folder(const std::string& folder, std::string* reason) {
     return false;
 }
 
+// The folder's pictures for its card: the heat map and the all-in-focus image (shown at 8 bits,
+// 16-bit images scaled as decode_for_display scales them), each at the page's large view size.
+TilePictures card_pictures(const FolderScores& folder, const DepthMap& depth,
+                           const cv::Mat& focused) {
+    TilePictures pictures;
+    pictures.depth_map_size = cv::Size(depth.width, depth.height);
+    pictures.depth_map =
+        preview_data_uri(depth_heat_map(folder, depth, large_view_size(pictures.depth_map_size)));
+    if (!focused.empty()) {
+        cv::Mat shown = focused;
+        if (focused.depth() == CV_16U) {
+            focused.convertTo(shown, CV_8U, 255.0 / 65535.0);
+        }
+        pictures.all_in_focus_size = shown.size();
+        pictures.all_in_focus = preview_data_uri(shown);
+    }
+    return pictures;
+}
+
 // The lines naming what could not be written for this folder; empty when all was.
-std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& folder) {
+std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& folder,
+                              TilePictures* pictures) {
     const DepthMap depth = folder_depth_map(folder);
     const bool multi_page = !folder.images.empty() && folder.images[0].page >= 0;
     std::string failures;
@@ -39,22 +61,29 @@ std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& fo
             failures += "bestfocus: cannot write the depth map " + path + ": " + reason + "\n";
         }
     }
+    cv::Mat focused;
+    if (!outputs.all_in_focus.empty() || pictures != nullptr) {
+        focused = read_all_in_focus(folder, depth, &reason);
+    }
     if (!outputs.all_in_focus.empty()) {
         const std::string path =
             outputs.all_in_focus + "/" + all_in_focus_name(folder.stack_path, multi_page);
-        const cv::Mat focused = read_all_in_focus(folder, depth, &reason);
         if (focused.empty() || !all_in_focus_bytes(focused, folder.folder, &bytes, &reason) ||
             !replace_file(path, bytes, &reason)) {
             failures +=
                 "bestfocus: cannot write the all-in-focus image " + path + ": " + reason + "\n";
         }
     }
+    if (pictures != nullptr) {
+        *pictures = card_pictures(folder, depth, focused);
+    }
     return failures;
 }
 
 }  // namespace
 
-bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& folders) {
+bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& folders,
+                      std::vector<TilePictures>* pictures) {
     const OutputFiles& outputs = config.outputs;
     std::string reason;
     for (const std::string* folder : {&outputs.depth_map, &outputs.all_in_focus}) {
@@ -64,15 +93,19 @@ bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& 
             return false;
         }
     }
-    if (outputs.depth_map.empty() && outputs.all_in_focus.empty()) {
+    if (!config.tiles || (outputs.depth_map.empty() && outputs.all_in_focus.empty() && !pictures)) {
         return true;
+    }
+    if (pictures != nullptr) {
+        pictures->assign(folders.size(), {});
     }
     std::vector<std::string> failures(folders.size());
     const long long count = static_cast<long long>(folders.size());
 #pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         failures[static_cast<std::size_t>(i)] =
-            write_folder_maps(outputs, folders[static_cast<std::size_t>(i)]);
+            write_folder_maps(outputs, folders[static_cast<std::size_t>(i)],
+                              pictures ? &(*pictures)[static_cast<std::size_t>(i)] : nullptr);
     }
     bool written = true;
     for (const std::string& lines : failures) {

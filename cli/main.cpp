@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
             return 0;
         case CommandLineAction::show_version: std::fputs(version_text().c_str(), stdout); return 0;
         case CommandLineAction::refuse:
-            std::fputs((command_line.refusal + usage_text(default_base)).c_str(), stdout);
-            return 2;
+            return show_refusal(command_line.refusal, command_line.english,
+                                usage_text(default_base));
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         return show_failure(missing_input_failure(*missing, config.base_folder));
     }
     if (const std::string refusal = output_refusal(config, stacks); !refusal.empty()) {
-        std::fputs((refusal + usage_text(default_base)).c_str(), stdout);
-        return 2;
+        return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
+                            usage_text(default_base));
     }
     // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
@@ -92,8 +92,9 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.finish();
     if (scan.failure && scan.failure->status == 2) {  // tiles the images cannot take
-        std::fputs((scan.failure->message + usage_text(default_base)).c_str(), stdout);
-        return 2;
+        const std::string& refusal = scan.failure->message;
+        return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
+                            usage_text(default_base));
     }
     if (scan.failure) {
         return show_failure(*scan.failure);

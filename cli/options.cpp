@@ -92,6 +92,21 @@ bool read_name_format(const char* option, const char* format, std::string* into,
     return true;
 }
 
+// "-scores=x.csv" is read as the letters -s, -c...: name the whole argument, and when it is a long
+// option written with one dash, say so.
+std::string unknown_option(const std::string& argument) {
+    std::string refusal = "unknown option " + argument;
+    if (argument.size() > 2 && argument[0] == '-' && argument[1] != '-') {
+        const std::string name = argument.substr(1, argument.find('=') - 1);
+        for (const option& known : kLongOptions) {
+            if (known.name != nullptr && name == known.name) {
+                return refusal + " (long options begin with two dashes: -" + argument + ")";
+            }
+        }
+    }
+    return refusal;
+}
+
 }  // namespace
 
 bool parse_engine_name(const std::string& name, EngineChoice* engine) {
@@ -123,8 +138,11 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
     optind = 0;  // starts a fresh scan, also when called again
     // getopt_long does not permute argv with '+'; it only needs the non-const type.
     char* const* arguments = const_cast<char* const*>(argv);
-    for (int code;
-         (code = getopt_long(argc, arguments, short_options, kLongOptions, nullptr)) != -1;) {
+    for (int code, element = 1;
+         (code = getopt_long(argc, arguments, short_options, kLongOptions, nullptr)) != -1;
+         element = optind) {
+        // argv[element] is the argument getopt has just read: for an error inside a group of
+        // single-dash letters ("-sx"), optind has not moved past it yet.
         switch (code) {
             case kEngine:
                 if (!parse_engine_name(optarg, &config->engine)) {
@@ -182,8 +200,8 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
                 break;
             case 'h':
             case kHelp: parsed.action = OptionsAction::show_help; return parsed;
-            case ':': return refused("option " + std::string(argv[optind - 1]) + " needs a value");
-            default: return refused("unknown option " + std::string(argv[optind - 1]));
+            case ':': return refused("option " + std::string(argv[element]) + " needs a value");
+            default: return refused(unknown_option(argv[element]));
         }
     }
     // --version answers whatever options come with it (the job array's script asks it so).

@@ -31,7 +31,8 @@ bool write_file(const char* what, const std::string& file_name, const std::strin
 }
 
 std::string html_page(const RunConfig& config, const std::vector<FolderScores>& folders,
-                      double seconds, const std::string& engine) {
+                      double seconds, const std::string& engine,
+                      const std::vector<TilePictures>& pictures) {
     ReportRun run;
     for (const int code : config.methods) {
         run.methods.push_back({code, find_measure(code)->long_name});
@@ -41,7 +42,12 @@ std::string html_page(const RunConfig& config, const std::vector<FolderScores>& 
     run.last_folder = config.last_folder;
     run.engine = engine;
     run.elapsed_seconds = seconds;
-    return html_report(run, folders, decode_for_display);
+    if (pictures.empty()) {
+        return html_report(run, folders, decode_for_display);
+    }
+    return html_report(run, folders, decode_for_display, [&](const FolderScores& folder) {
+        return &pictures[static_cast<std::size_t>(&folder - folders.data())];
+    });
 }
 
 bool write_best_stack(const std::string& path, const std::vector<FolderScores>& folders) {
@@ -96,9 +102,12 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
     if (!outputs.summary.empty()) {
         all_written &= write_file("summary", outputs.summary, summary_table(folders));
     }
+    // Before the page, which shows what they show.
+    std::vector<TilePictures> pictures;
+    all_written &= write_focus_maps(config, folders, outputs.html.empty() ? nullptr : &pictures);
     if (!outputs.html.empty()) {
-        all_written &=
-            write_file("HTML", outputs.html, html_page(config, folders, seconds, engine));
+        all_written &= write_file("HTML", outputs.html,
+                                  html_page(config, folders, seconds, engine, pictures));
     }
     if (!outputs.best_stack.empty()) {
         all_written &= write_best_stack(outputs.best_stack, folders);
@@ -113,7 +122,6 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
         all_written &=
             write_file("tile summary", outputs.tile_summary, tile_summary_table(folders));
     }
-    all_written &= write_focus_maps(config, folders);
     return all_written ? 0 : 1;
 }
 

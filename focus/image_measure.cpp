@@ -4,6 +4,7 @@
 
 #include "measure_as_read.h"
 #include "tile_size_check.h"
+#include "tiled_measure.h"
 
 namespace bestfocus {
 
@@ -89,29 +90,32 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     }
     const RegionOfInterest area =
         region ? *region : RegionOfInterest{0, 0, pixels.view.width, pixels.view.height};
-    if (tiles) {
-        const std::string problem =
-            tile_size_problem(*tiles, area.width, area.height, methods,
-                              std::string(region ? "the region of " : "the image ") + name);
-        if (!problem.empty()) {
-            ImageMeasurement refused = failed(problem);
-            refused.status = 2;
-            return refused;
-        }
+    if (!tiles) {
+        return measured(engine.measure(region_of(pixels.view, area), methods), pixels.view.width,
+                        pixels.view.height, name);
     }
-    ImageMeasurement measurement = measured(engine.measure(region_of(pixels.view, area), methods),
-                                            pixels.view.width, pixels.view.height, name);
-    for (int row = 0; measurement.measured && tiles && row < tiles->rows; ++row) {
-        for (int column = 0; column < tiles->columns; ++column) {
-            const RegionOfInterest tile = tile_rectangle(*tiles, area, row, column);
-            ImageMeasurement part = measured(engine.measure(region_of(pixels.view, tile), methods),
-                                             tile.width, tile.height, name);
-            if (!part.measured) {
-                return part;
-            }
-            measurement.tile_focus.insert(measurement.tile_focus.end(), part.focus.begin(),
-                                          part.focus.end());
-        }
+    const std::string problem =
+        tile_size_problem(*tiles, area.width, area.height, methods,
+                          std::string(region ? "the region of " : "the image ") + name);
+    if (!problem.empty()) {
+        ImageMeasurement refused = failed(problem);
+        refused.status = 2;
+        return refused;
+    }
+    TileEdges edges;
+    for (int column = 0; column <= tiles->columns; ++column) {
+        edges.columns.push_back(tile_rectangle(*tiles, {0, 0, area.width, 1}, 0, column).x);
+    }
+    for (int row = 0; row <= tiles->rows; ++row) {
+        edges.rows.push_back(tile_rectangle(*tiles, {0, 0, 1, area.height}, row, 0).y);
+    }
+    ImageMeasurement measurement =
+        measured(engine.measure_tiles(region_of(pixels.view, area), edges, methods),
+                 pixels.view.width, pixels.view.height, name);
+    if (measurement.measured) {
+        measurement.tile_focus.assign(measurement.focus.begin() + methods.size(),
+                                      measurement.focus.end());
+        measurement.focus.resize(methods.size());
     }
     return measurement;
 }

@@ -70,6 +70,17 @@ std::optional<MissingInput> missing_pages(StackSource* stack, int asked) {
     return std::nullopt;
 }
 
+// Whether the stacks' names are those of multi-page files: the last part of the name format has an
+// extension after its number ("pos_%02d.ome.tif"), where a folder's has none ("%03d").
+bool names_files(const std::string& folder_names) {
+    const std::size_t last_part = folder_names.rfind('/', folder_names.size() - 2);
+    const std::size_t number = folder_names.rfind('%');
+    const std::size_t dot = folder_names.rfind('.');
+    return folder_names.back() != '/' && dot != std::string::npos &&
+           (number == std::string::npos || dot > number) &&
+           (last_part == std::string::npos || dot > last_part);
+}
+
 bool is_link_loop(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
@@ -90,6 +101,10 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
         if (!stack.exists) {
             MissingInput missing{image_location(stack, config.layout, 1).file, stack.path, true};
             missing.folder_link_loop = is_link_loop(stack.path);
+            if (!missing.folder_link_loop && names_files(config.layout.folder_names)) {
+                missing.file_missing = true;
+                missing.image_path = stack.path.substr(0, stack.path.size() - 1);  // without "/"
+            }
             return missing;
         }
         const std::optional<MissingInput> missing =
@@ -111,6 +126,10 @@ RunFailure missing_input_failure(const MissingInput& missing, const std::string&
     std::string& lines = failure.diagnostic;
     if (missing.folder_link_loop) {
         lines = "bestfocus: the folder " + missing.folder_path + " is a loop of symbolic links\n";
+    } else if (missing.file_missing) {
+        lines = "bestfocus: there is no file " + missing.image_path +
+                " (a multi-page stack, named by --folder-names under the base folder \"" +
+                base_folder + "\")\n";
     } else if (missing.folder_missing) {
         lines = "bestfocus: there is no folder " + missing.folder_path + " (the base folder \"" +
                 base_folder +

@@ -30,6 +30,7 @@ struct MissingInput {
     int images_present = -1;
     std::string first_image = {};
     std::string last_present = {};
+    bool file_missing = false;  // a multi-page file, by its name, is not there (image_path)
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <

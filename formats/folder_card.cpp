@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "depth_heat_map.h"
 #include "flag_text.h"
 #include "focus_curve.h"
 #include "focus_curve_svg.h"
@@ -15,6 +16,19 @@ namespace {
 // A figure with the thumbnail of the image, framed in the given colour, and a caption naming the
 // image and its role. A click on the thumbnail makes the figure the page's target, which the
 // style sheet shows large over a dark backdrop; a click on the backdrop goes back to the card.
+std::string opening_figure(const FolderScores& folder, const std::string& id_suffix,
+                           const std::string& uri, cv::Size image_size, const std::string& title,
+                           const char* frame_colour, const std::string& caption) {
+    const cv::Size size = thumbnail_size(image_size);
+    const std::string id = "view-" + std::to_string(folder.folder) + "-" + id_suffix;
+    return "<figure class=\"thumb\" id=\"" + id + "\"><a class=\"open\" href=\"#" + id +
+           "\"><img src=\"" + uri + "\" width=\"" + std::to_string(size.width) + "\" height=\"" +
+           std::to_string(size.height) + "\" style=\"border-color:" + frame_colour + "\" alt=\"" +
+           title + "\" title=\"" + title + "\"></a><a class=\"close\" href=\"#folder-" +
+           std::to_string(folder.folder) + "\" title=\"back to the card\"></a>" + caption +
+           "</figure>";
+}
+
 std::string thumbnail(const FolderScores& folder, int image_number, const std::string& role,
                       const char* frame_colour, const ReportImageSource& load_image) {
     const std::string caption = "<figcaption>image " + std::to_string(image_number) + " · " +
@@ -27,16 +41,35 @@ std::string thumbnail(const FolderScores& folder, int image_number, const std::s
         return "<figure class=\"thumb missing\"><div>could not be read</div>" + caption +
                "</figure>";
     }
-    const cv::Size size = thumbnail_size(image.size());
-    const std::string path = html_escape(described(folder.images[index]));
-    const std::string id =
-        "view-" + std::to_string(folder.folder) + "-" + std::to_string(image_number);
-    return "<figure class=\"thumb\" id=\"" + id + "\"><a class=\"open\" href=\"#" + id +
-           "\"><img src=\"" + uri + "\" width=\"" + std::to_string(size.width) + "\" height=\"" +
-           std::to_string(size.height) + "\" style=\"border-color:" + frame_colour + "\" alt=\"" +
-           path + "\" title=\"" + path + "\"></a><a class=\"close\" href=\"#folder-" +
-           std::to_string(folder.folder) + "\" title=\"back to the card\"></a>" + caption +
-           "</figure>";
+    return opening_figure(folder, std::to_string(image_number), uri, image.size(),
+                          html_escape(described(folder.images[index])), frame_colour, caption);
+}
+
+// The all-in-focus image, and the depth map with its colour scale in image numbers.
+std::string tile_figures(const FolderScores& folder, const TilePictures& pictures) {
+    const int images = static_cast<int>(folder.images.size());
+    const std::string grid =
+        std::to_string(folder.tiles.rows) + " x " + std::to_string(folder.tiles.columns);
+    std::string figures;
+    if (!pictures.all_in_focus.empty()) {
+        figures += opening_figure(folder, "all-in-focus", pictures.all_in_focus,
+                                  pictures.all_in_focus_size, "all in focus", "#999",
+                                  "<figcaption>all in focus · " + grid + " tiles</figcaption>");
+    }
+    if (!pictures.depth_map.empty()) {
+        // Styled in place: pages without tiles keep their style sheet as it was.
+        const std::string scale =
+            "<div style=\"height:8px;margin-top:2px;background:" + depth_scale_gradient() +
+            "\"></div><div style=\"display:flex;justify-content:space-between;font-size:11px\">"
+            "<span>1</span><span>" +
+            std::to_string((images + 1) / 2) + "</span><span>" + std::to_string(images) +
+            "</span></div>";
+        figures += opening_figure(
+            folder, "depth-map", pictures.depth_map, pictures.depth_map_size,
+            "depth map: focus as an image number, flat tiles hatched", "#999",
+            "<figcaption>" + scale + "depth map (image number; hatched: flat)</figcaption>");
+    }
+    return figures;
 }
 
 // The images the folder's methods pick, each once, in the order of the first method picking it,
@@ -107,7 +140,7 @@ int comparison_image(const MethodScores& method) {
 }
 
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
-                        const ReportImageSource& load_image) {
+                        const ReportImageSource& load_image, const TilePictures* tile_pictures) {
     const FlagSet warnings = folder_flags(folder);
     std::string card = std::string("<section class=\"card") + (warnings.empty() ? "" : " flagged") +
                        "\" id=\"folder-" + std::to_string(folder.folder) + "\">";
@@ -132,6 +165,9 @@ std::string folder_card(const FolderScores& folder, const std::vector<std::strin
             card += thumbnail(folder, neighbour, "neighbour of " + method_names.front() + "'s pick",
                               "#999", load_image);
         }
+    }
+    if (tile_pictures != nullptr) {
+        card += tile_figures(folder, *tile_pictures);
     }
     card += "</div></div>" + legend(folder, method_names) + "</section>\n";
     return card;

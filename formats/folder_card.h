@@ -17,8 +17,11 @@ int comparison_image(const MethodScores& method);
 // path, its curves, one thumbnail for each distinct pick labelled with the methods picking it and
 // one of the first method's comparison_image (read through load_image at the places the scan read
 // them), each opening large on a click, and a legend with every method's colour,
-// name, pick, focus estimate and warnings. method_names are in the folder's method order.
+// name, pick, focus estimate and warnings. method_names are in the folder's method order. With
+// tile pictures, the all-in-focus image and the depth map (under its colour scale) follow the
+// thumbnails, opening large alike.
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
-                        const ReportImageSource& load_image);
+                        const ReportImageSource& load_image,
+                        const TilePictures* tile_pictures = nullptr);
 
 }  // namespace bestfocus

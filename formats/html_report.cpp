@@ -85,7 +85,8 @@ std::string run_header(const ReportRun& run, const std::vector<FolderScores>& fo
 }  // namespace
 
 std::string html_report(const ReportRun& run, const std::vector<FolderScores>& folders,
-                        const ReportImageSource& load_image) {
+                        const ReportImageSource& load_image,
+                        const ReportTilePictures& tile_pictures) {
     std::vector<const FolderScores*> flagged;
     std::vector<const FolderScores*> others;
     for (const FolderScores& folder : folders) {
@@ -101,7 +102,8 @@ std::string html_report(const ReportRun& run, const std::vector<FolderScores>& f
             for (const MethodScores& method : folder->methods) {
                 names.push_back(method_name(run, method.method));
             }
-            text += folder_card(*folder, names, load_image);
+            text += folder_card(*folder, names, load_image,
+                                tile_pictures ? tile_pictures(*folder) : nullptr);
         }
         return text + "</div>\n";
     };

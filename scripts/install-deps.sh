@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, and any further ones named as arguments, only
-# those that are missing.
+# Installs the Debian packages the tool needs to build and run, only those that are missing and
+# without the packages Debian merely recommends beside them. With --tests first, also what the
+# tests need (GoogleTest, Google Benchmark, shellcheck, the Python module's build and tests);
+# further arguments are more packages to install (a benchmark's or a check's own).
+#
+#   bash scripts/install-deps.sh                     # the tool
+#   bash scripts/install-deps.sh --tests [package...]
 set -euo pipefail
 
 packages=(cmake g++ make libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
-          libtiff-dev libboost-context-dev libgtest-dev libbenchmark-dev shellcheck
-          # The Python module (pip install . in a virtual environment) and its tests and benchmark
-          python3-venv python3-dev python3-numpy python3-pytest python3-opencv "$@")
+          libtiff-dev libpng-dev libboost-context-dev)
+if [ "${1:-}" = --tests ]; then
+    shift
+    packages+=(libgtest-dev libbenchmark-dev shellcheck git
+               # The Python module (pip install . in a virtual environment) and its tests
+               python3-venv python3-dev python3-numpy python3-pytest)
+fi
+packages+=("$@")
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -16,5 +26,6 @@ if ((${#missing[@]})); then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
 fi

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-bash scripts/configure-build.sh
+bash scripts/configure-build.sh tool
 cmake --build build -j "$(nproc)" --target bestfocus
 cd build
 ./bestfocus

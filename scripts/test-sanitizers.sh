@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 # The instrumentation makes GCC 12 see uninitialised reads inside libstdc++'s std::regex that are
 # not there; the ordinary build keeps the warning.

@@ -22,12 +22,14 @@ for program in "$bestfocus" "$merge" "$make_stacks"; do
 done
 
 echo "== The Slurm job array on a one-node Slurm started here =="
+# $1 the reason, short (CI's table shows it); $2, when given, the details (a log's last lines).
 skip() {
-    echo "test-slurm: SKIPPED, $*"
+    echo "test-slurm: SKIPPED, $1"
+    [ -z "${2:-}" ] || echo "test-slurm: details: $2"
     exit 0
 }
 [ "$(id -u)" -eq 0 ] || skip "needs root to start the Slurm daemons"
-bash "$repo/scripts/install-deps.sh" slurmctld slurmd slurm-client munge >/dev/null 2>&1 ||
+bash "$repo/scripts/install-deps.sh" --tests slurmctld slurmd slurm-client munge >/dev/null 2>&1 ||
     skip "the Slurm and munge packages could not be installed"
 
 work=$(mktemp -d /tmp/bestfocus-slurm.XXXXXX)
@@ -92,7 +94,7 @@ for _ in $(seq 50); do
     [ -S "$work/munge/munge.socket" ] && break
     sleep 0.1
 done
-[ -S "$work/munge/munge.socket" ] || skip "munged did not start ($(tail -n 1 "$work/munge/munged.log" 2>&1))"
+[ -S "$work/munge/munge.socket" ] || skip "munged did not start" "$(tail -n 1 "$work/munge/munged.log" 2>&1)"
 /usr/sbin/slurmctld -D -f "$SLURM_CONF" >"$work/slurm/slurmctld.out" 2>&1 &
 daemons+=($!)
 /usr/sbin/slurmd -D -f "$SLURM_CONF" >"$work/slurm/slurmd.out" 2>&1 &
@@ -107,7 +109,8 @@ until node_idle || ((SECONDS > deadline)); do
     sleep 1
 done
 node_idle ||
-    skip "the Slurm daemons did not come up ($(tail -n 1 "$work/slurm/slurmctld.log" "$work/slurm/slurmd.log" 2>&1 | tr '\n' ' '))"
+    skip "the Slurm daemons did not come up" \
+        "$(tail -n 1 "$work/slurm/slurmctld.log" "$work/slurm/slurmd.log" 2>&1 | tr '\n' ' ')"
 
 # --- the test proper: failures from here on fail CI ---
 failed() {

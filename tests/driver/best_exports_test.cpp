@@ -109,6 +109,10 @@ struct Collision {
     std::vector<std::string> named;
 };
 
+void PrintTo(const Collision& collision, std::ostream* out) {
+    for (const std::string& option : collision.options) *out << option << ' ';
+}
+
 class CollidingOutputs : public BestExports, public ::testing::WithParamInterface<Collision> {};
 
 TEST_P(CollidingOutputs, AreRefusedBeforeAnyWork) {

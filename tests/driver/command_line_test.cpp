@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,17 +39,27 @@ void expect_config(const RunConfig& config, int method, const std::string& base,
     EXPECT_EQ(N_threads, threads);
 }
 
-TEST(ReadLeadingInteger, ReadsLikeAtoiAndSaturatesBeyondInt) {
-    EXPECT_EQ(read_leading_integer("-17"), -17);
-    EXPECT_EQ(read_leading_integer("  +42"), 42);
-    EXPECT_EQ(read_leading_integer("12abc"), 12);
-    EXPECT_EQ(read_leading_integer("3.9"), 3);
-    EXPECT_EQ(read_leading_integer("0x10"), 0);
-    EXPECT_EQ(read_leading_integer("abc"), 0);
-    EXPECT_EQ(read_leading_integer(""), 0);
-    EXPECT_EQ(read_leading_integer("- 5"), 0);
-    EXPECT_EQ(read_leading_integer("2147483648"), INT_MAX);
-    EXPECT_EQ(read_leading_integer("-99999999999999999999999"), INT_MIN);
+TEST(ReadWholeNumber, TakesASignedDecimalIntAndNothingElse) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"-17", -17},
+        {"  +42", 42},
+        {"0", 0},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"12abc", std::nullopt},
+        {"2O", std::nullopt},
+        {"3.9", std::nullopt},
+        {"0x10", std::nullopt},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"- 5", std::nullopt},
+        {"7 ", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-99999999999999999999999", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(read_whole_number(text), value) << '"' << text << '"';
+    }
 }
 
 TEST(ParseCommandLine, EachArgumentCountKeepsTheDefaultsOfTheRest) {
@@ -80,9 +91,9 @@ TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
 
 TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
     const std::string long_base(5000, 'd');
-    const CommandLine command_line = parse({"1", long_base, "-4", "x7", "2"});
+    const CommandLine command_line = parse({"1", long_base, "-4", "-4", "2"});
     ASSERT_EQ(command_line.action, CommandLineAction::run);
-    expect_config(command_line.config, 1, long_base, -4, 0, 2, 8, 2, 10);
+    expect_config(command_line.config, 1, long_base, -4, -4, 2, 8, 2, 10);
 }
 
 TEST(ParseCommandLine, TeamsOfTheMostThreadsAreAccepted) {

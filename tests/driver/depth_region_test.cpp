@@ -119,34 +119,43 @@ TEST_P(DepthAndRegion, RegionMeasuresAsACroppedCopy) {
     EXPECT_EQ(focus(whole, measure(), RegionOfInterest{0, 0, 40, 30}), focus(whole, measure()));
 }
 
-// Tile edges fall between pixels (37 / 4, 29 / 3), inside a region and on a whole image.
+// Tile edges fall between pixels (37 / 4, 29 / 3), inside a region and on a whole image; then
+// tiles as small as the measure's window allows. The whole value must stay the untiled one.
 TEST_P(DepthAndRegion, TilesMeasureAsTheirRegions) {
-    const TileGrid grid{3, 4};
-    const EngineMethod measuring = measure();
-    for (const cv::Mat& image : {random_bytes(44, 33, 21u), times_257(random_bytes(44, 33, 22u))}) {
-        const std::string file = folder_.path() + "tiled.tif";
-        ASSERT_TRUE(cv::imwrite(file, image));
-        for (const RegionOfInterest area :
-             {RegionOfInterest{5, 2, 37, 29}, RegionOfInterest{0, 0, 44, 33}}) {
-            const std::optional<RegionOfInterest> region =
-                area.width < image.cols ? std::optional(area) : std::nullopt;
-            const ImageMeasurement tiled =
-                measure_image(file, *measuring.engine, {measuring.method}, region, grid);
-            ASSERT_TRUE(tiled.measured) << tiled.failure;
-            ASSERT_EQ(tiled.tile_focus.size(), 12u);
-            EXPECT_EQ(tiled.focus[0], focus(file, measuring, region));
-            for (int tile = 0; tile < 12; ++tile) {
-                const int row = tile / 4;
-                const int column = tile % 4;
-                // Columns floor(c·W/C) to floor((c+1)·W/C) − 1 of the area, rows alike.
-                const int left = column * area.width / 4;
-                const int top = row * area.height / 3;
-                const RegionOfInterest rectangle{area.x + left, area.y + top,
-                                                 (column + 1) * area.width / 4 - left,
-                                                 (row + 1) * area.height / 3 - top};
-                EXPECT_EQ(tiled.tile_focus[static_cast<std::size_t>(tile)],
-                          focus(file, measuring, rectangle))
-                    << image.elemSize() * 8 << "-bit, tile " << row << "," << column;
+    // A run of many images: the CPU engine finds the whole value from the tiles' sums.
+    const EngineMethod measuring{bestfocus::make_engine(std::get<1>(GetParam()), 2),
+                                 std::get<0>(GetParam()).code};
+    const RegionSize window = smallest_measured_size(std::get<0>(GetParam()));
+    for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{29 / window.height, 37 / window.width}}) {
+        for (const cv::Mat& image :
+             {random_bytes(44, 33, 21u), times_257(random_bytes(44, 33, 22u))}) {
+            const std::string file = folder_.path() + "tiled.tif";
+            ASSERT_TRUE(cv::imwrite(file, image));
+            for (const RegionOfInterest area :
+                 {RegionOfInterest{5, 2, 37, 29}, RegionOfInterest{0, 0, 44, 33}}) {
+                const std::optional<RegionOfInterest> region =
+                    area.width < image.cols ? std::optional(area) : std::nullopt;
+                const ImageMeasurement tiled =
+                    measure_image(file, *measuring.engine, {measuring.method}, region, grid);
+                ASSERT_TRUE(tiled.measured) << tiled.failure;
+                const int tiles = grid.rows * grid.columns;
+                ASSERT_EQ(tiled.tile_focus.size(), static_cast<std::size_t>(tiles));
+                EXPECT_EQ(tiled.focus[0], focus(file, measuring, region));
+                for (int tile = 0; tile < tiles; ++tile) {
+                    const int row = tile / grid.columns;
+                    const int column = tile % grid.columns;
+                    // Columns floor(c·W/C) to floor((c+1)·W/C) − 1 of the area, rows alike.
+                    const int left = column * area.width / grid.columns;
+                    const int top = row * area.height / grid.rows;
+                    const RegionOfInterest rectangle{
+                        area.x + left, area.y + top,
+                        (column + 1) * area.width / grid.columns - left,
+                        (row + 1) * area.height / grid.rows - top};
+                    EXPECT_EQ(tiled.tile_focus[static_cast<std::size_t>(tile)],
+                              focus(file, measuring, rectangle))
+                        << image.elemSize() * 8 << "-bit, " << grid.rows << "x" << grid.columns
+                        << " tile " << row << "," << column;
+                }
             }
         }
     }

@@ -126,8 +126,10 @@ TEST_F(EndToEnd, MeasureThreadsCountOnlyWithExactlyEightArguments) {
     expect_report(result, work_.path(), report_name(1, 1, 1), "2\n");
 }
 
-TEST_F(EndToEnd, LastFolderBelowFirstGivesOnlyTheTime) {
-    expect_report(run({"1", stacks_.path(), "5", "4"}), work_.path(), report_name(5, 4, 1), "");
+// A range without folders could only write an empty report: a mistyped range, refused.
+TEST_F(EndToEnd, LastFolderBelowFirstIsRefusedAndWritesNothing) {
+    EXPECT_EQ(run({"1", stacks_.path(), "5", "4"}).exit_status, 2);
+    EXPECT_TRUE(folder_entries(work_.path()).empty());
 }
 
 TEST_F(EndToEnd, OneImagePerStackPicksImage1) {

@@ -12,6 +12,8 @@ struct Translated {
     const char* english;
 };
 
+void PrintTo(const Translated& translated, std::ostream* out) { *out << translated.english; }
+
 class EnglishLines : public testing::TestWithParam<Translated> {};
 
 TEST_P(EnglishLines, KeepWhatLiesBetweenTheFixedWords) {

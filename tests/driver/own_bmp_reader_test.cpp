@@ -28,6 +28,8 @@ struct BmpKind {
     Palette palette;
 };
 
+void PrintTo(const BmpKind& kind, std::ostream* out) { *out << kind.what; }
+
 // A BMP file of random pixels written field by field: OpenCV's writer makes only gray-ramp 8-bit
 // and 24-bit bottom-up files.
 std::string random_bmp(const BmpKind& kind) {
@@ -111,8 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BmpKind{"ThirtyTwoBitsTopDownV4", 32, 3, -8, 108, Palette::none},
                       // Several bands of rows each.
                       BmpKind{"GrayRampManyBands", 8, 1031, 700, 40, Palette::gray_ramp},
-                      BmpKind{"ColourPaletteManyBandsTopDown", 8, 1001, -600, 40,
-                              Palette::colours},
+                      BmpKind{"ColourPaletteManyBandsTopDown", 8, 1001, -600, 40, Palette::colours},
                       BmpKind{"TwentyFourBitsManyBands", 24, 999, 300, 40, Palette::none}),
     [](const ::testing::TestParamInfo<BmpKind>& info) { return info.param.what; });
 

@@ -75,6 +75,13 @@ TEST_F(RunChecks, MissingFolderIsExplainedOnStandardError) {
               "bestfocus: cannot open the file " + stacks_.path() +
                   "001/03.bmp\nbestfocus: folder 001 has images 01 to 02; pass 2, or 0 for every "
                   "image there is\n");
+    // Stacks named as files are multi-page files: the missing file is named, not an image in it.
+    const ProgramRun no_file =
+        run({"--folder-names=pos_%02d.ome.tif", "1", stacks_.path(), "3", "3"});
+    expect_failure(no_file, kCannotOpen + stacks_.path() + "pos_03.ome.tif");
+    EXPECT_NE(no_file.standard_error.find("bestfocus: there is no file " + stacks_.path() +
+                                          "pos_03.ome.tif (a multi-page stack"),
+              std::string::npos);
 }
 
 // The measures are sums over the pixels: a large faint image would outscore a small sharp one.

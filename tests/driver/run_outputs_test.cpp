@@ -113,32 +113,80 @@ TEST_F(RunOutputs, QuietSilencesWarningsAndProgressLinesAreAskedFor) {
     EXPECT_NE(progress.standard_error.find("progress: 100%, 2/2 stacks"), std::string::npos);
 }
 
-TEST_F(RunOutputs, BadOptionsAndMethodListsAreRefused) {
-    const std::tuple<std::vector<std::string>, std::string> cases[] = {
-        {{"--colour", "1"}, "\nbestfocus: unknown option --colour"},
+// Standard output begins with the message; standard error, after the usage, holds its English.
+TEST_F(RunOutputs, BadCommandLinesAreRefusedInBothLanguages) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+        std::string english;
+    };
+    const std::string team = "; it must be a whole number from 1 to 1024\n";
+    const Case cases[] = {
+        {{"--colour", "1"}, "\nbestfocus: unknown option --colour", ""},
         {{"--engine=gpu"},
-         "\nbestfocus: unknown engine \"gpu\" (--engine takes auto, cuda or cpu)"},
-        {{"--scores"}, "\nbestfocus: option --scores needs a value"},
-        {{"--summary="}, "\nbestfocus: option --summary needs a file name, not an empty value"},
-        {{"--html", ""}, "\nbestfocus: option --html needs a file name, not an empty value"},
+         "\nbestfocus: unknown engine \"gpu\" (--engine takes auto, cuda or cpu)",
+         ""},
+        {{"--scores"}, "\nbestfocus: option --scores needs a value", ""},
+        {{"--summary="}, "\nbestfocus: option --summary needs a file name, not an empty value", ""},
+        {{"--html", ""}, "\nbestfocus: option --html needs a file name, not an empty value", ""},
+        // A long option with one dash is read as letters; the whole argument is named.
+        {{"-scores=x.csv", "1"},
+         "\nbestfocus: unknown option -scores=x.csv (long options begin with two dashes: "
+         "--scores=x.csv)",
+         ""},
+        {{"-sx"}, "\nbestfocus: unknown option -sx", ""},
         // Names longer than a file name can be: refused before any work, nothing allocated.
         {{"--folder-names=%2147483647d"},
-         "\nbestfocus: bad --folder-names \"%2147483647d\": \"%2147483647d\" asks for more"},
-        {{"--image-names=%.999999999d"}, "\nbestfocus: bad --image-names \"%.999999999d\""},
+         "\nbestfocus: bad --folder-names \"%2147483647d\": \"%2147483647d\" asks for more",
+         ""},
+        {{"--image-names=%.999999999d"}, "\nbestfocus: bad --image-names \"%.999999999d\"", ""},
         {{"--folder-names=" + std::string(251, 'f') + "%d", "1", stacks_.path(), "99999", "99999"},
-         "\nbestfocus: --folder-names=" + std::string(251, 'f') + "%d names folder 99999 with"},
-        {{"1,9"}, "\nArgumento 1 (metodo) incorrecto: \"1,9\"; debe ser una lista de enteros"},
-        {{"2,2"}, "\nArgumento 1 (metodo) incorrecto: \"2,2\"; debe ser una lista de enteros"},
+         "\nbestfocus: --folder-names=" + std::string(251, 'f') + "%d names folder 99999 with",
+         ""},
+        {{"1,9"},
+         "\nArgumento 1 (metodo) incorrecto: \"1,9\"; debe ser una lista de enteros",
+         "bestfocus: argument 1 (metodo) is incorrect: \"1,9\"; it must be a list of whole "
+         "numbers"},
+        {{"2,2"}, "\nArgumento 1 (metodo) incorrecto: \"2,2\"; debe ser una lista de enteros", ""},
         // After the first positional argument nothing is an option.
-        {{"1", stacks_.path(), "1", "1", "5", "--quiet"},
-         "\nArgumento 6 (N_threads_ext2) incorrecto: \"--quiet\""},
+        {{"1", stacks_.path(), "1", "1", "5", "--scores=x.csv"},
+         "\nArgumento 6 (N_threads_ext2) incorrecto: \"--scores=x.csv\"",
+         "bestfocus: argument 6 (N_threads_ext2) is incorrect: \"--scores=x.csv\"" + team +
+             "bestfocus: options go before the positional arguments: \"--scores=x.csv\" was read "
+             "as argument 6\n"},
+        // A range that runs backwards holds no folder: nothing to report.
+        {{"1", stacks_.path(), "2", "1", "5"},
+         "\nArgumento 4 (ultima carpeta) incorrecto: \"1\"; debe ser un entero mayor o igual que 2",
+         "bestfocus: argument 4 (ultima carpeta) is incorrect: \"1\"; it must be a whole number of "
+         "at least 2\n"},
+        {{"1", stacks_.path(), "12"},
+         "\nArgumento 3 (primera carpeta) incorrecto: \"12\"; debe ser un entero menor o igual que "
+         "11",
+         ""},
+        // Numbers with anything after them are no numbers.
+        {{"1", stacks_.path(), "1", "2", "2O"},
+         "\nArgumento 5 (imagenes por pila) incorrecto: \"2O\"; debe ser un entero mayor o igual "
+         "que 0",
+         ""},
+        {{"1", stacks_.path(), "eleven"},
+         "\nArgumento 3 (primera carpeta) incorrecto: \"eleven\"; debe ser un entero\n",
+         "bestfocus: argument 3 (primera carpeta) is incorrect: \"eleven\"; it must be a whole "
+         "number\n"},
+        {{"3x"}, "\nArgumento 1 (metodo) incorrecto: \"3x\"; debe ser un entero de 1 a", ""},
     };
-    for (const auto& [arguments, message] : cases) {
-        SCOPED_TRACE(message);
-        const ProgramRun refused = run(arguments, work_.path());
+    for (const Case& refusal : cases) {
+        SCOPED_TRACE(refusal.message);
+        const ProgramRun refused = run(refusal.arguments, work_.path());
         EXPECT_EQ(refused.exit_status, 2);
-        EXPECT_EQ(refused.standard_output.rfind(message, 0), 0u) << refused.standard_output;
+        EXPECT_EQ(refused.standard_output.rfind(refusal.message, 0), 0u) << refused.standard_output;
         EXPECT_NE(refused.standard_output.find("\nUsage: bestfocus"), std::string::npos);
+        // An English refusal is repeated on standard error as it stands.
+        const std::string english =
+            refusal.english.empty() && refusal.message.rfind("\nbestfocus: ", 0) == 0
+                ? refusal.message.substr(1)
+                : refusal.english;
+        EXPECT_NE(refused.standard_error.find(english), std::string::npos)
+            << refused.standard_error;
     }
     EXPECT_TRUE(folder_entries(work_.path()).empty());
 }

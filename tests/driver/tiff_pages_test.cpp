@@ -28,6 +28,8 @@ struct PageLayout {
     int height = 7;
 };
 
+void PrintTo(const PageLayout& layout, std::ostream* out) { *out << layout.what; }
+
 std::vector<cv::Mat> random_pages(int count, int width, int type, int height = 7) {
     std::vector<cv::Mat> pages;
     cv::RNG generator(static_cast<std::uint64_t>(width) * 31 + static_cast<std::uint64_t>(type));
@@ -104,6 +106,8 @@ struct Damage {
     const char* what;
     void (*make)(const std::string& file);
 };
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.what; }
 
 void cut_in_half(const std::string& file) {
     std::filesystem::resize_file(file, std::filesystem::file_size(file) / 2);

@@ -14,6 +14,12 @@
 #include "html_test_support.h"
 
 namespace bestfocus {
+
+// Found by the argument's namespace, so outside the unnamed one.
+static void PrintTo(const FolderScores& folder, std::ostream* out) {
+    *out << "folder " << folder.folder;
+}
+
 namespace {
 
 struct Point {

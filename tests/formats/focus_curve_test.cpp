@@ -72,6 +72,10 @@ struct ShortCurve {
     const char* flags;
 };
 
+void PrintTo(const ShortCurve& curve, std::ostream* out) {
+    *out << ::testing::PrintToString(curve.scores) << " -> " << curve.flags;
+}
+
 class ShortAndEqualCurves : public testing::TestWithParam<ShortCurve> {};
 
 TEST_P(ShortAndEqualCurves, GetExactlyTheirFlags) {

@@ -1,0 +1,86 @@
+#include "depth_heat_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tile_picks.h"
+
+namespace bestfocus {
+namespace {
+
+// Viridis at nine evenly spaced points, as R, G, B: dark to light, readable in gray and with the
+// common forms of colour blindness.
+constexpr unsigned char kViridis[][3] = {
+    {0x44, 0x01, 0x54}, {0x47, 0x2d, 0x7b}, {0x3b, 0x52, 0x8b},
+    {0x2c, 0x72, 0x8e}, {0x21, 0x91, 0x8c}, {0x28, 0xae, 0x80},
+    {0x5e, 0xc9, 0x62}, {0xad, 0xdc, 0x30}, {0xfd, 0xe7, 0x25}};
+constexpr int kSteps = static_cast<int>(std::size(kViridis)) - 1;
+
+// Stripes every this many pixels of the picture, one pixel wide of every four.
+constexpr int kHatchPeriod = 6;
+
+}  // namespace
+
+cv::Vec3b depth_colour(double depth, int images) {
+    const double share = images > 1 ? std::clamp((depth - 1.0) / (images - 1), 0.0, 1.0) : 0.5;
+    const double at = share * kSteps;
+    const int lower = std::min(static_cast<int>(at), kSteps - 1);
+    const double weight = at - lower;
+    cv::Vec3b colour;
+    for (int channel = 0; channel < 3; ++channel) {
+        const double value =
+            (1 - weight) * kViridis[lower][channel] + weight * kViridis[lower + 1][channel];
+        colour[2 - channel] = static_cast<unsigned char>(std::lround(value));
+    }
+    return colour;
+}
+
+cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Size size) {
+    const int images = static_cast<int>(folder.images.size());
+    const TileGrid& grid = folder.tiles;
+    std::vector<bool> flat;
+    for (const TilePick& tile : tile_picks(folder, 0)) {
+        flat.push_back(tile.flags.has(Flag::flat));
+    }
+    // The tile column of each column of the map, and the tile row of each row.
+    std::vector<int> tile_column(static_cast<std::size_t>(depth.width));
+    std::vector<int> tile_row(static_cast<std::size_t>(depth.height));
+    for (int c = 0; c < grid.columns; ++c) {
+        const RegionOfInterest span = tile_rectangle(grid, {0, 0, depth.width, 1}, 0, c);
+        std::fill_n(tile_column.begin() + span.x, span.width, c);
+    }
+    for (int r = 0; r < grid.rows; ++r) {
+        const RegionOfInterest span = tile_rectangle(grid, {0, 0, 1, depth.height}, r, 0);
+        std::fill_n(tile_row.begin() + span.y, span.height, r);
+    }
+    cv::Mat picture(size, CV_8UC3);
+    for (int y = 0; y < size.height; ++y) {
+        const int map_y = static_cast<int>(static_cast<long long>(y) * depth.height / size.height);
+        const float* row = depth.values.data() + static_cast<std::size_t>(map_y) * depth.width;
+        cv::Vec3b* out = picture.ptr<cv::Vec3b>(y);
+        for (int x = 0; x < size.width; ++x) {
+            const int map_x =
+                static_cast<int>(static_cast<long long>(x) * depth.width / size.width);
+            const std::size_t tile =
+                static_cast<std::size_t>(tile_row[static_cast<std::size_t>(map_y)] * grid.columns +
+                                         tile_column[static_cast<std::size_t>(map_x)]);
+            const bool stripe = flat[tile] && (x + y) % kHatchPeriod < 2;
+            out[x] = stripe ? cv::Vec3b(40, 40, 40) : depth_colour(row[map_x], images);
+        }
+    }
+    return picture;
+}
+
+std::string depth_scale_gradient() {
+    std::string gradient = "linear-gradient(to right";
+    for (int step = 0; step <= kSteps; ++step) {
+        char stop[32];
+        std::snprintf(stop, sizeof stop, ", #%02x%02x%02x", kViridis[step][0], kViridis[step][1],
+                      kViridis[step][2]);
+        gradient += stop;
+    }
+    return gradient + ")";
+}
+
+}  // namespace bestfocus

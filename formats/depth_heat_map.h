@@ -1,0 +1,25 @@
+// A folder's depth map as a picture for the page: a perceptual colour map (viridis) over the image
+// numbers 1 to n, flat tiles hatched.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <string>
+#include <vector>
+
+#include "depth_map.h"
+#include "folder_scores.h"
+
+namespace bestfocus {
+
+// The colour of a depth d of a stack of `images` images: viridis from image 1 (dark blue) to image
+// n (yellow), clamped; B, G, R as OpenCV orders them.
+cv::Vec3b depth_colour(double depth, int images);
+
+// The map at `size` (each pixel the map's nearest), its tiles flagged flat under the first method
+// (tile_picks.h) hatched with dark diagonal stripes.
+cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Size size);
+
+// The colour scale as a CSS linear-gradient from image 1 to image n, left to right.
+std::string depth_scale_gradient();
+
+}  // namespace bestfocus
