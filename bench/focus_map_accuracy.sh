@@ -39,6 +39,7 @@ for tiles in "${grids[@]}"; do
         "$python" "$repo/bench/score_focus_maps.py" "$stacks" "$run/depth" "$run/focused" \
             "$run/BestFocus_AutofocusStacks_Folder_1_to_2_method_$method.txt" "$method" >>"$rows"
     done
+    [ -s "$rows" ] || { echo "focus_map_accuracy: $build/bestfocus offers no method" >&2; exit 1; }
 
     echo "## Depth maps and all-in-focus images on a known focal surface, --tiles=$tiles"
     echo
