@@ -84,17 +84,20 @@ std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& fo
 
 bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& folders,
                       std::vector<TilePictures>* pictures) {
-    const OutputFiles& outputs = config.outputs;
+    OutputFiles outputs = config.outputs;
+    bool written = true;
     std::string reason;
-    for (const std::string* folder : {&outputs.depth_map, &outputs.all_in_focus}) {
+    // A folder that cannot be made loses its files only.
+    for (std::string* folder : {&outputs.depth_map, &outputs.all_in_focus}) {
         if (!folder->empty() && !make_folder(*folder, &reason)) {
             std::fprintf(stderr, "bestfocus: cannot make the folder %s: %s\n", folder->c_str(),
                          reason.c_str());
-            return false;
+            folder->clear();
+            written = false;
         }
     }
     if (!config.tiles || (outputs.depth_map.empty() && outputs.all_in_focus.empty() && !pictures)) {
-        return true;
+        return written;
     }
     if (pictures != nullptr) {
         pictures->assign(folders.size(), {});
@@ -107,7 +110,6 @@ bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& 
             write_folder_maps(outputs, folders[static_cast<std::size_t>(i)],
                               pictures ? &(*pictures)[static_cast<std::size_t>(i)] : nullptr);
     }
-    bool written = true;
     for (const std::string& lines : failures) {
         std::fputs(lines.c_str(), stderr);
         written = written && lines.empty();

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "tiled_measure.h"
+
 namespace bestfocus {
 
 namespace {
@@ -40,16 +42,16 @@ ImageView engine_view(const StridedView& image, std::vector<unsigned char>* buff
     return view;
 }
 
-}  // namespace
-
-std::vector<Measurement> measure_views(const Engine& engine, const std::vector<StridedView>& images,
-                                       const std::vector<int>& methods, int threads) {
+// measure(view) on each image's engine view, images spread over the threads.
+template <typename Measure>
+std::vector<Measurement> measure_each(const std::vector<StridedView>& images, int threads,
+                                      const Measure& measure) {
     std::vector<Measurement> results(images.size());
     const long long count = static_cast<long long>(images.size());
     if (count == 1 || threads == 1) {  // on the calling thread: no team to form
         std::vector<unsigned char> buffer;
         for (std::size_t i = 0; i < images.size(); ++i) {
-            results[i] = engine.measure(engine_view(images[i], &buffer), methods);
+            results[i] = measure(engine_view(images[i], &buffer));
         }
         return results;
     }
@@ -59,10 +61,27 @@ std::vector<Measurement> measure_views(const Engine& engine, const std::vector<S
 #pragma omp for schedule(static)
         for (long long i = 0; i < count; ++i) {
             const std::size_t index = static_cast<std::size_t>(i);
-            results[index] = engine.measure(engine_view(images[index], &buffer), methods);
+            results[index] = measure(engine_view(images[index], &buffer));
         }
     }
     return results;
+}
+
+}  // namespace
+
+std::vector<Measurement> measure_views(const Engine& engine, const std::vector<StridedView>& images,
+                                       const std::vector<int>& methods, int threads) {
+    return measure_each(images, threads,
+                        [&](const ImageView& view) { return engine.measure(view, methods); });
+}
+
+std::vector<Measurement> measure_views_in_tiles(const Engine& engine,
+                                                const std::vector<StridedView>& images,
+                                                const TileEdges& edges,
+                                                const std::vector<int>& methods, int threads) {
+    return measure_each(images, threads, [&](const ImageView& view) {
+        return engine.measure_tiles(view, edges, methods);
+    });
 }
 
 }  // namespace bestfocus

@@ -28,4 +28,11 @@ struct StridedView {
 std::vector<Measurement> measure_views(const Engine& engine, const std::vector<StridedView>& images,
                                        const std::vector<int>& methods, int threads);
 
+// The same with every image measured whole and tile by tile (Engine::measure_tiles).
+struct TileEdges;
+std::vector<Measurement> measure_views_in_tiles(const Engine& engine,
+                                                const std::vector<StridedView>& images,
+                                                const TileEdges& edges,
+                                                const std::vector<int>& methods, int threads);
+
 }  // namespace bestfocus

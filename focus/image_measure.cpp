@@ -4,7 +4,6 @@
 
 #include "measure_as_read.h"
 #include "tile_size_check.h"
-#include "tiled_measure.h"
 
 namespace bestfocus {
 
@@ -48,6 +47,17 @@ ImageView region_of(const ImageView& image, const RegionOfInterest& region) {
     part.width = region.width;
     part.height = region.height;
     return part;
+}
+
+TileEdges tile_edges(const TileGrid& grid, int width, int height) {
+    TileEdges edges;
+    for (int column = 0; column <= grid.columns; ++column) {
+        edges.columns.push_back(tile_rectangle(grid, {0, 0, width, 1}, 0, column).x);
+    }
+    for (int row = 0; row <= grid.rows; ++row) {
+        edges.rows.push_back(tile_rectangle(grid, {0, 0, 1, height}, row, 0).y);
+    }
+    return edges;
 }
 
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
@@ -102,15 +112,9 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
         refused.status = 2;
         return refused;
     }
-    TileEdges edges;
-    for (int column = 0; column <= tiles->columns; ++column) {
-        edges.columns.push_back(tile_rectangle(*tiles, {0, 0, area.width, 1}, 0, column).x);
-    }
-    for (int row = 0; row <= tiles->rows; ++row) {
-        edges.rows.push_back(tile_rectangle(*tiles, {0, 0, 1, area.height}, row, 0).y);
-    }
     ImageMeasurement measurement =
-        measured(engine.measure_tiles(region_of(pixels.view, area), edges, methods),
+        measured(engine.measure_tiles(region_of(pixels.view, area),
+                                      tile_edges(*tiles, area.width, area.height), methods),
                  pixels.view.width, pixels.view.height, name);
     if (measurement.measured) {
         measurement.tile_focus.assign(measurement.focus.begin() + methods.size(),

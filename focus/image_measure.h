@@ -9,6 +9,7 @@
 #include "image_source.h"
 #include "stack_layout.h"
 #include "tile_grid.h"
+#include "tiled_measure.h"
 
 namespace bestfocus {
 
@@ -26,6 +27,9 @@ struct ImageMeasurement {
 
 // The region of the view, which must lie inside it.
 ImageView region_of(const ImageView& image, const RegionOfInterest& region);
+
+// Where the grid's tiles of a width x height image lie, as the engines take them.
+TileEdges tile_edges(const TileGrid& grid, int width, int height);
 
 // Reads the image at its depth (read_image, into a buffer the calling thread keeps) and measures
 // its pixels, or the region's when one is given, on the engine with each method (codes of the

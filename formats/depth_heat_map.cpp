@@ -17,8 +17,9 @@ constexpr unsigned char kViridis[][3] = {
     {0x5e, 0xc9, 0x62}, {0xad, 0xdc, 0x30}, {0xfd, 0xe7, 0x25}};
 constexpr int kSteps = static_cast<int>(std::size(kViridis)) - 1;
 
-// Stripes every this many pixels of the picture, one pixel wide of every four.
-constexpr int kHatchPeriod = 6;
+// Diagonal stripes this many times across the picture's longer side, a third of each period
+// dark: still stripes on the card's thumbnail, a quarter of the picture's size.
+constexpr int kHatchStripes = 40;
 
 }  // namespace
 
@@ -54,6 +55,7 @@ cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Si
         const RegionOfInterest span = tile_rectangle(grid, {0, 0, 1, depth.height}, r, 0);
         std::fill_n(tile_row.begin() + span.y, span.height, r);
     }
+    const int period = std::max(6, std::max(size.width, size.height) / kHatchStripes);
     cv::Mat picture(size, CV_8UC3);
     for (int y = 0; y < size.height; ++y) {
         const int map_y = static_cast<int>(static_cast<long long>(y) * depth.height / size.height);
@@ -65,7 +67,7 @@ cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Si
             const std::size_t tile =
                 static_cast<std::size_t>(tile_row[static_cast<std::size_t>(map_y)] * grid.columns +
                                          tile_column[static_cast<std::size_t>(map_x)]);
-            const bool stripe = flat[tile] && (x + y) % kHatchPeriod < 2;
+            const bool stripe = flat[tile] && (x + y) % period < period / 3;
             out[x] = stripe ? cv::Vec3b(40, 40, 40) : depth_colour(row[map_x], images);
         }
     }
