@@ -75,6 +75,7 @@ std::string tile_summary_rows(int folder) {
 
 const std::string kSummaryAndMaps =
     "--tile-summary=tile_summary.csv --depth-map=depth --all-in-focus=focused";
+const std::string kAllTiled = "--tile-scores=tile_scores.csv " + kSummaryAndMaps;
 
 const char kTileScoresHeader[] = "folder,image,method,tile_row,tile_col,score\n";
 const char kTileSummaryHeader[] =
@@ -142,8 +143,7 @@ class TiledRun : public ::testing::Test {
     }
 
   protected:
-    CommandResult merge(const std::string& options = "--tile-scores=tile_scores.csv " +
-                                                     kSummaryAndMaps) {
+    CommandResult merge(const std::string& options = kAllTiled) {
         return run_shell("cd " + quoted(work_.path()) + " && " + quoted(kMerge) + " " + options +
                          " " + quoted(run_.path()) + " 1 4");
     }
@@ -171,8 +171,8 @@ TEST_F(TiledRun, JoinsTheTileTablesAndGathersTheMaps) {
 struct TiledRefusal {
     const char* name;
     std::function<void(TiledRun&)> damage;
-    std::string message;               // a part of the refusal
-    bool without_tile_scores = false;  // merge only the tile summaries and the maps
+    std::string message;              // a part of the refusal
+    std::string options = kAllTiled;  // the merge's
 };
 
 void PrintTo(const TiledRefusal& refusal, std::ostream* out) { *out << refusal.name; }
@@ -210,7 +210,8 @@ const TiledRefusal kTiledRefusals[] = {
          replace_text(run.piece(3, 4) + "tile_summary.csv", kTileRow,
                       "3,1,0,0,2,1,4,2,1,0.5,edge\n");
      },
-     "tile (0, 0) of method 1 says best 1, focus 0.500000, outside the stack's images", true},
+     "tile (0, 0) of method 1 says best 1, focus 0.500000, outside the stack's images",
+     kSummaryAndMaps},
     {"TileNotWhereTheGridPutsIt",
      [](TiledRun& run) {
          replace_text(run.piece(3, 4) + "tile_summary.csv", kTileRow, "3,1,0,0,2,1,5,2,1,1,edge\n");
@@ -235,7 +236,8 @@ const TiledRefusal kTiledRefusals[] = {
          }
          write_file(run.piece(3, 4) + "tile_summary.csv", kTileSummaryHeader + rows);
      },
-     "folders_3_to_4/tile_summary.csv, folder 3: its 1 x 1 tiles are not the run's 2 x 2", true},
+     "folders_3_to_4/tile_summary.csv, folder 3: its 1 x 1 tiles are not the run's 2 x 2",
+     kSummaryAndMaps},
     {"OtherColumns",
      [](TiledRun& run) {
          for (const std::string& piece : {run.piece(1, 2), run.piece(3, 4)}) {
@@ -256,6 +258,40 @@ const TiledRefusal kTiledRefusals[] = {
          write_image(run.depth_map(1, 2, 2), depth);
      },
      "002_depth.tif says focus 0.500000 at (8, 4), outside its tiles' 1.000000 to 3.000000"},
+    {"FlatDepthNotTheStacksFocus",
+     [](TiledRun& run) {
+         // Folder 2 has no texture anywhere: its map must be its focus, 2.5 under method 1.
+         std::string scores = kTileScoresHeader + tile_scores_rows(1);
+         std::string tiles = kTileSummaryHeader + tile_summary_rows(1);
+         for (int k = 0; k < kImages * 2 * kTiles; ++k) {
+             scores += "2," + std::to_string(k / (2 * kTiles) + 1) + "," +
+                       std::to_string(kMethods[k / kTiles % 2]) + "," +
+                       std::to_string(k % kTiles / 2) + "," + std::to_string(k % 2) + ",1\n";
+         }
+         for (int k = 0; k < 2 * kTiles; ++k) {
+             const int tile = k % kTiles;
+             tiles += "2," + std::to_string(kMethods[k / kTiles]) + "," + std::to_string(tile / 2) +
+                      "," + std::to_string(tile % 2) + "," + std::to_string(kTileX[tile]) + "," +
+                      std::to_string(kTileY[tile]) + "," + std::to_string(kTileWidth[tile]) + "," +
+                      std::to_string(kTileHeight[tile]) + ",1,1,flat\n";
+         }
+         write_file(run.piece(1, 2) + "tile_scores.csv", scores);
+         write_file(run.piece(1, 2) + "tile_summary.csv", tiles);
+         for (const int first : {1, 3}) {
+             std::string summary = "folder,method,best,fractional_best,flags\n";
+             for (const int folder : {first, first + 1}) {
+                 for (const int method : kMethods) {
+                     const std::string pick = std::to_string((folder * method) % kImages + 1);
+                     summary += std::to_string(folder) + "," + std::to_string(method) + "," + pick +
+                                "," + (folder == 2 && method == 1 ? "2.5" : pick) + ",\n";
+                 }
+             }
+             write_file(run.piece(first, first + 1) + "summary.csv", summary);
+         }
+         write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, 3.0));
+     },
+     "002_depth.tif says focus 3.000000 at (0, 0), outside its tiles' 2.500000 to 2.500000",
+     kAllTiled + " --summary=summary.csv"},
     {"DepthOfAnotherSize",
      [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 8, CV_32F, 2.0)); },
      "002_depth.tif is 8 x 5 where the folder's tiles split 9 x 5"},
@@ -269,7 +305,7 @@ const TiledRefusal kTiledRefusals[] = {
 
 TEST_P(TiledMergeRefusal, NamesTheProblemAndWritesNothing) {
     GetParam().damage(*this);
-    const CommandResult merged = GetParam().without_tile_scores ? merge(kSummaryAndMaps) : merge();
+    const CommandResult merged = merge(GetParam().options);
     EXPECT_EQ(merged.exit_status, 1) << merged.output;
     EXPECT_NE(merged.output.find(GetParam().message), std::string::npos) << merged.output;
     EXPECT_EQ(folder_entries(work_.path()), std::vector<std::string>{}) << merged.output;

@@ -51,8 +51,11 @@ MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, 
         }
     }
     if (file.least > file.most) {
-        file.least = 1;
-        file.most = images > 0 ? images : std::numeric_limits<double>::max();
+        // Every tile flat: the whole stack's focus, which the summary (when merged) says.
+        const auto summary = contents.summary.by_folder.find(folder);
+        const bool known = summary != contents.summary.by_folder.end();
+        file.least = known ? summary->second.front().fractional_best : 1;
+        file.most = known ? file.least : images > 0 ? images : std::numeric_limits<double>::max();
     }
     return file;
 }

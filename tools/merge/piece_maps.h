@@ -23,7 +23,8 @@ struct MapFile {
     std::string destination;  // in the folder gathered into
     long long width = 0;      // the area the folder's tiles split
     long long height = 0;
-    // A depth map's values lie in [least, most]: between its tiles' focus positions.
+    // A depth map's values lie in [least, most]: between its tiles' focus positions, or when all
+    // its tiles are flat at the whole stack's, as far as the merged tables tell it.
     double least = 1;
     double most = 1;
 };
