@@ -10,7 +10,6 @@
 #include "measure_registry.h"
 #include "pixel_limit.h"
 #include "team_sizes.h"
-#include "tiled_measure.h"
 
 namespace bestfocus {
 
@@ -59,17 +58,6 @@ std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height
         return nullptr;  // measured whole: on a team of threads, or to fail as measure() fails
     }
     return std::make_unique<BandedMeasure>(methods, width, height, depth);
-}
-
-Measurement CpuEngine::measure_tiles(const ImageView& image, const TileEdges& edges,
-                                     const std::vector<int>& methods) const {
-    const bool every_method_known = std::all_of(
-        methods.begin(), methods.end(), [](int code) { return find_measure(code) != nullptr; });
-    if (one_image_run_ || !pixel_count_fits(image.width, image.height) || !every_method_known ||
-        image.pixels == nullptr) {
-        return Engine::measure_tiles(image, edges, methods);  // on a team, or to fail as measure()
-    }
-    return exact_tile_sums(image, edges, methods);
 }
 
 }  // namespace bestfocus

@@ -13,10 +13,6 @@ class CpuEngine : public Engine {
     // On the scan thread, as measure() measures the images of a run of many.
     std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height, PixelDepth depth,
                                                     const std::vector<int>& methods) const override;
-    // Each tile's exact sums added once, the whole image's found from them, as the images of a
-    // run of many are measured; an image that is the whole run as Engine's.
-    Measurement measure_tiles(const ImageView& image, const TileEdges& edges,
-                              const std::vector<int>& methods) const override;
 
   private:
     bool one_image_run_;

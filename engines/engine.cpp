@@ -3,7 +3,6 @@
 #include "banded_measure.h"
 #include "cpu_engine.h"
 #include "kernel_engine.h"
-#include "tiled_measure.h"
 
 namespace bestfocus {
 
@@ -17,11 +16,6 @@ std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run) {
 std::unique_ptr<BandedMeasure> Engine::measure_in_bands(int, int, PixelDepth,
                                                         const std::vector<int>&) const {
     return nullptr;
-}
-
-Measurement Engine::measure_tiles(const ImageView& image, const TileEdges& edges,
-                                  const std::vector<int>& methods) const {
-    return measure_each_tile(*this, image, edges, methods);
 }
 
 Measurement too_many_pixels() {

@@ -22,7 +22,6 @@ struct Measurement {
 };
 
 class BandedMeasure;
-struct TileEdges;
 
 class Engine {  // thread-safe: many scan threads call measure() at once
   public:
@@ -35,10 +34,6 @@ class Engine {  // thread-safe: many scan threads call measure() at once
     virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height,
                                                             PixelDepth depth,
                                                             const std::vector<int>& methods) const;
-    // Every method on the view and on each of its tiles, as measure() gives them on each
-    // (tiled_measure.h); this one calls measure() on each.
-    virtual Measurement measure_tiles(const ImageView& image, const TileEdges& edges,
-                                      const std::vector<int>& methods) const;
 };
 
 // The engine of that kind for a run of `images_in_run` images. The kernels pass N_threads to

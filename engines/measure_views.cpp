@@ -80,7 +80,7 @@ std::vector<Measurement> measure_views_in_tiles(const Engine& engine,
                                                 const TileEdges& edges,
                                                 const std::vector<int>& methods, int threads) {
     return measure_each(images, threads, [&](const ImageView& view) {
-        return engine.measure_tiles(view, edges, methods);
+        return measure_each_tile(engine, view, edges, methods);
     });
 }
 

@@ -1,5 +1,4 @@
-// An image measured whole and tile by tile in one call: the CPU engine adds each tile's exact
-// sums once and finds the whole image's from them, instead of measuring every pixel twice.
+// An image measured whole and tile by tile in one call.
 #pragma once
 
 #include <vector>
@@ -21,11 +20,5 @@ struct TileEdges {
 // methods + t · methods + m.
 Measurement measure_each_tile(const Engine& engine, const ImageView& image, const TileEdges& edges,
                               const std::vector<int>& methods);
-
-// The same from the CPU engine's exact sums: each tile's terms added once, the view's total being
-// the tiles' and those of the terms that cross a tile edge, found on narrow strips along the
-// edges. Every tile must be at least as large as each method's window. Single-threaded.
-Measurement exact_tile_sums(const ImageView& image, const TileEdges& edges,
-                            const std::vector<int>& methods);
 
 }  // namespace bestfocus

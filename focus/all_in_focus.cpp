@@ -15,12 +15,37 @@ const void* row_of(const ImageView& view, int y, std::size_t pixel_bytes) {
            y * view.row_stride * static_cast<std::ptrdiff_t>(pixel_bytes);
 }
 
+// The depth clamped to the stack, and the lower of the two images blended there (1-based).
+double clamped_depth(float depth, int images) {
+    return std::clamp(static_cast<double>(depth), 1.0, static_cast<double>(images));
+}
+int lower_image(double depth, int images) { return std::min(static_cast<int>(depth), images - 1); }
+
 }  // namespace
 
 AllInFocus::AllInFocus(const DepthMap& depth, int images, PixelDepth pixels)
     : depth_(depth),
       images_(images),
-      focused_(depth.height, depth.width, pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {}
+      focused_(depth.height, depth.width, pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {
+    if (images < 2) {
+        return;
+    }
+    // A counting sort of the pixels by their lower image.
+    first_pixel_.assign(static_cast<std::size_t>(images), 0);
+    for (const float d : depth.values) {
+        ++first_pixel_[static_cast<std::size_t>(lower_image(clamped_depth(d, images), images))];
+    }
+    for (std::size_t i = 1; i < first_pixel_.size(); ++i) {
+        first_pixel_[i] += first_pixel_[i - 1];
+    }
+    std::vector<std::size_t> next(first_pixel_.begin(), first_pixel_.end() - 1);
+    pixel_order_.resize(depth.values.size());
+    for (std::size_t pixel = 0; pixel < depth.values.size(); ++pixel) {
+        const int lower = lower_image(clamped_depth(depth.values[pixel], images), images);
+        pixel_order_[next[static_cast<std::size_t>(lower) - 1]++] =
+            static_cast<std::uint32_t>(pixel);
+    }
+}
 
 void AllInFocus::add(int image, const ImageView& view) {
     if (view.depth == PixelDepth::u8) {
@@ -44,21 +69,15 @@ void AllInFocus::blend(int image, const ImageView& view) {
     }
     if (image >= 2) {
         const int lower = image - 1;  // the pixels blended from this image and the one before
-        for (int y = 0; y < depth_.height; ++y) {
-            const float* depth = depth_.values.data() + static_cast<std::size_t>(y) * width;
-            const Pixel* before = previous_.ptr<Pixel>(y);
-            const Pixel* now = current.ptr<Pixel>(y);
-            Pixel* out = focused_.ptr<Pixel>(y);
-            for (int x = 0; x < width; ++x) {
-                const double d =
-                    std::clamp(static_cast<double>(depth[x]), 1.0, static_cast<double>(images_));
-                if (std::min(static_cast<int>(d), images_ - 1) != lower) {
-                    continue;
-                }
-                const double upper_weight = d - lower;
-                const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
-                out[x] = static_cast<Pixel>(std::floor(value + 0.5));
-            }
+        const Pixel* before = previous_.ptr<Pixel>(0);
+        const Pixel* now = current.ptr<Pixel>(0);
+        Pixel* out = focused_.ptr<Pixel>(0);
+        for (std::size_t k = first_pixel_[static_cast<std::size_t>(lower) - 1];
+             k < first_pixel_[static_cast<std::size_t>(lower)]; ++k) {
+            const std::uint32_t pixel = pixel_order_[k];
+            const double upper_weight = clamped_depth(depth_.values[pixel], images_) - lower;
+            const double value = (1 - upper_weight) * before[pixel] + upper_weight * now[pixel];
+            out[pixel] = static_cast<Pixel>(std::floor(value + 0.5));
         }
     }
     if (image < images_) {

@@ -3,8 +3,10 @@
 // so that only the one before is kept, never the stack.
 #pragma once
 
+#include <cstdint>
 #include <opencv2/core.hpp>
 #include <string>
+#include <vector>
 
 #include "depth_map.h"
 #include "folder_scores.h"
@@ -32,6 +34,10 @@ class AllInFocus {
 
     const DepthMap& depth_;
     int images_;
+    // The pixels blended from images i and i + 1 are pixel_order_[first_pixel_[i - 1]] up to
+    // pixel_order_[first_pixel_[i]], in increasing order: each image visits only its own.
+    std::vector<std::uint32_t> pixel_order_;
+    std::vector<std::size_t> first_pixel_;
     cv::Mat previous_;  // the image before, when it has neighbours still to come
     cv::Mat focused_;
 };

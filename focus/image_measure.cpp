@@ -4,6 +4,7 @@
 
 #include "measure_as_read.h"
 #include "tile_size_check.h"
+#include "tiles_as_read.h"
 
 namespace bestfocus {
 
@@ -33,6 +34,29 @@ ImageMeasurement measured(Measurement result, int width, int height, const std::
     measurement.focus = std::move(result.values);
     measurement.width = width;
     measurement.height = height;
+    return measurement;
+}
+
+// Tiles the width x height area cannot take: a bad command line.
+std::optional<ImageMeasurement> tile_refusal(const TileGrid& tiles, int width, int height,
+                                             const std::vector<int>& methods,
+                                             const std::string& area_name) {
+    const std::string problem = tile_size_problem(tiles, width, height, methods, area_name);
+    if (problem.empty()) {
+        return std::nullopt;
+    }
+    ImageMeasurement refused = failed(problem);
+    refused.status = 2;
+    return refused;
+}
+
+// The values after the whole image's (measure_each_tile's layout) as the tiles'.
+ImageMeasurement split_tiles(ImageMeasurement measurement, std::size_t methods) {
+    if (measurement.measured) {
+        measurement.tile_focus.assign(measurement.focus.begin() + static_cast<long>(methods),
+                                      measurement.focus.end());
+        measurement.focus.resize(methods);
+    }
     return measurement;
 }
 
@@ -70,7 +94,22 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     // are measured where they land.
     thread_local ReadBuffer buffer;
     OpenedImage opened = open_image(image, buffer);
-    if (opened.stored && !region && !tiles) {
+    if (opened.stored && !region && tiles) {
+        const StoredRows& stored = *opened.stored;
+        if (std::optional<ImageMeasurement> refused =
+                tile_refusal(*tiles, stored.width, stored.height, methods, "the image " + name)) {
+            return *refused;
+        }
+        TiledBands bands(engine, stored.width, stored.height, stored.depth,
+                         tile_edges(*tiles, stored.width, stored.height), methods);
+        if (bands.banded()) {
+            if (!measure_as_read(opened.file.fd(), stored, bands, buffer)) {
+                return failed("\nNo se puede abrir el archivo: " + name);
+            }
+            return split_tiles(measured(bands.result(), stored.width, stored.height, name),
+                               methods.size());
+        }
+    } else if (opened.stored && !region) {
         const StoredRows& stored = *opened.stored;
         if (const std::unique_ptr<BandedMeasure> banded =
                 engine.measure_in_bands(stored.width, stored.height, stored.depth, methods)) {
@@ -104,24 +143,16 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
         return measured(engine.measure(region_of(pixels.view, area), methods), pixels.view.width,
                         pixels.view.height, name);
     }
-    const std::string problem =
-        tile_size_problem(*tiles, area.width, area.height, methods,
-                          std::string(region ? "the region of " : "the image ") + name);
-    if (!problem.empty()) {
-        ImageMeasurement refused = failed(problem);
-        refused.status = 2;
-        return refused;
+    if (std::optional<ImageMeasurement> refused =
+            tile_refusal(*tiles, area.width, area.height, methods,
+                         std::string(region ? "the region of " : "the image ") + name)) {
+        return *refused;
     }
-    ImageMeasurement measurement =
-        measured(engine.measure_tiles(region_of(pixels.view, area),
-                                      tile_edges(*tiles, area.width, area.height), methods),
-                 pixels.view.width, pixels.view.height, name);
-    if (measurement.measured) {
-        measurement.tile_focus.assign(measurement.focus.begin() + methods.size(),
-                                      measurement.focus.end());
-        measurement.focus.resize(methods.size());
-    }
-    return measurement;
+    return split_tiles(
+        measured(measure_each_tile(engine, region_of(pixels.view, area),
+                                   tile_edges(*tiles, area.width, area.height), methods),
+                 pixels.view.width, pixels.view.height, name),
+        methods.size());
 }
 
 }  // namespace bestfocus

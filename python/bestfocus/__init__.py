@@ -2,7 +2,8 @@
 
 The same engines, values and checks as the ``bestfocus`` executable, over numpy arrays held in
 memory (:func:`measure`, :func:`scores`, :func:`pick`) or over stacks on disk (:func:`run`,
-:func:`read_stack`). Scores are bit-identical to the executable's ``--scores`` file; the measuring
+:func:`read_stack`), and where focus lies across the field (:func:`focus_map`,
+:func:`all_in_focus`). Scores are bit-identical to the executable's ``--scores`` file; the measuring
 releases the GIL.
 """
 
@@ -18,7 +19,7 @@ import numpy as np
 from . import _core
 
 __all__ = ["__version__", "measures", "measure", "scores", "pick", "run", "read_stack", "Pick",
-           "FolderResult"]
+           "FolderResult", "focus_map", "all_in_focus", "FocusMap"]
 
 __version__: str = _core.version
 
@@ -54,6 +55,24 @@ class FolderResult:
     folder: int
     picks: Tuple[Pick, ...]
     scores: np.ndarray
+
+
+@dataclass(frozen=True)
+class FocusMap:
+    """Where focus lies in a stack split into R x C tiles, as ``--tiles``, ``--tile-summary`` and
+    ``--depth-map`` give it (bit for bit), all arrays read-only.
+
+    ``best`` (R, C) int32: each tile's 1-based sharpest image; ``fractional_best`` (R, C)
+    float64: its focus between images; ``flags`` R rows of C tuples of the tile's warning names;
+    ``scores`` (R, C, images) float64: every tile's score on every image; ``depth`` (H, W)
+    float32: the depth map, each pixel a 1-based fractional image number.
+    """
+
+    best: np.ndarray
+    fractional_best: np.ndarray
+    flags: Tuple[Tuple[Tuple[str, ...], ...], ...]
+    scores: np.ndarray
+    depth: np.ndarray
 
 
 def measures() -> list:
@@ -133,6 +152,60 @@ def read_stack(path, images: int = 0, *, image_names: str = "%02d.bmp") -> np.nd
     files' depth. ``images`` 0 reads every image there is. Raises as :func:`run` does."""
     return _core.read_stack(_path(path, "path"), _integer(images, "images"),
                             _text(image_names, "image_names"))
+
+
+def focus_map(stack, method: Union[int, str] = 1, tiles: Tuple[int, int] = (8, 8), *,
+              engine: str = "auto", roi: Optional[Tuple[int, int, int, int]] = None,
+              threads: Optional[int] = None) -> FocusMap:
+    """Where focus lies across the field: the stack (or its ``roi``) split into ``tiles`` = (R, C)
+    tiles, tile (r, c) spanning columns floor(c·W/C) to floor((c+1)·W/C) − 1 and rows
+    floor(r·H/R) to floor((r+1)·H/R) − 1, each scored with ``method`` and picked as a whole
+    stack is; a :class:`FocusMap`. The depth map places each tile's focus between images at its
+    centre and interpolates bilinearly, clamped at the borders; a flat tile takes the mean of the
+    nearest textured tiles (nearness in tiles, the larger of the row and column distances), and
+    when every tile is flat the map is the whole stack's focus between images. Other arguments as
+    for :func:`scores`; tiles smaller than the method's window, or more tiles on a side than the
+    image has pixels, raise ``ValueError``.
+    """
+    images = _stack(stack)
+    code = _method_codes(method)
+    if len(code) != 1:
+        raise ValueError("focus_map() takes one method")
+    grid = tuple(_integer(count, "a tile count") for count in tiles)
+    if len(grid) != 2 or min(grid) < 1:
+        raise ValueError(f"tiles must be (rows, columns) of at least 1 each, not {tiles!r}")
+    images = _cropped(images, _region(roi, code))
+    rows, columns = images[0].shape
+    if grid[0] > rows or grid[1] > columns:
+        raise ValueError(f"tiles {grid} ask for more tiles on a side than the {columns} x {rows} "
+                         "image (width x height) has pixels")
+    smallest = _core.smallest_size(code[0])
+    if columns // grid[1] < smallest[0] or rows // grid[0] < smallest[1]:
+        raise ValueError(f"tiles {grid} cut the {columns} x {rows} image into tiles as small as "
+                         f"{columns // grid[1]} x {rows // grid[0]}, smaller than the window of "
+                         f"{_MEASURES[code[0] - 1][2]}, which needs at least "
+                         f"{smallest[0]} x {smallest[1]} pixels")
+    _, tile_scores, best, fractional, flags, depth = _core.focus_map(
+        images, code[0], grid[0], grid[1], _engine(engine), _threads(threads))
+    return FocusMap(_read_only(best), _read_only(fractional), flags, _read_only(tile_scores),
+                    _read_only(depth))
+
+
+def all_in_focus(stack, depth) -> np.ndarray:
+    """The stack's all-in-focus image, as ``--all-in-focus`` writes it: each pixel from the stack
+    at the depth map's position d (clamped to 1..n), blending images floor(d) and floor(d) + 1
+    with the weights 1 − |d − i|, rounded to nearest (halves up); an array of the stack's shape
+    and type. ``depth`` is a 2-D float32 array of the images' shape (:attr:`FocusMap.depth`),
+    every value finite."""
+    images = _stack(stack)
+    if not isinstance(depth, np.ndarray) or depth.dtype != np.float32 or depth.ndim != 2:
+        raise TypeError("depth must be a 2-D float32 array, as FocusMap.depth")
+    if depth.shape != images[0].shape:
+        raise ValueError(f"depth of shape {depth.shape} does not match the images' "
+                         f"{images[0].shape}")
+    if not np.isfinite(depth).all():
+        raise ValueError("depth holds values that are not finite")
+    return _core.all_in_focus(images, depth)
 
 
 # --- argument checks: every bad input raises before the core sees it --------------------------
@@ -258,23 +331,32 @@ def _region(roi, codes) -> Optional[tuple]:
     return region
 
 
-def _measure(images: list, codes: list, engine, roi, threads) -> np.ndarray:
-    choice = _engine(engine)
-    region = _region(roi, codes)
-    if region is not None:
-        x, y, width, height = region
-        rows, columns = images[0].shape
-        if x + width > columns or y + height > rows:
-            raise ValueError(f"roi {region} does not fit the {columns} x {rows} image "
-                             "(width x height)")
-        images = [image[y:y + height, x:x + width] for image in images]
+def _cropped(images: list, region) -> list:
+    """The images' region, as views."""
+    if region is None:
+        return images
+    x, y, width, height = region
+    rows, columns = images[0].shape
+    if x + width > columns or y + height > rows:
+        raise ValueError(f"roi {region} does not fit the {columns} x {rows} image "
+                         "(width x height)")
+    return [image[y:y + height, x:x + width] for image in images]
+
+
+def _threads(threads) -> int:
     if threads is None:
-        threads = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") \
+        return len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") \
             else os.cpu_count() or 1
     threads = _integer(threads, "threads")
     if threads < 1:
         raise ValueError(f"threads must be at least 1, not {threads}")
-    return _read_only(_core.measure_arrays(images, codes, choice, threads))
+    return threads
+
+
+def _measure(images: list, codes: list, engine, roi, threads) -> np.ndarray:
+    choice = _engine(engine)
+    images = _cropped(images, _region(roi, codes))
+    return _read_only(_core.measure_arrays(images, codes, choice, _threads(threads)))
 
 
 def _read_only(array: np.ndarray) -> np.ndarray:

@@ -17,6 +17,14 @@ namespace bestfocus::python {
 
 namespace {
 
+ScoreArray owned_matrix(std::vector<double> values, std::size_t rows, std::size_t columns) {
+    auto* owned = new std::vector<double>(std::move(values));
+    nb::capsule owner(owned, [](void* p) noexcept { delete static_cast<std::vector<double>*>(p); });
+    return ScoreArray(owned->data(), {rows, columns}, owner);
+}
+
+}  // namespace
+
 StridedView strided_view(const ReadOnlyArray& image) {
     StridedView view;
     view.pixels = image.data();
@@ -56,12 +64,6 @@ void check_measured(const std::vector<Measurement>& measurements,
     }
 }
 
-ScoreArray owned_matrix(std::vector<double> values, std::size_t rows, std::size_t columns) {
-    auto* owned = new std::vector<double>(std::move(values));
-    nb::capsule owner(owned, [](void* p) noexcept { delete static_cast<std::vector<double>*>(p); });
-    return ScoreArray(owned->data(), {rows, columns}, owner);
-}
-
 nb::tuple flag_names(FlagSet flags) {
     nb::list names;
     for (const Flag flag : kAllFlags) {
@@ -69,8 +71,6 @@ nb::tuple flag_names(FlagSet flags) {
     }
     return nb::tuple(names);
 }
-
-}  // namespace
 
 ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
                           int engine_choice, int threads) {

@@ -7,7 +7,10 @@
 #include <tuple>
 #include <vector>
 
+#include "curve_flags.h"
+#include "engine.h"
 #include "folder_scores.h"
+#include "measure_views.h"
 
 namespace bestfocus::python {
 
@@ -15,6 +18,18 @@ using ReadOnlyArray = nanobind::ndarray<nanobind::ro, nanobind::device::cpu>;
 using ScoreArray = nanobind::ndarray<nanobind::numpy, double, nanobind::ndim<2>>;
 using ReadOnlyScores =
     nanobind::ndarray<nanobind::ro, double, nanobind::ndim<2>, nanobind::device::cpu>;
+
+// The array as the engines' strided view, and the engine asked for (or why it cannot run here:
+// std::runtime_error).
+StridedView strided_view(const ReadOnlyArray& image);
+EngineKind chosen_engine(int engine_choice);
+
+// Raises for the first image the engine could not measure.
+void check_measured(const std::vector<Measurement>& measurements,
+                    const std::vector<StridedView>& views);
+
+// The names of the flags, in the order files list them.
+nanobind::tuple flag_names(FlagSet flags);
 
 // (method, best, fractional_best, flag names) of one method of a folder.
 using PickTuple = std::tuple<int, int, double, nanobind::tuple>;

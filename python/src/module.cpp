@@ -11,6 +11,7 @@
 #include "in_memory.h"
 #include "measure_registry.h"
 #include "missing_file_error.h"
+#include "tile_maps.h"
 
 namespace nb = nanobind;
 using namespace bestfocus;
@@ -65,6 +66,11 @@ NB_MODULE(_core, module) {
         nb::arg("methods"), nb::arg("folder_names"), nb::arg("image_names"),
         nb::arg("region").none(), nb::arg("engine"), nb::arg("teams"),
         "(folder, picks, scores) of every folder, as the executable's scan finds them.");
+    module.def("focus_map", &tile_focus_map, nb::arg("images"), nb::arg("method"), nb::arg("rows"),
+               nb::arg("columns"), nb::arg("engine"), nb::arg("threads"),
+               "(scores, tile scores, best, fractional best, flags, depth) of checked arrays.");
+    module.def("all_in_focus", &all_in_focus_image, nb::arg("images"), nb::arg("depth"),
+               "The all-in-focus image of checked arrays at a checked depth map.");
     module.def("read_stack", &read_stack, nb::arg("path"), nb::arg("images"),
                nb::arg("image_names"), "The stack at path as an (images, rows, columns) array.");
 }

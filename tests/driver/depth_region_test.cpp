@@ -122,17 +122,21 @@ TEST_P(DepthAndRegion, RegionMeasuresAsACroppedCopy) {
 // Tile edges fall between pixels (37 / 4, 29 / 3), inside a region and on a whole image; then
 // tiles as small as the measure's window allows. The whole value must stay the untiled one.
 TEST_P(DepthAndRegion, TilesMeasureAsTheirRegions) {
-    // A run of many images: the CPU engine finds the whole value from the tiles' sums.
+    // A run of many images: the CPU engine measures the tiles as the rows are read.
     const EngineMethod measuring{bestfocus::make_engine(std::get<1>(GetParam()), 2),
                                  std::get<0>(GetParam()).code};
     const RegionSize window = smallest_measured_size(std::get<0>(GetParam()));
     for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{29 / window.height, 37 / window.width}}) {
+        // The wide images are read in bands of fewer rows than they have (measure_as_read.h).
         for (const cv::Mat& image :
-             {random_bytes(44, 33, 21u), times_257(random_bytes(44, 33, 22u))}) {
-            const std::string file = folder_.path() + "tiled.tif";
-            ASSERT_TRUE(cv::imwrite(file, image));
+             {random_bytes(44, 33, 21u), times_257(random_bytes(44, 33, 22u)),
+              random_bytes(4099, 150, 23u), times_257(random_bytes(2050, 150, 24u))}) {
+            // Files whose rows lie as stored (a BMP, an uncompressed TIFF) are measured as read.
+            const std::string file =
+                folder_.path() + (image.depth() == CV_8U ? "tiled.bmp" : "tiled.tif");
+            ASSERT_TRUE(cv::imwrite(file, image, {cv::IMWRITE_TIFF_COMPRESSION, 1}));
             for (const RegionOfInterest area :
-                 {RegionOfInterest{5, 2, 37, 29}, RegionOfInterest{0, 0, 44, 33}}) {
+                 {RegionOfInterest{5, 2, 37, 29}, RegionOfInterest{0, 0, image.cols, image.rows}}) {
                 const std::optional<RegionOfInterest> region =
                     area.width < image.cols ? std::optional(area) : std::nullopt;
                 const ImageMeasurement tiled =

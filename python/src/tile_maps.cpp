@@ -1,0 +1,134 @@
+#include "tile_maps.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "all_in_focus.h"
+#include "depth_map.h"
+#include "focus_selection.h"
+#include "image_measure.h"
+#include "nested_teams.h"
+#include "tile_picks.h"
+
+namespace nb = nanobind;
+
+namespace bestfocus::python {
+
+namespace {
+
+// A numpy array owning a copy of the values.
+template <typename T>
+nb::object owned_array(std::vector<T> values, std::initializer_list<std::size_t> shape) {
+    auto* owned = new std::vector<T>(std::move(values));
+    nb::capsule owner(owned, [](void* p) noexcept { delete static_cast<std::vector<T>*>(p); });
+    return nb::cast(nb::ndarray<nb::numpy, T>(owned->data(), shape.size(), shape.begin(), owner));
+}
+
+// The image as rows of adjacent pixels: in place, or gathered into the buffer.
+template <typename Pixel>
+ImageView row_view(const StridedView& image, std::vector<Pixel>* buffer) {
+    if (image.column_stride == 1) {
+        return {image.pixels, image.depth, image.width, image.height, image.row_stride};
+    }
+    buffer->resize(static_cast<std::size_t>(image.width) * image.height);
+    const Pixel* pixels = static_cast<const Pixel*>(image.pixels);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            (*buffer)[static_cast<std::size_t>(y) * image.width + x] =
+                pixels[y * image.row_stride + x * image.column_stride];
+        }
+    }
+    return {buffer->data(), image.depth, image.width, image.height, image.width};
+}
+
+template <typename Pixel>
+nb::object blend(const std::vector<ReadOnlyArray>& images, const DepthMap& depth) {
+    AllInFocus focused(depth, static_cast<int>(images.size()),
+                       sizeof(Pixel) == 1 ? PixelDepth::u8 : PixelDepth::u16);
+    {
+        nb::gil_scoped_release unlocked;
+        std::vector<Pixel> buffer;
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            focused.add(static_cast<int>(i) + 1, row_view(strided_view(images[i]), &buffer));
+        }
+    }
+    const cv::Mat& result = focused.result();
+    std::vector<Pixel> pixels(result.ptr<Pixel>(0), result.ptr<Pixel>(0) + result.total());
+    return owned_array(std::move(pixels), {static_cast<std::size_t>(depth.height),
+                                           static_cast<std::size_t>(depth.width)});
+}
+
+}  // namespace
+
+nb::tuple tile_focus_map(const std::vector<ReadOnlyArray>& images, int method, int rows,
+                         int columns, int engine_choice, int threads) {
+    std::vector<StridedView> views;
+    for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
+    const int width = views[0].width;
+    const int height = views[0].height;
+    FolderScores folder;
+    folder.tiles = {rows, columns};
+    folder.area = {0, 0, width, height};
+    std::vector<Measurement> measurements;
+    {
+        nb::gil_scoped_release unlocked;
+        allow_nested_teams();
+        const std::unique_ptr<Engine> engine =
+            make_engine(chosen_engine(engine_choice), static_cast<long long>(views.size()));
+        measurements = measure_views_in_tiles(
+            *engine, views, tile_edges(folder.tiles, width, height), {method}, threads);
+    }
+    check_measured(measurements, views);
+    const std::size_t tiles = static_cast<std::size_t>(rows) * columns;
+    const std::size_t count = views.size();
+    MethodScores scores{method, std::vector<double>(count), 1,
+                        std::vector<std::vector<double>>(tiles, std::vector<double>(count))};
+    std::vector<double> tile_scores(tiles * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        scores.scores[i] = measurements[i].values[0];
+        for (std::size_t t = 0; t < tiles; ++t) {
+            scores.tile_scores[t][i] = measurements[i].values[1 + t];
+            tile_scores[t * count + i] = measurements[i].values[1 + t];
+        }
+    }
+    scores.best_number = best_image_number(scores.scores);
+    folder.methods.push_back(std::move(scores));
+    std::vector<std::int32_t> best;
+    std::vector<double> fractional;
+    nb::list flags;
+    nb::list row_flags;
+    for (const TilePick& tile : tile_picks(folder, 0)) {
+        best.push_back(tile.best);
+        fractional.push_back(tile.fractional_best);
+        row_flags.append(flag_names(tile.flags));
+        if (tile.column + 1 == columns) {
+            flags.append(nb::tuple(row_flags));
+            row_flags = nb::list();
+        }
+    }
+    const DepthMap depth = folder_depth_map(folder);
+    const std::size_t r = static_cast<std::size_t>(rows);
+    const std::size_t c = static_cast<std::size_t>(columns);
+    return nb::make_tuple(
+        owned_array(folder.methods[0].scores, {count}),
+        owned_array(std::move(tile_scores), {r, c, count}), owned_array(std::move(best), {r, c}),
+        owned_array(std::move(fractional), {r, c}), nb::tuple(flags),
+        owned_array(depth.values,
+                    {static_cast<std::size_t>(height), static_cast<std::size_t>(width)}));
+}
+
+nb::object all_in_focus_image(const std::vector<ReadOnlyArray>& images,
+                              const ReadOnlyDepth& depth) {
+    DepthMap map{static_cast<int>(depth.shape(1)), static_cast<int>(depth.shape(0)), {}};
+    map.values.reserve(depth.size());
+    for (std::size_t y = 0; y < depth.shape(0); ++y) {
+        for (std::size_t x = 0; x < depth.shape(1); ++x) map.values.push_back(depth(y, x));
+    }
+    if (images[0].dtype() == nb::dtype<std::uint16_t>()) {
+        return blend<std::uint16_t>(images, map);
+    }
+    return blend<std::uint8_t>(images, map);
+}
+
+}  // namespace bestfocus::python
