@@ -3,7 +3,8 @@
 # a generated tree of 4 folders x 20 images of 2048 x 2048 (make_focal_surface_stacks) without
 # tiles, with --tiles=8x8, with --depth-map as well (which part of the maps' cost is the depth
 # map's) and with --depth-map --all-in-focus as well; each timed as
-# a whole process (wall clock) with its peak resident memory from GNU time. The runs of one
+# a whole process (wall clock, and the processor seconds it used) with its peak resident memory
+# from GNU time. The runs of one
 # repetition take turns in an order that rotates from one repetition to the next, so a load that
 # comes and goes on the machine falls on all of them alike; medians are reported.
 #
@@ -48,13 +49,18 @@ for ((repetition = 0; repetition < repetitions; ++repetition)); do
     for ((turn = 0; turn < ${#runs[@]}; ++turn)); do
         run=${runs[(turn + repetition) % ${#runs[@]}]}
         # shellcheck disable=SC2086  # the options are separate words
-        echo "$run $(timed_run "$work/speed/$run" "$build/bestfocus" --quiet ${commands[$run]} \
-            4 "$tree" 1 "$folders" "$images")" >>"$results"
+        timing=$(timed_run "$work/speed/$run" "$build/bestfocus" --quiet ${commands[$run]} \
+            4 "$tree" 1 "$folders" "$images")
+        # And the processor seconds, user and system: on a shared machine less noisy than the wall.
+        cpu=$(awk -F': ' '/User time|System time/ {sum += $2} END {print sum}' \
+            "$work/speed/$run/time.txt")
+        echo "$run $timing $cpu" >>"$results"
     done
     echo "  repetition $((repetition + 1)) of $repetitions done" >&2
 done
 
 seconds() { awk -v r="$1" '$1 == r {print $2}' "$results" | median; }
+cpu_seconds() { awk -v r="$1" '$1 == r {print $NF}' "$results" | median; }
 peak_mib() { awk -v r="$1" '$1 == r && $3 > peak {peak = $3} END {print peak / 1024}' "$results"; }
 
 untiled_seconds=$(seconds untiled)
@@ -67,12 +73,14 @@ echo "## Tiles, depth maps and all-in-focus images: $folders folders x $images i
     "$side x $side, method 4, $(nproc) cores, medians of $repetitions," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo
-echo "| run | wall s | / no tiles | peak RSS MiB |"
-echo "|---|---|---|---|"
+echo "| run | wall s | / no tiles | CPU s (user + system) | / no tiles | peak RSS MiB |"
+echo "|---|---|---|---|---|---|"
 for run in "${runs[@]}"; do
     awk -v label="${labels[$run]}" -v s="$(seconds "$run")" -v base="$untiled_seconds" \
+        -v cpu="$(cpu_seconds "$run")" -v cpu_base="$(cpu_seconds untiled)" \
         -v peak="$(peak_mib "$run")" \
-        'BEGIN {printf "| %s | %.3f | %.2f | %.0f |\n", label, s, s / base, peak}'
+        'BEGIN {printf "| %s | %.3f | %.2f | %.2f | %.2f | %.0f |\n", label, s, s / base, cpu,
+                cpu / cpu_base, peak}'
 done
 echo
 echo "| target | figure | limit | status |"
