@@ -5,23 +5,20 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 
 #include "measure_registry.h"
-#include "name_format.h"
-#include "team_sizes.h"
+#include "run_check.h"
 #include "tile_size_check.h"
 
 namespace bestfocus {
 
 namespace {
 
-// A number read from one argument, with what it must lie in.
+// A number argument and the range it must lie in.
 struct NumberArgument {
     int position;      // among the positional arguments, from 1
     const char* name;  // as the usage names it
-    int* value;        // where the number goes; left as it is when the argument is absent
     int minimum;
     int maximum;
 };
@@ -32,9 +29,14 @@ struct Refusal {
     std::string english;
 };
 
-// The method codes of the first positional argument: one code, a list "1,3" or "all". Empty when
-// a code names no measure or one is given twice.
-std::vector<int> read_methods(const std::string& text) {
+// An English refusal (options, names, regions) is its own English line.
+Refusal in_english(const std::string& message) {
+    return {message, message.substr(message.find_first_not_of('\n')) + "\n"};
+}
+
+// The method codes of the first positional argument: one code, a list "1,3" or "all"; nothing when
+// a code is no whole number. Whether each names a measure, once, is the run's check.
+std::optional<std::vector<int>> read_methods(const std::string& text) {
     std::vector<int> methods;
     if (text == "all") {
         for (const MeasureEntry& measure : measure_registry()) methods.push_back(measure.code);
@@ -43,10 +45,7 @@ std::vector<int> read_methods(const std::string& text) {
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         const std::optional<int> code = read_whole_number(text.substr(start, comma - start));
-        if (!code || find_measure(*code) == nullptr ||
-            std::find(methods.begin(), methods.end(), *code) != methods.end()) {
-            return {};
-        }
+        if (!code) return std::nullopt;
         methods.push_back(*code);
         start = comma + 1;
     }
@@ -80,49 +79,6 @@ Refusal method_refusal(const std::string& text) {
                         "a list of whole numbers from 1 to " + most + " without repeats, or all")};
 }
 
-// A refusal when a name format of the layout gives a number of the run a name longer than a file
-// name can be; empty otherwise.
-std::string too_long_names(const RunConfig& config) {
-    const StackLayout& layout = config.layout;
-    if (config.first_folder <= config.last_folder) {
-        if (const std::optional<int> folder = number_with_too_long_name(
-                layout.folder_names, config.first_folder, config.last_folder)) {
-            return "\nbestfocus: --folder-names=" + layout.folder_names + " names folder " +
-                   std::to_string(*folder) + " with more than " + std::to_string(kLongestFileName) +
-                   " bytes, a file name's limit";
-        }
-    }
-    // With every image there is, the count is not known yet: the largest it could be.
-    const int last_image = config.images_per_stack > 0 ? config.images_per_stack : INT_MAX;
-    if (const std::optional<int> image =
-            number_with_too_long_name(layout.image_names, 1, last_image)) {
-        return "\nbestfocus: --image-names=" + layout.image_names + " names image " +
-               std::to_string(*image) + " with more than " + std::to_string(kLongestFileName) +
-               " bytes, a file name's limit";
-    }
-    return "";
-}
-
-// A refusal when the region is smaller than some method's window, whose value would be 0 on every
-// image; empty otherwise.
-std::string region_too_small(const RunConfig& config) {
-    if (!config.layout.region) {
-        return "";
-    }
-    const RegionOfInterest& region = *config.layout.region;
-    for (const int code : config.methods) {
-        const MeasureEntry& measure = *find_measure(code);
-        const RegionSize smallest = smallest_measured_size(measure);
-        if (region.width < smallest.width || region.height < smallest.height) {
-            return "\nbestfocus: the region " + std::to_string(region.width) + " x " +
-                   std::to_string(region.height) + " is smaller than the window of " +
-                   measure.long_name + ", which needs at least " + std::to_string(smallest.width) +
-                   " x " + std::to_string(smallest.height) + " pixels";
-        }
-    }
-    return "";
-}
-
 Refusal number_refusal(const NumberArgument& argument, const std::string& text) {
     std::string message = "\nArgumento " + std::to_string(argument.position) + " (" +
                           argument.name + ") incorrecto: \"" + text + "\"; debe ser un entero";
@@ -144,17 +100,42 @@ Refusal number_refusal(const NumberArgument& argument, const std::string& text) 
     return {message, english_refusal(argument.position, argument.name, text, rule)};
 }
 
+// The refusal of a configuration's problem: the positional arguments' in the tool's words, naming
+// the text given; the options' in English. `count` positional arguments were given.
+Refusal problem_refusal(const RunProblem& problem, const RunConfig& config,
+                        const char* const* positional, int count) {
+    const auto number = [&](int position, const char* name) {
+        return number_refusal({position, name, problem.minimum, problem.maximum},
+                              positional[position]);
+    };
+    switch (problem.setting) {
+        case RunSetting::methods: return method_refusal(positional[1]);
+        case RunSetting::last_folder:
+            if (count >= 4) return number(4, "ultima carpeta");
+            // Only the first folder was given, above the default last one.
+            return number_refusal({3, "primera carpeta", INT_MIN, config.last_folder},
+                                  positional[3]);
+        case RunSetting::images_per_stack: return number(5, "imagenes por pila");
+        case RunSetting::threads_ext2: return number(6, "N_threads_ext2");
+        case RunSetting::threads_ext1: return number(7, "N_threads_ext1");
+        case RunSetting::threads: return number(8, "N_threads");
+        case RunSetting::folder_names:
+            return in_english("\nbestfocus: --folder-names=" + config.layout.folder_names + " " +
+                              problem.detail);
+        case RunSetting::image_names:
+            return in_english("\nbestfocus: --image-names=" + config.layout.image_names + " " +
+                              problem.detail);
+        case RunSetting::region: return in_english("\nbestfocus: the region " + problem.detail);
+    }
+    return {};
+}
+
 CommandLine refused(Refusal refusal) {
     CommandLine command_line;
     command_line.action = CommandLineAction::refuse;
     command_line.refusal = std::move(refusal.message);
     command_line.english = std::move(refusal.english);
     return command_line;
-}
-
-// An English refusal (options, names, regions) is its own English line.
-CommandLine refused(const std::string& english) {
-    return refused(Refusal{english, english.substr(english.find_first_not_of('\n')) + "\n"});
 }
 
 }  // namespace
@@ -174,17 +155,19 @@ std::optional<int> read_whole_number(const std::string& text) {
 
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder) {
-    RunConfig config;
+    CommandLine command_line;
+    RunConfig& config = command_line.config;
     config.base_folder = default_base_folder;
     const ParsedOptions options = parse_options(argc, argv, &config);
     if (options.action == OptionsAction::refuse) {
-        return refused("\nbestfocus: " + options.refusal);
+        return refused(in_english("\nbestfocus: " + options.refusal));
     }
-    if (options.action != OptionsAction::run) {
-        CommandLine command_line;
-        command_line.action = options.action == OptionsAction::show_help
-                                  ? CommandLineAction::show_usage
-                                  : CommandLineAction::show_version;
+    if (options.action == OptionsAction::show_help) {
+        command_line.action = CommandLineAction::show_usage;
+        return command_line;
+    }
+    if (options.action == OptionsAction::show_version) {
+        command_line.action = CommandLineAction::show_version;
         return command_line;
     }
 
@@ -192,51 +175,39 @@ CommandLine parse_command_line(int argc, const char* const argv[],
     const char* const* positional = argv + options.first_positional - 1;
     const int count = argc - options.first_positional;
     if (count >= 1) {
-        config.methods = read_methods(positional[1]);
-        if (config.methods.empty()) return refused(method_refusal(positional[1]));
+        std::optional<std::vector<int>> methods = read_methods(positional[1]);
+        if (!methods) return refused(method_refusal(positional[1]));
+        config.methods = std::move(*methods);
     }
     if (count >= 2) config.base_folder = positional[2];
-    N_threads_ext2 = kDefaultThreadsExt2;
-    N_threads_ext1 = kDefaultThreadsExt1;
-    N_threads = kDefaultThreads;
-    // The last folder is checked after the first, against it: a range that runs backwards holds no
-    // folder, and a run of it could only write an empty report.
-    NumberArgument numbers[] = {
-        {3, "primera carpeta", &config.first_folder, INT_MIN, INT_MAX},
-        {4, "ultima carpeta", &config.last_folder, INT_MIN, INT_MAX},
-        {5, "imagenes por pila", &config.images_per_stack, 0, INT_MAX},
-        {6, "N_threads_ext2", &N_threads_ext2, 1, kMostThreadsPerTeam},
-        {7, "N_threads_ext1", &N_threads_ext1, 1, kMostThreadsPerTeam},
-        {8, "N_threads", &N_threads, 1, kMostThreadsPerTeam},
+    // Each number must be one; its range is the run's check below. The eighth is read only when
+    // exactly eight are given: an argument that is not read is not checked.
+    const std::pair<NumberArgument, int*> numbers[] = {
+        {{3, "primera carpeta", INT_MIN, INT_MAX}, &config.first_folder},
+        {{4, "ultima carpeta", INT_MIN, INT_MAX}, &config.last_folder},
+        {{5, "imagenes por pila", 0, INT_MAX}, &config.images_per_stack},
+        {{6, "N_threads_ext2", 1, kMostThreadsPerTeam}, &config.teams.threads_ext2},
+        {{7, "N_threads_ext1", 1, kMostThreadsPerTeam}, &config.teams.threads_ext1},
+        {{8, "N_threads", 1, kMostThreadsPerTeam}, &config.teams.threads},
     };
-    for (NumberArgument& argument : numbers) {
-        if (argument.position == 4) argument.minimum = config.first_folder;
-        // The eighth is read only when exactly eight are given; an unread argument is not checked.
-        const bool given = argument.position == 8 ? count == 8 : count >= argument.position;
-        if (!given) continue;
-        const std::optional<int> value = read_whole_number(positional[argument.position]);
-        if (!value || *value < argument.minimum || *value > argument.maximum) {
-            return refused(number_refusal(argument, positional[argument.position]));
-        }
-        *argument.value = *value;
+    for (const auto& [argument, value] : numbers) {
+        if (argument.position == 8 ? count != 8 : count < argument.position) continue;
+        const std::optional<int> read = read_whole_number(positional[argument.position]);
+        if (!read) return refused(number_refusal(argument, positional[argument.position]));
+        *value = *read;
     }
-    if (config.first_folder > config.last_folder) {
-        // Only the first folder was given, above the default last one.
-        numbers[0].maximum = config.last_folder;
-        return refused(number_refusal(numbers[0], positional[3]));
-    }
-    for (const std::string& refusal : {too_long_names(config), region_too_small(config)}) {
-        if (!refusal.empty()) return refused(refusal);
+
+    // An argument that was not given holds its valid default.
+    if (const std::optional<RunProblem> problem = run_config_problem(config)) {
+        return refused(problem_refusal(*problem, config, positional, count));
     }
     if (config.tiles && config.layout.region) {
         // The region's size is known now; an image's only once it is read (image_measure.h).
         const RegionOfInterest& region = *config.layout.region;
         const std::string refusal = tile_size_problem(*config.tiles, region.width, region.height,
                                                       config.methods, "the region");
-        if (!refusal.empty()) return refused(refusal);
+        if (!refusal.empty()) return refused(in_english(refusal));
     }
-    CommandLine command_line;
-    command_line.config = std::move(config);
     return command_line;
 }
 

@@ -10,11 +10,6 @@
 
 namespace bestfocus {
 
-// The largest team size accepted at each of the three levels. No machine needs more threads in one
-// team, and the runtime creates the product of the three levels: larger counts only exhaust the
-// process or memory limits inside OpenMP, where no message can be given.
-constexpr int kMostThreadsPerTeam = 1024;
-
 enum class CommandLineAction { run, show_usage, show_version, refuse };
 
 struct CommandLine {
@@ -25,13 +20,13 @@ struct CommandLine {
 };
 
 // Reads the options (see options.h), then the positional arguments after them: the five items of
-// RunConfig in its order, then the team sizes into N_threads_ext2, N_threads_ext1 and N_threads,
-// each set to its default when its argument is absent. The eighth positional argument (N_threads)
+// RunConfig in its order, then its team sizes (N_threads_ext2, N_threads_ext1, N_threads), each
+// keeping its default when its argument is absent. The eighth positional argument (N_threads)
 // is read only when exactly eight are given. Every number read must be a whole number
 // (read_whole_number): "7x", "2O" or "eleven" is refused, not read as 7, 2 or 0. The method is a
-// code, a comma-separated list of codes ("1,3") or "all". Refuses a method without a measure, a
-// last folder below the first (a range without folders), a negative number of images per stack and
-// any team size below one or above kMostThreadsPerTeam. "-h" or "--help" among the options asks
+// code, a comma-separated list of codes ("1,3") or "all". Refuses what run_config_problem
+// (run_check.h) finds, a range that runs backwards among it, naming the argument. "-h" or "--help"
+// among the options asks
 // for the usage.
 CommandLine parse_command_line(int argc, const char* const argv[],
                                const std::string& default_base_folder);

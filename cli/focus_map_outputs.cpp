@@ -45,6 +45,16 @@ TilePictures card_pictures(const FolderScores& folder, const DepthMap& depth,
     return pictures;
 }
 
+// Puts the bytes in place as replace_file does, without a copy of them: a depth map is four bytes
+// a pixel.
+bool replace_with(const std::string& path, std::string bytes, std::string* reason) {
+    std::vector<FileText> files(1);
+    files[0].path = path;
+    files[0].text = std::move(bytes);
+    std::string failed_path;
+    return replace_files(files, &failed_path, reason);
+}
+
 // The lines naming what could not be written for this folder; empty when all was.
 std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& folder,
                               TilePictures* pictures) {
@@ -57,7 +67,7 @@ std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& fo
         const std::string path =
             outputs.depth_map + "/" + depth_map_name(folder.stack_path, multi_page);
         if (!depth_map_bytes(depth, folder.folder, &bytes, &reason) ||
-            !replace_file(path, bytes, &reason)) {
+            !replace_with(path, std::move(bytes), &reason)) {
             failures += "bestfocus: cannot write the depth map " + path + ": " + reason + "\n";
         }
     }
@@ -69,7 +79,7 @@ std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& fo
         const std::string path =
             outputs.all_in_focus + "/" + all_in_focus_name(folder.stack_path, multi_page);
         if (focused.empty() || !all_in_focus_bytes(focused, folder.folder, &bytes, &reason) ||
-            !replace_file(path, bytes, &reason)) {
+            !replace_with(path, std::move(bytes), &reason)) {
             failures +=
                 "bestfocus: cannot write the all-in-focus image " + path + ": " + reason + "\n";
         }

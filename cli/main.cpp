@@ -1,38 +1,25 @@
 // bestfocus: picks the sharpest image of every focus stack in a numbered range of folders and
 // writes the picks and the elapsed time to a report file in the working directory.
-#include <omp.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <memory>
-#include <opencv2/core/utils/logger.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "default_base_folder.h"
-#include "engine_choice.h"
 #include "failure_output.h"
-#include "input_check.h"
 #include "output_check.h"
 #include "progress.h"
+#include "run.h"
 #include "run_outputs.h"
-#include "stack_scan.h"
 #include "version_text.h"
 
 using namespace bestfocus;
 
 namespace {
-
-// Images in the whole run: the engine splits an image that is the whole job over threads.
-long long images_in_run(const std::vector<StackSource>& stacks) {
-    long long images = 0;
-    for (const StackSource& stack : stacks) images += stack.images;
-    return images;
-}
 
 // Images per stack on average, for the progress line's rate.
 long long mean_images(const std::vector<StackSource>& stacks) {
@@ -58,52 +45,56 @@ int main(int argc, char** argv) {
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
-    const EngineDecision engine = choose_engine(config.engine);
-    if (!engine.possible) {
-        std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
-                     engine.reason.c_str());
-        return 1;
+    std::optional<Progress> progress;
+    std::string output_problem;
+    RunListener listener;
+    listener.engine_chosen = [&config](const EngineDecision& engine) {
+        if (engine.fell_back && !config.quiet) {
+            std::fprintf(stderr, "bestfocus: no CUDA device (%s); measuring with the CPU engine\n",
+                         engine.reason.c_str());
+        }
+    };
+    listener.inputs_checked = [&](const std::vector<StackSource>& stacks) {
+        output_problem = output_refusal(config, stacks);
+        if (!output_problem.empty()) return false;
+        progress.emplace(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
+                         static_cast<long long>(stacks.size()), mean_images(stacks));
+        return true;
+    };
+    listener.stack_done = [&progress] { progress->stack_done(); };
+    const RunResults run = run_stacks(config, listener);
+    if (progress) progress->finish();
+    switch (run.stop) {
+        case RunStop::none: break;
+        case RunStop::invalid_config: return 2;  // not met: the parser refuses such a run
+        case RunStop::engine_unavailable:
+            std::fprintf(stderr, "bestfocus: --engine=cuda needs a CUDA device, but %s\n",
+                         run.engine.reason.c_str());
+            return 1;
+        case RunStop::too_many_threads:
+            std::fprintf(stderr, "bestfocus: %s; give smaller teams\n",
+                         run.too_many_threads.c_str());
+            return 2;
+        case RunStop::by_listener:
+            return show_refusal(output_problem,
+                                output_problem.substr(output_problem.find_first_not_of('\n')) +
+                                    "\n",
+                                usage_text(default_base));
+        case RunStop::missing_input:
+        case RunStop::scan_failed:
+            if (run.failure->status == 2) {  // tiles the images cannot take: a bad command line
+                const std::string& refusal = run.failure->message;
+                return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
+                                    usage_text(default_base));
+            }
+            return show_failure(*run.failure);
     }
-    if (engine.fell_back && !config.quiet) {
-        std::fprintf(stderr, "bestfocus: no CUDA device (%s); measuring with the CPU engine\n",
-                     engine.reason.c_str());
-    }
-    // Before anything is allocated for the folders: a run that cannot succeed stops here.
-    std::vector<StackSource> stacks;
-    if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
-        return show_failure(missing_input_failure(*missing, config.base_folder));
-    }
-    if (const std::string refusal = output_refusal(config, stacks); !refusal.empty()) {
-        return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
-                            usage_text(default_base));
-    }
-    // Our own messages name an unreadable image; OpenCV's would only repeat them, in English.
-    cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
-
-    const std::unique_ptr<Engine> measuring = make_engine(engine.engine, images_in_run(stacks));
-    Progress progress(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
-                      static_cast<long long>(stacks.size()), mean_images(stacks));
-    const auto start = std::chrono::steady_clock::now();
-    // The inner teams and the measures' reduction teams run nested inside the outer team.
-    omp_set_max_active_levels(omp_get_supported_active_levels());
-    const ScanResults scan =
-        scan_stacks(config, stacks, *measuring, [&progress] { progress.stack_done(); });
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    progress.finish();
-    if (scan.failure && scan.failure->status == 2) {  // tiles the images cannot take
-        const std::string& refusal = scan.failure->message;
-        return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
-                            usage_text(default_base));
-    }
-    if (scan.failure) {
-        return show_failure(*scan.failure);
-    }
-    const std::vector<FolderScores>& folders = scan.folders;
+    const std::vector<FolderScores>& folders = run.folders;
+    const double seconds = run.seconds;
 
     std::printf("\n%lf\n", seconds);
     const int status =
-        write_run_outputs(config, folders, seconds, engine_description(engine.engine));
+        write_run_outputs(config, folders, seconds, engine_description(run.engine.engine));
     if (!config.quiet) {
         std::fputs(flagged_folder_lines(folders).c_str(), stderr);
     }

@@ -109,26 +109,6 @@ std::string unknown_option(const std::string& argument) {
 
 }  // namespace
 
-bool parse_engine_name(const std::string& name, EngineChoice* engine) {
-    for (const EngineChoice choice :
-         {EngineChoice::automatic, EngineChoice::cuda, EngineChoice::cpu}) {
-        if (name == engine_name(choice)) {
-            *engine = choice;
-            return true;
-        }
-    }
-    return false;
-}
-
-const char* engine_name(EngineChoice engine) {
-    switch (engine) {
-        case EngineChoice::automatic: return "auto";
-        case EngineChoice::cuda: return "cuda";
-        case EngineChoice::cpu: return "cpu";
-    }
-    return "auto";
-}
-
 ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* config) {
     ParsedOptions parsed;
     // '+': stop at the first positional argument, so that negative folder numbers after it are not

@@ -20,10 +20,6 @@ struct ParsedOptions {
 // or up to "--", which ends them. "--name=value" and "--name value" are the same.
 ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* config);
 
-// Whether the name is an engine's ("auto", "cuda", "cpu"); sets *engine when it is.
-bool parse_engine_name(const std::string& name, EngineChoice* engine);
-const char* engine_name(EngineChoice engine);
-
 // One line per option, for the usage text.
 std::string options_usage();
 

@@ -106,8 +106,8 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
     std::vector<TilePictures> pictures;
     all_written &= write_focus_maps(config, folders, outputs.html.empty() ? nullptr : &pictures);
     if (!outputs.html.empty()) {
-        all_written &= write_file("HTML", outputs.html,
-                                  html_page(config, folders, seconds, engine, pictures));
+        all_written &=
+            write_file("HTML", outputs.html, html_page(config, folders, seconds, engine, pictures));
     }
     if (!outputs.best_stack.empty()) {
         all_written &= write_best_stack(outputs.best_stack, folders);

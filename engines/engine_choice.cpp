@@ -18,6 +18,26 @@ std::string device_report(const CudaDevices& devices) {
 
 }  // namespace
 
+bool parse_engine_name(const std::string& name, EngineChoice* engine) {
+    for (const EngineChoice choice :
+         {EngineChoice::automatic, EngineChoice::cuda, EngineChoice::cpu}) {
+        if (name == engine_name(choice)) {
+            *engine = choice;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* engine_name(EngineChoice engine) {
+    switch (engine) {
+        case EngineChoice::automatic: return "auto";
+        case EngineChoice::cuda: return "cuda";
+        case EngineChoice::cpu: return "cpu";
+    }
+    return "auto";
+}
+
 bool is_cuda_build() {
 #ifdef BESTFOCUS_CUDA_BUILD
     return true;

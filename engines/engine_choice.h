@@ -22,6 +22,10 @@ struct EngineDecision {
     std::string reason;      // why this engine, or why the one asked for cannot run
 };
 
+// Whether the name is an engine's ("auto", "cuda", "cpu"); sets *engine when it is.
+bool parse_engine_name(const std::string& name, EngineChoice* engine);
+const char* engine_name(EngineChoice engine);
+
 // Whether this executable was built by nvcc for a real GPU.
 bool is_cuda_build();
 

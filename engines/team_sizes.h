@@ -1,5 +1,6 @@
-// Team sizes of the three nested levels of threads: their only home. Set by parse_command_line
-// before the scan, read-only from then on.
+// Team sizes of the three nested levels of threads: their only home. run_stacks (focus/run.h) sets
+// them from the run's configuration just before its scan and puts the defaults back after it;
+// the scan and the measures only read them.
 #pragma once
 
 extern int N_threads_ext2;  // outer team: one folder per iteration

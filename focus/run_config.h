@@ -7,6 +7,7 @@
 
 #include "engine_choice.h"
 #include "stack_layout.h"
+#include "team_sizes.h"
 #include "tile_grid.h"
 
 namespace bestfocus {
@@ -26,9 +27,17 @@ struct OutputFiles {
     std::string all_in_focus;  // a folder for every folder's all-in-focus image
 };
 
-// What one run does, as the command line sets it, built once by the parser. Members it leaves
-// unset keep these defaults. The team sizes are the globals of team_sizes.h, set by the same
-// parser.
+// The sizes of the three nested teams. A run gives them to the globals of team_sizes.h just
+// before its scan (run.h).
+struct TeamSizes {
+    int threads_ext2 = kDefaultThreadsExt2;  // outer team: folders
+    int threads_ext1 = kDefaultThreadsExt1;  // inner teams: the images of one folder
+    int threads = kDefaultThreads;           // each measure's host-reduction team
+};
+
+// What one run does, built once by a front end (the command line's parser, the Python module) and
+// checked by run_config_problem (run_check.h). Members it leaves unset keep these defaults, the
+// only ones: the module reads them from here too.
 struct RunConfig {
     std::vector<int> methods = {1};  // method codes in the order given: one report each
     EngineChoice engine = EngineChoice::automatic;  // engine_choice.h
@@ -38,6 +47,7 @@ struct RunConfig {
     int images_per_stack = 20;      // 0: every image there is (see input_check.h)
     StackLayout layout;             // folder and image names, the region measured
     std::optional<TileGrid> tiles;  // every image (or region) also measured tile by tile
+    TeamSizes teams;
     OutputFiles outputs;
     bool progress = false;  // plain progress lines even when standard error is no terminal
     bool quiet = false;     // nothing on standard error but errors

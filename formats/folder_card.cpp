@@ -161,13 +161,14 @@ std::string folder_card(const FolderScores& folder, const std::vector<std::strin
                               "pick of " + pick.methods + (is_neighbour ? "; neighbour" : ""),
                               curve_colour(pick.first_method), load_image);
         }
+        // Beside the picks: where focus lies across the field, and the image made from it.
+        if (tile_pictures != nullptr) {
+            card += tile_figures(folder, *tile_pictures);
+        }
         if (neighbour != 0 && !neighbour_shown) {
             card += thumbnail(folder, neighbour, "neighbour of " + method_names.front() + "'s pick",
                               "#999", load_image);
         }
-    }
-    if (tile_pictures != nullptr) {
-        card += tile_figures(folder, *tile_pictures);
     }
     card += "</div></div>" + legend(folder, method_names) + "</section>\n";
     return card;

@@ -19,7 +19,7 @@ int comparison_image(const MethodScores& method);
 // them), each opening large on a click, and a legend with every method's colour,
 // name, pick, focus estimate and warnings. method_names are in the folder's method order. With
 // tile pictures, the all-in-focus image and the depth map (under its colour scale) follow the
-// thumbnails, opening large alike.
+// picks' thumbnails, before the neighbour's, opening large alike.
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
                         const ReportImageSource& load_image,
                         const TilePictures* tile_pictures = nullptr);

@@ -162,6 +162,12 @@ bool tiff_file_bytes(const std::vector<TiffPage>& pages, std::string* bytes, std
         }
     }
     MemoryFile file;
+    // The pixels and room for the headers: a large page is not copied as the file grows.
+    std::size_t pixel_bytes = 0;
+    for (const TiffPage& page : pages) {
+        pixel_bytes += page.image.total() * page.image.elemSize() + page.description.size() + 512;
+    }
+    file.bytes.reserve(pixel_bytes + 4096);
     // "w8" would be BigTIFF; a classic TIFF is what every reader takes, up to 4 GiB.
     TIFF* tiff = TIFFClientOpen("picks", "w", &file, read_memory, write_memory, seek_memory,
                                 close_memory, memory_size, no_map, no_unmap);

@@ -24,7 +24,9 @@ __all__ = ["__version__", "measures", "measure", "scores", "pick", "run", "read_
 __version__: str = _core.version
 
 _MOST_PIXELS = 2**31 - 1  # the kernels count pixels in int (engines/pixel_limit.h)
-_ENGINES = {"auto": 0, "cuda": 1, "cpu": 2}  # engine_choice.h's EngineChoice, in its order
+_INT_RANGE = (-2**31, 2**31 - 1)  # what the core's int arguments hold
+_MOST_THREADS = _core.most_threads_per_team
+_DEFAULTS = _core.run_defaults()  # the core's defaults of run()'s keyword arguments
 _MEASURES = _core.measures()
 _CODES_BY_NAME = {name: code for code, name, _ in _MEASURES}
 _CODES_BY_NAME.update({title: code for code, _, title in _MEASURES})
@@ -123,34 +125,36 @@ def pick(stack, methods="all", *, engine: str = "auto",
 
 
 def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
-        folder_names: str = "%03d", image_names: str = "%02d.bmp",
+        folder_names: str = _DEFAULTS["folder_names"], image_names: str = _DEFAULTS["image_names"],
         roi: Optional[Tuple[int, int, int, int]] = None, engine: str = "auto",
-        teams: Tuple[int, int, int] = (8, 2, 10)) -> list:
+        teams: Tuple[int, int, int] = _DEFAULTS["teams"]) -> list:
     """The executable's scan of folders ``first`` .. ``last`` under ``base_folder``, without its
     files: a :class:`FolderResult` per folder, in folder order.
 
     The arguments are the command line's: ``base_folder`` is a prefix of the folder names
     (normally ending in "/"), ``images`` per stack (0: every image there is), ``folder_names`` and
     ``image_names`` printf formats of one integer (a folder name may name a multi-page file),
-    ``teams`` the three team sizes (N_threads_ext2, N_threads_ext1, N_threads) for this call. A
-    missing file raises ``FileNotFoundError``, an unreadable one or images of different sizes
-    ``ValueError``, each naming the file as the executable does.
+    ``teams`` the three team sizes (N_threads_ext2, N_threads_ext1, N_threads) for this call, each
+    1 to 1024. Runs in one process take turns (see the README). A missing file raises
+    ``FileNotFoundError``, an unreadable one or images of different sizes ``ValueError``, each
+    naming the file.
     """
     codes = _method_codes(methods)
-    region = _region(roi, codes)
-    folders = _core.run(_path(base_folder, "base_folder"), _integer(first, "first"),
-                        _integer(last, "last"), _integer(images, "images"), codes,
+    folders = _core.run(_path(base_folder, "base_folder"), _c_int(first, "first"),
+                        _c_int(last, "last"), _c_int(images, "images"), codes,
                         _text(folder_names, "folder_names"), _text(image_names, "image_names"),
-                        region, _engine(engine), _teams(teams))
+                        _region_values(roi), _engine(engine), _teams(teams))
     return [FolderResult(number, _picks(picks, _read_only(matrix)), _read_only(matrix))
             for number, picks, matrix in folders]
 
 
-def read_stack(path, images: int = 0, *, image_names: str = "%02d.bmp") -> np.ndarray:
+def read_stack(path, images: int = 0, *,
+               image_names: str = _DEFAULTS["image_names"]) -> np.ndarray:
     """The stack in a folder (images named by ``image_names``) or in one multi-page file, read by
     the tool's own readers: an (images, rows, columns) array of ``uint8`` or ``uint16``, the
-    files' depth. ``images`` 0 reads every image there is. Raises as :func:`run` does."""
-    return _core.read_stack(_path(path, "path"), _integer(images, "images"),
+    files' depth. ``images`` 0 reads every image there is. Raises as :func:`run` does, and
+    ``ValueError`` for a path that is empty, too long, or neither a folder nor a file."""
+    return _core.read_stack(_path(path, "path"), _c_int(images, "images"),
                             _text(image_names, "image_names"))
 
 
@@ -219,6 +223,15 @@ def _integer(value, what: str) -> int:
         raise TypeError(f"{what} must be an integer, not {type(value).__name__}") from None
 
 
+def _c_int(value, what: str) -> int:
+    """An integer the core takes as a C int."""
+    number = _integer(value, what)
+    if not _INT_RANGE[0] <= number <= _INT_RANGE[1]:
+        raise ValueError(f"{what} {number} lies outside the integers the tool takes "
+                         f"({_INT_RANGE[0]} to {_INT_RANGE[1]})")
+    return number
+
+
 def _text(value, what: str) -> str:
     if not isinstance(value, str):
         raise TypeError(f"{what} must be a str, not {type(value).__name__}")
@@ -256,14 +269,13 @@ def _method_codes(methods) -> list:
     return codes
 
 
-def _engine(engine) -> int:
-    if engine not in _ENGINES:
-        raise ValueError(f"unknown engine {engine!r}; the engines are \"auto\", \"cpu\", \"cuda\"")
-    return _ENGINES[engine]
+def _engine(engine) -> str:
+    """The engine's name, which the core checks."""
+    return _text(engine, "engine")
 
 
 def _teams(teams) -> tuple:
-    values = tuple(_integer(team, "a team size") for team in teams)
+    values = tuple(_c_int(team, f"teams[{i}]") for i, team in enumerate(teams))
     if len(values) != 3:
         raise ValueError("teams must be (N_threads_ext2, N_threads_ext1, N_threads)")
     return values
@@ -285,6 +297,9 @@ def _image(image, what: str) -> np.ndarray:
     if image.size > _MOST_PIXELS:  # also a broadcast view that holds few bytes
         raise ValueError(f"{what} of shape {image.shape} has more pixels than the engines "
                          f"measure ({_MOST_PIXELS})")
+    if any(stride % image.itemsize for stride in image.strides):
+        raise ValueError(f"{what} has strides {image.strides} bytes, not whole {image.dtype} "
+                         "pixels; copy it first (numpy.ascontiguousarray)")
     return image
 
 
@@ -312,22 +327,23 @@ def _stack(stack) -> list:
     return images
 
 
-def _region(roi, codes) -> Optional[tuple]:
-    """(x, y, width, height), checked as the command line checks --roi."""
+def _region_values(roi) -> Optional[tuple]:
+    """(x, y, width, height) as four C ints, which the core checks as it checks --roi."""
     if roi is None:
         return None
-    region = tuple(_integer(value, "a roi value") for value in roi)
+    region = tuple(_c_int(value, f"roi[{i}]") for i, value in enumerate(roi))
     if len(region) != 4:
         raise ValueError(f"roi must be (x, y, width, height), not {roi!r}")
-    x, y, width, height = region
-    if x < 0 or y < 0 or width < 1 or height < 1:
-        raise ValueError(f"roi {region} must have x, y >= 0 and width, height >= 1")
-    for code in codes:
-        smallest = _core.smallest_size(code)
-        if width < smallest[0] or height < smallest[1]:
-            raise ValueError(f"roi {width} x {height} is smaller than the window of "
-                             f"{_MEASURES[code - 1][2]}, which needs at least "
-                             f"{smallest[0]} x {smallest[1]} pixels")
+    return region
+
+
+def _region(roi, codes) -> Optional[tuple]:
+    """(x, y, width, height), checked as the command line checks --roi."""
+    region = _region_values(roi)
+    if region is not None:
+        problem = _core.region_problem(region, codes)
+        if problem is not None:
+            raise ValueError(problem)
     return region
 
 
@@ -345,11 +361,12 @@ def _cropped(images: list, region) -> list:
 
 def _threads(threads) -> int:
     if threads is None:
-        return len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") \
+        threads = len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") \
             else os.cpu_count() or 1
+        threads = min(threads, _MOST_THREADS)
     threads = _integer(threads, "threads")
-    if threads < 1:
-        raise ValueError(f"threads must be at least 1, not {threads}")
+    if not 1 <= threads <= _MOST_THREADS:
+        raise ValueError(f"threads must lie in 1..{_MOST_THREADS}, not {threads}")
     return threads
 
 

@@ -74,14 +74,14 @@ def run(
     images: int = 0,
     methods: _Methods = 1,
     *,
-    folder_names: str = "%03d",
-    image_names: str = "%02d.bmp",
+    folder_names: str = ...,
+    image_names: str = ...,
     roi: _Region | None = None,
     engine: _Engine = "auto",
-    teams: Tuple[int, int, int] = (8, 2, 10),
+    teams: Tuple[int, int, int] = ...,
 ) -> list[FolderResult]: ...
 def read_stack(
-    path: Union[str, PathLike[str]], images: int = 0, *, image_names: str = "%02d.bmp"
+    path: Union[str, PathLike[str]], images: int = 0, *, image_names: str = ...
 ) -> npt.NDArray[Union[np.uint8, np.uint16]]: ...
 def focus_map(
     stack: _Stack,

@@ -1,21 +1,17 @@
 #include "disk_stacks.h"
 
-#include <climits>
+#include <nanobind/stl/string.h>
+
 #include <cstring>
-#include <memory>
-#include <mutex>
 #include <opencv2/core/utils/logger.hpp>
 #include <stdexcept>
 
-#include "command_line.h"
+#include "english_errors.h"
 #include "input_check.h"
-#include "measure_registry.h"
 #include "missing_file_error.h"
-#include "name_format.h"
-#include "nested_teams.h"
+#include "run.h"
 #include "stack_image_sizes.h"
-#include "stack_scan.h"
-#include "team_sizes.h"
+#include "stack_path.h"
 
 namespace nb = nanobind;
 
@@ -23,95 +19,31 @@ namespace bestfocus::python {
 
 namespace {
 
-// The team sizes are process-wide globals: one run at a time sets and restores them.
-std::mutex team_sizes_mutex;
-
-class TeamSizes {
-  public:
-    explicit TeamSizes(const Teams& teams)
-        : saved_{N_threads_ext2, N_threads_ext1, N_threads}, lock_(team_sizes_mutex) {
-        std::tie(N_threads_ext2, N_threads_ext1, N_threads) = teams;
-    }
-    ~TeamSizes() { std::tie(N_threads_ext2, N_threads_ext1, N_threads) = saved_; }
-
-  private:
-    Teams saved_;
-    std::lock_guard<std::mutex> lock_;
-};
-
-// A failure's message without the executable's leading newline, and its diagnostic after it.
-std::string failure_text(const RunFailure& failure) {
-    std::string text = failure.message;
-    if (!text.empty() && text.front() == '\n') text.erase(0, 1);
-    std::string diagnostic = failure.diagnostic;
-    while (!diagnostic.empty() && diagnostic.back() == '\n') diagnostic.pop_back();
-    if (!diagnostic.empty()) text += (text.empty() ? "" : "\n") + diagnostic;
-    return text;
-}
-
-void check_format(const std::string& option, const std::string& format) {
-    if (const std::optional<std::string> problem = name_format_problem(format)) {
-        throw std::invalid_argument(option + "=\"" + format + "\": " + *problem);
-    }
-}
-
-// The command line's refusals that concern a run's values rather than its words.
-void check_run(const RunArguments& arguments) {
-    if (arguments.images < 0) throw std::invalid_argument("images must be 0 (all) or more");
-    const auto [outer, inner, reduction] = arguments.teams;
-    for (const int team : {outer, inner, reduction}) {
-        if (team < 1 || team > kMostThreadsPerTeam) {
-            throw std::invalid_argument("every team size must lie in 1.." +
-                                        std::to_string(kMostThreadsPerTeam));
-        }
-    }
-    check_format("folder_names", arguments.folder_names);
-    check_format("image_names", arguments.image_names);
-    if (arguments.first <= arguments.last) {
-        if (const std::optional<int> folder = number_with_too_long_name(
-                arguments.folder_names, arguments.first, arguments.last)) {
-            throw std::invalid_argument("folder_names names folder " + std::to_string(*folder) +
-                                        " with more bytes than a file name can hold");
-        }
-    }
-    const int last_image = arguments.images > 0 ? arguments.images : INT_MAX;
-    if (const std::optional<int> image =
-            number_with_too_long_name(arguments.image_names, 1, last_image)) {
-        throw std::invalid_argument("image_names names image " + std::to_string(*image) +
-                                    " with more bytes than a file name can hold");
-    }
+RegionOfInterest region_of(const Region& region) {
+    const auto [x, y, width, height] = region;
+    return {x, y, width, height};
 }
 
 RunConfig run_config(const RunArguments& arguments) {
     RunConfig config;
     config.methods = arguments.methods;
-    config.engine = static_cast<EngineChoice>(arguments.engine_choice);
+    config.engine = engine_by_name(arguments.engine);
     config.base_folder = arguments.base_folder;
     config.first_folder = arguments.first;
     config.last_folder = arguments.last;
     config.images_per_stack = arguments.images;
     config.layout.folder_names = arguments.folder_names;
     config.layout.image_names = arguments.image_names;
-    if (arguments.region) {
-        const auto [x, y, width, height] = *arguments.region;
-        config.layout.region = RegionOfInterest{x, y, width, height};
-    }
+    if (arguments.region) config.layout.region = region_of(*arguments.region);
+    std::tie(config.teams.threads_ext2, config.teams.threads_ext1, config.teams.threads) =
+        arguments.teams;
     return config;
 }
 
-// The stacks of the run, counted, or the executable's failure for the first missing input.
-std::vector<StackSource> present_stacks(const RunConfig& config) {
-    std::vector<StackSource> stacks;
-    if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
-        throw MissingFileError(failure_text(missing_input_failure(*missing, config.base_folder)));
+void check_config(const RunConfig& config) {
+    if (const std::optional<RunProblem> problem = run_config_problem(config)) {
+        throw std::invalid_argument(problem_text(*problem, config));
     }
-    return stacks;
-}
-
-long long images_in_run(const std::vector<StackSource>& stacks) {
-    long long images = 0;
-    for (const StackSource& stack : stacks) images += stack.images;
-    return images;
 }
 
 // Our messages name an unreadable image; OpenCV's would only repeat them.
@@ -120,51 +52,74 @@ void silence_decoders() { cv::utils::logging::setLogLevel(cv::utils::logging::LO
 }  // namespace
 
 std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
-    check_run(arguments);
     const RunConfig config = run_config(arguments);
-    ScanResults scan;
+    RunResults run;
     {
         nb::gil_scoped_release unlocked;
-        const EngineDecision engine = choose_engine(config.engine);
-        if (!engine.possible) {
-            throw std::runtime_error("engine='cuda' needs a CUDA device, but " + engine.reason);
-        }
-        const std::vector<StackSource> stacks = present_stacks(config);
-        silence_decoders();
-        const std::unique_ptr<Engine> measuring = make_engine(engine.engine, images_in_run(stacks));
-        const TeamSizes teams(arguments.teams);
-        allow_nested_teams();
-        scan = scan_stacks(config, stacks, *measuring);
+        run = run_stacks(config);
     }
-    if (scan.failure) throw std::invalid_argument(failure_text(*scan.failure));
+    switch (run.stop) {
+        case RunStop::none: break;
+        case RunStop::invalid_config:
+            throw std::invalid_argument(problem_text(*run.problem, config));
+        case RunStop::engine_unavailable: check_engine_possible(run.engine); break;
+        case RunStop::missing_input: throw MissingFileError(english_text(*run.failure));
+        case RunStop::too_many_threads:
+            throw std::invalid_argument(run.too_many_threads + "; give smaller teams");
+        case RunStop::by_listener:  // no listener here
+        case RunStop::scan_failed: throw std::invalid_argument(english_text(*run.failure));
+    }
     std::vector<FolderTuple> folders;
-    for (const FolderScores& folder : scan.folders) {
+    for (const FolderScores& folder : run.folders) {
         folders.emplace_back(folder.folder, picks_of_folder(folder), score_matrix(folder));
     }
     return folders;
 }
 
+nb::dict run_defaults() {
+    const RunConfig defaults;
+    nb::dict values;
+    values["folder_names"] = defaults.layout.folder_names;
+    values["image_names"] = defaults.layout.image_names;
+    values["teams"] = nb::make_tuple(defaults.teams.threads_ext2, defaults.teams.threads_ext1,
+                                     defaults.teams.threads);
+    return values;
+}
+
+std::optional<std::string> region_problem(const Region& region, const std::vector<int>& methods) {
+    RunConfig config;
+    config.methods = methods;
+    config.layout.region = region_of(region);
+    const std::optional<RunProblem> problem = run_config_problem(config);
+    if (!problem) return std::nullopt;
+    return problem_text(*problem, config);
+}
+
 nb::ndarray<nb::numpy> read_stack(const std::string& path, int images,
                                   const std::string& image_names) {
-    if (images < 0) throw std::invalid_argument("images must be 0 (all) or more");
-    check_format("image_names", image_names);
     RunConfig config;
     config.base_folder = path;  // the path itself: folder 0's name is empty
     config.layout.folder_names = "%.0d";
     config.layout.image_names = image_names;
     config.first_folder = config.last_folder = 0;
     config.images_per_stack = images;
+    check_config(config);
     std::vector<cv::Mat> pages;
-    StackSource stack;
+    std::vector<StackSource> stacks;
     {
         nb::gil_scoped_release unlocked;
-        stack = present_stacks(config).front();
+        check_stack_path(path);
+        if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
+            throw MissingFileError(
+                english_text(missing_input_failure(*missing, config.base_folder)));
+        }
         silence_decoders();
-        for (int image = 1; image <= stack.images; ++image) {
-            const ImageLocation location = image_location(stack, config.layout, image);
+        for (int image = 1; image <= stacks.front().images; ++image) {
+            const ImageLocation location = image_location(stacks.front(), config.layout, image);
             cv::Mat pixels = decode_at_depth(location);
             if (pixels.empty()) {
-                throw std::invalid_argument("No se puede abrir el archivo: " + described(location));
+                throw std::invalid_argument("cannot decode " + described(location) +
+                                            " as an image");
             }
             if (pixels.depth() != CV_8U && pixels.depth() != CV_16U) {
                 throw std::invalid_argument(described(location) + " holds " +
@@ -174,11 +129,12 @@ nb::ndarray<nb::numpy> read_stack(const std::string& path, int images,
             pages.push_back(std::move(pixels));
         }
     }
+    const StackSource& stack = stacks.front();
     std::vector<ImageSize> sizes;
     for (const cv::Mat& page : pages) sizes.push_back({page.cols, page.rows});
     if (const std::optional<std::string> mixed =
             mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, config.layout))) {
-        throw std::invalid_argument(failure_text({*mixed, "", 1}));
+        throw std::invalid_argument(english_text({*mixed, "", 1}));
     }
     const cv::Mat& first = pages.front();
     const bool wide = first.depth() == CV_16U;

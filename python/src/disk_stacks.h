@@ -1,4 +1,4 @@
-// Stacks on disk, read by the executable's own scan and readers.
+// Stacks on disk, read by the executable's own run and readers.
 #pragma once
 
 #include <nanobind/ndarray.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "in_memory.h"
+#include "run_config.h"
 
 namespace bestfocus::python {
 
@@ -26,12 +27,21 @@ struct RunArguments {
     std::string folder_names;
     std::string image_names;
     std::optional<Region> region;
-    int engine_choice = 0;
+    std::string engine;
     Teams teams;
 };
 
-// The executable's run without its files: the same checks, input check and scan.
+// The executable's run without its files (run_stacks): ValueError for a configuration it refuses
+// or an image it cannot measure, FileNotFoundError for a missing input, RuntimeError for an engine
+// that cannot run here.
 std::vector<FolderTuple> run_scan(const RunArguments& arguments);
+
+// The settings run() leaves at the core's defaults: folder_names, image_names, teams.
+nanobind::dict run_defaults();
+
+// The problem of a region of images measured under the methods, as run() words it; none when
+// there is none.
+std::optional<std::string> region_problem(const Region& region, const std::vector<int>& methods);
 
 // The stack in the folder or multi-page file at `path`, at its depth: (images, rows, columns).
 nanobind::ndarray<nanobind::numpy> read_stack(const std::string& path, int images,

@@ -1,15 +1,19 @@
 #include "in_memory.h"
 
+#include <omp.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "engine_choice.h"
+#include "english_errors.h"
 #include "flag_text.h"
 #include "focus_curve.h"
 #include "focus_selection.h"
 #include "measure_views.h"
-#include "nested_teams.h"
+#include "run_teams.h"
+#include "thread_budget.h"
 
 namespace nb = nanobind;
 
@@ -34,15 +38,6 @@ StridedView strided_view(const ReadOnlyArray& image) {
     view.row_stride = static_cast<std::ptrdiff_t>(image.stride(0));  // in pixels, as DLPack
     view.column_stride = static_cast<std::ptrdiff_t>(image.stride(1));
     return view;
-}
-
-// The engine asked for, or the reason it cannot run here.
-EngineKind chosen_engine(int engine_choice) {
-    const EngineDecision decision = choose_engine(static_cast<EngineChoice>(engine_choice));
-    if (!decision.possible) {
-        throw std::runtime_error("engine='cuda' needs a CUDA device, but " + decision.reason);
-    }
-    return decision.engine;
 }
 
 // Raises for the first image the engine could not measure.
@@ -73,16 +68,27 @@ nb::tuple flag_names(FlagSet flags) {
 }
 
 ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
-                          int engine_choice, int threads) {
+                          const std::string& engine_name, int threads) {
+    const EngineDecision engine_decision = choose_engine(engine_by_name(engine_name));
+    check_engine_possible(engine_decision);
     std::vector<StridedView> views;
     views.reserve(images.size());
     for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
     std::vector<Measurement> measurements;
     {
         nb::gil_scoped_release unlocked;
-        allow_nested_teams();
+        const DefaultTeams teams;
+        const long long at_once =
+            threads_at_once(threads, engine_decision.engine, static_cast<long long>(views.size()),
+                            omp_get_num_procs());
+        if (const std::optional<std::string> limit =
+                thread_limit_problem(at_once, current_thread_limits())) {
+            throw std::invalid_argument("threads=" + std::to_string(threads) +
+                                        " would have up to " + std::to_string(at_once) +
+                                        " threads at once, but " + *limit + "; give fewer threads");
+        }
         const std::unique_ptr<Engine> engine =
-            make_engine(chosen_engine(engine_choice), static_cast<long long>(views.size()));
+            make_engine(engine_decision.engine, static_cast<long long>(views.size()));
         measurements = measure_views(*engine, views, methods, threads);
     }
     check_measured(measurements, views);

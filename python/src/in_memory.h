@@ -4,6 +4,7 @@
 
 #include <nanobind/ndarray.h>
 
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -34,10 +35,11 @@ nanobind::tuple flag_names(FlagSet flags);
 // (method, best, fractional_best, flag names) of one method of a folder.
 using PickTuple = std::tuple<int, int, double, nanobind::tuple>;
 
-// Each method on each 2-D uint8 or uint16 array (the caller has checked the types and shapes),
-// the images spread over `threads` threads with the GIL released: (methods, images) float64.
+// Each method on each 2-D uint8 or uint16 array (the caller has checked the types and shapes) on
+// the engine of that name, the images spread over `threads` threads with the GIL released, the
+// team sizes at their defaults (run_teams.h): (methods, images) float64.
 ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
-                          int engine_choice, int threads);
+                          const std::string& engine_name, int threads);
 
 // The picks of a (methods, images) score matrix, the methods in the same order.
 std::vector<PickTuple> picks_of_scores(const ReadOnlyScores& scores,

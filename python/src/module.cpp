@@ -11,6 +11,7 @@
 #include "in_memory.h"
 #include "measure_registry.h"
 #include "missing_file_error.h"
+#include "run_check.h"
 #include "tile_maps.h"
 
 namespace nb = nanobind;
@@ -27,11 +28,6 @@ std::vector<std::tuple<int, std::string, std::string>> registry() {
     return rows;
 }
 
-std::tuple<int, int> smallest_size(int code) {
-    const RegionSize size = smallest_measured_size(*find_measure(code));
-    return {size.width, size.height};
-}
-
 }  // namespace
 
 NB_MODULE(_core, module) {
@@ -46,8 +42,6 @@ NB_MODULE(_core, module) {
     module.attr("version") = BESTFOCUS_VERSION;
     module.attr("cuda_build") = is_cuda_build();
     module.def("measures", &registry, "(code, name, title) of every measure.");
-    module.def("smallest_size", &smallest_size,
-               "(width, height) of the smallest region the measure adds a term on.");
     module.def("measure_arrays", &measure_arrays, nb::arg("images"), nb::arg("methods"),
                nb::arg("engine"), nb::arg("threads"),
                "(methods, images) float64 scores of checked 2-D uint8/uint16 arrays.");
@@ -57,8 +51,8 @@ NB_MODULE(_core, module) {
         "run",
         [](const std::string& base_folder, int first, int last, int images,
            const std::vector<int>& methods, const std::string& folder_names,
-           const std::string& image_names, const std::optional<Region>& region, int engine,
-           const Teams& teams) {
+           const std::string& image_names, const std::optional<Region>& region,
+           const std::string& engine, const Teams& teams) {
             return run_scan({base_folder, first, last, images, methods, folder_names, image_names,
                              region, engine, teams});
         },
@@ -66,6 +60,11 @@ NB_MODULE(_core, module) {
         nb::arg("methods"), nb::arg("folder_names"), nb::arg("image_names"),
         nb::arg("region").none(), nb::arg("engine"), nb::arg("teams"),
         "(folder, picks, scores) of every folder, as the executable's scan finds them.");
+    module.def("run_defaults", &run_defaults,
+               "{folder_names, image_names, teams}: what run() takes when not told.");
+    module.def("region_problem", &region_problem, nb::arg("region"), nb::arg("methods"),
+               "What is wrong with a region (x, y, width, height) under the methods, or None.");
+    module.attr("most_threads_per_team") = kMostThreadsPerTeam;
     module.def("focus_map", &tile_focus_map, nb::arg("images"), nb::arg("method"), nb::arg("rows"),
                nb::arg("columns"), nb::arg("engine"), nb::arg("threads"),
                "(scores, tile scores, best, fractional best, flags, depth) of checked arrays.");

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "measure_registry.h"
-#include "team_sizes.h"
 
 using namespace bestfocus;
 
@@ -26,7 +25,7 @@ CommandLine parse(std::vector<std::string> arguments) {
     return parse_command_line(static_cast<int>(argv.size()), argv.data(), kDefaultBase);
 }
 
-// The config and the team sizes parse_command_line set.
+// The config parse_command_line set, its team sizes too.
 void expect_config(const RunConfig& config, int method, const std::string& base, int first,
                    int last, int images, int threads_ext2, int threads_ext1, int threads) {
     EXPECT_EQ(config.methods, std::vector<int>{method});
@@ -34,9 +33,9 @@ void expect_config(const RunConfig& config, int method, const std::string& base,
     EXPECT_EQ(config.first_folder, first);
     EXPECT_EQ(config.last_folder, last);
     EXPECT_EQ(config.images_per_stack, images);
-    EXPECT_EQ(N_threads_ext2, threads_ext2);
-    EXPECT_EQ(N_threads_ext1, threads_ext1);
-    EXPECT_EQ(N_threads, threads);
+    EXPECT_EQ(config.teams.threads_ext2, threads_ext2);
+    EXPECT_EQ(config.teams.threads_ext1, threads_ext1);
+    EXPECT_EQ(config.teams.threads, threads);
 }
 
 TEST(ReadWholeNumber, TakesASignedDecimalIntAndNothingElse) {
@@ -86,7 +85,7 @@ TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
     // The ignored eighth argument is not checked either.
     const CommandLine ten = parse({"1", "/b/", "3", "9", "5", "4", "3", "0", "x", "y"});
     ASSERT_EQ(ten.action, CommandLineAction::run);
-    EXPECT_EQ(N_threads, 10);
+    EXPECT_EQ(ten.config.teams.threads, 10);
 }
 
 TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
@@ -144,6 +143,13 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
         {{"1", "/b/", "1", "2", "3", "4", "1025"}, refusal(7, "N_threads_ext1", "1025", team)},
         {{"1", "/b/", "1", "2", "3", "4", "5", "2147483647"},
          refusal(8, "N_threads", "2147483647", team)},
+        // The options' settings the configuration's check refuses.
+        {{"--image-names=%0250d.bmpabcd", "1"},
+         "\nbestfocus: --image-names=%0250d.bmpabcd names image 1 with more than 255 bytes, a file "
+         "name's limit"},
+        {{"--roi=0,0,4,3", "1,2"},
+         "\nbestfocus: the region 4 x 3 is smaller than the window of MDCT, which needs at least 5 "
+         "x 5 pixels"},
     };
     for (const auto& [arguments, message] : cases) {
         SCOPED_TRACE(message);

@@ -115,6 +115,32 @@ TEST_F(RunChecks, ClosedStandardOutputLeavesTheStatus) {
     EXPECT_EQ(failure.exit_status, 1);
 }
 
+// Teams the process cannot create: refused before any work, where OpenMP would abort or quietly
+// run smaller teams.
+TEST_F(RunChecks, TeamsBeyondWhatTheProcessMayCreateAreRefused) {
+    write_test_stack(stacks_.path(), "001", {10, 60, 20});
+    const std::string run_in = " " + kExecutable + " --engine=cpu 1 " + stacks_.path() + " 1 1 3 ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"ulimit -v 4000000; OMP_STACKSIZE=8M exec" + run_in + "1024 1 1",
+         "would have up to 1024 threads at once, but the "},
+        {"OMP_THREAD_LIMIT=4 exec" + run_in + "5 1 1",
+         "would have up to 5 threads at once, but OpenMP allows 4 threads (OMP_THREAD_LIMIT)"},
+    };
+    for (const auto& [command, words] : cases) {
+        SCOPED_TRACE(command);
+        const ProgramRun result = run_program("/bin/sh", {"-c", command}, work_.path());
+        EXPECT_EQ(result.signal, 0);
+        EXPECT_EQ(result.exit_status, 2);
+        EXPECT_EQ(result.standard_output, "");
+        EXPECT_NE(result.standard_error.find(words), std::string::npos) << result.standard_error;
+        EXPECT_TRUE(folder_entries(work_.path()).empty());
+    }
+    // Within the limits the same teams run.
+    const ProgramRun within =
+        run_program("/bin/sh", {"-c", "OMP_THREAD_LIMIT=5 exec" + run_in + "5 1 1"}, work_.path());
+    EXPECT_EQ(within.exit_status, 0) << within.standard_error;
+}
+
 // The executable copied elsewhere with stacks of its own beside it reads those by default.
 TEST_F(RunChecks, MovedBuildReadsTheSampleStacksBesideIt) {
     const std::string moved = stacks_.path() + "moved/";

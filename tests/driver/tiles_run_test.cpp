@@ -151,4 +151,28 @@ TEST(TiledRun, EachTileRowIsWhatARegionRunOnItsRectangleGives) {
     EXPECT_EQ(focused.size(), cv::Size(30, 21));
 }
 
+// A multi-page stack's files take the file's name without its extension, as its exported picks
+// do, and its pages are read again at their depth.
+TEST(TiledRun, MultiPageStackFilesAreNamedAfterTheFile) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    std::vector<cv::Mat> pages;
+    for (int page = 0; page < 3; ++page) {
+        pages.push_back(checkerboard(40, 30, CV_16U, cv::Scalar(1000 * (page == 1 ? 9 : 2))));
+    }
+    ASSERT_TRUE(cv::imwritemulti(stacks.path() + "stack7.tif", pages));
+    const ProgramRun run =
+        run_program(kExecutable,
+                    {"--folder-names=stack%d.tif", "--tiles=2x2", "--depth-map=maps",
+                     "--all-in-focus=maps", "1", stacks.path(), "7", "7", "3"},
+                    work.path());
+    ASSERT_EQ(run.exit_status, 0) << run.standard_error;
+    EXPECT_EQ(folder_entries(work.path() + "maps"),
+              (std::vector<std::string>{"stack7_depth.tif", "stack7_focused.tif"}));
+    const cv::Mat focused =
+        cv::imread(work.path() + "maps/stack7_focused.tif", cv::IMREAD_UNCHANGED);
+    // Every tile picks the sharpest page, so every pixel is that page's.
+    EXPECT_EQ(cv::norm(focused, pages[1], cv::NORM_INF), 0.0);
+}
+
 }  // namespace

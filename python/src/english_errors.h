@@ -1,0 +1,25 @@
+// What the module raises, in English and naming what the call was given.
+#pragma once
+
+#include <string>
+
+#include "run_check.h"
+#include "run_failure.h"
+
+namespace bestfocus::python {
+
+// A failure of the core as the module raises it: the English line of its message, then its
+// diagnostic, each line without the executable's "bestfocus: ", joined by newlines.
+std::string english_text(const RunFailure& failure);
+
+// A problem of run()'s configuration, naming the argument and its value: "teams[1]
+// (N_threads_ext1) must lie in 1..1024, not 0".
+std::string problem_text(const RunProblem& problem, const RunConfig& config);
+
+// The engine of that name ("auto", "cuda", "cpu"); raises ValueError for any other.
+EngineChoice engine_by_name(const std::string& name);
+
+// Raises RuntimeError when the engine asked for cannot run here.
+void check_engine_possible(const EngineDecision& engine);
+
+}  // namespace bestfocus::python
