@@ -94,8 +94,9 @@ cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std
         const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
         const ReadImage read = read_image(location, buffer);
         const RegionOfInterest& area = folder.area;
+        // A file replaced since the scan is not blended into the image.
         if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||
-            !region_fits(area, read.view.width, read.view.height)) {
+            read.view.width != folder.image_width || read.view.height != folder.image_height) {
             *problem = described(location) + " cannot be read again as it was measured";
             return {};
         }

@@ -113,6 +113,8 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     }
     if (config.tiles && images > 0) {
         scores->tiles = *config.tiles;
+        scores->image_width = sizes[0].width;
+        scores->image_height = sizes[0].height;
         scores->area = layout.region ? *layout.region
                                      : RegionOfInterest{0, 0, sizes[0].width, sizes[0].height};
         keep_tile_scores(tile_focus, scores);

@@ -175,20 +175,14 @@ def focus_map(stack, method: Union[int, str] = 1, tiles: Tuple[int, int] = (8, 8
     code = _method_codes(method)
     if len(code) != 1:
         raise ValueError("focus_map() takes one method")
-    grid = tuple(_integer(count, "a tile count") for count in tiles)
+    grid = tuple(_c_int(count, f"tiles[{i}]") for i, count in enumerate(tiles))
     if len(grid) != 2 or min(grid) < 1:
         raise ValueError(f"tiles must be (rows, columns) of at least 1 each, not {tiles!r}")
     images = _cropped(images, _region(roi, code))
     rows, columns = images[0].shape
-    if grid[0] > rows or grid[1] > columns:
-        raise ValueError(f"tiles {grid} ask for more tiles on a side than the {columns} x {rows} "
-                         "image (width x height) has pixels")
-    smallest = _core.smallest_size(code[0])
-    if columns // grid[1] < smallest[0] or rows // grid[0] < smallest[1]:
-        raise ValueError(f"tiles {grid} cut the {columns} x {rows} image into tiles as small as "
-                         f"{columns // grid[1]} x {rows // grid[0]}, smaller than the window of "
-                         f"{_MEASURES[code[0] - 1][2]}, which needs at least "
-                         f"{smallest[0]} x {smallest[1]} pixels")
+    problem = _core.tile_problem(grid[0], grid[1], columns, rows, code[0])
+    if problem is not None:
+        raise ValueError(problem)
     _, tile_scores, best, fractional, flags, depth = _core.focus_map(
         images, code[0], grid[0], grid[1], _engine(engine), _threads(threads))
     return FocusMap(_read_only(best), _read_only(fractional), flags, _read_only(tile_scores),

@@ -67,13 +67,11 @@ nb::tuple flag_names(FlagSet flags) {
     return nb::tuple(names);
 }
 
-ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
-                          const std::string& engine_name, int threads) {
+std::vector<Measurement> measure_held_views(const std::vector<StridedView>& views,
+                                            const std::string& engine_name, int threads,
+                                            const HeldViewsMeasure& measure) {
     const EngineDecision engine_decision = choose_engine(engine_by_name(engine_name));
     check_engine_possible(engine_decision);
-    std::vector<StridedView> views;
-    views.reserve(images.size());
-    for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
     std::vector<Measurement> measurements;
     {
         nb::gil_scoped_release unlocked;
@@ -89,9 +87,20 @@ ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::v
         }
         const std::unique_ptr<Engine> engine =
             make_engine(engine_decision.engine, static_cast<long long>(views.size()));
-        measurements = measure_views(*engine, views, methods, threads);
+        measurements = measure(*engine);
     }
     check_measured(measurements, views);
+    return measurements;
+}
+
+ScoreArray measure_arrays(const std::vector<ReadOnlyArray>& images, const std::vector<int>& methods,
+                          const std::string& engine_name, int threads) {
+    std::vector<StridedView> views;
+    views.reserve(images.size());
+    for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
+    const std::vector<Measurement> measurements = measure_held_views(
+        views, engine_name, threads,
+        [&](const Engine& engine) { return measure_views(engine, views, methods, threads); });
     std::vector<double> values(methods.size() * views.size());
     for (std::size_t i = 0; i < views.size(); ++i) {
         for (std::size_t m = 0; m < methods.size(); ++m) {

@@ -4,6 +4,7 @@
 
 #include <nanobind/ndarray.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,10 +21,17 @@ using ScoreArray = nanobind::ndarray<nanobind::numpy, double, nanobind::ndim<2>>
 using ReadOnlyScores =
     nanobind::ndarray<nanobind::ro, double, nanobind::ndim<2>, nanobind::device::cpu>;
 
-// The array as the engines' strided view, and the engine asked for (or why it cannot run here:
-// std::runtime_error).
+// The array as the engines' strided view.
 StridedView strided_view(const ReadOnlyArray& image);
-EngineKind chosen_engine(int engine_choice);
+
+// Measures views of checked arrays on the engine of that name, as many threads at once as
+// `threads` leads to, with the GIL released and the team sizes at their defaults (run_teams.h):
+// `measure` gets the engine. Raises when the engine cannot run here, when the threads are more than
+// the process can create, and for the first image the engine could not measure.
+using HeldViewsMeasure = std::function<std::vector<Measurement>(const Engine& engine)>;
+std::vector<Measurement> measure_held_views(const std::vector<StridedView>& views,
+                                            const std::string& engine_name, int threads,
+                                            const HeldViewsMeasure& measure);
 
 // Raises for the first image the engine could not measure.
 void check_measured(const std::vector<Measurement>& measurements,

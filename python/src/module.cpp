@@ -68,6 +68,9 @@ NB_MODULE(_core, module) {
     module.def("focus_map", &tile_focus_map, nb::arg("images"), nb::arg("method"), nb::arg("rows"),
                nb::arg("columns"), nb::arg("engine"), nb::arg("threads"),
                "(scores, tile scores, best, fractional best, flags, depth) of checked arrays.");
+    module.def("tile_problem", &tile_problem, nb::arg("rows"), nb::arg("columns"), nb::arg("width"),
+               nb::arg("height"), nb::arg("method"),
+               "What keeps the tiles from splitting the image for the method, or None.");
     module.def("all_in_focus", &all_in_focus_image, nb::arg("images"), nb::arg("depth"),
                "The all-in-focus image of checked arrays at a checked depth map.");
     module.def("read_stack", &read_stack, nb::arg("path"), nb::arg("images"),

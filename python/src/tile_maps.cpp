@@ -8,8 +8,8 @@
 #include "depth_map.h"
 #include "focus_selection.h"
 #include "image_measure.h"
-#include "nested_teams.h"
 #include "tile_picks.h"
+#include "tile_size_check.h"
 
 namespace nb = nanobind;
 
@@ -61,8 +61,18 @@ nb::object blend(const std::vector<ReadOnlyArray>& images, const DepthMap& depth
 
 }  // namespace
 
+std::optional<std::string> tile_problem(int rows, int columns, int width, int height, int method) {
+    const std::string problem =
+        tile_size_problem({rows, columns}, width, height, {method}, "the image");
+    if (problem.empty()) {
+        return std::nullopt;
+    }
+    const std::string prefix = "\nbestfocus: ";
+    return problem.substr(problem.rfind(prefix, 0) == 0 ? prefix.size() : 0);
+}
+
 nb::tuple tile_focus_map(const std::vector<ReadOnlyArray>& images, int method, int rows,
-                         int columns, int engine_choice, int threads) {
+                         int columns, const std::string& engine_name, int threads) {
     std::vector<StridedView> views;
     for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
     const int width = views[0].width;
@@ -70,16 +80,11 @@ nb::tuple tile_focus_map(const std::vector<ReadOnlyArray>& images, int method, i
     FolderScores folder;
     folder.tiles = {rows, columns};
     folder.area = {0, 0, width, height};
-    std::vector<Measurement> measurements;
-    {
-        nb::gil_scoped_release unlocked;
-        allow_nested_teams();
-        const std::unique_ptr<Engine> engine =
-            make_engine(chosen_engine(engine_choice), static_cast<long long>(views.size()));
-        measurements = measure_views_in_tiles(
-            *engine, views, tile_edges(folder.tiles, width, height), {method}, threads);
-    }
-    check_measured(measurements, views);
+    const TileEdges edges = tile_edges(folder.tiles, width, height);
+    const std::vector<Measurement> measurements =
+        measure_held_views(views, engine_name, threads, [&](const Engine& engine) {
+            return measure_views_in_tiles(engine, views, edges, {method}, threads);
+        });
     const std::size_t tiles = static_cast<std::size_t>(rows) * columns;
     const std::size_t count = views.size();
     MethodScores scores{method, std::vector<double>(count), 1,

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <opencv2/imgcodecs.hpp>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "all_in_focus.h"
 #include "depth_map.h"
+#include "test_support.h"
 
 using namespace bestfocus;
 
@@ -133,6 +135,31 @@ TEST(AllInFocus, BlendsTheTwoNearestImagesAtEightBits) {
 
 TEST(AllInFocus, BlendsTheTwoNearestImagesAtSixteenBits) {
     expect_all_in_focus<std::uint16_t>(PixelDepth::u16, 65535);
+}
+
+// The second read takes an image only at the size the scan measured it at: a file replaced since
+// is refused, not blended.
+TEST(AllInFocus, ReadsTheImagesAgainOnlyAsTheyWereMeasured) {
+    TemporaryFolder folder;
+    const std::string file = folder.path() + "01.bmp";
+    const cv::Mat image = checkerboard(40, 30, CV_8U, cv::Scalar(200));
+    ASSERT_TRUE(cv::imwrite(file, image));
+    FolderScores stack;
+    stack.images = {ImageLocation(file)};
+    stack.area = {3, 2, 30, 20};
+    const DepthMap depth{30, 20, std::vector<float>(600, 1.0f)};
+    for (const int measured_width : {40, 41}) {
+        stack.image_width = measured_width;
+        stack.image_height = 30;
+        std::string problem;
+        const cv::Mat focused = read_all_in_focus(stack, depth, &problem);
+        if (measured_width == 40) {
+            EXPECT_EQ(cv::norm(focused, image(cv::Rect(3, 2, 30, 20)), cv::NORM_INF), 0.0);
+        } else {
+            EXPECT_TRUE(focused.empty());
+            EXPECT_EQ(problem, file + " cannot be read again as it was measured");
+        }
+    }
 }
 
 }  // namespace
