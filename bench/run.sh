@@ -2,7 +2,8 @@
 # Builds and runs every benchmark: the CPU runtime's launch costs, each measure of the CPU engine
 # beside its kernels and its OpenCV equivalent, the engine's instructions per pixel, the whole job on both engines beside the decoding floor and a Python
 # script with OpenCV, the check that the tool makes no fiber, and the Python module beside the
-# engine's own call and numpy + cv2. Timings on a busy machine are
+# engine's own call and numpy + cv2, and the depth maps and all-in-focus images: their accuracy on
+# a known focal surface and what they cost. Timings on a busy machine are
 # noisy: every figure is a median over the repetitions.
 #
 #   bash bench/run.sh [build dir, default build/] [repetitions, default 5]
@@ -18,7 +19,8 @@ bash scripts/install-deps.sh --tests python3 python3-opencv time gdb valgrind li
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench \
-    cpu_engine_instructions decode_only read_only libtiff_only make_layout_twins
+    cpu_engine_instructions decode_only read_only libtiff_only make_layout_twins \
+    make_focal_surface_stacks
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
@@ -33,3 +35,5 @@ bash bench/compare_tiff_twins.sh "$build" "$repetitions"
 bash bench/compare_start_up.sh "$build"
 bash bench/check_no_fibers.sh "$build"
 bash bench/python_module.sh "$build" "$repetitions"
+bash bench/focus_map_accuracy.sh "$build"
+bash bench/compare_focus_maps.sh "$build" "$repetitions"

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with Debian's clang (AddressSanitizer and UndefinedBehaviorSanitizer
 # on) and runs each for a third of a bounded time: the BMP check, seeded with the BMP variants the
 # driver tests make; our BMP and TIFF readers, seeded with those and small TIFF files; and the
-# merge's piece parser, seeded with a piece as bestfocus writes it (all sets written at run time).
+# merge's piece parser, seeded with a piece as bestfocus writes it, tile tables too (all sets
+# written at run time).
 # A crash, a sanitizer report, a BMP verdict that depends on how much of the file was read, a
 # reader's view outside its buffer, or a piece file that parses but is not written back as it was
 # fails the run.
@@ -47,10 +48,10 @@ fuzz own_readers "$out/write_reader_seeds" -- \
     -DTIFF_DISABLE_DEPRECATED tests/fuzz/own_readers_fuzz.cpp "${readers_io[@]}" -ltiff
 
 formats=(formats/flag_text.cpp formats/read_file.cpp formats/report_file.cpp
-         formats/score_tables.cpp formats/text_numbers.cpp formats/replace_file.cpp
-         formats/output_paths.cpp focus/focus_curve.cpp)
-clang++ "${flags[@]}" tests/fuzz/write_piece_seeds.cpp "${formats[@]}" \
-    -o "$out/write_piece_seeds"
+         formats/score_tables.cpp formats/tile_rows.cpp formats/text_numbers.cpp
+         formats/replace_file.cpp formats/output_paths.cpp focus/focus_curve.cpp)
+clang++ "${flags[@]}" tests/fuzz/write_piece_seeds.cpp "${formats[@]}" formats/tile_tables.cpp \
+    focus/tile_picks.cpp focus/tile_grid.cpp focus/focus_selection.cpp -o "$out/write_piece_seeds"
 fuzz piece_parser "$out/write_piece_seeds" -- \
     tests/fuzz/piece_parser_fuzz.cpp tools/merge/piece_outputs.cpp tools/merge/run_pieces.cpp \
     "${formats[@]}"

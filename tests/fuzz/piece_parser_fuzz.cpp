@@ -1,5 +1,6 @@
-// libFuzzer target of the merge's piece parser: any bytes as a report, a scores or summary file, a
-// completion mark or a piece's folder name (the first byte chooses which). Besides what the
+// libFuzzer target of the merge's piece parser: any bytes as a report, a scores, summary, tile
+// scores or tile summary file, a completion mark or a piece's folder name (the first byte chooses
+// which). Besides what the
 // sanitizers catch, whatever parses must be what bestfocus writes: written again from the parsed
 // values, it is the same bytes (or, for a table, parses again to the same rows), and its numbers
 // lie in the piece's range.
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 5) {
+    switch (data[0] % 7) {
         case 0: {
             const std::int64_t folders = test_piece().folder_count();
             if (const std::optional<Report> report = parse_report(text, folders)) {
@@ -78,6 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 1: check_table(text, parse_score_row, score_row_line); break;
         case 2: check_table(text, parse_summary_row, summary_row_line); break;
+        case 5: check_table(text, parse_tile_score_row, tile_score_row_line); break;
+        case 6: check_table(text, parse_tile_summary_row, tile_summary_row_line); break;
         case 3: {
             RunPiece piece = test_piece();
             std::string problem;

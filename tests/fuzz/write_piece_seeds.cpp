@@ -8,6 +8,7 @@
 
 #include "report_file.h"
 #include "score_tables.h"
+#include "tile_tables.h"
 
 int main(int argc, char** argv) {
     using namespace bestfocus;
@@ -17,7 +18,11 @@ int main(int argc, char** argv) {
     }
     std::vector<FolderScores> folders;
     for (int folder = -1; folder <= 2; ++folder) {
-        folders.push_back({folder, {{1, {1.5, 9.25, 3e-7}, 2}, {4, {-2.5, 0, 0}, 1}}});
+        folders.push_back({folder,
+                           {{1, {1.5, 9.25, 3e-7}, 2, {{1.5, 9.25, 3e-7}, {2, 1, 0.5}}},
+                            {4, {-2.5, 0, 0}, 1, {{-2.5, 0, 0}, {0, 0, 0}}}}});
+        folders.back().tiles = {1, 2};  // one row of two tiles over a region of 5 x 2 at (1, 3)
+        folders.back().area = {1, 3, 5, 2};
     }
     const std::string seeds[] = {
         std::string(1, '\0') + report_text({2, 2, 1, 3}, 12.345678),
@@ -26,6 +31,8 @@ int main(int argc, char** argv) {
         '\3' + std::string("first=-1\nlast=2\nstart=1733000000.25\nend=1733000100.5\n"),
         '\4' + std::string("folders_-1_to_2"),
         '\4' + report_file_name(-1, 2, 3),
+        '\5' + tile_scores_table(folders),
+        '\6' + tile_summary_table(folders),
     };
     int number = 0;
     for (const std::string& seed : seeds) {

@@ -223,3 +223,33 @@ TEST_F(ArrayRun, LaterSubmissionsFollowThePlanOfTheRunFolder) {
 }
 
 }  // namespace
+
+// Tiled slices: the merge's tile tables, depth maps and all-in-focus images are one run's.
+TEST_F(ArrayRun, TiledSlicesMergeIntoTheTilesAndMapsOfOneRun) {
+    const std::string tiled =
+        "--tiles=2x3 --tile-scores=tile_scores.csv "
+        "--tile-summary=tile_summary.csv --depth-map=depth "
+        "--all-in-focus=focused";
+    const std::string arguments = " 1,3 " + quoted(kSampleStacks) + " 11 15 20";
+    TemporaryFolder single;
+    const CommandResult one_run = run_shell("cd " + quoted(single.path()) + " && " +
+                                            quoted(kExecutable) + " --quiet " + tiled + arguments);
+    ASSERT_EQ(one_run.exit_status, 0) << one_run.output;
+    for (const int task : {0, 1}) {
+        const CommandResult run = run_task(work_.path(), run_.path(), task, 2, tiled + arguments);
+        ASSERT_EQ(run.exit_status, 0) << run.output;
+    }
+    const CommandResult merged =
+        run_shell("cd " + quoted(work_.path()) + " && " + quoted(kMerge) + " " +
+                  tiled.substr(tiled.find(' ') + 1) + " " + quoted(run_.path()) + " 11 15");
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    std::vector<std::string> files = {"tile_scores.csv", "tile_summary.csv"};
+    for (int folder = kFirst; folder <= kLast; ++folder) {
+        files.push_back("depth/0" + std::to_string(folder) + "_depth.tif");
+        files.push_back("focused/0" + std::to_string(folder) + "_focused.tif");
+    }
+    for (const std::string& file : files) {
+        EXPECT_FALSE(read_file(single.path() + file).empty()) << file;
+        EXPECT_EQ(read_file(work_.path() + file), read_file(single.path() + file)) << file;
+    }
+}

@@ -5,12 +5,16 @@
 // last slice's end. Refuses, writing nothing, a run with a folder in no piece, an incomplete
 // piece, or a folder in two pieces with different results.
 #include <getopt.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "name_format.h"
 #include "output_paths.h"
 #include "replace_file.h"
 #include "run_merge.h"
@@ -24,12 +28,16 @@ constexpr int kRefused = 1;
 constexpr int kBadCommandLine = 2;
 
 const char kUsage[] =
-    "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] [--best-stack=FILE.tif] <run "
-    "folder>\n"
+    "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] [--best-stack=FILE.tif]\n"
+    "                       [--tile-scores=FILE] [--tile-summary=FILE] [--depth-map=DIR]\n"
+    "                       [--all-in-focus=DIR] [--folder-names=FORMAT] <run folder>\n"
     "                       <first folder> <last folder>\n"
     "  Writes the report of each method the run folder holds, for folders <first> to <last>, in\n"
-    "  the working folder; --scores, --summary and --best-stack also merge the pieces'\n"
-    "  scores.csv, summary.csv and best_stack.tif into FILE.\n"
+    "  the working folder; --scores, --summary, --best-stack, --tile-scores and --tile-summary\n"
+    "  also merge the pieces' scores.csv, summary.csv, best_stack.tif, tile_scores.csv and\n"
+    "  tile_summary.csv into FILE; --depth-map and --all-in-focus gather the pieces' depth maps\n"
+    "  and all-in-focus images into DIR (created when missing), named after the folders as\n"
+    "  --folder-names names them (as given to bestfocus, default %03d).\n"
     "  --version  the version; -h, --help  this text\n";
 
 int refuse_command_line(const std::string& problem) {
@@ -42,11 +50,13 @@ int refuse_command_line(const std::string& problem) {
 // of the first problem, 0 when there is none.
 int check_outputs(const MergeResult& result, const MergeRequest& request) {
     // Each output named as the user gave it: the reports come first, then the files the options
-    // ask for, in this order.
+    // ask for, in this order (run_merge's).
     std::vector<std::string> asked;
     for (const auto& [option, value] :
          {std::pair<const char*, const std::string*>{"--scores=", &request.scores_file},
           {"--summary=", &request.summary_file},
+          {"--tile-scores=", &request.tile_scores_file},
+          {"--tile-summary=", &request.tile_summary_file},
           {"--best-stack=", &request.best_stack_file}}) {
         if (!value->empty()) asked.push_back(option + *value);
     }
@@ -66,6 +76,9 @@ int check_outputs(const MergeResult& result, const MergeRequest& request) {
             return kRefused;
         }
     }
+    for (const MapFile& map : result.maps) {
+        paths.push_back({"the output " + map.destination, map.destination});
+    }
     for (const std::string& piece_file : result.pieces_files) {
         paths.push_back({"the piece's file " + piece_file, piece_file});
     }
@@ -76,13 +89,44 @@ int check_outputs(const MergeResult& result, const MergeRequest& request) {
     return 0;
 }
 
+enum Option {
+    kScores = 1,
+    kSummary,
+    kBestStack,
+    kTileScores,
+    kTileSummary,
+    kDepthMap,
+    kAllInFocus,
+    kFolderNames,
+    kVersion,
+    kHelp
+};
+
+// Where the value of an option that names a file, a folder or a format goes.
+std::string* asked_value(MergeRequest& request, int option) {
+    switch (option) {
+        case kScores: return &request.scores_file;
+        case kSummary: return &request.summary_file;
+        case kBestStack: return &request.best_stack_file;
+        case kTileScores: return &request.tile_scores_file;
+        case kTileSummary: return &request.tile_summary_file;
+        case kDepthMap: return &request.depth_map_folder;
+        case kAllInFocus: return &request.all_in_focus_folder;
+        default: return &request.folder_names;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    enum { kScores = 1, kSummary, kBestStack, kVersion, kHelp };
     const option options[] = {{"scores", required_argument, nullptr, kScores},
                               {"summary", required_argument, nullptr, kSummary},
                               {"best-stack", required_argument, nullptr, kBestStack},
+                              {"tile-scores", required_argument, nullptr, kTileScores},
+                              {"tile-summary", required_argument, nullptr, kTileSummary},
+                              {"depth-map", required_argument, nullptr, kDepthMap},
+                              {"all-in-focus", required_argument, nullptr, kAllInFocus},
+                              {"folder-names", required_argument, nullptr, kFolderNames},
                               {"version", no_argument, nullptr, kVersion},
                               {"help", no_argument, nullptr, kHelp},
                               {nullptr, 0, nullptr, 0}};
@@ -94,13 +138,16 @@ int main(int argc, char** argv) {
             case kScores:
             case kSummary:
             case kBestStack:
+            case kTileScores:
+            case kTileSummary:
+            case kDepthMap:
+            case kAllInFocus:
+            case kFolderNames:
                 if (*optarg == '\0') {
                     return refuse_command_line("option " + std::string(argv[optind - 1]) +
                                                " needs a file name, not an empty value");
                 }
-                (choice == kScores    ? request.scores_file
-                 : choice == kSummary ? request.summary_file
-                                      : request.best_stack_file) = optarg;
+                *asked_value(request, choice) = optarg;
                 break;
             case kVersion: show_version = true; break;
             case kHelp:
@@ -124,16 +171,49 @@ int main(int argc, char** argv) {
         return refuse_command_line("the folders must be whole numbers");
     }
 
+    if (const auto problem = name_format_problem(request.folder_names)) {
+        return refuse_command_line("bad --folder-names \"" + request.folder_names +
+                                   "\": " + *problem);
+    }
+    if (request.first_folder <= request.last_folder) {
+        if (const auto number = number_with_too_long_name(
+                request.folder_names, request.first_folder, request.last_folder)) {
+            return refuse_command_line("--folder-names=" + request.folder_names + " names folder " +
+                                       std::to_string(*number) + " with more than 255 bytes");
+        }
+    }
+
     const MergeResult result = merge_run(request);
     if (!result.merged) {
         std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
         return kRefused;
+    }
+    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder}) {
+        if (!folder->empty() && mkdir(folder->c_str(), 0777) != 0 && errno != EEXIST) {
+            std::fprintf(stderr, "bestfocus_merge: cannot create %s: %s\n", folder->c_str(),
+                         std::strerror(errno));
+            return kRefused;
+        }
     }
     if (const int status = check_outputs(result, request)) {
         return status;
     }
     std::string failed_path;
     std::string reason;
+    // The maps first, one at a time (a run's maps need not fit in memory together), each checked
+    // again as it is copied; the reports and tables, all at once, last.
+    for (const MapFile& map : result.maps) {
+        std::string bytes;
+        if (!read_map_file(map, &bytes, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: refused: %s\n", reason.c_str());
+            return kRefused;
+        }
+        if (!replace_file(map.destination, bytes, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", map.destination.c_str(),
+                         reason.c_str());
+            return kRefused;
+        }
+    }
     if (!replace_files(result.outputs, &failed_path, &reason)) {
         std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
                      reason.c_str());

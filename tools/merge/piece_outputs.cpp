@@ -21,8 +21,11 @@ std::uint64_t saturated_product(std::uint64_t a, std::uint64_t b, std::uint64_t 
     return abc;
 }
 
+}  // namespace
+
 template <typename Row>
 bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::uint64_t rows,
+                      std::size_t longest_row_bytes,
                       std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
                       std::string& problem) {
     const std::string path = piece.path + file_name;
@@ -35,15 +38,13 @@ bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::
     std::string bytes;
     std::string reason;
     const std::uint64_t header_and_rows = rows == UINT64_MAX ? rows : rows + 1;
-    if (!read_regular_file(path, saturated_product(header_and_rows, kLongestRowBytes, 1), bytes,
+    if (!read_regular_file(path, saturated_product(header_and_rows, longest_row_bytes, 1), bytes,
                            reason)) {
         problem = where + " " + reason;
         return false;
     }
     return parse_piece_table(bytes, piece, where, parse_row, table, problem);
 }
-
-}  // namespace
 
 template <typename Row>
 bool parse_piece_table(const std::string& bytes, const RunPiece& piece, const std::string& where,
@@ -87,12 +88,19 @@ bool parse_piece_table(const std::string& bytes, const RunPiece& piece, const st
     return true;
 }
 
-template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,
-                                std::optional<ScoreRow> (*)(const std::string&),
-                                FolderRows<ScoreRow>&, std::string&);
-template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,
-                                std::optional<SummaryRow> (*)(const std::string&),
-                                FolderRows<SummaryRow>&, std::string&);
+// The tables a piece can hold.
+#define BESTFOCUS_PIECE_TABLE(Row)                                                                \
+    template bool parse_piece_table(const std::string&, const RunPiece&, const std::string&,      \
+                                    std::optional<Row> (*)(const std::string&), FolderRows<Row>&, \
+                                    std::string&);                                                \
+    template bool read_piece_table(const RunPiece&, const std::string&, std::uint64_t,            \
+                                   std::size_t, std::optional<Row> (*)(const std::string&),       \
+                                   FolderRows<Row>&, std::string&);
+BESTFOCUS_PIECE_TABLE(ScoreRow)
+BESTFOCUS_PIECE_TABLE(SummaryRow)
+BESTFOCUS_PIECE_TABLE(TileScoreRow)
+BESTFOCUS_PIECE_TABLE(TileSummaryRow)
+#undef BESTFOCUS_PIECE_TABLE
 
 bool read_piece_reports(const RunPiece& piece, std::map<int, Report>& reports_by_method,
                         std::string& problem) {
@@ -137,14 +145,16 @@ bool read_piece_scores(const RunPiece& piece, std::size_t methods, FolderRows<Sc
                        std::string& problem) {
     const std::uint64_t rows = saturated_product(static_cast<std::uint64_t>(piece.folder_count()),
                                                  methods, kMostImagesPerStack);
-    return read_piece_table(piece, kPieceScoresFile, rows, parse_score_row, table, problem);
+    return read_piece_table(piece, kPieceScoresFile, rows, kLongestRowBytes, parse_score_row, table,
+                            problem);
 }
 
 bool read_piece_summary(const RunPiece& piece, std::size_t methods, FolderRows<SummaryRow>& table,
                         std::string& problem) {
     const std::uint64_t rows =
         saturated_product(static_cast<std::uint64_t>(piece.folder_count()), methods, 1);
-    return read_piece_table(piece, kPieceSummaryFile, rows, parse_summary_row, table, problem);
+    return read_piece_table(piece, kPieceSummaryFile, rows, kLongestRowBytes, parse_summary_row,
+                            table, problem);
 }
 
 }  // namespace bestfocus

@@ -11,6 +11,7 @@
 #include "report_file.h"
 #include "run_pieces.h"
 #include "score_tables.h"
+#include "tile_rows.h"
 
 namespace bestfocus {
 
@@ -34,6 +35,15 @@ bool parse_piece_table(const std::string& bytes, const RunPiece& piece, const st
                        std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
                        std::string& problem);
 
+// Reads the piece's CSV file `file_name` as parse_piece_table parses it: a regular file of at most
+// `rows` rows of at most longest_row_bytes besides its header (a count that saturates at
+// UINT64_MAX: no bound). For scores, summary, tile scores and tile summary rows.
+template <typename Row>
+bool read_piece_table(const RunPiece& piece, const std::string& file_name, std::uint64_t rows,
+                      std::size_t longest_row_bytes,
+                      std::optional<Row> (*parse_row)(const std::string&), FolderRows<Row>& table,
+                      std::string& problem);
+
 // The most images per stack the merge reads scores of: it bounds the size of a scores file.
 constexpr std::uint64_t kMostImagesPerStack = 1000000;
 
@@ -52,6 +62,8 @@ struct PieceContents {
     std::map<int, Report> reports_by_method;
     FolderRows<ScoreRow> scores;
     FolderRows<SummaryRow> summary;
+    FolderRows<TileScoreRow> tile_scores;
+    FolderRows<TileSummaryRow> tile_summary;
 };
 
 }  // namespace bestfocus

@@ -8,6 +8,7 @@
 #include "piece_agreement.h"
 #include "piece_best_stack.h"
 #include "piece_outputs.h"
+#include "piece_tiles.h"
 #include "run_pieces.h"
 
 namespace bestfocus {
@@ -50,10 +51,18 @@ bool find_uncovered_span(const std::vector<RunPiece>& pieces, const MergeRequest
     return true;
 }
 
+// The maps are checked against the tile summary, which the array script always has written.
+bool reads_tile_summary(const MergeRequest& request) {
+    return !request.tile_summary_file.empty() || !request.depth_map_folder.empty() ||
+           !request.all_in_focus_folder.empty();
+}
+
 bool read_contents(const RunPiece& piece, const MergeRequest& request, PieceContents& contents,
                    std::string& problem) {
     contents.piece = &piece;
     return read_piece_reports(piece, contents.reports_by_method, problem) &&
+           (request.tile_scores_file.empty() || read_piece_tile_scores(contents, problem)) &&
+           (!reads_tile_summary(request) || read_piece_tile_summary(contents, problem)) &&
            (request.scores_file.empty() ||
             read_piece_scores(piece, contents.reports_by_method.size(), contents.scores,
                               problem)) &&
@@ -74,7 +83,9 @@ bool same_outputs(const PieceContents& a, const PieceContents& b, std::string& p
             }
         }
     }
-    if (a.scores.header != b.scores.header || a.summary.header != b.summary.header) {
+    if (a.scores.header != b.scores.header || a.summary.header != b.summary.header ||
+        a.tile_scores.header != b.tile_scores.header ||
+        a.tile_summary.header != b.tile_summary.header) {
         problem = a.piece->name + " and " + b.piece->name + " have CSV files of other columns";
         return false;
     }
@@ -107,7 +118,8 @@ std::string folder_results(const PieceContents& contents, int folder) {
         results += std::to_string(pick_of(contents, method, folder)) + " ";
     }
     return results + folder_lines(contents.scores, folder, score_row_line) +
-           folder_lines(contents.summary, folder, summary_row_line);
+           folder_lines(contents.summary, folder, summary_row_line) +
+           folder_tile_lines(contents, folder);
 }
 
 // Whether the pieces' CSV files asked for have the columns bestfocus writes (the pieces have the
@@ -120,6 +132,11 @@ bool known_columns(const MergeRequest& request, const PieceContents& first, std:
     }
     if (!request.summary_file.empty() && first.summary.header != kSummaryHeader) {
         problem = where + kPieceSummaryFile + " has columns bestfocus does not write";
+        return false;
+    }
+    if ((!request.tile_scores_file.empty() && first.tile_scores.header != kTileScoresHeader) ||
+        (reads_tile_summary(request) && first.tile_summary.header != kTileSummaryHeader)) {
+        problem = where + "tile tables have columns bestfocus does not write";
         return false;
     }
     return true;
@@ -156,6 +173,36 @@ bool merged_best_stack(const std::vector<PieceContents>& contents,
             pages_of_piece[piece][static_cast<std::size_t>(folder - source->piece->first_folder)]));
     }
     return tiff_file_bytes(pages, &bytes, &problem);
+}
+
+// Every folder's maps asked for, from the piece its results come from, each read and checked.
+bool gather_maps(const MergeRequest& request,
+                 const std::vector<const PieceContents*>& source_of_folder,
+                 std::vector<MapFile>& maps, std::string& problem) {
+    for (std::size_t i = 0; i < source_of_folder.size(); ++i) {
+        const PieceContents& source = *source_of_folder[i];
+        const int folder = request.first_folder + static_cast<int>(i);
+        const auto scores = source.scores.by_folder.find(folder);
+        const int images =
+            scores == source.scores.by_folder.end()
+                ? 0
+                : static_cast<int>(scores->second.size() / source.reports_by_method.size());
+        for (const auto& [kind, destination] :
+             {std::pair{MapKind::depth, &request.depth_map_folder},
+              {MapKind::all_in_focus, &request.all_in_focus_folder}}) {
+            if (destination->empty()) {
+                continue;
+            }
+            maps.push_back(piece_map_file(source, folder, kind, images,
+                                          map_folder_name(request.folder_names, folder),
+                                          *destination));
+            std::string bytes;
+            if (!read_map_file(maps.back(), &bytes, &problem)) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -223,10 +270,15 @@ MergeResult merge_run(const MergeRequest& request) {
         }
         source_of_folder.push_back(source);
     }
+    std::optional<TileGrid> run_grid;
     for (const PieceContents& piece : contents) {
-        if (!piece_agrees(piece, result.refusal)) {
+        if (!piece_agrees(piece, result.refusal) ||
+            !piece_tiles_agree(piece, run_grid, result.refusal)) {
             return result;
         }
+    }
+    if (!gather_maps(request, source_of_folder, result.maps, result.refusal)) {
+        return result;
     }
 
     double start = pieces.front().start_seconds;
@@ -263,6 +315,18 @@ MergeResult merge_run(const MergeRequest& request) {
              merged_table(source_of_folder, &PieceContents::summary, kSummaryHeader,
                           summary_row_line, request.first_folder)});
     }
+    if (!request.tile_scores_file.empty()) {
+        result.outputs.push_back(
+            {request.tile_scores_file,
+             merged_table(source_of_folder, &PieceContents::tile_scores, kTileScoresHeader,
+                          tile_score_row_line, request.first_folder)});
+    }
+    if (!request.tile_summary_file.empty()) {
+        result.outputs.push_back(
+            {request.tile_summary_file,
+             merged_table(source_of_folder, &PieceContents::tile_summary, kTileSummaryHeader,
+                          tile_summary_row_line, request.first_folder)});
+    }
     if (!request.best_stack_file.empty()) {
         std::string bytes;
         if (!merged_best_stack(contents, source_of_folder, request.first_folder, bytes,
@@ -280,11 +344,16 @@ MergeResult merge_run(const MergeRequest& request) {
         }
         for (const auto& [asked, name] : {std::pair{&request.scores_file, kPieceScoresFile},
                                           {&request.summary_file, kPieceSummaryFile},
-                                          {&request.best_stack_file, kPieceBestStackFile}}) {
+                                          {&request.best_stack_file, kPieceBestStackFile},
+                                          {&request.tile_scores_file, kPieceTileScoresFile},
+                                          {&request.tile_summary_file, kPieceTileSummaryFile}}) {
             if (!asked->empty()) {
                 result.pieces_files.push_back(piece.piece->path + name);
             }
         }
+    }
+    for (const MapFile& map : result.maps) {
+        result.pieces_files.push_back(map.source);
     }
     result.pieces_used = static_cast<int>(pieces.size());
     result.merged = true;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "piece_maps.h"
 #include "replace_file.h"
 
 namespace bestfocus {
@@ -17,6 +18,13 @@ struct MergeRequest {
     std::string scores_file;
     std::string summary_file;
     std::string best_stack_file;  // the pieces' best stacks joined (empty: none)
+    std::string tile_scores_file;
+    std::string tile_summary_file;
+    // Folders to gather the pieces' depth maps and all-in-focus images into (empty: none), their
+    // files named after the folders as the checked format names them.
+    std::string depth_map_folder;
+    std::string all_in_focus_folder;
+    std::string folder_names = "%03d";
 };
 
 struct MergeResult {
@@ -25,6 +33,9 @@ struct MergeResult {
     // When merged: one report per method (named as bestfocus names it, for the working folder),
     // then the scores, summary and best-stack files asked for.
     std::vector<FileText> outputs;
+    // When merged: every folder's maps asked for, each checked once already; read_map_file checks
+    // each again as it is copied.
+    std::vector<MapFile> maps;
     std::vector<std::string> pieces_files;  // every file of the pieces the merge read
     int pieces_used = 0;
     double wall_seconds = 0;  // from the first piece's start to the last piece's end

@@ -1,0 +1,111 @@
+#include "piece_maps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "best_exports.h"
+#include "name_format.h"
+#include "read_file.h"
+#include "tiff_bytes.h"
+#include "tiff_float_page.h"
+
+namespace bestfocus {
+namespace {
+
+// Room for a TIFF's header and tags beside its pixels.
+constexpr std::uint64_t kTiffOverheadBytes = 1 << 16;
+
+// A depth map's values are computed in double and stored as float: allow the float's rounding.
+constexpr double kDepthRounding = 1e-4;
+
+}  // namespace
+
+std::string map_folder_name(const std::string& checked_folder_names, int folder) {
+    const std::size_t conversion = checked_folder_names.rfind('%');
+    const bool names_a_file = checked_folder_names.find('.', conversion) != std::string::npos;
+    return stack_name(formatted_name(checked_folder_names, folder), names_a_file);
+}
+
+MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, int images,
+                       const std::string& folder_name, const std::string& destination_folder) {
+    const std::vector<TileSummaryRow>& tiles = contents.tile_summary.by_folder.at(folder);
+    MapFile file;
+    file.kind = kind;
+    const std::string name = folder_name + (kind == MapKind::depth ? "_depth.tif" : "_focused.tif");
+    file.source = contents.piece->path +
+                  (kind == MapKind::depth ? kPieceDepthMapFolder : kPieceAllInFocusFolder) + name;
+    file.destination = destination_folder + "/" + name;
+    const TileSummaryRow& last = tiles.back();
+    file.width = static_cast<long long>(last.x) + last.width - tiles.front().x;
+    file.height = static_cast<long long>(last.y) + last.height - tiles.front().y;
+    // The map follows the first method's tiles: where they have texture, their focus positions,
+    // and whatever lies between; where none has, the whole stack's focus.
+    file.least = std::numeric_limits<double>::infinity();
+    file.most = -file.least;
+    for (const TileSummaryRow& tile : tiles) {
+        if (tile.method == tiles.front().method && !tile.flags.has(Flag::flat)) {
+            file.least = std::min(file.least, tile.fractional_best);
+            file.most = std::max(file.most, tile.fractional_best);
+        }
+    }
+    if (file.least > file.most) {
+        // Every tile flat: the whole stack's focus, which the summary (when merged) says.
+        const auto summary = contents.summary.by_folder.find(folder);
+        const bool known = summary != contents.summary.by_folder.end();
+        file.least = known ? summary->second.front().fractional_best : 1;
+        file.most = known ? file.least : images > 0 ? images : std::numeric_limits<double>::max();
+    }
+    return file;
+}
+
+bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem) {
+    if (file.width > kLargestPageSide || file.height > kLargestPageSide) {
+        *problem = file.source + ": its tiles split an area larger than a page can be";
+        return false;
+    }
+    const std::uint64_t pixels = std::uint64_t(file.width) * std::uint64_t(file.height);
+    const std::uint64_t most_bytes =
+        pixels * (file.kind == MapKind::depth ? 4 : 2) + kTiffOverheadBytes;
+    std::string reason;
+    if (!read_regular_file(file.source, most_bytes, *bytes, reason)) {
+        *problem = file.source + " " + reason;
+        return false;
+    }
+    cv::Mat image;
+    std::vector<TiffPage> pages;
+    if (file.kind == MapKind::depth ? !read_float_tiff_page(*bytes, &image, &reason)
+                                    : !read_tiff_pages(*bytes, 1, &pages, &reason)) {
+        *problem = file.source + ": " + reason;
+        return false;
+    }
+    if (file.kind == MapKind::all_in_focus) {
+        image = pages.front().image;
+    }
+    if (image.cols != file.width || image.rows != file.height) {
+        *problem = file.source + " is " + std::to_string(image.cols) + " x " +
+                   std::to_string(image.rows) + " where the folder's tiles split " +
+                   std::to_string(file.width) + " x " + std::to_string(file.height);
+        return false;
+    }
+    if (file.kind == MapKind::depth) {
+        for (int row = 0; row < image.rows; ++row) {
+            const float* values = image.ptr<float>(row);
+            for (int column = 0; column < image.cols; ++column) {
+                // NaN fails both comparisons.
+                if (!(values[column] >= file.least - kDepthRounding &&
+                      values[column] <= file.most + kDepthRounding)) {
+                    *problem = file.source + " says focus " + std::to_string(values[column]) +
+                               " at (" + std::to_string(column) + ", " + std::to_string(row) +
+                               "), outside its tiles' " + std::to_string(file.least) + " to " +
+                               std::to_string(file.most);
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace bestfocus

@@ -1,0 +1,47 @@
+// The depth maps and all-in-focus images of a run's pieces (one file per folder in the piece's
+// depth/ and focused/ folders, named as bestfocus names them), checked against the piece's tile
+// summary and gathered into one folder each.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "piece_outputs.h"
+
+namespace bestfocus {
+
+// The folders the array script has a piece's maps written into.
+constexpr char kPieceDepthMapFolder[] = "depth/";
+constexpr char kPieceAllInFocusFolder[] = "focused/";
+
+enum class MapKind { depth, all_in_focus };
+
+// One folder's map file to gather, with what it must be.
+struct MapFile {
+    MapKind kind = MapKind::depth;
+    std::string source;       // the piece's file
+    std::string destination;  // in the folder gathered into
+    long long width = 0;      // the area the folder's tiles split
+    long long height = 0;
+    // A depth map's values lie in [least, most]: between its tiles' focus positions, or when all
+    // its tiles are flat at the whole stack's, as far as the merged tables tell it.
+    double least = 1;
+    double most = 1;
+};
+
+// The folder's own name in the map files' names, as bestfocus names them: the name the checked
+// --folder-names format gives it (a multi-page file's, one whose format ends in an extension
+// after the number, without that extension), its last path part.
+std::string map_folder_name(const std::string& checked_folder_names, int folder);
+
+// The map of `kind` of the folder in the piece, to be written into `destination_folder`; the
+// piece's tile summary must hold the folder. `images` is the stack's image count, 0 when unknown.
+MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, int images,
+                       const std::string& folder_name, const std::string& destination_folder);
+
+// Reads the source into *bytes and checks it: a regular file holding one page of the tiles' area,
+// of 32-bit floats in [least, most] for a depth map, of 8- or 16-bit gray for an all-in-focus
+// image. False with *problem naming the file otherwise.
+bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem);
+
+}  // namespace bestfocus
