@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "image_measure.h"
 #include "image_source.h"
@@ -23,27 +24,25 @@ int lower_image(double depth, int images) { return std::min(static_cast<int>(dep
 
 }  // namespace
 
-AllInFocus::AllInFocus(const DepthMap& depth, int images, PixelDepth pixels)
+AllInFocus::AllInFocus(const DepthRows& depth, int images, PixelDepth pixels)
     : depth_(depth),
       images_(images),
-      focused_(depth.height, depth.width, pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {
+      depth_span_(static_cast<std::size_t>(depth.width())),
+      focused_(depth.height(), depth.width(), pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {
     if (images < 2) {
         return;
     }
-    // A counting sort of the pixels by their lower image.
-    first_pixel_.assign(static_cast<std::size_t>(images), 0);
-    for (const float d : depth.values) {
-        ++first_pixel_[static_cast<std::size_t>(lower_image(clamped_depth(d, images), images))];
-    }
-    for (std::size_t i = 1; i < first_pixel_.size(); ++i) {
-        first_pixel_[i] += first_pixel_[i - 1];
-    }
-    std::vector<std::size_t> next(first_pixel_.begin(), first_pixel_.end() - 1);
-    pixel_order_.resize(depth.values.size());
-    for (std::size_t pixel = 0; pixel < depth.values.size(); ++pixel) {
-        const int lower = lower_image(clamped_depth(depth.values[pixel], images), images);
-        pixel_order_[next[static_cast<std::size_t>(lower) - 1]++] =
-            static_cast<std::uint32_t>(pixel);
+    lower_.create(depth.height(), depth.width(), CV_8UC1);
+    for (int y = 0; y < depth.height(); ++y) {
+        depth.span(y, 0, depth.width(), depth_span_.data());
+        std::uint8_t* lower = lower_.ptr<std::uint8_t>(y);
+        for (int x = 0; x < depth.width(); ++x) {
+            lower[x] = static_cast<std::uint8_t>(std::min(
+                lower_image(clamped_depth(depth_span_[static_cast<std::size_t>(x)], images),
+                            images) -
+                    1,
+                kManyLower));
+        }
     }
 }
 
@@ -57,35 +56,56 @@ void AllInFocus::add(int image, const ImageView& view) {
 
 template <typename Pixel>
 void AllInFocus::blend(int image, const ImageView& view) {
-    const int width = depth_.width;
-    cv::Mat current(depth_.height, width, focused_.type());
-    for (int y = 0; y < depth_.height; ++y) {
-        const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
-        std::copy(from, from + width, current.ptr<Pixel>(y));
-    }
+    const int width = depth_.width();
     if (images_ == 1) {
-        focused_ = current;
+        for (int y = 0; y < depth_.height(); ++y) {
+            const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+            std::copy(from, from + width, focused_.ptr<Pixel>(y));
+        }
         return;
     }
     if (image >= 2) {
         const int lower = image - 1;  // the pixels blended from this image and the one before
-        const Pixel* before = previous_.ptr<Pixel>(0);
-        const Pixel* now = current.ptr<Pixel>(0);
-        Pixel* out = focused_.ptr<Pixel>(0);
-        for (std::size_t k = first_pixel_[static_cast<std::size_t>(lower) - 1];
-             k < first_pixel_[static_cast<std::size_t>(lower)]; ++k) {
-            const std::uint32_t pixel = pixel_order_[k];
-            const double upper_weight = clamped_depth(depth_.values[pixel], images_) - lower;
-            const double value = (1 - upper_weight) * before[pixel] + upper_weight * now[pixel];
-            out[pixel] = static_cast<Pixel>(std::floor(value + 0.5));
+        const std::uint8_t code = static_cast<std::uint8_t>(std::min(lower - 1, kManyLower));
+        for (int y = 0; y < depth_.height(); ++y) {
+            // The row's pixels of this pair lie between the first and the last of its code.
+            const std::uint8_t* codes = lower_.ptr<std::uint8_t>(y);
+            const void* first = std::memchr(codes, code, static_cast<std::size_t>(width));
+            if (first == nullptr) {
+                continue;
+            }
+            const int begin = static_cast<int>(static_cast<const std::uint8_t*>(first) - codes);
+            const int end = static_cast<int>(static_cast<const std::uint8_t*>(memrchr(
+                                                 codes, code, static_cast<std::size_t>(width))) -
+                                             codes + 1);
+            depth_.span(y, begin, end, depth_span_.data());
+            const Pixel* before = previous_.ptr<Pixel>(y);
+            const Pixel* now = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+            Pixel* out = focused_.ptr<Pixel>(y);
+            for (int x = begin; x < end; ++x) {
+                const double depth =
+                    clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
+                if (codes[x] != code ||
+                    (code == kManyLower && lower_image(depth, images_) != lower)) {
+                    continue;
+                }
+                const double upper_weight = depth - lower;
+                const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
+                out[x] = static_cast<Pixel>(std::floor(value + 0.5));
+            }
         }
     }
     if (image < images_) {
-        previous_ = current;
+        previous_.create(depth_.height(), width, focused_.type());
+        for (int y = 0; y < depth_.height(); ++y) {
+            const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+            std::copy(from, from + width, previous_.ptr<Pixel>(y));
+        }
     }
 }
 
-cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std::string* problem) {
+cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth,
+                          std::string* problem) {
     const int images = static_cast<int>(folder.images.size());
     thread_local ReadBuffer buffer;
     std::optional<AllInFocus> focused;

@@ -1,6 +1,7 @@
 // The all-in-focus image of a stack: each pixel taken from the stack at the depth map's position,
 // interpolated linearly between the two nearest images. The images come one at a time, in order,
-// so that only the one before is kept, never the stack.
+// so that only the one before is kept, never the stack; nor is the depth map: a pixel's depth is
+// asked for when its upper image comes.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,7 @@ namespace bestfocus {
 class AllInFocus {
   public:
     // For a stack of `images` images of the map's size at that depth; the map must outlive this.
-    AllInFocus(const DepthMap& depth, int images, PixelDepth pixels);
+    AllInFocus(const DepthRows& depth, int images, PixelDepth pixels);
 
     // Image number `image`, from 1 up to the count, each once and in order, at the map's size and
     // the depth given. Pixel (x, y) at depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1),
@@ -32,18 +33,20 @@ class AllInFocus {
     template <typename Pixel>
     void blend(int image, const ImageView& view);
 
-    const DepthMap& depth_;
+    const DepthRows& depth_;
     int images_;
-    // The pixels blended from images i and i + 1 are pixel_order_[first_pixel_[i - 1]] up to
-    // pixel_order_[first_pixel_[i]], in increasing order: each image visits only its own.
-    std::vector<std::uint32_t> pixel_order_;
-    std::vector<std::size_t> first_pixel_;
-    cv::Mat previous_;  // the image before, when it has neighbours still to come
+    // For every pixel, the lower of the two images it is blended from, less one, up to
+    // kManyLower: one byte a pixel. Pixels of kManyLower have their image found again from their
+    // depth.
+    static constexpr int kManyLower = 255;
+    cv::Mat lower_;
+    std::vector<float> depth_span_;  // a row's depths, where its pixels are blended
+    cv::Mat previous_;               // the image before, when it has neighbours still to come
     cv::Mat focused_;
 };
 
 // A tiled folder's all-in-focus image, its images (the measured area of each) read again one after
 // another. Empty, with *problem set, when an image cannot be read again as it was measured.
-cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std::string* problem);
+cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth, std::string* problem);
 
 }  // namespace bestfocus
