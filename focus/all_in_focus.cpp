@@ -27,21 +27,24 @@ int lower_image(double depth, int images) { return std::min(static_cast<int>(dep
 AllInFocus::AllInFocus(const DepthRows& depth, int images, PixelDepth pixels)
     : depth_(depth),
       images_(images),
-      depth_span_(static_cast<std::size_t>(depth.width())),
+      blocks_((depth.width() + kBlock - 1) / kBlock),
+      depth_span_(static_cast<std::size_t>(kBlock)),
       focused_(depth.height(), depth.width(), pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {
     if (images < 2) {
         return;
     }
-    lower_.create(depth.height(), depth.width(), CV_8UC1);
+    const std::size_t blocks = static_cast<std::size_t>(blocks_) * depth.height();
+    lowest_.assign(blocks, images);
+    highest_.assign(blocks, 0);
+    std::vector<float> row(static_cast<std::size_t>(depth.width()));
     for (int y = 0; y < depth.height(); ++y) {
-        depth.span(y, 0, depth.width(), depth_span_.data());
-        std::uint8_t* lower = lower_.ptr<std::uint8_t>(y);
+        depth.span(y, 0, depth.width(), row.data());
         for (int x = 0; x < depth.width(); ++x) {
-            lower[x] = static_cast<std::uint8_t>(std::min(
-                lower_image(clamped_depth(depth_span_[static_cast<std::size_t>(x)], images),
-                            images) -
-                    1,
-                kManyLower));
+            const int lower =
+                lower_image(clamped_depth(row[static_cast<std::size_t>(x)], images), images);
+            const std::size_t block = static_cast<std::size_t>(y) * blocks_ + x / kBlock;
+            lowest_[block] = std::min(lowest_[block], lower);
+            highest_[block] = std::max(highest_[block], lower);
         }
     }
 }
@@ -66,53 +69,46 @@ void AllInFocus::blend(int image, const ImageView& view) {
     }
     if (image >= 2) {
         const int lower = image - 1;  // the pixels blended from this image and the one before
-        const std::uint8_t code = static_cast<std::uint8_t>(std::min(lower - 1, kManyLower));
         for (int y = 0; y < depth_.height(); ++y) {
-            // The row's pixels of this pair lie between the first and the last of its code.
-            const std::uint8_t* codes = lower_.ptr<std::uint8_t>(y);
-            const void* first = std::memchr(codes, code, static_cast<std::size_t>(width));
-            if (first == nullptr) {
-                continue;
-            }
-            const int begin = static_cast<int>(static_cast<const std::uint8_t*>(first) - codes);
-            const int end = static_cast<int>(static_cast<const std::uint8_t*>(memrchr(
-                                                 codes, code, static_cast<std::size_t>(width))) -
-                                             codes + 1);
-            depth_.span(y, begin, end, depth_span_.data());
-            const Pixel* before = previous_.ptr<Pixel>(y);
+            const Pixel* before = static_cast<const Pixel*>(row_of(previous_, y, sizeof(Pixel)));
             const Pixel* now = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
             Pixel* out = focused_.ptr<Pixel>(y);
-            for (int x = begin; x < end; ++x) {
-                const double depth =
-                    clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
-                if (codes[x] != code ||
-                    (code == kManyLower && lower_image(depth, images_) != lower)) {
+            for (int block = 0; block < blocks_; ++block) {
+                const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
+                if (lower < lowest_[at] || lower > highest_[at]) {
                     continue;
                 }
-                const double upper_weight = depth - lower;
-                const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
-                out[x] = static_cast<Pixel>(std::floor(value + 0.5));
+                const int begin = block * kBlock;
+                const int end = std::min(begin + kBlock, width);
+                depth_.span(y, begin, end, depth_span_.data());
+                for (int x = begin; x < end; ++x) {
+                    const double depth =
+                        clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
+                    if (lower_image(depth, images_) != lower) {
+                        continue;
+                    }
+                    const double upper_weight = depth - lower;
+                    const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
+                    out[x] = static_cast<Pixel>(std::floor(value + 0.5));
+                }
             }
         }
     }
-    if (image < images_) {
-        previous_.create(depth_.height(), width, focused_.type());
-        for (int y = 0; y < depth_.height(); ++y) {
-            const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
-            std::copy(from, from + width, previous_.ptr<Pixel>(y));
-        }
-    }
+    previous_ = view;
 }
 
 cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth,
                           std::string* problem) {
     const int images = static_cast<int>(folder.images.size());
-    thread_local ReadBuffer buffer;
+    // Each image read into the other buffer than the one before, which the blend still reads.
+    ReadBuffer buffers[2];
+    ReadImage reads[2];
     std::optional<AllInFocus> focused;
     PixelDepth pixels = PixelDepth::u8;
     for (int image = 1; image <= images; ++image) {
         const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
-        const ReadImage read = read_image(location, buffer);
+        ReadImage& read = reads[image % 2];
+        read = read_image(location, buffers[image % 2]);
         const RegionOfInterest& area = folder.area;
         // A file replaced since the scan is not blended into the image.
         if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||

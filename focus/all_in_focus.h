@@ -1,7 +1,7 @@
 // The all-in-focus image of a stack: each pixel taken from the stack at the depth map's position,
 // interpolated linearly between the two nearest images. The images come one at a time, in order,
 // so that only the one before is kept, never the stack; nor is the depth map: a pixel's depth is
-// asked for when its upper image comes.
+// asked for again when its upper image comes, only where blocks of a row blend that image.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +21,10 @@ class AllInFocus {
     AllInFocus(const DepthRows& depth, int images, PixelDepth pixels);
 
     // Image number `image`, from 1 up to the count, each once and in order, at the map's size and
-    // the depth given. Pixel (x, y) at depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1),
-    // i = floor(d) (images − 1 at the last image), w = 1 − (d − i), as the weights 1 − |d − i| of
-    // the two nearest images; rounded to nearest, halves up.
+    // the depth given; the view of the image before must still hold its pixels. Pixel (x, y) at
+    // depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1), i = floor(d) (images − 1 at the
+    // last image), w = 1 − (d − i), as the weights 1 − |d − i| of the two nearest images; rounded
+    // to nearest, halves up.
     void add(int image, const ImageView& view);
 
     // The image once every image is added: CV_8UC1 or CV_16UC1, the map's size.
@@ -35,13 +36,14 @@ class AllInFocus {
 
     const DepthRows& depth_;
     int images_;
-    // For every pixel, the lower of the two images it is blended from, less one, up to
-    // kManyLower: one byte a pixel. Pixels of kManyLower have their image found again from their
-    // depth.
-    static constexpr int kManyLower = 255;
-    cv::Mat lower_;
-    std::vector<float> depth_span_;  // a row's depths, where its pixels are blended
-    cv::Mat previous_;               // the image before, when it has neighbours still to come
+    // Every row in blocks of kBlock columns: the lowest and the highest of the lower images its
+    // pixels are blended from, block by block, row after row.
+    static constexpr int kBlock = 64;
+    int blocks_ = 0;  // a row's
+    std::vector<int> lowest_;
+    std::vector<int> highest_;
+    std::vector<float> depth_span_;  // a block's depths
+    ImageView previous_;             // the image before
     cv::Mat focused_;
 };
 
