@@ -34,17 +34,24 @@ AllInFocus::AllInFocus(const DepthRows& depth, int images, PixelDepth pixels)
         return;
     }
     const std::size_t blocks = static_cast<std::size_t>(blocks_) * depth.height();
-    lowest_.assign(blocks, images);
-    highest_.assign(blocks, 0);
+    lowest_.resize(blocks);
+    highest_.resize(blocks);
     std::vector<float> row(static_cast<std::size_t>(depth.width()));
     for (int y = 0; y < depth.height(); ++y) {
         depth.span(y, 0, depth.width(), row.data());
-        for (int x = 0; x < depth.width(); ++x) {
-            const int lower =
-                lower_image(clamped_depth(row[static_cast<std::size_t>(x)], images), images);
-            const std::size_t block = static_cast<std::size_t>(y) * blocks_ + x / kBlock;
-            lowest_[block] = std::min(lowest_[block], lower);
-            highest_[block] = std::max(highest_[block], lower);
+        for (int block = 0; block < blocks_; ++block) {
+            // The lower image grows with the depth: a block's least and greatest depths bound it.
+            const auto first = row.begin() + block * kBlock;
+            const auto last = row.begin() + std::min((block + 1) * kBlock, depth.width());
+            float least = *first;
+            float greatest = *first;
+            for (auto at = first; at != last; ++at) {
+                least = std::min(least, *at);
+                greatest = std::max(greatest, *at);
+            }
+            const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
+            lowest_[at] = lower_image(clamped_depth(least, images), images);
+            highest_[at] = lower_image(clamped_depth(greatest, images), images);
         }
     }
 }
@@ -89,7 +96,8 @@ void AllInFocus::blend(int image, const ImageView& view) {
                     }
                     const double upper_weight = depth - lower;
                     const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
-                    out[x] = static_cast<Pixel>(std::floor(value + 0.5));
+                    // Never negative: truncation rounds down, without a call to floor.
+                    out[x] = static_cast<Pixel>(static_cast<int>(value + 0.5));
                 }
             }
         }

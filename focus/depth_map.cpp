@@ -103,13 +103,22 @@ TileDepthRows::TileDepthRows(const TileGrid& grid, int width, int height,
 
 void TileDepthRows::span(int y, int begin, int end, float* values) const {
     const TileCentreWeight& at_y = down_[static_cast<std::size_t>(y)];
+    if (at_y.lower != interpolated_row_) {
+        above_.resize(across_.size());
+        below_.resize(across_.size());
+        for (std::size_t column = 0; column < across_.size(); ++column) {
+            const TileCentreWeight& x = across_[column];
+            above_[column] = (1 - x.weight) * tile_depth(at_y.lower, x.lower) +
+                             x.weight * tile_depth(at_y.lower, x.lower + 1);
+            below_[column] = (1 - x.weight) * tile_depth(at_y.lower + 1, x.lower) +
+                             x.weight * tile_depth(at_y.lower + 1, x.lower + 1);
+        }
+        interpolated_row_ = at_y.lower;
+    }
+    const double weight = at_y.weight;
     for (int column = begin; column < end; ++column) {
-        const TileCentreWeight& x = across_[static_cast<std::size_t>(column)];
-        const double top = (1 - x.weight) * tile_depth(at_y.lower, x.lower) +
-                           x.weight * tile_depth(at_y.lower, x.lower + 1);
-        const double bottom = (1 - x.weight) * tile_depth(at_y.lower + 1, x.lower) +
-                              x.weight * tile_depth(at_y.lower + 1, x.lower + 1);
-        *values++ = static_cast<float>((1 - at_y.weight) * top + at_y.weight * bottom);
+        const std::size_t x = static_cast<std::size_t>(column);
+        *values++ = static_cast<float>((1 - weight) * above_[x] + weight * below_[x]);
     }
 }
 

@@ -53,7 +53,8 @@ struct TileCentreWeight {
 // The width x height map of the area the grid splits, computed where asked from the tiles' depths
 // (row by row): each tile's depth at its centre (the middle of its pixels), bilinear between the
 // four centres around a pixel, and beyond the outer centres the value at the nearest point of
-// their rectangle (clamped at the borders).
+// their rectangle (clamped at the borders). Not for two threads at once: it keeps the rows it
+// interpolated last.
 class TileDepthRows final : public DepthRows {
   public:
     TileDepthRows(const TileGrid& grid, int width, int height, std::vector<double> tile_depths);
@@ -69,6 +70,10 @@ class TileDepthRows final : public DepthRows {
     std::vector<double> tile_depths_;
     std::vector<TileCentreWeight> across_;  // for every column
     std::vector<TileCentreWeight> down_;    // for every row
+    // The tile rows above and below the rows asked for last, interpolated across every column.
+    mutable int interpolated_row_ = -1;
+    mutable std::vector<double> above_;
+    mutable std::vector<double> below_;
 };
 
 // The tiles' depths, row by row: a tile with texture keeps its own; a flat one (no texture, so no
