@@ -74,49 +74,46 @@ void AllInFocus::blend(int image, const ImageView& view) {
         }
         return;
     }
-    if (image >= 2) {
-        const int lower = image - 1;  // the pixels blended from this image and the one before
-        for (int y = 0; y < depth_.height(); ++y) {
-            const Pixel* before = static_cast<const Pixel*>(row_of(previous_, y, sizeof(Pixel)));
-            const Pixel* now = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
-            Pixel* out = focused_.ptr<Pixel>(y);
-            for (int block = 0; block < blocks_; ++block) {
-                const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
-                if (lower < lowest_[at] || lower > highest_[at]) {
-                    continue;
-                }
-                const int begin = block * kBlock;
-                const int end = std::min(begin + kBlock, width);
-                depth_.span(y, begin, end, depth_span_.data());
-                for (int x = begin; x < end; ++x) {
-                    const double depth =
-                        clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
-                    if (lower_image(depth, images_) != lower) {
-                        continue;
-                    }
+    // Pixels between the image before and this one are blended now; those between this one and
+    // the next take this one's pixel, to be blended when the next comes.
+    const int blended = image - 1;
+    for (int y = 0; y < depth_.height(); ++y) {
+        const Pixel* now = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+        Pixel* out = focused_.ptr<Pixel>(y);
+        for (int block = 0; block < blocks_; ++block) {
+            const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
+            if (highest_[at] < blended || lowest_[at] > image) {
+                continue;
+            }
+            const int begin = block * kBlock;
+            const int end = std::min(begin + kBlock, width);
+            depth_.span(y, begin, end, depth_span_.data());
+            for (int x = begin; x < end; ++x) {
+                const double depth =
+                    clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
+                const int lower = lower_image(depth, images_);
+                if (lower == image) {
+                    out[x] = now[x];
+                } else if (lower == blended) {
                     const double upper_weight = depth - lower;
-                    const double value = (1 - upper_weight) * before[x] + upper_weight * now[x];
+                    const double value = (1 - upper_weight) * out[x] + upper_weight * now[x];
                     // Never negative: truncation rounds down, without a call to floor.
                     out[x] = static_cast<Pixel>(static_cast<int>(value + 0.5));
                 }
             }
         }
     }
-    previous_ = view;
 }
 
 cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth,
                           std::string* problem) {
     const int images = static_cast<int>(folder.images.size());
-    // Each image read into the other buffer than the one before, which the blend still reads.
-    ReadBuffer buffers[2];
-    ReadImage reads[2];
+    ReadBuffer buffer;
     std::optional<AllInFocus> focused;
     PixelDepth pixels = PixelDepth::u8;
     for (int image = 1; image <= images; ++image) {
         const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
-        ReadImage& read = reads[image % 2];
-        read = read_image(location, buffers[image % 2]);
+        const ReadImage read = read_image(location, buffer);
         const RegionOfInterest& area = folder.area;
         // A file replaced since the scan is not blended into the image.
         if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||

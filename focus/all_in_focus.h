@@ -1,7 +1,8 @@
 // The all-in-focus image of a stack: each pixel taken from the stack at the depth map's position,
 // interpolated linearly between the two nearest images. The images come one at a time, in order,
-// so that only the one before is kept, never the stack; nor is the depth map: a pixel's depth is
-// asked for again when its upper image comes, only where blocks of a row blend that image.
+// and none is kept: a pixel of the result holds the lower image's pixel until the upper image
+// comes and is blended in. Nor is the depth map held: a pixel's depth is asked for again where
+// blocks of a row take the image that comes.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@ class AllInFocus {
     AllInFocus(const DepthRows& depth, int images, PixelDepth pixels);
 
     // Image number `image`, from 1 up to the count, each once and in order, at the map's size and
-    // the depth given; the view of the image before must still hold its pixels. Pixel (x, y) at
+    // the depth given. Pixel (x, y) at
     // depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1), i = floor(d) (images − 1 at the
     // last image), w = 1 − (d − i), as the weights 1 − |d − i| of the two nearest images; rounded
     // to nearest, halves up.
@@ -43,7 +44,6 @@ class AllInFocus {
     std::vector<int> lowest_;
     std::vector<int> highest_;
     std::vector<float> depth_span_;  // a block's depths
-    ImageView previous_;             // the image before
     cv::Mat focused_;
 };
 
