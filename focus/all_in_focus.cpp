@@ -87,7 +87,22 @@ void AllInFocus::blend(int image, const ImageView& view) {
             }
             const int begin = block * kBlock;
             const int end = std::min(begin + kBlock, width);
+            const bool one_pair = lowest_[at] == highest_[at];
+            if (one_pair && lowest_[at] == image) {
+                std::copy(now + begin, now + end, out + begin);  // no depth needed yet
+                continue;
+            }
             depth_.span(y, begin, end, depth_span_.data());
+            if (one_pair) {
+                for (int x = begin; x < end; ++x) {
+                    const double upper_weight =
+                        clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_) -
+                        blended;
+                    const double value = (1 - upper_weight) * out[x] + upper_weight * now[x];
+                    out[x] = static_cast<Pixel>(static_cast<int>(value + 0.5));
+                }
+                continue;
+            }
             for (int x = begin; x < end; ++x) {
                 const double depth =
                     clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
