@@ -73,9 +73,12 @@ bool all_in_focus_file(const std::string& path, const cv::Mat& focused, int fold
         return false;
     }
     const auto rows = [&focused](const PieceWriter& write) {
+        const std::size_t row_bytes = static_cast<std::size_t>(focused.cols) * focused.elemSize();
+        if (focused.isContinuous()) {  // in one write
+            return write(reinterpret_cast<const char*>(focused.data), row_bytes * focused.rows);
+        }
         for (int y = 0; y < focused.rows; ++y) {
-            if (!write(reinterpret_cast<const char*>(focused.ptr(y)),
-                       static_cast<std::size_t>(focused.cols) * focused.elemSize())) {
+            if (!write(reinterpret_cast<const char*>(focused.ptr(y)), row_bytes)) {
                 return false;
             }
         }
