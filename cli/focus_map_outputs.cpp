@@ -28,10 +28,10 @@ bool make_folder(const std::string& folder, std::string* reason) {
 
 // The folder's pictures for its card: the heat map and the all-in-focus image (shown at 8 bits,
 // 16-bit images scaled as decode_for_display scales them), each at the page's large view size.
-TilePictures card_pictures(const FolderScores& folder, const DepthMap& depth,
+TilePictures card_pictures(const FolderScores& folder, const DepthRows& depth,
                            const cv::Mat& focused) {
     TilePictures pictures;
-    pictures.depth_map_size = cv::Size(depth.width, depth.height);
+    pictures.depth_map_size = cv::Size(depth.width(), depth.height());
     pictures.depth_map =
         preview_data_uri(depth_heat_map(folder, depth, large_view_size(pictures.depth_map_size)));
     if (!focused.empty()) {
@@ -45,29 +45,25 @@ TilePictures card_pictures(const FolderScores& folder, const DepthMap& depth,
     return pictures;
 }
 
-// Puts the bytes in place as replace_file does, without a copy of them: a depth map is four bytes
-// a pixel.
-bool replace_with(const std::string& path, std::string bytes, std::string* reason) {
-    std::vector<FileText> files(1);
-    files[0].path = path;
-    files[0].text = std::move(bytes);
+// Puts the file in place as replace_file does; its pixels are written as they are made.
+bool replace_with(FileText file, std::string* reason) {
     std::string failed_path;
-    return replace_files(files, &failed_path, reason);
+    return replace_files({std::move(file)}, &failed_path, reason);
 }
 
 // The lines naming what could not be written for this folder; empty when all was.
 std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& folder,
                               TilePictures* pictures) {
-    const DepthMap depth = folder_depth_map(folder);
+    const TileDepthRows depth = folder_depth_rows(folder);
     const bool multi_page = !folder.images.empty() && folder.images[0].page >= 0;
     std::string failures;
-    std::string bytes;
+    FileText file;
     std::string reason;
     if (!outputs.depth_map.empty()) {
         const std::string path =
             outputs.depth_map + "/" + depth_map_name(folder.stack_path, multi_page);
-        if (!depth_map_bytes(depth, folder.folder, &bytes, &reason) ||
-            !replace_with(path, std::move(bytes), &reason)) {
+        if (!depth_map_file(path, depth, folder.folder, &file, &reason) ||
+            !replace_with(std::move(file), &reason)) {
             failures += "bestfocus: cannot write the depth map " + path + ": " + reason + "\n";
         }
     }
@@ -78,8 +74,8 @@ std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& fo
     if (!outputs.all_in_focus.empty()) {
         const std::string path =
             outputs.all_in_focus + "/" + all_in_focus_name(folder.stack_path, multi_page);
-        if (focused.empty() || !all_in_focus_bytes(focused, folder.folder, &bytes, &reason) ||
-            !replace_with(path, std::move(bytes), &reason)) {
+        if (focused.empty() || !all_in_focus_file(path, focused, folder.folder, &file, &reason) ||
+            !replace_with(std::move(file), &reason)) {
             failures +=
                 "bestfocus: cannot write the all-in-focus image " + path + ": " + reason + "\n";
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "image_measure.h"
 #include "image_source.h"
@@ -23,27 +24,35 @@ int lower_image(double depth, int images) { return std::min(static_cast<int>(dep
 
 }  // namespace
 
-AllInFocus::AllInFocus(const DepthMap& depth, int images, PixelDepth pixels)
+AllInFocus::AllInFocus(const DepthRows& depth, int images, PixelDepth pixels)
     : depth_(depth),
       images_(images),
-      focused_(depth.height, depth.width, pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {
+      blocks_((depth.width() + kBlock - 1) / kBlock),
+      depth_span_(static_cast<std::size_t>(kBlock)),
+      focused_(depth.height(), depth.width(), pixels == PixelDepth::u8 ? CV_8UC1 : CV_16UC1) {
     if (images < 2) {
         return;
     }
-    // A counting sort of the pixels by their lower image.
-    first_pixel_.assign(static_cast<std::size_t>(images), 0);
-    for (const float d : depth.values) {
-        ++first_pixel_[static_cast<std::size_t>(lower_image(clamped_depth(d, images), images))];
-    }
-    for (std::size_t i = 1; i < first_pixel_.size(); ++i) {
-        first_pixel_[i] += first_pixel_[i - 1];
-    }
-    std::vector<std::size_t> next(first_pixel_.begin(), first_pixel_.end() - 1);
-    pixel_order_.resize(depth.values.size());
-    for (std::size_t pixel = 0; pixel < depth.values.size(); ++pixel) {
-        const int lower = lower_image(clamped_depth(depth.values[pixel], images), images);
-        pixel_order_[next[static_cast<std::size_t>(lower) - 1]++] =
-            static_cast<std::uint32_t>(pixel);
+    const std::size_t blocks = static_cast<std::size_t>(blocks_) * depth.height();
+    lowest_.resize(blocks);
+    highest_.resize(blocks);
+    std::vector<float> row(static_cast<std::size_t>(depth.width()));
+    for (int y = 0; y < depth.height(); ++y) {
+        depth.span(y, 0, depth.width(), row.data());
+        for (int block = 0; block < blocks_; ++block) {
+            // The lower image grows with the depth: a block's least and greatest depths bound it.
+            const auto first = row.begin() + block * kBlock;
+            const auto last = row.begin() + std::min((block + 1) * kBlock, depth.width());
+            float least = *first;
+            float greatest = *first;
+            for (auto at = first; at != last; ++at) {
+                least = std::min(least, *at);
+                greatest = std::max(greatest, *at);
+            }
+            const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
+            lowest_[at] = lower_image(clamped_depth(least, images), images);
+            highest_[at] = lower_image(clamped_depth(greatest, images), images);
+        }
     }
 }
 
@@ -57,37 +66,64 @@ void AllInFocus::add(int image, const ImageView& view) {
 
 template <typename Pixel>
 void AllInFocus::blend(int image, const ImageView& view) {
-    const int width = depth_.width;
-    cv::Mat current(depth_.height, width, focused_.type());
-    for (int y = 0; y < depth_.height; ++y) {
-        const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
-        std::copy(from, from + width, current.ptr<Pixel>(y));
-    }
+    const int width = depth_.width();
     if (images_ == 1) {
-        focused_ = current;
+        for (int y = 0; y < depth_.height(); ++y) {
+            const Pixel* from = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+            std::copy(from, from + width, focused_.ptr<Pixel>(y));
+        }
         return;
     }
-    if (image >= 2) {
-        const int lower = image - 1;  // the pixels blended from this image and the one before
-        const Pixel* before = previous_.ptr<Pixel>(0);
-        const Pixel* now = current.ptr<Pixel>(0);
-        Pixel* out = focused_.ptr<Pixel>(0);
-        for (std::size_t k = first_pixel_[static_cast<std::size_t>(lower) - 1];
-             k < first_pixel_[static_cast<std::size_t>(lower)]; ++k) {
-            const std::uint32_t pixel = pixel_order_[k];
-            const double upper_weight = clamped_depth(depth_.values[pixel], images_) - lower;
-            const double value = (1 - upper_weight) * before[pixel] + upper_weight * now[pixel];
-            out[pixel] = static_cast<Pixel>(std::floor(value + 0.5));
+    // Pixels between the image before and this one are blended now; those between this one and
+    // the next take this one's pixel, to be blended when the next comes.
+    const int blended = image - 1;
+    for (int y = 0; y < depth_.height(); ++y) {
+        const Pixel* now = static_cast<const Pixel*>(row_of(view, y, sizeof(Pixel)));
+        Pixel* out = focused_.ptr<Pixel>(y);
+        for (int block = 0; block < blocks_; ++block) {
+            const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
+            if (highest_[at] < blended || lowest_[at] > image) {
+                continue;
+            }
+            const int begin = block * kBlock;
+            const int end = std::min(begin + kBlock, width);
+            const bool one_pair = lowest_[at] == highest_[at];
+            if (one_pair && lowest_[at] == image) {
+                std::copy(now + begin, now + end, out + begin);  // no depth needed yet
+                continue;
+            }
+            depth_.span(y, begin, end, depth_span_.data());
+            if (one_pair) {
+                for (int x = begin; x < end; ++x) {
+                    const double upper_weight =
+                        clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_) -
+                        blended;
+                    const double value = (1 - upper_weight) * out[x] + upper_weight * now[x];
+                    out[x] = static_cast<Pixel>(static_cast<int>(value + 0.5));
+                }
+                continue;
+            }
+            for (int x = begin; x < end; ++x) {
+                const double depth =
+                    clamped_depth(depth_span_[static_cast<std::size_t>(x - begin)], images_);
+                const int lower = lower_image(depth, images_);
+                if (lower == image) {
+                    out[x] = now[x];
+                } else if (lower == blended) {
+                    const double upper_weight = depth - lower;
+                    const double value = (1 - upper_weight) * out[x] + upper_weight * now[x];
+                    // Never negative: truncation rounds down, without a call to floor.
+                    out[x] = static_cast<Pixel>(static_cast<int>(value + 0.5));
+                }
+            }
         }
-    }
-    if (image < images_) {
-        previous_ = current;
     }
 }
 
-cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std::string* problem) {
+cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth,
+                          std::string* problem) {
     const int images = static_cast<int>(folder.images.size());
-    thread_local ReadBuffer buffer;
+    ReadBuffer buffer;
     std::optional<AllInFocus> focused;
     PixelDepth pixels = PixelDepth::u8;
     for (int image = 1; image <= images; ++image) {

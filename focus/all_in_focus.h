@@ -1,6 +1,8 @@
 // The all-in-focus image of a stack: each pixel taken from the stack at the depth map's position,
 // interpolated linearly between the two nearest images. The images come one at a time, in order,
-// so that only the one before is kept, never the stack.
+// and none is kept: a pixel of the result holds the lower image's pixel until the upper image
+// comes and is blended in. Nor is the depth map held: a pixel's depth is asked for again where
+// blocks of a row take the image that comes.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +19,13 @@ namespace bestfocus {
 class AllInFocus {
   public:
     // For a stack of `images` images of the map's size at that depth; the map must outlive this.
-    AllInFocus(const DepthMap& depth, int images, PixelDepth pixels);
+    AllInFocus(const DepthRows& depth, int images, PixelDepth pixels);
 
     // Image number `image`, from 1 up to the count, each once and in order, at the map's size and
-    // the depth given. Pixel (x, y) at depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1),
-    // i = floor(d) (images − 1 at the last image), w = 1 − (d − i), as the weights 1 − |d − i| of
-    // the two nearest images; rounded to nearest, halves up.
+    // the depth given. Pixel (x, y) at
+    // depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1), i = floor(d) (images − 1 at the
+    // last image), w = 1 − (d − i), as the weights 1 − |d − i| of the two nearest images; rounded
+    // to nearest, halves up.
     void add(int image, const ImageView& view);
 
     // The image once every image is added: CV_8UC1 or CV_16UC1, the map's size.
@@ -32,18 +35,20 @@ class AllInFocus {
     template <typename Pixel>
     void blend(int image, const ImageView& view);
 
-    const DepthMap& depth_;
+    const DepthRows& depth_;
     int images_;
-    // The pixels blended from images i and i + 1 are pixel_order_[first_pixel_[i - 1]] up to
-    // pixel_order_[first_pixel_[i]], in increasing order: each image visits only its own.
-    std::vector<std::uint32_t> pixel_order_;
-    std::vector<std::size_t> first_pixel_;
-    cv::Mat previous_;  // the image before, when it has neighbours still to come
+    // Every row in blocks of kBlock columns: the lowest and the highest of the lower images its
+    // pixels are blended from, block by block, row after row.
+    static constexpr int kBlock = 64;
+    int blocks_ = 0;  // a row's
+    std::vector<int> lowest_;
+    std::vector<int> highest_;
+    std::vector<float> depth_span_;  // a block's depths
     cv::Mat focused_;
 };
 
 // A tiled folder's all-in-focus image, its images (the measured area of each) read again one after
 // another. Empty, with *problem set, when an image cannot be read again as it was measured.
-cv::Mat read_all_in_focus(const FolderScores& folder, const DepthMap& depth, std::string* problem);
+cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth, std::string* problem);
 
 }  // namespace bestfocus

@@ -10,28 +10,21 @@
 namespace bestfocus {
 namespace {
 
-// Where a pixel lies between two tile centres along one side of the area: the lower tile and the
-// weight of the upper one.
-struct Between {
-    int lower = 0;
-    double weight = 0;
-};
-
 // For every pixel along a side of `length` pixels split into `parts` tiles.
-std::vector<Between> positions_between(int length, int parts) {
+std::vector<TileCentreWeight> positions_between(int length, int parts) {
     std::vector<double> centres;
     const TileGrid line{1, parts};
     for (int part = 0; part < parts; ++part) {
         const RegionOfInterest tile = tile_rectangle(line, {0, 0, length, 1}, 0, part);
         centres.push_back(tile.x + (tile.width - 1) / 2.0);
     }
-    std::vector<Between> positions(static_cast<std::size_t>(length));
+    std::vector<TileCentreWeight> positions(static_cast<std::size_t>(length));
     int lower = 0;
     for (int pixel = 0; pixel < length; ++pixel) {
         while (lower + 2 < parts && pixel >= centres[static_cast<std::size_t>(lower) + 1]) {
             ++lower;
         }
-        Between& at = positions[static_cast<std::size_t>(pixel)];
+        TileCentreWeight& at = positions[static_cast<std::size_t>(pixel)];
         if (parts == 1) {
             continue;
         }
@@ -41,6 +34,16 @@ std::vector<Between> positions_between(int length, int parts) {
         at.weight = std::clamp((pixel - from) / (to - from), 0.0, 1.0);
     }
     return positions;
+}
+
+DepthMap held_depth(const DepthRows& rows) {
+    DepthMap map{rows.width(), rows.height(),
+                 std::vector<float>(static_cast<std::size_t>(rows.width()) * rows.height())};
+    for (int y = 0; y < rows.height(); ++y) {
+        rows.span(y, 0, rows.width(),
+                  map.values.data() + static_cast<std::size_t>(y) * rows.width());
+    }
+    return map;
 }
 
 }  // namespace
@@ -85,29 +88,46 @@ std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<d
     return filled;
 }
 
-DepthMap interpolated_depth(const TileGrid& grid, int width, int height,
-                            const std::vector<double>& tile_depths) {
-    const std::vector<Between> across = positions_between(width, grid.columns);
-    const std::vector<Between> down = positions_between(height, grid.rows);
-    const auto depth = [&](int row, int column) {
-        return tile_depths[static_cast<std::size_t>(std::min(row, grid.rows - 1) * grid.columns +
-                                                    std::min(column, grid.columns - 1))];
-    };
-    DepthMap map{width, height, std::vector<float>(static_cast<std::size_t>(width) * height)};
-    float* value = map.values.data();
-    for (const Between& y : down) {
-        for (const Between& x : across) {
-            const double top =
-                (1 - x.weight) * depth(y.lower, x.lower) + x.weight * depth(y.lower, x.lower + 1);
-            const double bottom = (1 - x.weight) * depth(y.lower + 1, x.lower) +
-                                  x.weight * depth(y.lower + 1, x.lower + 1);
-            *value++ = static_cast<float>((1 - y.weight) * top + y.weight * bottom);
-        }
-    }
-    return map;
+void HeldDepthRows::span(int y, int begin, int end, float* values) const {
+    const float* row = map_.values.data() + static_cast<std::size_t>(y) * map_.width;
+    std::copy(row + begin, row + end, values);
 }
 
-DepthMap folder_depth_map(const FolderScores& folder) {
+TileDepthRows::TileDepthRows(const TileGrid& grid, int width, int height,
+                             std::vector<double> tile_depths)
+    : DepthRows(width, height),
+      grid_(grid),
+      tile_depths_(std::move(tile_depths)),
+      across_(positions_between(width, grid.columns)),
+      down_(positions_between(height, grid.rows)) {}
+
+void TileDepthRows::span(int y, int begin, int end, float* values) const {
+    const TileCentreWeight& at_y = down_[static_cast<std::size_t>(y)];
+    if (at_y.lower != interpolated_row_) {
+        above_.resize(across_.size());
+        below_.resize(across_.size());
+        for (std::size_t column = 0; column < across_.size(); ++column) {
+            const TileCentreWeight& x = across_[column];
+            above_[column] = (1 - x.weight) * tile_depth(at_y.lower, x.lower) +
+                             x.weight * tile_depth(at_y.lower, x.lower + 1);
+            below_[column] = (1 - x.weight) * tile_depth(at_y.lower + 1, x.lower) +
+                             x.weight * tile_depth(at_y.lower + 1, x.lower + 1);
+        }
+        interpolated_row_ = at_y.lower;
+    }
+    const double weight = at_y.weight;
+    for (int column = begin; column < end; ++column) {
+        const std::size_t x = static_cast<std::size_t>(column);
+        *values++ = static_cast<float>((1 - weight) * above_[x] + weight * below_[x]);
+    }
+}
+
+DepthMap interpolated_depth(const TileGrid& grid, int width, int height,
+                            const std::vector<double>& tile_depths) {
+    return held_depth(TileDepthRows(grid, width, height, tile_depths));
+}
+
+TileDepthRows folder_depth_rows(const FolderScores& folder) {
     const std::vector<TilePick> picks = tile_picks(folder, 0);
     std::vector<double> depths;
     std::vector<bool> flat;
@@ -116,9 +136,13 @@ DepthMap folder_depth_map(const FolderScores& folder) {
         flat.push_back(tile.flags.has(Flag::flat));
     }
     const MethodScores& first = folder.methods[0];
-    return interpolated_depth(folder.tiles, folder.area.width, folder.area.height,
-                              filled_tile_depths(folder.tiles, depths, flat,
-                                                 fractional_best(first.scores, first.best_number)));
+    return TileDepthRows(folder.tiles, folder.area.width, folder.area.height,
+                         filled_tile_depths(folder.tiles, depths, flat,
+                                            fractional_best(first.scores, first.best_number)));
+}
+
+DepthMap folder_depth_map(const FolderScores& folder) {
+    return held_depth(folder_depth_rows(folder));
 }
 
 }  // namespace bestfocus

@@ -37,7 +37,7 @@ cv::Vec3b depth_colour(double depth, int images) {
     return colour;
 }
 
-cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Size size) {
+cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size) {
     const int images = static_cast<int>(folder.images.size());
     const TileGrid& grid = folder.tiles;
     std::vector<bool> flat;
@@ -45,30 +45,32 @@ cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Si
         flat.push_back(tile.flags.has(Flag::flat));
     }
     // The tile column of each column of the map, and the tile row of each row.
-    std::vector<int> tile_column(static_cast<std::size_t>(depth.width));
-    std::vector<int> tile_row(static_cast<std::size_t>(depth.height));
+    std::vector<int> tile_column(static_cast<std::size_t>(depth.width()));
+    std::vector<int> tile_row(static_cast<std::size_t>(depth.height()));
     for (int c = 0; c < grid.columns; ++c) {
-        const RegionOfInterest span = tile_rectangle(grid, {0, 0, depth.width, 1}, 0, c);
+        const RegionOfInterest span = tile_rectangle(grid, {0, 0, depth.width(), 1}, 0, c);
         std::fill_n(tile_column.begin() + span.x, span.width, c);
     }
     for (int r = 0; r < grid.rows; ++r) {
-        const RegionOfInterest span = tile_rectangle(grid, {0, 0, 1, depth.height}, r, 0);
+        const RegionOfInterest span = tile_rectangle(grid, {0, 0, 1, depth.height()}, r, 0);
         std::fill_n(tile_row.begin() + span.y, span.height, r);
     }
     const int period = std::max(6, std::max(size.width, size.height) / kHatchStripes);
     cv::Mat picture(size, CV_8UC3);
     for (int y = 0; y < size.height; ++y) {
-        const int map_y = static_cast<int>(static_cast<long long>(y) * depth.height / size.height);
-        const float* row = depth.values.data() + static_cast<std::size_t>(map_y) * depth.width;
+        const int map_y =
+            static_cast<int>(static_cast<long long>(y) * depth.height() / size.height);
         cv::Vec3b* out = picture.ptr<cv::Vec3b>(y);
         for (int x = 0; x < size.width; ++x) {
             const int map_x =
-                static_cast<int>(static_cast<long long>(x) * depth.width / size.width);
+                static_cast<int>(static_cast<long long>(x) * depth.width() / size.width);
             const std::size_t tile =
                 static_cast<std::size_t>(tile_row[static_cast<std::size_t>(map_y)] * grid.columns +
                                          tile_column[static_cast<std::size_t>(map_x)]);
             const bool stripe = flat[tile] && (x + y) % period < period / 3;
-            out[x] = stripe ? cv::Vec3b(40, 40, 40) : depth_colour(row[map_x], images);
+            float value = 0;
+            depth.span(map_y, map_x, map_x + 1, &value);
+            out[x] = stripe ? cv::Vec3b(40, 40, 40) : depth_colour(value, images);
         }
     }
     return picture;

@@ -17,7 +17,7 @@ cv::Vec3b depth_colour(double depth, int images);
 
 // The map at `size` (each pixel the map's nearest), its tiles flagged flat under the first method
 // (tile_picks.h) hatched with dark diagonal stripes.
-cv::Mat depth_heat_map(const FolderScores& folder, const DepthMap& depth, cv::Size size);
+cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size);
 
 // The colour scale as a CSS linear-gradient from image 1 to image n, left to right.
 std::string depth_scale_gradient();

@@ -7,6 +7,7 @@
 
 #include "depth_map.h"
 #include "folder_scores.h"
+#include "replace_file.h"
 
 namespace bestfocus {
 
@@ -15,12 +16,15 @@ namespace bestfocus {
 std::string depth_map_name(const std::string& stack_path, bool multi_page);
 std::string all_in_focus_name(const std::string& stack_path, bool multi_page);
 
-// The map as the bytes of a TIFF of one page of 32-bit floats, the description saying what it is;
-// false with *problem set when libtiff fails.
-bool depth_map_bytes(const DepthMap& depth, int folder, std::string* bytes, std::string* problem);
+// The map as a TIFF file at `path` of one page of 32-bit floats, the description saying what it
+// is, its rows computed as the file is written (the map must outlive the file); false with
+// *problem set when libtiff fails.
+bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
+                    std::string* problem);
 
-// The all-in-focus image (8- or 16-bit gray) as the bytes of a single-page TIFF.
-bool all_in_focus_bytes(const cv::Mat& focused, int folder, std::string* bytes,
-                        std::string* problem);
+// The all-in-focus image (8- or 16-bit gray) as a single-page TIFF file at `path`, its pixels
+// written from the image (which must outlive the file).
+bool all_in_focus_file(const std::string& path, const cv::Mat& focused, int folder, FileText* file,
+                       std::string* problem);
 
 }  // namespace bestfocus

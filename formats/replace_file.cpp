@@ -131,9 +131,9 @@ bool resolve_target(const std::string& path, bool own_name, Target& target) {
     return true;
 }
 
-bool write_all(int descriptor, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t written = write(descriptor, text.data() + done, text.size() - done);
+bool write_all(int descriptor, const char* text, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t written = write(descriptor, text + done, size - done);
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -143,6 +143,15 @@ bool write_all(int descriptor, const std::string& text) {
         done += static_cast<std::size_t>(written);
     }
     return true;
+}
+
+bool write_text(int descriptor, const FileText& file) {
+    if (file.pieces) {
+        return file.pieces([descriptor](const char* piece, std::size_t size) {
+            return write_all(descriptor, piece, size);
+        });
+    }
+    return write_all(descriptor, file.text.data(), file.text.size());
 }
 
 // Creates the target's temporary file with the text, flushed to disk; false with errno set (and
@@ -156,13 +165,13 @@ int create_temporary(const Target& target, const std::string& host, std::string*
     return mkostemp(name->data(), O_CLOEXEC | O_NOFOLLOW);
 }
 
-bool write_temporary(Target& target, const std::string& text, const std::string& host) {
+bool write_temporary(Target& target, const FileText& file, const std::string& host) {
     std::string name;
     const int descriptor = create_temporary(target, host, &name);
     if (descriptor < 0) {
         return false;
     }
-    bool written = fchmod(descriptor, target.mode) == 0 && write_all(descriptor, text) &&
+    bool written = fchmod(descriptor, target.mode) == 0 && write_text(descriptor, file) &&
                    fsync(descriptor) == 0;
     int error = errno;
     if (close(descriptor) != 0 && written) {  // a full disk may show only here
@@ -181,7 +190,7 @@ bool write_temporary(Target& target, const std::string& text, const std::string&
 // Writes an existing device or FIFO in place. The open does not wait: a FIFO that no one reads
 // fails at once (ENXIO) instead of holding the run for ever; the writes then wait for the reader
 // as usual.
-bool write_through(const Target& target, const std::string& text) {
+bool write_through(const Target& target, const FileText& file) {
     const int descriptor = open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return false;
@@ -193,7 +202,7 @@ bool write_through(const Target& target, const std::string& text) {
         errno = error;
         return false;
     }
-    bool written = write_all(descriptor, text);
+    bool written = write_text(descriptor, file);
     int error = errno;
     if (close(descriptor) != 0 && written) {
         written = false;
@@ -240,13 +249,13 @@ bool replace_files(const std::vector<FileText>& files, std::string* failed_path,
     }
     const std::string host = writer_place();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!targets[i].through && !write_temporary(targets[i], files[i].text, host)) {
+        if (!targets[i].through && !write_temporary(targets[i], files[i], host)) {
             return fail(i);
         }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         Target& target = targets[i];
-        if (target.through ? !write_through(target, files[i].text) : !put_in_place(target)) {
+        if (target.through ? !write_through(target, files[i]) : !put_in_place(target)) {
             return fail(i);
         }
         target.temporary.clear();

@@ -2,10 +2,15 @@
 // is ever replaced through them.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace bestfocus {
+
+// Writes the next piece of a file's text; false when it cannot (errno says why).
+using PieceWriter = std::function<bool(const char* piece, std::size_t size)>;
 
 struct FileText {
     std::string path;
@@ -14,6 +19,10 @@ struct FileText {
     // lies at that name (a file, a symbolic link, a FIFO, a device) is replaced by the rename and
     // never opened or followed; the new file gets the permissions the umask leaves of 0666.
     bool own_name = false;
+    // When set, the text is not held but made as it is written: `pieces` hands it to the writer
+    // given, piece after piece, and returns false as soon as a piece cannot be written (text is
+    // then unused). Large files so never lie whole in memory.
+    std::function<bool(const PieceWriter&)> pieces = nullptr;
 };
 
 // Writes every file, each put in place only once all are written:

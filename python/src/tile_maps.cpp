@@ -44,7 +44,8 @@ ImageView row_view(const StridedView& image, std::vector<Pixel>* buffer) {
 
 template <typename Pixel>
 nb::object blend(const std::vector<ReadOnlyArray>& images, const DepthMap& depth) {
-    AllInFocus focused(depth, static_cast<int>(images.size()),
+    const HeldDepthRows rows(depth);
+    AllInFocus focused(rows, static_cast<int>(images.size()),
                        sizeof(Pixel) == 1 ? PixelDepth::u8 : PixelDepth::u16);
     {
         nb::gil_scoped_release unlocked;

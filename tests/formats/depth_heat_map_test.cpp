@@ -17,7 +17,7 @@ TEST(DepthHeatMap, ColoursImageNumbersAndHatchesFlatTilesOnly) {
     folder.methods.push_back({1, {9, 5, 1}, 1, {{9, 5, 1}, {4, 4, 4}}});
     DepthMap depth{40, 20, std::vector<float>(800, 3.0f)};
     for (int y = 0; y < 20; ++y) std::fill_n(depth.values.begin() + y * 40, 20, 1.0f);
-    const cv::Mat picture = depth_heat_map(folder, depth, {40, 20});
+    const cv::Mat picture = depth_heat_map(folder, HeldDepthRows(depth), {40, 20});
     // Viridis' ends, #440154 and #fde725, as B, G, R.
     const cv::Vec3b first(0x54, 0x01, 0x44);
     const cv::Vec3b last(0x25, 0xe7, 0xfd);

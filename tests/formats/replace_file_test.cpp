@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -234,6 +235,27 @@ TEST(ReplaceFile, AFolderAmongTheOutputsStopsTheSetBeforeAnythingIsWritten) {
     EXPECT_EQ(file_text(folder.path() + "report.txt"), "earlier");
     EXPECT_EQ(folder_entries(folder.path()),
               (std::vector<std::string>{"report.txt", "summary.csv"}));
+}
+
+// A file made as it is written: whole when every piece is written, and the old file untouched, no
+// temporary left, when a piece cannot be.
+TEST(ReplaceFile, AFileMadeInPiecesIsWholeOrNotThere) {
+    TemporaryFolder folder;
+    const std::string name = folder.path() + "depth.tif";
+    std::ofstream(name) << "earlier";
+    for (const bool fails : {true, false}) {
+        FileText file{name, "", false, [fails](const PieceWriter& write) {
+                          if (!write("head", 4)) return false;
+                          errno = ENOSPC;
+                          return !fails && write(" and rows", 9);
+                      }};
+        std::string failed;
+        std::string reason;
+        EXPECT_EQ(replace_files({file}, &failed, &reason), !fails);
+        EXPECT_EQ(file_text(name), fails ? "earlier" : "head and rows");
+        EXPECT_EQ(reason, fails ? "No space left on device" : "");
+        EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"depth.tif"});
+    }
 }
 
 }  // namespace
