@@ -36,16 +36,6 @@ std::vector<TileCentreWeight> positions_between(int length, int parts) {
     return positions;
 }
 
-DepthMap held_depth(const DepthRows& rows) {
-    DepthMap map{rows.width(), rows.height(),
-                 std::vector<float>(static_cast<std::size_t>(rows.width()) * rows.height())};
-    for (int y = 0; y < rows.height(); ++y) {
-        rows.span(y, 0, rows.width(),
-                  map.values.data() + static_cast<std::size_t>(y) * rows.width());
-    }
-    return map;
-}
-
 }  // namespace
 
 std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<double>& depths,
@@ -122,9 +112,14 @@ void TileDepthRows::span(int y, int begin, int end, float* values) const {
     }
 }
 
-DepthMap interpolated_depth(const TileGrid& grid, int width, int height,
-                            const std::vector<double>& tile_depths) {
-    return held_depth(TileDepthRows(grid, width, height, tile_depths));
+DepthMap held_depth(const DepthRows& rows) {
+    DepthMap map{rows.width(), rows.height(),
+                 std::vector<float>(static_cast<std::size_t>(rows.width()) * rows.height())};
+    for (int y = 0; y < rows.height(); ++y) {
+        rows.span(y, 0, rows.width(),
+                  map.values.data() + static_cast<std::size_t>(y) * rows.width());
+    }
+    return map;
 }
 
 TileDepthRows folder_depth_rows(const FolderScores& folder) {

@@ -83,9 +83,8 @@ class TileDepthRows final : public DepthRows {
 std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<double>& depths,
                                        const std::vector<bool>& flat, double when_all_flat);
 
-// TileDepthRows's map, held whole.
-DepthMap interpolated_depth(const TileGrid& grid, int width, int height,
-                            const std::vector<double>& tile_depths);
+// The rows' map, held whole.
+DepthMap held_depth(const DepthRows& rows);
 
 // A tiled folder's map under its first method: its tiles' fractional picks, the flat ones filled,
 // and the whole stack's fractional pick when every tile is flat; held whole, or computed where

@@ -36,7 +36,7 @@ TEST(DepthMap, InterpolatesBilinearlyBetweenTileCentresAndClampsAtTheBorders) {
                     surface(centre(column, width, grid.columns), centre(row, height, grid.rows)));
             }
         }
-        const DepthMap map = interpolated_depth(grid, width, height, tiles);
+        const DepthMap map = held_depth(TileDepthRows(grid, width, height, tiles));
         ASSERT_EQ(map.values.size(), static_cast<std::size_t>(width * height));
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
