@@ -117,27 +117,33 @@ bool read_page(TIFF* tiff, std::uint64_t file_size, TiffPage* page, std::string*
     uint16_t samples = 1;
     uint16_t bits = 1;
     uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+    uint16_t format = SAMPLEFORMAT_UINT;
+    uint16_t compression = COMPRESSION_NONE;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
     const bool tiled = TIFFIsTiled(tiff) != 0;
+    const bool whole_numbers = format == SAMPLEFORMAT_UINT && (bits == 8 || bits == 16);
+    const bool floats = format == SAMPLEFORMAT_IEEEFP && bits == 32;
     if (width == 0 || height == 0 || width > kLargestPageSide || height > kLargestPageSide ||
-        samples != 1 || (bits != 8 && bits != 16) || photometric != PHOTOMETRIC_MINISBLACK ||
-        tiled) {
-        *problem = "a page is not one gray channel of 8 or 16 bits in strips";
+        samples != 1 || !(whole_numbers || floats) || photometric != PHOTOMETRIC_MINISBLACK ||
+        compression != COMPRESSION_NONE || tiled) {
+        *problem = "a page is not one gray channel of 8 or 16 bits, or of 32-bit floats, "
+                   "uncompressed in strips";
         return false;
     }
-    // Uncompressed pages cannot hold more pixels than the file has bytes; compressed ones could,
-    // but this writer never compresses.
+    // Uncompressed pages cannot hold more pixels than the file has bytes.
     const std::uint64_t bytes = std::uint64_t{width} * height * (bits / 8);
     if (bytes > file_size) {
         *problem = "a page claims more pixels than the file holds";
         return false;
     }
     page->image.create(static_cast<int>(height), static_cast<int>(width),
-                       bits == 16 ? CV_16UC1 : CV_8UC1);
+                       floats ? CV_32FC1 : bits == 16 ? CV_16UC1 : CV_8UC1);
     if (TIFFScanlineSize64(tiff) != static_cast<std::uint64_t>(page->image.step[0])) {
         *problem = "a page's rows are not as long as its width says";
         return false;

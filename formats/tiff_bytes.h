@@ -30,8 +30,8 @@ bool tiff_frame(int width, int height, int type, const std::string& description,
                 std::string* problem);
 
 // The pages of TIFF file bytes another run wrote, trusted in nothing: every page must be one
-// channel of 8 or 16 bits, at most kLargestPageSide on a side, and there must be at most
-// most_pages. False with *problem set otherwise, or when libtiff cannot read a page.
+// uncompressed channel of 8 or 16 bits or of 32-bit floats (CV_8UC1, CV_16UC1, CV_32FC1), at most
+// kLargestPageSide on a side, and there must be at most most_pages. False with *problem set otherwise, or when libtiff cannot read a page.
 constexpr int kLargestPageSide = 1 << 20;
 bool read_tiff_pages(const std::string& bytes, std::size_t most_pages, std::vector<TiffPage>* pages,
                      std::string* problem);

@@ -203,12 +203,14 @@ TEST(ReplaceFile, ATemporaryInFlightInAnotherPidNamespaceIsLeftAlone) {
     }
     std::string reason;
     EXPECT_TRUE(replace_file(folder.path() + "out.csv", "ours", &reason)) << reason;
-    // Reading the FIFO to its end lets the other run finish.
-    fcntl(reader, F_SETFL, fcntl(reader, F_GETFL) & ~O_NONBLOCK);
-    for (char drained[4096]; read(reader, drained, sizeof drained) > 0;) {
+    // Reading the FIFO until the other run has ended lets it finish. Not to its first end of
+    // file: that comes at once when the other run has not opened the FIFO yet.
+    int status = 0;
+    for (char drained[4096]; waitpid(child, &status, WNOHANG) == 0;) {
+        if (read(reader, drained, sizeof drained) <= 0) usleep(1000);
     }
     close(reader);
-    EXPECT_EQ(exit_code(child), 0) << "the other run lost its file";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other run lost its file";
 }
 
 TEST(ReplaceFile, AFifoWithoutAReaderFailsAtOnce) {

@@ -297,7 +297,7 @@ const TiledRefusal kTiledRefusals[] = {
      "002_depth.tif is 8 x 5 where the folder's tiles split 9 x 5"},
     {"DepthInIntegers",
      [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_16U, 2.0)); },
-     "002_depth.tif: it is not one gray channel of uncompressed 32-bit floats"},
+     "002_depth.tif is not a page of 32-bit floats"},
     {"AllInFocusImageMissing",
      [](TiledRun& run) { std::filesystem::remove(run.piece(3, 4) + "focused/004_focused.tif"); },
      "folders_3_to_4/focused/004_focused.tif"},

@@ -9,7 +9,6 @@
 #include "name_format.h"
 #include "read_file.h"
 #include "tiff_bytes.h"
-#include "tiff_float_page.h"
 
 namespace bestfocus {
 namespace {
@@ -73,15 +72,17 @@ bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem
         *problem = file.source + " " + reason;
         return false;
     }
-    cv::Mat image;
     std::vector<TiffPage> pages;
-    if (file.kind == MapKind::depth ? !read_float_tiff_page(*bytes, &image, &reason)
-                                    : !read_tiff_pages(*bytes, 1, &pages, &reason)) {
+    if (!read_tiff_pages(*bytes, 1, &pages, &reason)) {
         *problem = file.source + ": " + reason;
         return false;
     }
-    if (file.kind == MapKind::all_in_focus) {
-        image = pages.front().image;
+    const cv::Mat& image = pages.front().image;
+    if ((image.type() == CV_32FC1) != (file.kind == MapKind::depth)) {
+        *problem = file.source + (file.kind == MapKind::depth
+                                      ? " is not a page of 32-bit floats"
+                                      : " is not a page of 8- or 16-bit gray");
+        return false;
     }
     if (image.cols != file.width || image.rows != file.height) {
         *problem = file.source + " is " + std::to_string(image.cols) + " x " +
