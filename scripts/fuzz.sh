@@ -42,7 +42,8 @@ fuzz bmp_header "$out/write_bmp_seeds" -- \
 readers_io=(io/bmp/bmp_reader.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp
             io/file_reads.cpp io/stored_rows.cpp io/tiff/tiff_open.cpp io/tiff/tiff_pages.cpp)
 clang++ "${flags[@]}" -I/usr/include/opencv4 -DTIFF_DISABLE_DEPRECATED \
-    tests/fuzz/write_reader_seeds.cpp tests/driver/bmp_bytes.cpp tests/driver/tiff_files.cpp \
+    tests/fuzz/write_reader_seeds.cpp tests/driver/bmp_bytes.cpp tests/driver/file_bytes.cpp \
+    tests/driver/tiff_files.cpp \
     -o "$out/write_reader_seeds" -lopencv_core -ltiff
 fuzz own_readers "$out/write_reader_seeds" -- \
     -DTIFF_DISABLE_DEPRECATED tests/fuzz/own_readers_fuzz.cpp "${readers_io[@]}" -ltiff

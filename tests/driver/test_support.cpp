@@ -114,17 +114,6 @@ std::string report_lines(const std::string& report) {
     return report.substr(0, report.rfind("\nTotal time: "));
 }
 
-std::string read_file(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::vector<std::string> folder_entries(const std::string& folder) {
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
+
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TemporaryFolder {
   public:
@@ -69,10 +71,6 @@ std::string report_name(int first, int last, int method);
 
 // The lines of a report, without the total time that follows them.
 std::string report_lines(const std::string& report);
-
-// The file's bytes; empty when it cannot be read.
-std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& bytes);
 
 // The names of the entries of a folder, sorted.
 std::vector<std::string> folder_entries(const std::string& folder);

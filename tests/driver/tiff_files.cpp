@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "test_support.h"
+#include "file_bytes.h"
 
 namespace {
 
