@@ -2,7 +2,7 @@
 # Builds and runs every benchmark: the CPU runtime's launch costs, each measure of the CPU engine
 # beside its kernels and its OpenCV equivalent, the engine's instructions per pixel, the whole job on both engines beside the decoding floor and a Python
 # script with OpenCV, the check that the tool makes no fiber, and the Python module beside the
-# engine's own call and numpy + cv2. Timings on a busy machine are
+# engine's own call and numpy + cv2, and every measure on stacks of known focus (measure_guide). Timings on a busy machine are
 # noisy: every figure is a median over the repetitions.
 #
 #   bash bench/run.sh [build dir, default build/] [repetitions, default 5]
@@ -33,3 +33,4 @@ bash bench/compare_tiff_twins.sh "$build" "$repetitions"
 bash bench/compare_start_up.sh "$build"
 bash bench/check_no_fibers.sh "$build"
 bash bench/python_module.sh "$build" "$repetitions"
+bash bench/measure_guide.sh "$build" "$repetitions"
