@@ -5,7 +5,8 @@ generated stacks whose sharpest image is known and on the real datasets.
 For each kind of data it prints, per measure, how often the pick lies within one image of the
 true focus, and the median over the stacks of the curve's peak over its median (how far the
 sharpest image stands out); then the wall time per megapixel of a run of that measure alone on
-each engine, and the picks on the real stacks.
+each engine (`--engine=cpu`, and `--engine=cuda`: the kernels, on the CPU runtime in the CPU
+build), whole and less the run's own floor, and the picks on the real stacks.
 
     python3 bench/measure_guide.py BESTFOCUS WORK_DIR [DATASETS_DIR] [REPETITIONS]
 
@@ -117,14 +118,23 @@ def peak_over_median(curve):
     return max(curve) / median if median > 0 else float("nan")
 
 
-def seconds_per_run(tool, work, method, base, last, engine, repetitions):
+def seconds_per_run(tool, work, method, base, last, engine, repetitions, options=()):
     times = []
     for _ in range(repetitions):
         start = time.perf_counter()
-        subprocess.run([tool, "--quiet", "--engine=" + engine, str(method), base, "1", str(last),
-                        "0"], cwd=work, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([tool, "--quiet", "--engine=" + engine, *options, str(method), base, "1",
+                        str(last), "0"], cwd=work, check=True, stdout=subprocess.DEVNULL)
         times.append(time.perf_counter() - start)
     return statistics.median(times)
+
+
+def milliseconds_per_megapixel(tool, work, method, base, last, engine, repetitions, megapixels):
+    """The whole run's, and the measure's own: the whole run less the same run measuring only a
+    3 x 3 region of every image (start-up, reading and decoding, picking and reports)."""
+    whole = seconds_per_run(tool, work, method, base, last, engine, repetitions)
+    floor = seconds_per_run(tool, work, method, base, last, engine, repetitions,
+                            ("--roi=0,0,3,3",))
+    return whole * 1e3 / megapixels, (whole - floor) * 1e3 / megapixels
 
 
 def figure(value):
@@ -167,15 +177,18 @@ def main():
 
     megapixels = folders * IMAGES * SIZE * SIZE / 1e6
     print()
-    print("## Wall ms per megapixel, one measure alone on the %d generated stacks (%.1f MP, BMP "
-          "decoding included), median of %d" % (folders, megapixels, repetitions))
+    print("## Wall ms per megapixel of a run of one measure on the %d generated stacks (%.1f MP):"
+          " the whole run, and the measure's own (the whole run less the same run measuring a"
+          " 3 x 3 region), medians of %d" % (folders, megapixels, repetitions))
     print()
-    print("| measure | --engine=cpu | --engine=cuda |")
-    print("|---|---|---|")
+    print("| measure | cpu: run | cpu: measure | cuda: run | cuda: measure |")
+    print("|---|---|---|---|---|")
     for code, name in offered:
-        cells = [seconds_per_run(tool, work, code, base, folders, engine, repetitions) * 1e3 /
-                 megapixels for engine in ("cpu", "cuda")]
-        print("| %d %s | %.2f | %.2f |" % (code, name, cells[0], cells[1]))
+        cells = []
+        for engine in ("cpu", "cuda"):
+            cells += milliseconds_per_megapixel(tool, work, code, base, folders, engine,
+                                                repetitions, megapixels)
+        print("| %d %s | %s |" % (code, name, " | ".join("%.2f" % c for c in cells)))
 
     real = [("urjc_adipose5x", 1, 11), ("urjc_adipose5x", 2, 11), ("lightsheet", 1, None),
             ("lightsheet", 2, None)]
