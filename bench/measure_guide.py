@@ -118,23 +118,30 @@ def peak_over_median(curve):
     return max(curve) / median if median > 0 else float("nan")
 
 
-def seconds_per_run(tool, work, method, base, last, engine, repetitions, options=()):
-    times = []
-    for _ in range(repetitions):
-        start = time.perf_counter()
-        subprocess.run([tool, "--quiet", "--engine=" + engine, *options, str(method), base, "1",
-                        str(last), "0"], cwd=work, check=True, stdout=subprocess.DEVNULL)
-        times.append(time.perf_counter() - start)
-    return statistics.median(times)
+def seconds_of_run(tool, work, method, base, last, engine, options=()):
+    start = time.perf_counter()
+    subprocess.run([tool, "--quiet", "--engine=" + engine, *options, str(method), base, "1",
+                    str(last), "0"], cwd=work, check=True, stdout=subprocess.DEVNULL)
+    return time.perf_counter() - start
 
 
 def milliseconds_per_megapixel(tool, work, method, base, last, engine, repetitions, megapixels):
     """The whole run's, and the measure's own: the whole run less the same run measuring only a
-    3 x 3 region of every image (start-up, reading and decoding, picking and reports)."""
-    whole = seconds_per_run(tool, work, method, base, last, engine, repetitions)
-    floor = seconds_per_run(tool, work, method, base, last, engine, repetitions,
-                            ("--roi=0,0,3,3",))
-    return whole * 1e3 / megapixels, (whole - floor) * 1e3 / megapixels
+    16 x 16 region of every image (start-up, reading and decoding, picking and reports). The two
+    run in pairs, taking turns in the lead, and each figure is the median over the pairs, so that
+    a change of the machine's load falls on both."""
+    wholes, differences = [], []
+    for repetition in range(repetitions):
+        floor_first = repetition % 2 == 1
+        if floor_first:
+            floor = seconds_of_run(tool, work, method, base, last, engine, ("--roi=0,0,16,16",))
+        whole = seconds_of_run(tool, work, method, base, last, engine)
+        if not floor_first:
+            floor = seconds_of_run(tool, work, method, base, last, engine, ("--roi=0,0,16,16",))
+        wholes.append(whole)
+        differences.append(whole - floor)
+    return (statistics.median(wholes) * 1e3 / megapixels,
+            statistics.median(differences) * 1e3 / megapixels)
 
 
 def figure(value):
@@ -145,7 +152,7 @@ def main():
     tool = os.path.abspath(sys.argv[1])
     work = os.path.abspath(sys.argv[2])
     datasets = sys.argv[3] if len(sys.argv) > 3 else "/work/shared/datasets"
-    repetitions = int(sys.argv[4]) if len(sys.argv) > 4 else 3
+    repetitions = int(sys.argv[4]) if len(sys.argv) > 4 else 5
     offered = measures(tool)
     base = os.path.join(work, "stacks") + "/"
     truth = write_stacks(base)
@@ -179,7 +186,7 @@ def main():
     print()
     print("## Wall ms per megapixel of a run of one measure on the %d generated stacks (%.1f MP):"
           " the whole run, and the measure's own (the whole run less the same run measuring a"
-          " 3 x 3 region), medians of %d" % (folders, megapixels, repetitions))
+          " 16 x 16 region, in pairs), medians of %d" % (folders, megapixels, repetitions))
     print()
     print("| measure | cpu: run | cpu: measure | cuda: run | cuda: measure |")
     print("|---|---|---|---|---|")

@@ -3,11 +3,11 @@
 # generated stacks of known focus and on the real datasets, with the machine and its load.
 # Needs Debian's python3-numpy and python3-opencv.
 #
-#   bash bench/measure_guide.sh [build dir, default build/] [repetitions, default 3]
+#   bash bench/measure_guide.sh [build dir, default build/] [repetitions, default 5]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$repo/build}" && pwd)
-repetitions=${2:-3}
+repetitions=${2:-5}
 work=$build/bench_measure_guide
 rm -rf "$work"
 mkdir -p "$work"
