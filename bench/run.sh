@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark: the CPU runtime's launch costs, each measure of the CPU engine
-# beside its kernels and its OpenCV equivalent, the engine's instructions per pixel, the whole job on both engines beside the decoding floor and a Python
-# script with OpenCV, the check that the tool makes no fiber, and the Python module beside the
-# engine's own call and numpy + cv2, and the depth maps and all-in-focus images: their accuracy on
-# a known focal surface and what they cost. Timings on a busy machine are
-# noisy: every figure is a median over the repetitions.
+# beside its kernels and its OpenCV equivalent, the engine's instructions per pixel, the whole job
+# on both engines beside the decoding floor and a Python script with OpenCV, the check that the
+# tool makes no fiber, the Python module beside the engine's own call and numpy + cv2, the depth
+# maps and all-in-focus images (their accuracy on a known focal surface and what they cost), and
+# every measure on stacks of known focus (measure_guide). Timings on a busy machine are noisy:
+# every figure is a median over the repetitions.
 #
 #   bash bench/run.sh [build dir, default build/] [repetitions, default 5]
 set -euo pipefail
@@ -12,10 +13,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 repetitions=${2:-5}
 
-# Beyond the build: Python's OpenCV for the reference script, GNU time for the peak resident
-# memory, gdb to count the fibers made, valgrind to count instructions, tiffcp to write
-# uncompressed TIFF.
-bash scripts/install-deps.sh --tests python3 python3-opencv time gdb valgrind libtiff-tools
+# Beyond the build: Python's numpy and OpenCV for the reference script and measure_guide, GNU
+# time for the peak resident memory, gdb to count the fibers made, valgrind to count
+# instructions, tiffcp to write uncompressed TIFF.
+bash scripts/install-deps.sh --tests python3 python3-numpy python3-opencv time gdb valgrind libtiff-tools
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" \
     --target bestfocus sample_stacks make_sample_stacks launch_overhead_bench measures_bench \
@@ -37,3 +38,4 @@ bash bench/check_no_fibers.sh "$build"
 bash bench/python_module.sh "$build" "$repetitions"
 bash bench/focus_map_accuracy.sh "$build"
 bash bench/compare_focus_maps.sh "$build" "$repetitions"
+bash bench/measure_guide.sh "$build" "$repetitions"

@@ -15,6 +15,10 @@ namespace {
 // for the tick labels.
 constexpr double kWidth = 300;
 constexpr double kHeight = 170;
+// More curves than this get a larger plot, so that lines close to each other stay apart.
+constexpr std::size_t kCurvesOfTheSmallPlot = 6;
+constexpr double kLargeWidth = 420;
+constexpr double kLargeHeight = 250;
 constexpr double kLeft = 34;
 constexpr double kRight = 8;
 constexpr double kTop = 8;
@@ -32,13 +36,16 @@ std::string number(double value) {
 struct PlotFrame {
     int images;
     double lowest;  // the relative score at the bottom of the plot, 0 or below; the top is 1
+    double width;   // of the whole drawing, margins included
+    double height;  // of the drawing above the notes under it
 
     double x(double image_number) const {
-        const double width = kWidth - kLeft - kRight;
-        return images > 1 ? kLeft + (image_number - 1) / (images - 1) * width : kLeft + width / 2;
+        const double plot_width = width - kLeft - kRight;
+        return images > 1 ? kLeft + (image_number - 1) / (images - 1) * plot_width
+                          : kLeft + plot_width / 2;
     }
     double y(double relative) const {
-        return kTop + (1.0 - relative) / (1.0 - lowest) * (kHeight - kTop - kBottom);
+        return kTop + (1.0 - relative) / (1.0 - lowest) * (height - kTop - kBottom);
     }
 };
 
@@ -66,8 +73,8 @@ std::string axes(const PlotFrame& frame) {
         const std::string y = number(frame.y(level));
         char label[32];
         std::snprintf(label, sizeof label, "%g", level);
-        svg += "<line class=\"grid\" x1=\"" + number(kLeft) + "\" x2=\"" + number(kWidth - kRight) +
-               "\" y1=\"" + y + "\" y2=\"" + y + "\"/>";
+        svg += "<line class=\"grid\" x1=\"" + number(kLeft) + "\" x2=\"" +
+               number(frame.width - kRight) + "\" y1=\"" + y + "\" y2=\"" + y + "\"/>";
         svg += "<text class=\"ylabel\" x=\"" + number(kLeft - 4) + "\" y=\"" + y + "\">" + label +
                "</text>";
     }
@@ -85,20 +92,22 @@ std::string axes(const PlotFrame& frame) {
                    number(frame.y(frame.lowest) + 13) + "\">" + std::to_string(image) + "</text>";
         }
     }
-    svg += "<text class=\"axis-name\" x=\"" + number(kLeft + (kWidth - kLeft - kRight) / 2) +
-           "\" y=\"" + number(kHeight - 4) + "\">image</text>";
+    svg += "<text class=\"axis-name\" x=\"" + number(kLeft + (frame.width - kLeft - kRight) / 2) +
+           "\" y=\"" + number(frame.height - 4) + "\">image</text>";
     svg += "<text class=\"axis-name\" transform=\"rotate(-90)\" x=\"" +
-           number(-(kTop + (kHeight - kTop - kBottom) / 2)) + "\" y=\"10\">score / best</text>";
+           number(-(kTop + (frame.height - kTop - kBottom) / 2)) +
+           "\" y=\"10\">score / best</text>";
     return svg + "</g>";
 }
 
 std::string method_curve(const PlotFrame& frame, const MethodScores& method,
                          const std::vector<double>& relative, const std::string& name,
-                         const char* colour) {
+                         const char* colour, const char* dashes) {
     const std::string stroke = std::string("stroke=\"") + colour + "\"";
     std::string svg = "<g class=\"curve\">";
     svg += "<title>" + html_escape(name) + "</title>";
-    svg += "<polyline class=\"scores\" " + stroke + " points=\"";
+    svg += "<polyline class=\"scores\" " + stroke +
+           (*dashes ? std::string(" stroke-dasharray=\"") + dashes + "\"" : "") + " points=\"";
     for (std::size_t i = 0; i < relative.size(); ++i) {
         svg += (i ? " " : "") + number(frame.x(static_cast<double>(i + 1))) + "," +
                number(frame.y(relative[i]));
@@ -134,12 +143,22 @@ constexpr double kNoteHeight = 12;
 
 }  // namespace
 
+// Twelve colours: Okabe and Ito's palette for colour-blind readers, darkest first, its yellow
+// (too pale on white) replaced by wine, then four of Tol's that stay apart from them.
+constexpr const char* kCurveColours[] = {"#0072b2", "#d55e00", "#009e73", "#cc79a7",
+                                         "#e69f00", "#56b4e9", "#000000", "#882255",
+                                         "#999933", "#332288", "#8c564b", "#44aa99"};
+constexpr std::size_t kCurveColourCount = sizeof kCurveColours / sizeof kCurveColours[0];
+// Curves after the sixth are dashed: ten lines in one small plot need more than hue apart
+// (blue and sky blue, vermillion and orange), and a reader without colour keeps the style.
+constexpr std::size_t kSolidCurves = 6;
+
 const char* curve_colour(std::size_t method_index) {
-    // Okabe and Ito's palette for colour-blind readers, darkest first.
-    static const char* const kColours[] = {"#0072b2", "#d55e00", "#009e73", "#cc79a7",
-                                           "#e69f00", "#56b4e9", "#000000", "#f0e442"};
-    constexpr std::size_t kCount = sizeof kColours / sizeof kColours[0];
-    return kColours[method_index % kCount];
+    return kCurveColours[method_index % kCurveColourCount];
+}
+
+const char* curve_dashes(std::size_t method_index) {
+    return method_index % (2 * kSolidCurves) < kSolidCurves ? "" : "6 3";
 }
 
 std::vector<double> relative_scores(const MethodScores& method) {
@@ -163,7 +182,8 @@ std::vector<double> relative_scores(const MethodScores& method) {
 std::string focus_curve_svg(const FolderScores& folder,
                             const std::vector<std::string>& method_names) {
     std::vector<std::vector<double>> relative;
-    PlotFrame frame{0, 0.0};
+    const bool large = folder.methods.size() > kCurvesOfTheSmallPlot;
+    PlotFrame frame{0, 0.0, large ? kLargeWidth : kWidth, large ? kLargeHeight : kHeight};
     for (const MethodScores& method : folder.methods) {
         relative.push_back(relative_scores(method));
         frame.images = std::max(frame.images, static_cast<int>(method.scores.size()));
@@ -178,24 +198,24 @@ std::string focus_curve_svg(const FolderScores& folder,
         const std::string plotted = plotted_otherwise(folder.methods[m]);
         if (!plotted.empty()) {
             notes += "<text class=\"note\" x=\"2\" y=\"" +
-                     number(kHeight +
+                     number(frame.height +
                             kNoteHeight * (std::count(notes.begin(), notes.end(), '\n') + 1) - 2) +
                      "\" fill=\"" + curve_colour(m) + "\">" + html_escape(method_names[m]) + ": " +
                      html_escape(plotted) + "</text>\n";
         }
     }
-    const double height = kHeight + kNoteHeight * std::count(notes.begin(), notes.end(), '\n');
-    std::string svg = "<svg class=\"curves\" width=\"" + number(kWidth) + "\" height=\"" +
-                      number(height) + "\" viewBox=\"0 0 " + number(kWidth) + " " + number(height) +
-                      "\" role=\"img\">";
+    const double height = frame.height + kNoteHeight * std::count(notes.begin(), notes.end(), '\n');
+    std::string svg = "<svg class=\"curves\" width=\"" + number(frame.width) + "\" height=\"" +
+                      number(height) + "\" viewBox=\"0 0 " + number(frame.width) + " " +
+                      number(height) + "\" role=\"img\">";
     svg += "<title>Focus curves of folder " + std::to_string(folder.folder) + "</title>";
     if (frame.images == 0) {
         return svg + "</svg>";
     }
     svg += axes(frame);
     for (std::size_t m = 0; m < folder.methods.size(); ++m) {
-        svg +=
-            method_curve(frame, folder.methods[m], relative[m], method_names[m], curve_colour(m));
+        svg += method_curve(frame, folder.methods[m], relative[m], method_names[m], curve_colour(m),
+                            curve_dashes(m));
     }
     return svg + notes + "</svg>";
 }

@@ -10,9 +10,12 @@
 namespace bestfocus {
 
 // The colour of the n-th measure's line (0-based, in the order the methods were asked for);
-// distinct for the first eight, which covers every measure the tool has, and readable with the
-// common forms of colour blindness.
+// distinct for the first twelve, which covers every measure the tool has.
 const char* curve_colour(std::size_t method_index);
+
+// The n-th measure's dash pattern as an SVG stroke-dasharray: "" (solid) for the first six, so
+// that together with its colour every one of the first twelve lines is told apart.
+const char* curve_dashes(std::size_t method_index);
 
 // The scores over the best one, so that every curve peaks at 1. Scores that are all zero or
 // below (Vollath F4 can be negative) have no such ratio: they are scaled from their lowest (0)

@@ -107,6 +107,15 @@ std::string flag_badges(FlagSet flags) {
     return badges;
 }
 
+// The legend's sample of a curve: its colour, in dashes where the curve is dashed.
+std::string swatch_paint(std::size_t method_index) {
+    const std::string colour = curve_colour(method_index);
+    if (*curve_dashes(method_index) == '\0') {
+        return colour;
+    }
+    return "repeating-linear-gradient(90deg," + colour + " 0 6px,transparent 6px 9px)";
+}
+
 std::string legend(const FolderScores& folder, const std::vector<std::string>& method_names) {
     std::string rows;
     for (std::size_t m = 0; m < folder.methods.size(); ++m) {
@@ -114,11 +123,10 @@ std::string legend(const FolderScores& folder, const std::vector<std::string>& m
         char estimate[32];
         std::snprintf(estimate, sizeof estimate, "%.2f",
                       fractional_best(method.scores, method.best_number));
-        rows +=
-            "<tr><td><span class=\"swatch\" style=\"background:" + std::string(curve_colour(m)) +
-            "\"></span>" + html_escape(method_names[m]) + "</td><td>pick " +
-            std::to_string(method.best_number) + "</td><td>focus " + estimate + "</td><td>" +
-            flag_badges(method_flags(folder, method)) + "</td></tr>";
+        rows += "<tr><td><span class=\"swatch\" style=\"background:" + swatch_paint(m) +
+                "\"></span>" + html_escape(method_names[m]) + "</td><td>pick " +
+                std::to_string(method.best_number) + "</td><td>focus " + estimate + "</td><td>" +
+                flag_badges(method_flags(folder, method)) + "</td></tr>";
     }
     return "<table class=\"legend\">" + rows + "</table>";
 }

@@ -138,5 +138,12 @@ TEST(CurveColour, TheFirstEightMeasuresGetDistinctColours) {
     EXPECT_EQ(colours.size(), 8u);
 }
 
+// Ten measures and more in one plot: no two of the first twelve lines look alike.
+TEST(CurveColour, TheFirstTwelveMeasuresGetDistinctColours) {
+    std::set<std::string> colours;
+    for (std::size_t m = 0; m < 12; ++m) colours.insert(curve_colour(m));
+    EXPECT_EQ(colours.size(), 12u);
+}
+
 }  // namespace
 }  // namespace bestfocus
