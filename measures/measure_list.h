@@ -16,10 +16,11 @@
 // <name>_cpu.cpp that compiles them for the CPU engine) and one line here.
 #pragma once
 
-#define BESTFOCUS_MEASURE_LIST(X)                                       \
-    X(1, vollath_f4, "vollath-f4", "Vollath F4", VollathF4_MemEficient) \
-    X(2, mdct, "mdct", "MDCT", MDCT)                                    \
-    X(3, tenengrad, "tenengrad", "Tenengrad", TEN)                      \
-    X(4, laplacian, "laplacian", "Laplacian", LAP)                      \
-    X(5, brenner, "brenner", "Brenner", Brenner)                        \
-    X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML)
+#define BESTFOCUS_MEASURE_LIST(X)                                                         \
+    X(1, vollath_f4, "vollath-f4", "Vollath F4", VollathF4_MemEficient)                   \
+    X(2, mdct, "mdct", "MDCT", MDCT)                                                      \
+    X(3, tenengrad, "tenengrad", "Tenengrad", TEN)                                        \
+    X(4, laplacian, "laplacian", "Laplacian", LAP)                                        \
+    X(5, brenner, "brenner", "Brenner", Brenner)                                          \
+    X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML) \
+    X(7, gray_variance, "gray-variance", "Gray variance", GrayVariance)

@@ -74,3 +74,9 @@ double opencv_sum_modified_laplacian(const cv::Mat& bytes) {
     const cv::Rect inner = off_border(values);
     return cv::norm(second_x(inner), cv::NORM_L1) + cv::norm(second_y(inner), cv::NORM_L1);
 }
+
+double opencv_gray_variance(const cv::Mat& bytes) {
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(scaled_to_unit(bytes), mean, deviation);
+    return deviation[0] * deviation[0];
+}

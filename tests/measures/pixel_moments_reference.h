@@ -1,0 +1,36 @@
+// The measures of the pixels' sums straight from their definitions, in long double: S1 the
+// pixels' sum, S2 their squares' sum, P the sum of each pixel's product with the one below, over
+// the N pixels taken as value / 255 (so M = 1 here).
+#pragma once
+
+#include <cmath>
+#include <vector>
+
+#include "reference_value.h"
+
+struct PixelMomentSums {
+    long double n = 0, s1 = 0, s2 = 0, p = 0;
+};
+
+inline PixelMomentSums pixel_moment_sums(const std::vector<double>& image, int width, int height) {
+    PixelMomentSums sums;
+    sums.n = static_cast<long double>(width) * height;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const long double value = image[static_cast<size_t>(y) * width + x];
+            sums.s1 += value;
+            sums.s2 += value * value;
+            if (y + 1 < height) sums.p += value * image[static_cast<size_t>(y + 1) * width + x];
+        }
+    }
+    return sums;
+}
+
+// (N S2 - S1^2) / N^2: a difference of two sums, each the scale of its rounding.
+constexpr bool gray_variance_is_window_measure = false;
+inline ReferenceValue gray_variance_reference(const std::vector<double>& image, int width,
+                                              int height) {
+    const PixelMomentSums m = pixel_moment_sums(image, width, height);
+    if (m.n == 0) return {0.0L, 0.0L};
+    return {(m.n * m.s2 - m.s1 * m.s1) / (m.n * m.n), (m.n * m.s2 + m.s1 * m.s1) / (m.n * m.n)};
+}
