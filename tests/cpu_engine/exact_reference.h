@@ -127,3 +127,7 @@ ExactValue exact_sum_modified_laplacian(const Image& image) {
 // are checked between the engines, the bands and the thread counts.
 template <class Image>
 constexpr ExactValue (*exact_gray_variance)(const Image&) = nullptr;
+template <class Image>
+constexpr ExactValue (*exact_normalized_variance)(const Image&) = nullptr;
+template <class Image>
+constexpr ExactValue (*exact_vollath_f5)(const Image&) = nullptr;

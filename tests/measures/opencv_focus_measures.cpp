@@ -80,3 +80,18 @@ double opencv_gray_variance(const cv::Mat& bytes) {
     cv::meanStdDev(scaled_to_unit(bytes), mean, deviation);
     return deviation[0] * deviation[0];
 }
+
+double opencv_normalized_variance(const cv::Mat& bytes) {
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(scaled_to_unit(bytes), mean, deviation);
+    return mean[0] == 0.0 ? 0.0 : deviation[0] * deviation[0] / mean[0];
+}
+
+double opencv_vollath_f5(const cv::Mat& bytes) {
+    if (bytes.rows < 2) return 0.0;
+    const cv::Mat values = scaled_to_unit(bytes);
+    const double products =
+        values.rowRange(0, values.rows - 1).dot(values.rowRange(1, values.rows));
+    const double mean = cv::mean(values)[0];
+    return products - static_cast<double>(values.total()) * mean * mean;
+}
