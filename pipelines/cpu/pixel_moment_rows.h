@@ -38,14 +38,18 @@ CPU_ENGINE_INLINE ExactSums pixel_moment_rows(const Pixel* image, std::ptrdiff_t
             Term run_pixels = 0;
             Term run_squares = 0;
             Term run_products = 0;
-            for (int x = x0; x < x1; ++x) {
-                const Product value = row[x];
-                run_pixels += static_cast<Term>(value);
-                if (kSquares) run_squares += static_cast<Term>(value * value);
-            }
             if (with_products) {
                 for (int x = x0; x < x1; ++x) {
-                    run_products += static_cast<Term>(static_cast<Product>(row[x]) * below[x]);
+                    const Product value = row[x];
+                    run_pixels += static_cast<Term>(value);
+                    if (kSquares) run_squares += static_cast<Term>(value * value);
+                    run_products += static_cast<Term>(value * below[x]);
+                }
+            } else {
+                for (int x = x0; x < x1; ++x) {
+                    const Product value = row[x];
+                    run_pixels += static_cast<Term>(value);
+                    if (kSquares) run_squares += static_cast<Term>(value * value);
                 }
             }
             pixels += run_pixels;
