@@ -9,7 +9,7 @@ namespace bestfocus {
 namespace {
 
 template <class Pixel>
-Int128 sum_rows(RowSums<Pixel> row_sums, const ImageView& band, int first, int end) {
+ExactSums sum_rows(SumsRows<Pixel> row_sums, const ImageView& band, int first, int end) {
     return row_sums(static_cast<const Pixel*>(band.pixels), band.row_stride, band.width,
                     band.height, first, end);
 }
@@ -18,7 +18,7 @@ Int128 sum_rows(RowSums<Pixel> row_sums, const ImageView& band, int first, int e
 
 BandedMeasure::BandedMeasure(const std::vector<int>& methods, int width, int height,
                              PixelDepth depth)
-    : height_(height), depth_(depth) {
+    : pixel_count_(static_cast<long long>(width) * height), height_(height), depth_(depth) {
     for (const int code : methods) {
         MethodSums method;
         method.sums = find_measure(code)->row_sums();
@@ -48,7 +48,7 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
         // row counts from the band's top row, where the band's rows begin.
         const int below_end = none_done ? end : std::min(end, method.first_done);
         const int above_first = none_done ? end : std::max(first, method.end_done);
-        Int128 added = 0;
+        ExactSums added;
         if (depth_ == PixelDepth::u8) {
             added += sum_rows(method.sums.rows8, band, first - first_row, below_end - first_row);
             added += sum_rows(method.sums.rows8, band, above_first - first_row, end - first_row);
@@ -73,7 +73,8 @@ Measurement BandedMeasure::result() const {
         depth_ == PixelDepth::u8 ? kMaxPixelOf<std::uint8_t> : kMaxPixelOf<std::uint16_t>;
     Measurement measurement;
     for (const MethodSums& method : methods_) {
-        measurement.values.push_back(exact_score(method.total, max_pixel, method.sums.pixel_power));
+        measurement.values.push_back(
+            exact_score(method.sums.score(method.total, pixel_count_, max_pixel)));
     }
     return measurement;
 }

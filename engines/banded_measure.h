@@ -8,8 +8,8 @@
 
 #include "engine.h"
 #include "image_view.h"
-#include "pixel_traits.h"
 #include "measure_registry.h"
+#include "pixel_traits.h"
 
 namespace bestfocus {
 
@@ -46,13 +46,14 @@ class BandedMeasure {
     struct MethodSums {
         CpuRowSums sums;
         TermRows terms;
-        Int128 total = 0;
+        ExactSums total;
         // The term rows added so far: first_done <= y < end_done.
         int first_done = 0;
         int end_done = 0;
     };
 
     std::vector<MethodSums> methods_;
+    long long pixel_count_;
     int height_;
     PixelDepth depth_;
     int overlap_rows_ = 0;

@@ -32,11 +32,16 @@
 
 namespace bestfocus {
 
+// A measure's exact sums over term rows (a single-sum measure's total in the first slot), where
+// its terms lie and its score from the sums over the whole image.
 struct CpuRowSums {
-    RowSums<std::uint8_t> rows8;
-    RowSums<std::uint16_t> rows16;
+    SumsRows<std::uint8_t> rows8;
+    SumsRows<std::uint16_t> rows16;
     TermRows (*terms)(int width, int height);
-    int pixel_power;  // a score is the total over the largest pixel value to this power
+    ScoreOfSums score;
+    // A single-sum measure's score is its total over the largest pixel value to this power; 0 for a
+    // measure of several sums.
+    int pixel_power;
 };
 
 #define BESTFOCUS_DECLARE_CPU_MEASURES(code, name, short_name, long_name, stem) \

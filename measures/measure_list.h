@@ -16,10 +16,13 @@
 // <name>_cpu.cpp that compiles them for the CPU engine) and one line here.
 #pragma once
 
-#define BESTFOCUS_MEASURE_LIST(X)                                       \
-    X(1, vollath_f4, "vollath-f4", "Vollath F4", VollathF4_MemEficient) \
-    X(2, mdct, "mdct", "MDCT", MDCT)                                    \
-    X(3, tenengrad, "tenengrad", "Tenengrad", TEN)                      \
-    X(4, laplacian, "laplacian", "Laplacian", LAP)                      \
-    X(5, brenner, "brenner", "Brenner", Brenner)                        \
-    X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML)
+#define BESTFOCUS_MEASURE_LIST(X)                                                               \
+    X(1, vollath_f4, "vollath-f4", "Vollath F4", VollathF4_MemEficient)                         \
+    X(2, mdct, "mdct", "MDCT", MDCT)                                                            \
+    X(3, tenengrad, "tenengrad", "Tenengrad", TEN)                                              \
+    X(4, laplacian, "laplacian", "Laplacian", LAP)                                              \
+    X(5, brenner, "brenner", "Brenner", Brenner)                                                \
+    X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML)       \
+    X(7, gray_variance, "gray-variance", "Gray variance", GrayVariance)                         \
+    X(8, normalized_variance, "normalized-variance", "Normalized variance", NormalizedVariance) \
+    X(9, vollath_f5, "vollath-f5", "Vollath F5", VollathF5)

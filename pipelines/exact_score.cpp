@@ -1,6 +1,5 @@
 #include "exact_score.h"
 
-#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -21,19 +20,35 @@ int bit_length(UInt128 n) {
 
 double exact_score(Int128 total, long long max_pixel, int pixel_power) {
     assert(max_pixel >= 2 && max_pixel <= 65535 && (pixel_power == 1 || pixel_power == 2));
-    if (total == 0) return 0.0;
-    const bool negative = total < 0;
-    UInt128 n = negative ? UInt128(0) - static_cast<UInt128>(total) : static_cast<UInt128>(total);
-    const UInt128 d = pixel_power == 1 ? static_cast<UInt128>(max_pixel)
-                                       : static_cast<UInt128>(max_pixel) * max_pixel;
-    // Scaled by 2^shift, the integer quotient q has at least 55 bits, so the double's last place
-    // lies at least two bits above q's lowest: whether the remainder is zero is all that rounding
-    // still needs of it. 2q + (remainder != 0) rounds as the exact quotient does (one conversion,
-    // to nearest), and the halving and the 2^-shift are exact.
-    const int shift = std::max(0, 55 + bit_length(d) - bit_length(n));
-    n <<= shift;
-    const UInt128 q = n / d;
-    const UInt128 sticky = (n % d != 0) ? 1 : 0;
+    return exact_quotient(total,
+                          pixel_power == 1 ? Int128(max_pixel) : Int128(max_pixel) * max_pixel);
+}
+
+double exact_quotient(Int128 numerator, Int128 denominator) {
+    assert(denominator > 0);
+    if (numerator == 0) return 0.0;
+    const bool negative = numerator < 0;
+    const UInt128 n =
+        negative ? UInt128(0) - static_cast<UInt128>(numerator) : static_cast<UInt128>(numerator);
+    const auto d = static_cast<UInt128>(denominator);
+    // Long division until the integer quotient q has at least 55 bits: the double's last place
+    // then lies at least two bits above q's lowest, so whether the remainder is zero is all that
+    // rounding still needs of it. 2q + (remainder != 0) rounds as the exact quotient does (one
+    // conversion, to nearest), and the halving and the 2^-shift are exact. The remainder stays
+    // below d, so doubling it never overflows while d is below 2^127.
+    UInt128 q = n / d;
+    UInt128 r = n % d;
+    int shift = 0;
+    while (bit_length(q) < 55) {
+        r <<= 1;
+        q <<= 1;
+        if (r >= d) {
+            r -= d;
+            q |= 1;
+        }
+        ++shift;
+    }
+    const UInt128 sticky = r != 0 ? 1 : 0;
     const double value = std::ldexp(static_cast<double>((q << 1) | sticky), -(shift + 1));
     return negative ? -value : value;
 }

@@ -1,4 +1,4 @@
-// A measure's score from the exact integer total of its terms: both engines add the terms in
+// A measure's score from the exact integer sums over its pixels: both engines add the terms in
 // integers (pixel steps squared) and divide once, here, so they give the same bits.
 #pragma once
 
@@ -19,5 +19,41 @@ constexpr long long kMaxPixelOf = std::numeric_limits<Pixel>::max();
 // pixel_power is 2 for the measures whose terms are products of two pixels, 1 for those whose
 // terms are linear in the pixels.
 double exact_score(Int128 total, long long max_pixel, int pixel_power = 2);
+
+// The exact integer sums a measure adds over an image: one (its terms' total) for most; a measure
+// that combines several (the pixels' sum, their squares' sum, ...) gives each its slot.
+struct ExactSums {
+    static constexpr int kCount = 3;
+    Int128 values[kCount] = {};
+
+    ExactSums& operator+=(const ExactSums& other) {
+        for (int i = 0; i < kCount; ++i) values[i] += other.values[i];
+        return *this;
+    }
+};
+
+// A score as an exact fraction; the denominator is positive.
+struct ExactRatio {
+    Int128 numerator;
+    Int128 denominator;
+};
+
+// A measure's score from its exact sums over an image of pixel_count pixels of at most max_pixel.
+using ScoreOfSums = ExactRatio (*)(const ExactSums& sums, long long pixel_count,
+                                   long long max_pixel);
+
+// The score of a measure whose one sum is its total: the total over max_pixel^pixel_power.
+template <int pixel_power>
+ExactRatio total_over_max_pixel_power(const ExactSums& sums, long long, long long max_pixel) {
+    return {sums.values[0], pixel_power == 1 ? Int128(max_pixel) : Int128(max_pixel) * max_pixel};
+}
+
+// numerator / denominator as the nearest double (ties to even), for any numerator and any
+// positive denominator that 128-bit integers hold.
+double exact_quotient(Int128 numerator, Int128 denominator);
+
+inline double exact_score(const ExactRatio& ratio) {
+    return exact_quotient(ratio.numerator, ratio.denominator);
+}
 
 }  // namespace bestfocus

@@ -59,4 +59,26 @@ double measure_exactly(RowSums<Pixel> row_sums, TermRows terms, int pixel_power,
     return exact_score(total, PixelTraits<Pixel>::kMaxPixel, pixel_power);
 }
 
+// The exact sums of a measure that combines several over term rows first_row <= y < end_row.
+template <class Pixel>
+using SumsRows = ExactSums (*)(const Pixel* image, std::ptrdiff_t row_stride, int width, int height,
+                               int first_row, int end_row);
+
+// As measure_exactly, for a measure whose score is a fraction of several exact sums.
+template <class Pixel>
+double measure_sums_exactly(SumsRows<Pixel> sums_rows, TermRows terms, ScoreOfSums score,
+                            const Pixel* pixels, int width, int height, std::ptrdiff_t row_stride,
+                            int threads) {
+    if (pixels == nullptr || width <= 0 || height <= 0 ||
+        (row_stride < width && -row_stride < width)) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    const ExactSums sums = sum_over_row_bands(
+        terms.rows, terms.terms_per_row, threads, [&](int first_row, int end_row) {
+            return sums_rows(pixels, row_stride, width, height, first_row, end_row);
+        });
+    return exact_score(
+        score(sums, static_cast<long long>(width) * height, PixelTraits<Pixel>::kMaxPixel));
+}
+
 }  // namespace bestfocus

@@ -6,7 +6,12 @@
 
 #include <algorithm>
 
+#include "exact_score.h"
+
 namespace bestfocus {
+
+// Several sums are added by a team as one: each sum over the bands.
+#pragma omp declare reduction(+ : ExactSums : omp_out += omp_in) initializer(omp_priv = ExactSums())
 
 // Terms below which another thread costs more to wake than it saves: 65536 terms take one thread
 // some 10 to 20 microseconds (2048 x 2048 take 0.5 to 1 ms), no more than waking a sleeping team
@@ -25,7 +30,7 @@ auto sum_over_row_bands(int rows, long long terms_per_row, int threads, BandSum 
     if (team <= 1) {
         return band_sum(0, rows);
     }
-    Total total = 0;
+    Total total{};
 #pragma omp parallel num_threads(team) reduction(+ : total)
     {
         // The runtime may give fewer threads than asked (nesting off, a thread limit): the bands

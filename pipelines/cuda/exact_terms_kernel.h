@@ -10,7 +10,8 @@
 //   template <class Pixel> __device__ static long long at(const Pixel* image, int width,
 //                                                         int height, int x, int y);
 // at() computes the term with the measure's term function, the one its double kernel uses too.
-// BESTFOCUS_EXACT_KERNEL_MEASURES(name, Terms) then defines kernel_<name> and kernel_<name>_16.
+// BESTFOCUS_EXACT_KERNEL_MEASURES(name, Terms) then defines kernel_<name> and kernel_<name>_16;
+// BESTFOCUS_EXACT_KERNEL_SUMS_MEASURES(name, score, Terms...) those of a measure of several sums.
 #pragma once
 
 #include <cuda_runtime.h>
@@ -101,12 +102,28 @@ constexpr bool block_sums_fit_64_bits() {
 }
 
 template <class Terms, class Pixel>
-double measure_terms_exactly(const Pixel* pixels, int width, int height, int host_threads) {
+ExactTermsKernel<Pixel> exact_terms_of(int width, int height) {
     static_assert(block_sums_fit_64_bits<Terms>(), "a block's sum could overflow 64 bits");
-    const ExactTermsKernel<Pixel> kernel{Terms::kKernelName, Terms::anchors_x(width),
-                                         Terms::anchors_y(height), Terms::kPixelPower,
-                                         launch_exact_terms<Terms, Pixel>};
-    return measure_terms_on_device(kernel, pixels, width, height, host_threads);
+    return {Terms::kKernelName, Terms::anchors_x(width), Terms::anchors_y(height),
+            launch_exact_terms<Terms, Pixel>};
+}
+
+template <class Terms, class Pixel>
+double measure_terms_exactly(const Pixel* pixels, int width, int height, int host_threads) {
+    const ExactSumsKernels<Pixel> kernels{{exact_terms_of<Terms, Pixel>(width, height)},
+                                          1,
+                                          total_over_max_pixel_power<Terms::kPixelPower>};
+    return measure_sums_on_device(kernels, pixels, width, height, host_threads);
+}
+
+// A measure of several sums, each the total of one Terms class's terms, in ExactSums' slots in
+// order; the score is score(sums, pixel count, max pixel).
+template <ScoreOfSums score, class... SumTerms, class Pixel>
+double measure_sums_exactly(const Pixel* pixels, int width, int height, int host_threads) {
+    static_assert(sizeof...(SumTerms) <= ExactSums::kCount, "more sums than ExactSums holds");
+    const ExactSumsKernels<Pixel> kernels{
+        {exact_terms_of<SumTerms, Pixel>(width, height)...}, sizeof...(SumTerms), score};
+    return measure_sums_on_device(kernels, pixels, width, height, host_threads);
 }
 
 }  // namespace bestfocus
@@ -120,5 +137,17 @@ double measure_terms_exactly(const Pixel* pixels, int width, int height, int hos
     double kernel_##name##_16(const std::uint16_t* pixels, int width, int height,                \
                               int host_threads) {                                                \
         return measure_terms_exactly<Terms>(pixels, width, height, host_threads);                \
+    }                                                                                            \
+    }
+
+// The same for a measure whose score (a ScoreOfSums) combines the totals of several Terms classes.
+#define BESTFOCUS_EXACT_KERNEL_SUMS_MEASURES(name, score, ...)                                   \
+    namespace bestfocus {                                                                        \
+    double kernel_##name(const unsigned char* pixels, int width, int height, int host_threads) { \
+        return measure_sums_exactly<score, __VA_ARGS__>(pixels, width, height, host_threads);    \
+    }                                                                                            \
+    double kernel_##name##_16(const std::uint16_t* pixels, int width, int height,                \
+                              int host_threads) {                                                \
+        return measure_sums_exactly<score, __VA_ARGS__>(pixels, width, height, host_threads);    \
     }                                                                                            \
     }

@@ -24,7 +24,7 @@ struct Measure16UnderTest {
 
 std::vector<Measure16UnderTest> measures16() {
     std::vector<Measure16UnderTest> measures;
-    for (const MeasureUnderTest& measure : engine_measures()) {
+    for (const MeasureUnderTest& measure : engine_measures_with_totals()) {
         measures.push_back({measure, measure.entry->cpu16,
                             exact_reference_of<ExactImage16>(measure.entry->short_name)});
     }

@@ -28,7 +28,10 @@ TEST_P(EngineAgainstKernel, AgreeWithin1e12OnRandomImages) {
         const double engine = engine_value(measure, image, 1);
         const double kernel =
             measure.entry->uchar(image.bytes.data(), image.width, image.height, 2);
-        const double scale = scaled(measure.reference(image).magnitude);
+        // The fractions of several sums are as large as their value.
+        const double scale = measure.reference != nullptr
+                                 ? scaled(measure.reference(image).magnitude)
+                                 : std::abs(engine);
         EXPECT_LE(std::abs(engine - kernel), 1e-12 * scale)
             << size.width << " x " << size.height << ": engine " << engine << ", kernel " << kernel;
     }

@@ -43,6 +43,15 @@ inline std::vector<MeasureUnderTest> engine_measures() {
     return measures;
 }
 
+// The registered measures that have an integer reference.
+inline std::vector<MeasureUnderTest> engine_measures_with_totals() {
+    std::vector<MeasureUnderTest> measures;
+    for (const MeasureUnderTest& measure : engine_measures()) {
+        if (measure.reference != nullptr) measures.push_back(measure);
+    }
+    return measures;
+}
+
 inline void PrintTo(const MeasureUnderTest& measure, std::ostream* out) {
     *out << measure.entry->short_name;
 }

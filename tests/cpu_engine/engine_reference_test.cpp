@@ -52,8 +52,8 @@ TEST_P(EngineAgainstReference, ExtremePatterns) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineAgainstReference, testing::ValuesIn(engine_measures()),
-                         engine_measure_name);
+INSTANTIATE_TEST_SUITE_P(CpuEngine, EngineAgainstReference,
+                         testing::ValuesIn(engine_measures_with_totals()), engine_measure_name);
 
 struct WhitePixel {
     int x;

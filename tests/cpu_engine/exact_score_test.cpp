@@ -52,4 +52,33 @@ INSTANTIATE_TEST_SUITE_P(
         Quotient{"past_2_69", 65535, "1180591620717411303423", 0x1.0002000300040p+38}),
     [](const testing::TestParamInfo<Quotient>& info) { return std::string(info.param.name); });
 
+// The fractions of several sums: numerators and denominators past 2^64, ties among them.
+struct Ratio {
+    const char* name;
+    const char* numerator;
+    const char* denominator;
+    double rounded;  // float(Fraction(numerator, denominator))
+};
+
+class ExactQuotient : public testing::TestWithParam<Ratio> {};
+
+TEST_P(ExactQuotient, IsTheCorrectlyRoundedQuotient) {
+    EXPECT_EQ(exact_quotient(parse(GetParam().numerator), parse(GetParam().denominator)),
+              GetParam().rounded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fractions, ExactQuotient,
+    testing::Values(Ratio{"denominator_past_2_64", "8488472636495049419344195641",
+                          "19806436151821781978469761025", 0x1.b6db6db6db6dbp-2},
+                    Ratio{"both_near_2_94", "19807040628566084398385987581",
+                          "6602346876188694799461995862", 0x1.8000000000000p+1},
+                    Ratio{"negative_small_over_large", "-1099511627783",
+                          "14130386091738734504764811067", -0x1.66d807bb0fa82p-54},
+                    Ratio{"tie_down_to_even", "109506515262207881641401285297039393",
+                          "24315330918113857602", 0x1.0000000000000p+52},
+                    Ratio{"tie_up_to_even", "109506515262207905956732203410896995",
+                          "24315330918113857602", 0x1.0000000000002p+52}),
+    [](const testing::TestParamInfo<Ratio>& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Both engines' --scores against an exact reference written from the measures' formulas.
 
-Every case writes one stack of two TIFF images, runs bestfocus with --engine=cuda and with
+Every case writes one stack of four TIFF images, runs bestfocus with --engine=cuda and with
 --engine=cpu on every method, and checks that the two score files are byte-identical and that every
-score is the exact rational value (integer sums over the pixels, over 255^2 or 65535^2) rounded
-once to the nearest double.
+score is the exact rational value (integer sums over the pixels, over 255^2 or 65535^2, or the
+variances' and Vollath F5's fractions of such sums) rounded once to the nearest double.
 
     exact_scores_test.py BESTFOCUS WORK_FOLDER [fast|slow]
 """
@@ -74,6 +74,29 @@ def exact_totals(image):
     }
 
 
+def moment_scores(image, m):
+    """Method code -> the exact score of the measures of the pixels' sums (S1, S2, and P, each
+    pixel times the one below)."""
+    height, width = image.shape
+    n = width * height
+    s1 = sum(image.sum(axis=1).tolist())
+    s2 = sum((image * image).sum(axis=1).tolist())
+    p = sum((image[:-1] * image[1:]).sum(axis=1).tolist())
+    return {
+        7: Fraction(n * s2 - s1 * s1, n * n * m * m),
+        8: Fraction(n * s2 - s1 * s1, n * m * s1) if s1 else Fraction(0),
+        9: Fraction(n * p - s1 * s1, n * m * m) if height >= 2 else Fraction(0),
+    }
+
+
+def exact_scores(image, max_pixel):
+    """Method code -> the exact score."""
+    scores = {method: Fraction(total, max_pixel ** PIXEL_POWERS.get(method, 2))
+              for method, total in exact_totals(image).items()}
+    scores.update(moment_scores(image, max_pixel))
+    return scores
+
+
 def write_tiff(path, pixels):
     """One uncompressed grayscale strip, little-endian."""
     height, width = pixels.shape
@@ -91,14 +114,20 @@ def write_tiff(path, pixels):
 
 
 def images_of(case, rng):
-    """Two images: uniform over the depth, and one that is hard on rounding (8-bit values times
-    257 at 16 bits; values 127 to 129 at 8 bits, nearly uniform)."""
+    """Four images: uniform over the depth; one that is hard on rounding (8-bit values times 257
+    at 16 bits; values 127 to 129 at 8 bits, nearly uniform); the largest value on the rows of
+    the top half and 0 elsewhere (products across the edge vanish); and all 0 (no pixel sum)."""
     shape = (case['height'], case['width'])
+    kind = np.uint16 if case['depth'] == 16 else np.uint8
+    top_half = np.zeros(shape, dtype=kind)
+    top_half[:(shape[0] + 1) // 2] = np.iinfo(kind).max
     if case['depth'] == 16:
-        return [rng.integers(0, 65536, shape, dtype=np.uint16),
-                (rng.integers(0, 256, shape, dtype=np.uint16) * 257).astype(np.uint16)]
-    return [rng.integers(0, 256, shape, dtype=np.uint8),
-            rng.integers(127, 130, shape, dtype=np.uint8)]
+        random = [rng.integers(0, 65536, shape, dtype=np.uint16),
+                  (rng.integers(0, 256, shape, dtype=np.uint16) * 257).astype(np.uint16)]
+    else:
+        random = [rng.integers(0, 256, shape, dtype=np.uint8),
+                  rng.integers(127, 130, shape, dtype=np.uint8)]
+    return random + [top_half, np.zeros(shape, dtype=kind)]
 
 
 def run(bestfocus, folder, case, engine):
@@ -107,7 +136,7 @@ def run(bestfocus, folder, case, engine):
                '--image-names=%02d.tif']
     if case.get('roi'):
         command.append('--roi=' + ','.join(map(str, case['roi'])))
-    command += ['all', str(folder / 'stacks') + '/', '1', '1', '2'] + case['teams'].split()
+    command += ['all', str(folder / 'stacks') + '/', '1', '1', '4'] + case['teams'].split()
     subprocess.run(command, cwd=folder, check=True, stdout=subprocess.DEVNULL)
     return scores.read_bytes()
 
@@ -130,9 +159,8 @@ def check(bestfocus, work, case, index):
         if case.get('roi'):
             x, y, w, h = case['roi']
             pixels = pixels[y:y + h, x:x + w]
-        for method, total in exact_totals(pixels.astype(np.int64)).items():
-            power = PIXEL_POWERS.get(method, 2)
-            expected[(number, method)] = float(Fraction(total, max_pixel ** power))
+        for method, score in exact_scores(pixels.astype(np.int64), max_pixel).items():
+            expected[(number, method)] = float(score)
     for scores, engine in ((cuda, 'cuda'), (cpu, 'cpu')):
         for line in scores.decode().splitlines()[1:]:
             _, image, method, score = line.split(',')[:4]

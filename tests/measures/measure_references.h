@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "measure_registry.h"
+#include "pixel_moments_reference.h"
 #include "reference_value.h"
 #include "vollath_f4_reference.h"
 #include "window_measure_reference.h"

@@ -74,3 +74,24 @@ double opencv_sum_modified_laplacian(const cv::Mat& bytes) {
     const cv::Rect inner = off_border(values);
     return cv::norm(second_x(inner), cv::NORM_L1) + cv::norm(second_y(inner), cv::NORM_L1);
 }
+
+double opencv_gray_variance(const cv::Mat& bytes) {
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(scaled_to_unit(bytes), mean, deviation);
+    return deviation[0] * deviation[0];
+}
+
+double opencv_normalized_variance(const cv::Mat& bytes) {
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(scaled_to_unit(bytes), mean, deviation);
+    return mean[0] == 0.0 ? 0.0 : deviation[0] * deviation[0] / mean[0];
+}
+
+double opencv_vollath_f5(const cv::Mat& bytes) {
+    if (bytes.rows < 2) return 0.0;
+    const cv::Mat values = scaled_to_unit(bytes);
+    const double products =
+        values.rowRange(0, values.rows - 1).dot(values.rowRange(1, values.rows));
+    const double mean = cv::mean(values)[0];
+    return products - static_cast<double>(values.total()) * mean * mean;
+}

@@ -12,3 +12,6 @@ double opencv_tenengrad(const cv::Mat& bytes);
 double opencv_laplacian(const cv::Mat& bytes);
 double opencv_brenner(const cv::Mat& bytes);
 double opencv_sum_modified_laplacian(const cv::Mat& bytes);
+double opencv_gray_variance(const cv::Mat& bytes);
+double opencv_normalized_variance(const cv::Mat& bytes);
+double opencv_vollath_f5(const cv::Mat& bytes);

@@ -1,0 +1,5 @@
+// gray_variance's row sums as a CPU engine measure.
+#include "cpu_measure_definition.h"
+#include "gray_variance_rows.h"
+
+BESTFOCUS_CPU_SUMS_MEASURE(gray_variance)

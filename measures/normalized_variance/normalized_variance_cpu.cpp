@@ -1,0 +1,5 @@
+// normalized_variance's row sums as a CPU engine measure.
+#include "cpu_measure_definition.h"
+#include "normalized_variance_rows.h"
+
+BESTFOCUS_CPU_SUMS_MEASURE(normalized_variance)

@@ -1,0 +1,19 @@
+// Normalized variance: the variance over the mean, (N S2 - S1^2) / (N M S1), from the pixels' sum
+// S1 and their squares' sum S2 over N pixels of at most M; 0 when S1 = 0 (a black image). With N
+// below 2^31 and M at most 65535 the numerator and the denominator stay below 2^95.
+#pragma once
+
+#include "exact_score.h"
+
+namespace bestfocus {
+
+inline ExactRatio normalized_variance_score(const ExactSums& sums, long long pixel_count,
+                                            long long max_pixel) {
+    const Int128 n = pixel_count;
+    const Int128 s1 = sums.values[0];
+    const Int128 s2 = sums.values[1];
+    if (s1 == 0) return {0, 1};
+    return {n * s2 - s1 * s1, n * max_pixel * s1};
+}
+
+}  // namespace bestfocus
