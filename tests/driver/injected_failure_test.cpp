@@ -35,7 +35,7 @@ const char* const kAllocationFailed =
     "cudaMalloc(Host)? failed: cudaErrorMemoryAllocation: out of memory";
 const char* const kCopyFailed = "cudaMemcpy failed: cudaErrorInvalidValue: invalid argument";
 const char* const kLaunchFailed =
-    "cudaLaunchKernelEx \\(exact_terms_kernel<[A-Za-z0-9]+>\\) failed: "
+    "cudaLaunchKernelEx \\(exact_terms_kernel<[A-Za-z0-9_<>]+>\\) failed: "
     "cudaErrorLaunchFailure: unspecified launch failure";
 
 // Through the kernel engine's exact kernels, which make no synchronisation of their own.

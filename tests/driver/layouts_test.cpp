@@ -96,8 +96,11 @@ class Layouts : public ::testing::Test {
         const ProgramRun result = run(arguments, work.path());
         EXPECT_EQ(result.exit_status, 0) << result.standard_output << result.standard_error;
         for (const MeasureEntry& measure : measure_registry()) {
+            // Rows of noise are uncorrelated: Vollath F5 then scores minus the mean's square, and
+            // the faintest image (the first of both folders) scores highest.
+            const bool autocorrelation = std::string(measure.short_name) == "vollath-f5";
             EXPECT_EQ(report_lines(read_file(work.path() + report_name(1, 2, measure.code))),
-                      "3\n5\n")
+                      autocorrelation ? "1\n1\n" : "3\n5\n")
                 << measure.long_name << ", " << base;
         }
         return read_file(work.path() + "scores.csv");

@@ -143,9 +143,9 @@ TEST_F(RunOutputs, BadCommandLinesAreRefusedInBothLanguages) {
         {{"--folder-names=" + std::string(251, 'f') + "%d", "1", stacks_.path(), "99999", "99999"},
          "\nbestfocus: --folder-names=" + std::string(251, 'f') + "%d names folder 99999 with",
          ""},
-        {{"1,9"},
-         "\nArgumento 1 (metodo) incorrecto: \"1,9\"; debe ser una lista de enteros",
-         "bestfocus: argument 1 (metodo) is incorrect: \"1,9\"; it must be a list of whole "
+        {{"1,99"},
+         "\nArgumento 1 (metodo) incorrecto: \"1,99\"; debe ser una lista de enteros",
+         "bestfocus: argument 1 (metodo) is incorrect: \"1,99\"; it must be a list of whole "
          "numbers"},
         {{"2,2"}, "\nArgumento 1 (metodo) incorrecto: \"2,2\"; debe ser una lista de enteros", ""},
         // After the first positional argument nothing is an option.

@@ -84,7 +84,7 @@ cv::Mat checkerboard(int width, int height, int type, const cv::Scalar& lit) {
     cv::Mat lit_squares(height, width, CV_8U);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            lit_squares.at<unsigned char>(y, x) = (x / 2 + y / 2) % 2 == 1 ? 1 : 0;
+            lit_squares.at<unsigned char>(y, x) = (x / 4 + y / 4) % 2 == 1 ? 1 : 0;
         }
     }
     cv::Mat image(height, width, type, cv::Scalar::all(0));

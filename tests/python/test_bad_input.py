@@ -49,7 +49,7 @@ BAD_CALLS = {
                      "one shape and type"),
     "unknown method name": (lambda: bestfocus.measure(IMAGE, "sharpness"), ValueError,
                             "vollath-f4, mdct, tenengrad"),
-    "unknown method code": (lambda: bestfocus.scores([IMAGE], [1, 9]), ValueError,
+    "unknown method code": (lambda: bestfocus.scores([IMAGE], [1, 99]), ValueError,
                             "codes are 1 to"),
     "repeated method": (lambda: bestfocus.scores([IMAGE], [1, "vollath-f4"]), ValueError,
                         "twice"),
