@@ -128,6 +128,7 @@ TEST_F(RunChecks, TeamsBeyondWhatTheProcessMayCreateAreRefused) {
     };
     for (const auto& [command, words] : cases) {
         SCOPED_TRACE(command);
+        if (command.rfind("ulimit", 0) == 0 && !kLimitsOnMemoryApply) continue;
         const ProgramRun result = run_program("/bin/sh", {"-c", command}, work_.path());
         EXPECT_EQ(result.signal, 0);
         EXPECT_EQ(result.exit_status, 2);

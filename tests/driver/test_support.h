@@ -11,6 +11,14 @@
 
 #include "file_bytes.h"
 
+// AddressSanitizer reserves terabytes of address space for its shadow memory at start-up, so a run
+// under a limit on address space or data cannot start: tests of such limits skip in that build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLimitsOnMemoryApply = false;
+#else
+constexpr bool kLimitsOnMemoryApply = true;
+#endif
+
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TemporaryFolder {
   public:
