@@ -52,6 +52,7 @@ CPU_ENGINE_INLINE ExactSums tenengrad_variance_rows(const Pixel* image, std::ptr
     const int anchors_x = tenengrad_anchors(width);
     Response column_sums[kChunk + 2];
     Response column_differences[kChunk + 2];
+    Term run[kChunk];
     Int128 terms = 0;
     Int128 squares = 0;
     for (int y = first_row; y < end_row; ++y) {
@@ -65,15 +66,20 @@ CPU_ENGINE_INLINE ExactSums tenengrad_variance_rows(const Pixel* image, std::ptr
                 column_sums[k] = static_cast<Response>(top[c] + 2 * middle[c] + bottom[c]);
                 column_differences[k] = static_cast<Response>(top[c] - bottom[c]);
             }
+            // The terms to a scratch row first: the gradients then stay in Response lanes (16-bit
+            // at 8 bits), and the squares' loop widens nothing but the terms.
+            for (int k = 0; k < anchors; ++k) {
+                const auto gx = static_cast<Response>(column_sums[k] - column_sums[k + 2]);
+                const auto gy =
+                    static_cast<Response>(column_differences[k] + 2 * column_differences[k + 1] +
+                                          column_differences[k + 2]);
+                run[k] = static_cast<Term>(gx) * gx + static_cast<Term>(gy) * gy;
+            }
             Term run_terms = 0;
             TermSquaresRun<Pixel> run_squares;
             for (int k = 0; k < anchors; ++k) {
-                const Term gx = column_sums[k] - column_sums[k + 2];
-                const Term gy = column_differences[k] + 2 * column_differences[k + 1] +
-                                column_differences[k + 2];
-                const Term t = gx * gx + gy * gy;
-                run_terms += t;
-                run_squares.add(t);
+                run_terms += run[k];
+                run_squares.add(run[k]);
             }
             terms += run_terms;
             squares += run_squares.total();
