@@ -73,7 +73,6 @@ struct TenengradVarianceTerms {
         : part == kSquareSumHigh ? "exact_terms_kernel<TenengradVarianceTerms<kSquareSumHigh>>"
         : part == kSquareSumLow  ? "exact_terms_kernel<TenengradVarianceTerms<kSquareSumLow>>"
                                  : "exact_terms_kernel<TenengradVarianceTerms<kAnchorCount>>";
-    static constexpr int kPixelPower = 2;  // unused: the score divides the sums itself
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return tenengrad_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return tenengrad_anchors(height); }
     static constexpr long long largest_term(long long max_pixel) {
