@@ -25,4 +25,5 @@
     X(6, sum_modified_laplacian, "sum-modified-laplacian", "Sum-modified Laplacian", SML)       \
     X(7, gray_variance, "gray-variance", "Gray variance", GrayVariance)                         \
     X(8, normalized_variance, "normalized-variance", "Normalized variance", NormalizedVariance) \
-    X(9, vollath_f5, "vollath-f5", "Vollath F5", VollathF5)
+    X(9, vollath_f5, "vollath-f5", "Vollath F5", VollathF5)                                     \
+    X(10, tenengrad_variance, "tenengrad-variance", "Tenengrad variance", TenengradVariance)

@@ -7,7 +7,9 @@ namespace bestfocus {
 
 namespace {
 
-__extension__ typedef unsigned __int128 UInt128;
+// A quotient's bits kept: two past a double's 53, so that whether anything follows is all that
+// rounding still needs (see exact_quotient).
+constexpr int kQuotientBits = 55;
 
 int bit_length(UInt128 n) {
     const auto high = static_cast<std::uint64_t>(n >> 64);
@@ -39,7 +41,7 @@ double exact_quotient(Int128 numerator, Int128 denominator) {
     UInt128 q = n / d;
     UInt128 r = n % d;
     int shift = 0;
-    while (bit_length(q) < 55) {
+    while (bit_length(q) < kQuotientBits) {
         r <<= 1;
         q <<= 1;
         if (r >= d) {
@@ -51,6 +53,46 @@ double exact_quotient(Int128 numerator, Int128 denominator) {
     const UInt128 sticky = r != 0 ? 1 : 0;
     const double value = std::ldexp(static_cast<double>((q << 1) | sticky), -(shift + 1));
     return negative ? -value : value;
+}
+
+double exact_quotient(const Int256& numerator, Int128 denominator) {
+    if (numerator.fits_128_bits()) return exact_quotient(numerator.to_128_bits(), denominator);
+    assert(denominator > 0);
+    UInt128 high = 0;
+    UInt128 low = 0;
+    numerator.magnitude(high, low);
+    const auto d = static_cast<UInt128>(denominator);
+    // Long division a bit at a time from the numerator's top bit, as above: the quotient's first
+    // kQuotientBits significant bits are kept, every later one only as the sticky bit, and
+    // `exponent` places the last bit kept. The remainder stays below d < 2^127.
+    UInt128 q = 0;
+    UInt128 r = 0;
+    bool sticky = false;
+    int exponent = 0;
+    for (int i = 255; i >= 0; --i) {
+        const UInt128 bit = (i >= 128 ? high >> (i - 128) : low >> i) & 1;
+        r = (r << 1) | bit;
+        const bool quotient_bit = r >= d;
+        if (quotient_bit) r -= d;
+        if (bit_length(q) < kQuotientBits) {
+            q = (q << 1) | (quotient_bit ? 1 : 0);
+        } else {
+            sticky = sticky || quotient_bit;
+            ++exponent;
+        }
+    }
+    while (bit_length(q) < kQuotientBits) {
+        r <<= 1;
+        q <<= 1;
+        if (r >= d) {
+            r -= d;
+            q |= 1;
+        }
+        --exponent;
+    }
+    sticky = sticky || r != 0;
+    const double value = std::ldexp(static_cast<double>((q << 1) | (sticky ? 1 : 0)), exponent - 1);
+    return numerator.negative() ? -value : value;
 }
 
 }  // namespace bestfocus

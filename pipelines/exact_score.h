@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <limits>
 
-namespace bestfocus {
+#include "int128.h"
+#include "int256.h"
 
-// GCC's and Clang's 128-bit integer; __extension__ keeps pedantic builds quiet about it.
-__extension__ typedef __int128 Int128;
+namespace bestfocus {
 
 // The largest value of a pixel of that type: 255 or 65535. A score takes pixels as value / this.
 template <class Pixel>
@@ -23,7 +23,7 @@ double exact_score(Int128 total, long long max_pixel, int pixel_power = 2);
 // The exact integer sums a measure adds over an image: one (its terms' total) for most; a measure
 // that combines several (the pixels' sum, their squares' sum, ...) gives each its slot.
 struct ExactSums {
-    static constexpr int kCount = 3;
+    static constexpr int kCount = 4;
     Int128 values[kCount] = {};
 
     ExactSums& operator+=(const ExactSums& other) {
@@ -32,9 +32,10 @@ struct ExactSums {
     }
 };
 
-// A score as an exact fraction; the denominator is positive.
+// A score as an exact fraction; the denominator is positive. Most numerators are 128-bit values;
+// a difference of products of two sums may need more.
 struct ExactRatio {
-    Int128 numerator;
+    Int256 numerator;
     Int128 denominator;
 };
 
@@ -51,6 +52,8 @@ ExactRatio total_over_max_pixel_power(const ExactSums& sums, long long, long lon
 // numerator / denominator as the nearest double (ties to even), for any numerator and any
 // positive denominator that 128-bit integers hold.
 double exact_quotient(Int128 numerator, Int128 denominator);
+// The same for a numerator of up to 256 bits.
+double exact_quotient(const Int256& numerator, Int128 denominator);
 
 inline double exact_score(const ExactRatio& ratio) {
     return exact_quotient(ratio.numerator, ratio.denominator);

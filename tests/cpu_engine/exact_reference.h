@@ -122,12 +122,14 @@ ExactValue exact_sum_modified_laplacian(const Image& image) {
     return {sum * Image::kMaxPixel, sum * Image::kMaxPixel};
 }
 
-// The variances and Vollath F5 are fractions of several sums, not integer totals: they have no
-// reference here. tests/engines checks them against exact fractions through the tool; here they
-// are checked between the engines, the bands and the thread counts.
+// The variances (Tenengrad's too) and Vollath F5 are fractions of several sums, not integer totals:
+// they have no reference here. tests/engines checks them against exact fractions through the tool;
+// here they are checked between the engines, the bands and the thread counts.
 template <class Image>
 constexpr ExactValue (*exact_gray_variance)(const Image&) = nullptr;
 template <class Image>
 constexpr ExactValue (*exact_normalized_variance)(const Image&) = nullptr;
 template <class Image>
 constexpr ExactValue (*exact_vollath_f5)(const Image&) = nullptr;
+template <class Image>
+constexpr ExactValue (*exact_tenengrad_variance)(const Image&) = nullptr;

@@ -81,4 +81,44 @@ INSTANTIATE_TEST_SUITE_P(
                           "24315330918113857602", 0x1.0000000000002p+52}),
     [](const testing::TestParamInfo<Ratio>& info) { return std::string(info.param.name); });
 
+// Numerators past 128 bits, a * b - c * d as a score of several sums makes them (Tenengrad
+// variance's at 16 bits), against Python's fractions: ties, a tie broken by the last of 143 bits,
+// a quotient of few integer bits, a negative one.
+struct WideRatio {
+    const char* name;
+    const char* a;
+    const char* b;
+    const char* c;
+    const char* d;
+    const char* denominator;
+    double rounded;  // float(Fraction(a * b - c * d, denominator))
+};
+
+class WideQuotient : public testing::TestWithParam<WideRatio> {};
+
+TEST_P(WideQuotient, IsTheCorrectlyRoundedQuotient) {
+    const WideRatio& ratio = GetParam();
+    const Int256 numerator = Int256::product(parse(ratio.a), parse(ratio.b)) -
+                             Int256::product(parse(ratio.c), parse(ratio.d));
+    ASSERT_FALSE(numerator.fits_128_bits());
+    EXPECT_EQ(exact_quotient(numerator, parse(ratio.denominator)), ratio.rounded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fractions, WideQuotient,
+    testing::Values(WideRatio{"tie_down_past_2_128", "64563604257983437824",
+                              "1208925819614629174706176", "0", "0", "7", 0x1.0000000000000p+143},
+                    WideRatio{"tie_up_past_2_128", "64563604257983452160",
+                              "1208925819614629174706176", "0", "0", "7", 0x1.0000000000002p+143},
+                    WideRatio{"a_tie_and_one_more", "64563604257983437824",
+                              "1208925819614629174706176", "-1", "1", "7", 0x1.0000000000001p+143},
+                    WideRatio{"tenengrad_variance_at_16_bits", "2147483645",
+                              "36298449934608597072945015600184", "166911424023824147536",
+                              "166911424023824147536", "85065399314547135289418610066860015625",
+                              0x1.266d04294b41dp+9},
+                    WideRatio{"negative_past_2_128", "18446744073709551621", "18446744073709551623",
+                              "1267650600228229401496703205377", "1099511627779", "3",
+                              -0x1.5540000004000p+138}),
+    [](const testing::TestParamInfo<WideRatio>& info) { return std::string(info.param.name); });
+
 }  // namespace

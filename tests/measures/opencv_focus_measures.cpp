@@ -95,3 +95,16 @@ double opencv_vollath_f5(const cv::Mat& bytes) {
     const double mean = cv::mean(values)[0];
     return products - static_cast<double>(values.total()) * mean * mean;
 }
+
+double opencv_tenengrad_variance(const cv::Mat& bytes) {
+    if (bytes.rows < 3 || bytes.cols < 3) return 0.0;
+    cv::Mat gx;
+    cv::Mat gy;
+    cv::Sobel(scaled_to_unit(bytes), gx, CV_64F, 1, 0);
+    cv::Sobel(scaled_to_unit(bytes), gy, CV_64F, 0, 1);
+    const cv::Rect inner = off_border(bytes);
+    const cv::Mat terms = gx(inner).mul(gx(inner)) + gy(inner).mul(gy(inner));
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(terms, mean, deviation);
+    return deviation[0] * deviation[0];
+}

@@ -15,3 +15,4 @@ double opencv_sum_modified_laplacian(const cv::Mat& bytes);
 double opencv_gray_variance(const cv::Mat& bytes);
 double opencv_normalized_variance(const cv::Mat& bytes);
 double opencv_vollath_f5(const cv::Mat& bytes);
+double opencv_tenengrad_variance(const cv::Mat& bytes);

@@ -103,3 +103,34 @@ inline ReferenceValue sum_modified_laplacian_reference(const std::vector<double>
     }
     return sum;
 }
+
+// Tenengrad variance: the variance of Tenengrad's terms T = Gx^2 + Gy^2 over its n anchors,
+// (n SumT^2 - (SumT)^2) / n^2; not a sum of squared responses. The magnitude bounds the rounding
+// of each T by its sum of |weight * p|, squared and summed twice.
+constexpr bool tenengrad_variance_is_window_measure = false;
+inline ReferenceValue tenengrad_variance_reference(const std::vector<double>& image, int width,
+                                                   int height) {
+    const long double weights[3] = {1.0L, 2.0L, 1.0L};
+    long double n = 0, sum = 0, squares = 0, magnitude = 0;
+    for (int y = 0; y + 2 < height; ++y) {
+        for (int x = 0; x + 2 < width; ++x) {
+            long double gx = 0, gy = 0, scale = 0;
+            for (int k = 0; k < 3; ++k) {
+                const auto p = [&](int dx, int dy) -> long double {
+                    return image[static_cast<size_t>(y + dy) * width + x + dx];
+                };
+                gx += weights[k] * (p(0, k) - p(2, k));
+                gy += weights[k] * (p(k, 0) - p(k, 2));
+                scale += weights[k] * (std::fabs(p(0, k)) + std::fabs(p(2, k)) +
+                                       std::fabs(p(k, 0)) + std::fabs(p(k, 2)));
+            }
+            const long double term = gx * gx + gy * gy;
+            n += 1;
+            sum += term;
+            squares += term * term;
+            magnitude += scale * scale * scale * scale;
+        }
+    }
+    if (n == 0) return {0.0L, 0.0L};
+    return {(n * squares - sum * sum) / (n * n), 4 * magnitude / n};
+}

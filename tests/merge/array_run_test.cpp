@@ -253,3 +253,28 @@ TEST_F(ArrayRun, TiledSlicesMergeIntoTheTilesAndMapsOfOneRun) {
         EXPECT_EQ(read_file(work_.path() + file), read_file(single.path() + file)) << file;
     }
 }
+
+// Methods past the first four, by name and by code: each slice writes their reports and rows
+// under their codes, and the merge joins them into one run's.
+TEST_F(ArrayRun, SlicesOfLaterMethodsByNameMergeIntoOneRun) {
+    const std::string arguments = " brenner,10 " + quoted(kSampleStacks) + " 11 15 20";
+    TemporaryFolder single;
+    const CommandResult one_run = run_shell("cd " + quoted(single.path()) + " && " +
+                                            quoted(kExecutable) + " " + kRunOptions + arguments);
+    ASSERT_EQ(one_run.exit_status, 0) << one_run.output;
+    for (const int task : {0, 1}) {
+        const CommandResult run = run_task(work_.path(), run_.path(), task, 2, arguments);
+        ASSERT_EQ(run.exit_status, 0) << run.output;
+    }
+    const CommandResult merged = merge(work_.path(), run_.path());
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    for (const int method : {5, 10}) {
+        const std::string name = report_name(kFirst, kLast, method);
+        const std::string expected = report_lines(read_file(single.path() + name));
+        EXPECT_FALSE(expected.empty()) << name;
+        EXPECT_EQ(report_lines(read_file(work_.path() + name)), expected) << name;
+    }
+    for (const char* table : kTables) {
+        EXPECT_EQ(read_file(work_.path() + table), read_file(single.path() + table)) << table;
+    }
+}
