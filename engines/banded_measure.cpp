@@ -60,10 +60,14 @@ void BandedMeasure::add(const ImageView& band, int first_row) {
 // window's width less one; none for a window one column wide), and a row's term reads no more than
 // `rows_below` rows below it. So a term row of a tile that reads none of the tile's bottom
 // `rows_below` rows holds the terms of the image's row anchored in the tile's columns but its last
-// few, and the image's terms anchored in those few, across the seam with the next tile, are those
-// of a strip twice as wide that ends as far past the seam. The image's other term rows, which
-// read rows of two tiles, and a tile's own last ones, which may stop at its bottom, are added on
-// their own: a few rows per row of tiles.
+// few. The image's terms anchored in all of the tile's columns are those of a region as many
+// columns wider, and the tile's are those less the terms anchored in its last few columns, which
+// reach across the seam: those of a strip twice as wide that ends as far past the seam. Adding the
+// wider region rather than the tile's and the strip's keeps a tile's anchors as many as its
+// columns, which the vectorised loops take without a remainder when the tiles are as wide as a
+// multiple of their vectors. The image's other term rows, which read rows of two tiles, and a
+// tile's own last ones, which may stop at its bottom, are added on their own: a few rows per row
+// of tiles.
 void BandedMeasure::add_rows(MethodSums& method, const ImageView& band, int band_row, int first,
                              int end) const {
     if (first >= end) {
@@ -93,16 +97,17 @@ void BandedMeasure::add_rows(MethodSums& method, const ImageView& band, int band
             const int x = tiles_.columns[c];
             const int width = tiles_.columns[c + 1] - x;
             ExactSums& tile = method.tile_totals[r * columns + c];
-            const ExactSums shared =
-                sums_of(method, band, x, width, tile_height, shared_first, shared_last);
-            tile += shared;
-            method.total += shared;
             // The tile's last columns, where no term of the tile is anchored.
             const int unanchored = width - method.tile_terms[r * columns + c].terms_per_row;
-            if (c + 1 < columns && unanchored > 0) {
+            const bool seam = c + 1 < columns && unanchored > 0;
+            const ExactSums anchored = sums_of(method, band, x, seam ? width + unanchored : width,
+                                               tile_height, shared_first, shared_last);
+            method.total += anchored;
+            tile += anchored;
+            if (seam) {
                 assert(method.sums.terms(2 * unanchored, height_).terms_per_row == unanchored);
-                method.total += sums_of(method, band, x + width - unanchored, 2 * unanchored,
-                                        tile_height, shared_first, shared_last);
+                tile -= sums_of(method, band, x + width - unanchored, 2 * unanchored, tile_height,
+                                shared_first, shared_last);
             }
             tile += sums_of(method, band, x, width, tile_height, own_first,
                             std::min(end, tile_rows) - band_row);
