@@ -60,20 +60,30 @@ double whole_image_value(const MeasureEntry& measure, const Pixels& pixels) {
 }
 
 // Bands of `band_rows` rows (the last one fewer), each repeating the overlap of the one before:
-// the image's values, then its tiles' when there are edges.
+// the image's values, then its tiles' when there are edges. Given a split row, two measures each
+// take the term rows on one side of it, as a team's threads do, and their totals are added.
 std::vector<double> banded_values(const MeasureEntry& measure, const Pixels& pixels, int band_rows,
-                                  bool upward, const TileEdges& tiles = {}) {
+                                  bool upward, const TileEdges& tiles = {}, int split = 0) {
     BandedMeasure banded({measure.code}, pixels.width, pixels.height, pixels.depth);
+    BandedMeasure below({measure.code}, pixels.width, pixels.height, pixels.depth);
     banded.measure_tiles(tiles);
+    below.measure_tiles(tiles);
+    if (split > 0) {
+        banded.only_term_rows(0, split);
+        below.only_term_rows(split, pixels.height);
+    }
     for (int done = 0;;) {  // rows given so far, from the end the bands start at
         const int count = std::min(band_rows, pixels.height - done);
         const int first = upward ? pixels.height - done - count : done;
         std::vector<std::uint8_t> narrow;
         std::vector<std::uint16_t> wide;
-        banded.add(pixels.band(first, count, &narrow, &wide), first);
+        const ImageView band = pixels.band(first, count, &narrow, &wide);
+        banded.add(band, first);
+        if (split > 0) below.add(band, first);
         if (done + count == pixels.height) break;
         done += count - banded.overlap_rows();
     }
+    if (split > 0) banded.add_totals(below);
     return banded.result().values;
 }
 
@@ -113,16 +123,18 @@ double region_value(const MeasureEntry& measure, const Pixels& pixels, int x, in
 }
 
 // Tiles as narrow and as low as the largest window allows and a few wider, uneven, the image's
-// rows in bands down or up: every tile has the bits of its region, the image its own.
+// rows in bands down or up, whole or in two parts that split a row of tiles: every tile has the
+// bits of its region, the image its own.
 TEST_P(EngineBands, EachTileHasTheBitsOfItsRegionInTheSamePass) {
     const MeasureEntry& measure = *GetParam().entry;
     const TileEdges edges{{0, 5, 11, 17, 30, 37}, {0, 5, 12, 23, 29}};
     for (const PixelDepth depth : {PixelDepth::u8, PixelDepth::u16}) {
         const Pixels pixels = random_pixels(depth, 37, 29);
         for (const int band_rows : {4, 16}) {
-            for (const bool upward : {false, true}) {
+            for (const int split : {0, 14}) {
+                const bool upward = band_rows == 4;
                 const std::vector<double> values =
-                    banded_values(measure, pixels, band_rows, upward, edges);
+                    banded_values(measure, pixels, band_rows, upward, edges, split);
                 EXPECT_EQ(values.at(0), whole_image_value(measure, pixels));
                 for (std::size_t t = 0; t < 20; ++t) {
                     const int x = edges.columns[t % 5], y = edges.rows[t / 5];
@@ -130,7 +142,8 @@ TEST_P(EngineBands, EachTileHasTheBitsOfItsRegionInTheSamePass) {
                               region_value(measure, pixels, x, y, edges.columns[t % 5 + 1] - x,
                                            edges.rows[t / 5 + 1] - y))
                         << (depth == PixelDepth::u8 ? "8" : "16") << "-bit tile " << t
-                        << ", bands of " << band_rows << (upward ? " upward" : " downward");
+                        << ", bands of " << band_rows << (upward ? " upward" : " downward")
+                        << ", split at " << split;
                 }
             }
         }
