@@ -37,10 +37,13 @@ int main(int argc, char** argv) {
     const int repetitions = std::atoi(argv[4]);
     const int tile_rows = argc == 7 ? std::atoi(argv[5]) : 0;
     const int tile_columns = argc == 7 ? std::atoi(argv[6]) : 0;
+    // Tiles of at least 8 x 8 pixels, larger than every window.
+    constexpr int kSmallestTile = 8;
     if (measure == nullptr || width < 1 || height < 1 || repetitions < 0 || tile_rows < 0 ||
-        tile_columns < 0 || tile_rows > height || tile_columns > width ||
-        (tile_rows == 0) != (tile_columns == 0)) {
-        std::fprintf(stderr, "%s: unknown measure or bad size\n", argv[0]);
+        tile_columns < 0 || (tile_rows == 0) != (tile_columns == 0) ||
+        static_cast<long long>(tile_rows) * kSmallestTile > height ||
+        static_cast<long long>(tile_columns) * kSmallestTile > width) {
+        std::fprintf(stderr, "%s: unknown measure, bad size or tiles under 8 x 8\n", argv[0]);
         return 2;
     }
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * height);
