@@ -30,6 +30,10 @@ struct ExactSums {
         for (int i = 0; i < kCount; ++i) values[i] += other.values[i];
         return *this;
     }
+    ExactSums& operator-=(const ExactSums& other) {
+        for (int i = 0; i < kCount; ++i) values[i] -= other.values[i];
+        return *this;
+    }
 };
 
 // A score as an exact fraction; the denominator is positive. Most numerators are 128-bit values;
