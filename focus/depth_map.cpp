@@ -106,9 +106,12 @@ void TileDepthRows::span(int y, int begin, int end, float* values) const {
         interpolated_row_ = at_y.lower;
     }
     const double weight = at_y.weight;
-    for (int column = begin; column < end; ++column) {
-        const std::size_t x = static_cast<std::size_t>(column);
-        *values++ = static_cast<float>((1 - weight) * above_[x] + weight * below_[x]);
+    const double* above = above_.data();
+    const double* below = below_.data();
+    // Each value on its own: on vectors the same steps, rounded alike.
+#pragma omp simd
+    for (int x = begin; x < end; ++x) {
+        values[x - begin] = static_cast<float>((1 - weight) * above[x] + weight * below[x]);
     }
 }
 
