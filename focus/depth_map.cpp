@@ -128,14 +128,14 @@ DepthMap held_depth(const DepthRows& rows) {
 TileDepthRows folder_depth_rows(const FolderScores& folder) {
     const std::vector<TilePick> picks = tile_picks(folder, 0);
     std::vector<double> depths;
-    std::vector<bool> flat;
+    std::vector<bool> without_depth;
     for (const TilePick& tile : picks) {
         depths.push_back(tile.fractional_best);
-        flat.push_back(tile.flags.has(Flag::flat));
+        without_depth.push_back(!locates_focus(tile.flags));
     }
     const MethodScores& first = folder.methods[0];
     return TileDepthRows(folder.tiles, folder.area.width, folder.area.height,
-                         filled_tile_depths(folder.tiles, depths, flat,
+                         filled_tile_depths(folder.tiles, depths, without_depth,
                                             fractional_best(first.scores, first.best_number)));
 }
 

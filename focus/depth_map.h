@@ -86,9 +86,10 @@ std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<d
 // The rows' map, held whole.
 DepthMap held_depth(const DepthRows& rows);
 
-// A tiled folder's map under its first method: its tiles' fractional picks, the flat ones filled,
-// and the whole stack's fractional pick when every tile is flat; held whole, or computed where
-// asked.
+// A tiled folder's map under its first method: its tiles' fractional picks, those that do not
+// locate focus (locates_focus: flat, or an end of the stack against a peak inside it) filled as
+// flat ones are, and the whole stack's fractional pick when no tile locates it; held whole, or
+// computed where asked.
 TileDepthRows folder_depth_rows(const FolderScores& folder);
 DepthMap folder_depth_map(const FolderScores& folder);
 
