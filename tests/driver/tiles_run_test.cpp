@@ -2,6 +2,7 @@
 // tables is what a --roi run on its rectangle gives.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "tiff_files.h"
 
 namespace {
 
@@ -174,5 +176,76 @@ TEST(TiledRun, MultiPageStackFilesAreNamedAfterTheFile) {
     // Every tile picks the sharpest page, so every pixel is that page's.
     EXPECT_EQ(cv::norm(focused, pages[1], cv::NORM_INF), 0.0);
 }
+
+struct StoredStack {
+    const char* name;
+    int type;         // CV_8U: bottom-up BMP files; CV_16U: uncompressed TIFF strips, top down
+    const char* roi;  // of 40 x 150 images
+};
+
+class AllInFocusReadAgain : public testing::TestWithParam<StoredStack> {};
+
+// The second read takes only the rows some pixel needs from an image, in bands, from where they
+// lie in the file: its pixels must still be the blend of the two images nearest the depth map's
+// value, computed here from the written map in long double. Each band of tile rows is sharp in
+// one image (1, 3, 5 from the top), so rows take different images and some none of some.
+TEST_P(AllInFocusReadAgain, BlendsTheTwoNearestImagesOfEveryPixel) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    const std::string folder = stacks.path() + "001/";
+    std::filesystem::create_directory(folder);
+    const int maximum = GetParam().type == CV_8U ? 255 : 65535;
+    std::vector<cv::Mat> images;
+    for (int image = 1; image <= 5; ++image) {
+        cv::Mat pixels(150, 40, GetParam().type, cv::Scalar(maximum / 2));
+        for (int band = 0; band < 3; ++band) {
+            if (image == 2 * band + 1) {
+                cv::randu(pixels.rowRange(band * 50, band * 50 + 50), 0, maximum);
+            }
+        }
+        images.push_back(pixels);
+        const std::string name = folder + "0" + std::to_string(image);
+        if (GetParam().type == CV_8U) {
+            ASSERT_TRUE(cv::imwrite(name + ".bmp", pixels));
+        } else {
+            write_tiff(name + ".tif", {pixels}, TiffLayout{"w", 7});
+        }
+    }
+    const ProgramRun run = run_program(
+        kExecutable,
+        {GetParam().roi,
+         GetParam().type == CV_8U ? "--image-names=%02d.bmp" : "--image-names=%02d.tif",
+         "--tiles=3x1", "--depth-map=m", "--all-in-focus=m", "4", stacks.path(), "1", "1", "5"},
+        work.path());
+    ASSERT_EQ(run.exit_status, 0) << run.standard_error;
+    const cv::Mat depth = cv::imread(work.path() + "m/001_depth.tif", cv::IMREAD_UNCHANGED);
+    const cv::Mat focused = cv::imread(work.path() + "m/001_focused.tif", cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(focused.type(), GetParam().type);
+    ASSERT_EQ(focused.size(), depth.size());
+    int x0 = 0, y0 = 0;
+    std::sscanf(GetParam().roi, "--roi=%d,%d", &x0, &y0);
+    for (int y = 0; y < depth.rows; ++y) {
+        for (int x = 0; x < depth.cols; ++x) {
+            const long double d = std::clamp<long double>(depth.at<float>(y, x), 1, 5);
+            long double sum = 0;
+            for (int i = 1; i <= 5; ++i) {
+                const cv::Mat& image = images[static_cast<std::size_t>(i) - 1];
+                const double pixel = image.depth() == CV_8U
+                                         ? image.at<std::uint8_t>(y0 + y, x0 + x)
+                                         : image.at<std::uint16_t>(y0 + y, x0 + x);
+                sum += std::max<long double>(0, 1 - std::fabs(d - i)) * pixel;
+            }
+            const double got = focused.depth() == CV_8U ? focused.at<std::uint8_t>(y, x)
+                                                        : focused.at<std::uint16_t>(y, x);
+            ASSERT_EQ(got, std::floor(sum + 0.5L)) << x << "," << y << " at depth " << d;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AllInFocusReadAgain,
+                         testing::Values(StoredStack{"bmp_bottom_up", CV_8U, "--roi=0,0,40,150"},
+                                         StoredStack{"bmp_region", CV_8U, "--roi=3,2,31,141"},
+                                         StoredStack{"tiff_region", CV_16U, "--roi=5,4,30,139"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
