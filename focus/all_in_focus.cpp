@@ -80,10 +80,9 @@ AllInFocus::AllInFocus(const DepthRows& depth, int images, PixelDepth pixels)
     }
 }
 
-std::vector<std::pair<int, int>> AllInFocus::needed_rows(int image) const {
+std::vector<std::pair<int, int>> AllInFocus::needed_rows(int image, int from, int to) const {
     std::vector<std::pair<int, int>> runs;
-    const int height = depth_.height();
-    for (int y = 0; y < height; ++y) {
+    for (int y = from; y < to; ++y) {
         // A row takes the images from its lowest lower image to one past its highest.
         const std::size_t at = static_cast<std::size_t>(y);
         const bool needed =
@@ -163,6 +162,8 @@ namespace {
 
 // Stored rows read a band at a time: few enough to stay in cache while they are blended.
 constexpr int kBandRows = 64;
+// The part of the image made that stays in cache while every image is blended into it.
+constexpr std::size_t kGroupBytes = std::size_t{1} << 19;
 
 // The rows of the area, within each run, from an image whose rows lie stored in its file, a band at
 // a time. False when they cannot be read.
@@ -195,48 +196,63 @@ cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth,
     std::optional<AllInFocus> focused;
     PixelDepth pixels = PixelDepth::u8;
     const RegionOfInterest& area = folder.area;
-    for (int image = 1; image <= images; ++image) {
-        // An image no pixel takes is not read at all (the first is opened for its depth).
-        if (focused && focused->needed_rows(image).empty()) {
-            continue;
-        }
-        const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
-        OpenedImage opened = open_image(location, buffer);
-        const bool stored = opened.stored.has_value();
-        ReadImage read;
-        if (stored) {
-            read.read = true;
-            read.depth = opened.stored->depth == PixelDepth::u8 ? CV_8U : CV_16U;
-            read.view = {nullptr, opened.stored->depth, opened.stored->width, opened.stored->height,
-                         0};
-        } else {
-            read = read_whole(std::move(opened), buffer);
-        }
-        // A file replaced since the scan is not blended into the image.
-        if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||
-            read.view.width != folder.image_width || read.view.height != folder.image_height) {
-            *problem = described(location) + " cannot be read again as it was measured";
-            return {};
-        }
-        if (!focused) {
-            pixels = read.view.depth;
-            focused.emplace(depth, images, pixels);
-        } else if (read.view.depth != pixels) {
-            *problem = described(location) + " is not at the depth of the stack's first image";
-            return {};
-        }
-        const std::vector<std::pair<int, int>> runs = focused->needed_rows(image);
-        if (stored) {
-            if (!add_stored_rows(opened, area, image, runs, buffer, *focused)) {
+    // The image is made a group of rows at a time, every image read for each group, so that the
+    // group it blends into stays in cache (half a mebibyte of it); images decoded whole (their rows
+    // not stored in the file) are read once, for one group of every row.
+    int group_rows = area.height;
+    for (int from = 0; from < area.height; from += group_rows) {
+        for (int image = 1; image <= images; ++image) {
+            // An image no pixel takes is not read at all (the first is opened for its depth).
+            const int to = std::min(from + group_rows, area.height);
+            if (focused && focused->needed_rows(image, from, to).empty()) {
+                continue;
+            }
+            const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
+            OpenedImage opened = open_image(location, buffer);
+            const bool stored = opened.stored.has_value();
+            ReadImage read;
+            if (stored) {
+                read.read = true;
+                read.depth = opened.stored->depth == PixelDepth::u8 ? CV_8U : CV_16U;
+                read.view = {nullptr, opened.stored->depth, opened.stored->width,
+                             opened.stored->height, 0};
+            } else {
+                read = read_whole(std::move(opened), buffer);
+            }
+            // A file replaced since the scan is not blended into the image.
+            if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||
+                read.view.width != folder.image_width || read.view.height != folder.image_height) {
                 *problem = described(location) + " cannot be read again as it was measured";
                 return {};
             }
-            continue;
-        }
-        for (const auto& [begin, end] : runs) {
-            focused->add_rows(
-                image, region_of(read.view, {area.x, area.y + begin, area.width, end - begin}),
-                begin);
+            if (!focused) {
+                pixels = read.view.depth;
+                focused.emplace(depth, images, pixels);
+                if (stored) {
+                    const std::size_t row_bytes =
+                        static_cast<std::size_t>(area.width) * (pixels == PixelDepth::u8 ? 1 : 2);
+                    group_rows = static_cast<int>(std::max<std::size_t>(
+                        kBandRows, kGroupBytes / std::max<std::size_t>(row_bytes, 1)));
+                }
+            } else if (read.view.depth != pixels) {
+                *problem = described(location) + " is not at the depth of the stack's first image";
+                return {};
+            }
+            const int group_end = std::min(from + group_rows, area.height);
+            const std::vector<std::pair<int, int>> runs =
+                focused->needed_rows(image, from, group_end);
+            if (stored) {
+                if (!add_stored_rows(opened, area, image, runs, buffer, *focused)) {
+                    *problem = described(location) + " cannot be read again as it was measured";
+                    return {};
+                }
+                continue;
+            }
+            for (const auto& [begin, end] : runs) {
+                focused->add_rows(
+                    image, region_of(read.view, {area.x, area.y + begin, area.width, end - begin}),
+                    begin);
+            }
         }
     }
     return focused ? focused->result() : cv::Mat();

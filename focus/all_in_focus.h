@@ -31,12 +31,13 @@ class AllInFocus {
     void add(int image, const ImageView& view) { add_rows(image, view, 0); }
 
     // Rows first_row up to first_row + rows.height − 1 of image `image`: the rows of an image may
-    // come in bands, each row at most once, and rows where needed_rows says the image is not
-    // needed may be left out.
+    // come in bands, each row of each image at most once and, row by row, the images in order;
+    // rows where needed_rows says the image is not needed may be left out.
     void add_rows(int image, const ImageView& rows, int first_row);
 
-    // The runs of rows [begin, end) where some pixel takes image `image`, top to bottom.
-    std::vector<std::pair<int, int>> needed_rows(int image) const;
+    // The runs of rows [begin, end) where some pixel takes image `image`, top to bottom, among rows
+    // from up to (not including) to.
+    std::vector<std::pair<int, int>> needed_rows(int image, int from, int to) const;
 
     // The image once every image is added: CV_8UC1 or CV_16UC1, the map's size.
     const cv::Mat& result() const { return focused_; }
