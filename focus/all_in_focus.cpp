@@ -7,6 +7,7 @@
 
 #include "image_measure.h"
 #include "image_source.h"
+#include "simd_dispatch.h"
 
 namespace bestfocus {
 namespace {
@@ -18,11 +19,11 @@ const void* row_of(const ImageView& view, int y, std::size_t pixel_bytes) {
 
 // The depth clamped to the stack, and the lower of the two images blended there (1-based). Plain
 // selections, not std::clamp's references, so that loops of them take vectors.
-double clamped_depth(float depth, int images) {
+CPU_ENGINE_INLINE double clamped_depth(float depth, int images) {
     const double at_least_one = depth < 1.0f ? 1.0 : static_cast<double>(depth);
     return at_least_one > images ? static_cast<double>(images) : at_least_one;
 }
-int lower_image(double depth, int images) {
+CPU_ENGINE_INLINE int lower_image(double depth, int images) {
     const int whole = static_cast<int>(depth);
     return whole < images - 1 ? whole : images - 1;
 }
@@ -32,10 +33,37 @@ int lower_image(double depth, int images) {
 // a multiple of 2^-23 below 2, so every step here is exact in double for pixels below 2^16 and
 // a + t·(b − a) is the weighted sum itself, not a rounding of it.
 template <typename Pixel>
-Pixel blend_pixel(Pixel lower, Pixel upper, double upper_weight) {
+CPU_ENGINE_INLINE Pixel blend_pixel(Pixel lower, Pixel upper, double upper_weight) {
     const double value = lower + upper_weight * (static_cast<int>(upper) - static_cast<int>(lower));
     // Never negative: truncation rounds down, without a call to floor.
     return static_cast<Pixel>(static_cast<int>(value + 0.5));
+}
+
+// The pixels of a block blended with image `image` as its pixels come: those whose lower image it
+// is take its pixel, those whose upper image it is are blended. Each pixel on its own, no sum
+// carried along: on vectors the same exact steps. Compiled for AVX2 (without FMA, so no step is
+// fused) and for the baseline, as the measures' row sums are (simd_dispatch.h).
+template <typename Pixel>
+CPU_ENGINE_INLINE void blend_pixels(Pixel* out, const Pixel* now, const float* depths, int count,
+                                    int images, int image) {
+    const int blended = image - 1;
+#pragma omp simd
+    for (int x = 0; x < count; ++x) {
+        const double depth = clamped_depth(depths[x], images);
+        const int lower = lower_image(depth, images);
+        const Pixel mixed = blend_pixel(out[x], now[x], depth - lower);
+        out[x] = lower == image ? now[x] : lower == blended ? mixed : out[x];
+    }
+}
+template <typename Pixel>
+BESTFOCUS_AVX2_TARGET void blend_avx2(Pixel* out, const Pixel* now, const float* depths, int count,
+                                      int images, int image) {
+    blend_pixels(out, now, depths, count, images, image);
+}
+template <typename Pixel>
+void blend_baseline(Pixel* out, const Pixel* now, const float* depths, int count, int images,
+                    int image) {
+    blend_pixels(out, now, depths, count, images, image);
 }
 
 }  // namespace
@@ -120,6 +148,7 @@ void AllInFocus::blend(int image, const ImageView& rows, int first_row) {
     // Pixels between the image before and this one are blended now; those between this one and
     // the next take this one's pixel, to be blended when the next comes.
     const int blended = image - 1;
+    const auto blend_block = avx2_rows_chosen() ? blend_avx2<Pixel> : blend_baseline<Pixel>;
     for (int row = 0; row < rows.height; ++row) {
         const int y = first_row + row;
         const Pixel* now = static_cast<const Pixel*>(row_of(rows, row, sizeof(Pixel)));
@@ -137,23 +166,7 @@ void AllInFocus::blend(int image, const ImageView& rows, int first_row) {
                 continue;
             }
             depth_.span(y, begin, end, depth_span_.data());
-            const float* depths = depth_span_.data() - begin;
-            // Each pixel on its own, no sum carried along: on vectors the same exact steps.
-            if (one_pair) {
-#pragma omp simd
-                for (int x = begin; x < end; ++x) {
-                    out[x] =
-                        blend_pixel(out[x], now[x], clamped_depth(depths[x], images_) - blended);
-                }
-                continue;
-            }
-#pragma omp simd
-            for (int x = begin; x < end; ++x) {
-                const double depth = clamped_depth(depths[x], images_);
-                const int lower = lower_image(depth, images_);
-                const Pixel mixed = blend_pixel(out[x], now[x], depth - lower);
-                out[x] = lower == image ? now[x] : lower == blended ? mixed : out[x];
-            }
+            blend_block(out + begin, now + begin, depth_span_.data(), end - begin, images_, image);
         }
     }
 }
