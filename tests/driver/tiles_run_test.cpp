@@ -179,8 +179,9 @@ TEST(TiledRun, MultiPageStackFilesAreNamedAfterTheFile) {
 
 struct StoredStack {
     const char* name;
-    int type;         // CV_8U: bottom-up BMP files; CV_16U: uncompressed TIFF strips, top down
-    const char* roi;  // of 40 x 150 images
+    int type;    // CV_8U: bottom-up BMP files; CV_16U: uncompressed TIFF strips, top down
+    int height;  // of images 40 wide
+    const char* roi;
 };
 
 class AllInFocusReadAgain : public testing::TestWithParam<StoredStack> {};
@@ -188,7 +189,8 @@ class AllInFocusReadAgain : public testing::TestWithParam<StoredStack> {};
 // The second read takes only the rows some pixel needs from an image, in bands, from where they
 // lie in the file: its pixels must still be the blend of the two images nearest the depth map's
 // value, computed here from the written map in long double. Each band of tile rows is sharp in
-// one image (1, 3, 5 from the top), so rows take different images and some none of some.
+// one image (1, 3, 5 from the top), so rows take different images and some none of some. The
+// tallest images are made in two groups of rows.
 TEST_P(AllInFocusReadAgain, BlendsTheTwoNearestImagesOfEveryPixel) {
     TemporaryFolder stacks;
     TemporaryFolder work;
@@ -197,10 +199,11 @@ TEST_P(AllInFocusReadAgain, BlendsTheTwoNearestImagesOfEveryPixel) {
     const int maximum = GetParam().type == CV_8U ? 255 : 65535;
     std::vector<cv::Mat> images;
     for (int image = 1; image <= 5; ++image) {
-        cv::Mat pixels(150, 40, GetParam().type, cv::Scalar(maximum / 2));
+        const int rows = GetParam().height / 3;
+        cv::Mat pixels(GetParam().height, 40, GetParam().type, cv::Scalar(maximum / 2));
         for (int band = 0; band < 3; ++band) {
             if (image == 2 * band + 1) {
-                cv::randu(pixels.rowRange(band * 50, band * 50 + 50), 0, maximum);
+                cv::randu(pixels.rowRange(band * rows, band * rows + rows), 0, maximum);
             }
         }
         images.push_back(pixels);
@@ -242,10 +245,11 @@ TEST_P(AllInFocusReadAgain, BlendsTheTwoNearestImagesOfEveryPixel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AllInFocusReadAgain,
-                         testing::Values(StoredStack{"bmp_bottom_up", CV_8U, "--roi=0,0,40,150"},
-                                         StoredStack{"bmp_region", CV_8U, "--roi=3,2,31,141"},
-                                         StoredStack{"tiff_region", CV_16U, "--roi=5,4,30,139"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AllInFocusReadAgain,
+    testing::Values(StoredStack{"bmp_region", CV_8U, 150, "--roi=3,2,31,141"},
+                    StoredStack{"tiff_region", CV_16U, 150, "--roi=5,4,30,139"},
+                    StoredStack{"tiff_two_groups", CV_16U, 9000, "--roi=5,4,30,8990"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
