@@ -82,19 +82,13 @@ AllInFocus::AllInFocus(const DepthRows& depth, int images, PixelDepth pixels)
     highest_.resize(blocks);
     row_lowest_.resize(static_cast<std::size_t>(depth.height()));
     row_highest_.resize(static_cast<std::size_t>(depth.height()));
-    std::vector<float> row(static_cast<std::size_t>(depth.width()));
     for (int y = 0; y < depth.height(); ++y) {
-        depth.span(y, 0, depth.width(), row.data());
         for (int block = 0; block < blocks_; ++block) {
-            // The lower image grows with the depth: a block's least and greatest depths bound it.
-            const auto first = row.begin() + block * kBlock;
-            const auto last = row.begin() + std::min((block + 1) * kBlock, depth.width());
-            float least = *first;
-            float greatest = *first;
-            for (auto at = first; at != last; ++at) {
-                least = std::min(least, *at);
-                greatest = std::max(greatest, *at);
-            }
+            // The lower image grows with the depth: bounds around a block's depths bound it.
+            float least = 0;
+            float greatest = 0;
+            depth.bounds(y, block * kBlock, std::min((block + 1) * kBlock, depth.width()),
+                         depth_span_.data(), &least, &greatest);
             const std::size_t at = static_cast<std::size_t>(y) * blocks_ + block;
             lowest_[at] = lower_image(clamped_depth(least, images), images);
             highest_[at] = lower_image(clamped_depth(greatest, images), images);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "focus_curve.h"
@@ -78,6 +79,14 @@ std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<d
     return filled;
 }
 
+void DepthRows::bounds(int y, int begin, int end, float* scratch, float* least,
+                       float* greatest) const {
+    span(y, begin, end, scratch);
+    const auto [low, high] = std::minmax_element(scratch, scratch + (end - begin));
+    *least = *low;
+    *greatest = *high;
+}
+
 void HeldDepthRows::span(int y, int begin, int end, float* values) const {
     const float* row = map_.values.data() + static_cast<std::size_t>(y) * map_.width;
     std::copy(row + begin, row + end, values);
@@ -113,6 +122,25 @@ void TileDepthRows::span(int y, int begin, int end, float* values) const {
     for (int x = begin; x < end; ++x) {
         values[x - begin] = static_cast<float>((1 - weight) * above[x] + weight * below[x]);
     }
+}
+
+void TileDepthRows::bounds(int y, int begin, int end, float* /*scratch*/, float* least,
+                           float* greatest) const {
+    const int row = down_[static_cast<std::size_t>(y)].lower;
+    const int first = across_[static_cast<std::size_t>(begin)].lower;
+    const int last = across_[static_cast<std::size_t>(end) - 1].lower + 1;
+    double low = tile_depth(row, first);
+    double high = low;
+    for (const int r : {row, row + 1}) {
+        for (int column = first; column <= last; ++column) {
+            low = std::min(low, tile_depth(r, column));
+            high = std::max(high, tile_depth(r, column));
+        }
+    }
+    // A weighted mean computed in double and rounded to float strays from the span of its terms
+    // by no more than a float's rounding; a millionth of the value is far beyond that.
+    *least = static_cast<float>(low - 1e-6 * (1 + std::fabs(low)));
+    *greatest = static_cast<float>(high + 1e-6 * (1 + std::fabs(high)));
 }
 
 DepthMap held_depth(const DepthRows& rows) {

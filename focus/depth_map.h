@@ -27,6 +27,10 @@ class DepthRows {
     int height() const { return height_; }
     // The values of row y from column begin up to (not including) end, into values[0 ..].
     virtual void span(int y, int begin, int end, float* values) const = 0;
+    // Bounds around those values: *least at most the least, *greatest at least the greatest. Here
+    // the values themselves (their span into `scratch`, which holds end − begin).
+    virtual void bounds(int y, int begin, int end, float* scratch, float* least,
+                        float* greatest) const;
 
   private:
     int width_;
@@ -59,6 +63,10 @@ class TileDepthRows final : public DepthRows {
   public:
     TileDepthRows(const TileGrid& grid, int width, int height, std::vector<double> tile_depths);
     void span(int y, int begin, int end, float* values) const override;
+    // From the tiles the stretch lies between, without interpolating: every value there is a
+    // weighted mean of theirs.
+    void bounds(int y, int begin, int end, float* scratch, float* least,
+                float* greatest) const override;
 
   private:
     double tile_depth(int row, int column) const {
