@@ -30,7 +30,7 @@ CPU_ENGINE_INLINE int lower_image(double depth, int images) {
 
 // w·lower + (1 − w)·upper at w = 1 − upper_weight, rounded to nearest, halves up, where
 // upper_weight is the depth (a float from 1 up, clamped to whole numbers) less its lower image:
-// a multiple of 2^-23 below 2, so every step here is exact in double for pixels below 2^16 and
+// a multiple of 2^-23 from 0 to 1, so every step here is exact in double for pixels below 2^16 and
 // a + t·(b − a) is the weighted sum itself, not a rounding of it.
 template <typename Pixel>
 CPU_ENGINE_INLINE Pixel blend_pixel(Pixel lower, Pixel upper, double upper_weight) {

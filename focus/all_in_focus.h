@@ -23,11 +23,11 @@ class AllInFocus {
     // For a stack of `images` images of the map's size at that depth; the map must outlive this.
     AllInFocus(const DepthRows& depth, int images, PixelDepth pixels);
 
-    // Image number `image`, from 1 up to the count, each once and in order, at the map's size and
-    // the depth given. Pixel (x, y) at
-    // depth d (clamped to 1..images) is w·p(i) + (1 − w)·p(i + 1), i = floor(d) (images − 1 at the
-    // last image), w = 1 − (d − i), as the weights 1 − |d − i| of the two nearest images; rounded
-    // to nearest, halves up.
+    // Image number `image`, from 1 up to the count, each once and in order (those no pixel takes
+    // may be left out), at the map's size and the depth given. Pixel (x, y) at depth d (clamped to
+    // 1..images) is w·p(i) + (1 − w)·p(i + 1), i = floor(d) (images − 1 at the last image),
+    // w = 1 − (d − i), as the weights 1 − |d − i| of the two nearest images; rounded to nearest,
+    // halves up.
     void add(int image, const ImageView& view) { add_rows(image, view, 0); }
 
     // Rows first_row up to first_row + rows.height − 1 of image `image`: the rows of an image may
