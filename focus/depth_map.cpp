@@ -11,14 +11,31 @@
 namespace bestfocus {
 namespace {
 
-// For every pixel along a side of `length` pixels split into `parts` tiles.
-std::vector<TileCentreWeight> positions_between(int length, int parts) {
+// The centres of the tiles along a side of `length` pixels split into `parts` tiles.
+std::vector<double> tile_centres(int length, int parts) {
     std::vector<double> centres;
     const TileGrid line{1, parts};
     for (int part = 0; part < parts; ++part) {
         const RegionOfInterest tile = tile_rectangle(line, {0, 0, length, 1}, 0, part);
         centres.push_back(tile.x + (tile.width - 1) / 2.0);
     }
+    return centres;
+}
+
+// The pixels on either side of each centre, in order.
+std::vector<int> pixels_at_centres(int length, int parts) {
+    std::vector<int> pixels;
+    for (const double centre : tile_centres(length, parts)) {
+        pixels.push_back(static_cast<int>(std::floor(centre)));
+        pixels.push_back(static_cast<int>(std::ceil(centre)));
+    }
+    pixels.erase(std::unique(pixels.begin(), pixels.end()), pixels.end());
+    return pixels;
+}
+
+// For every pixel along a side of `length` pixels split into `parts` tiles.
+std::vector<TileCentreWeight> positions_between(int length, int parts) {
+    const std::vector<double> centres = tile_centres(length, parts);
     std::vector<TileCentreWeight> positions(static_cast<std::size_t>(length));
     int lower = 0;
     for (int pixel = 0; pixel < length; ++pixel) {
@@ -98,7 +115,8 @@ TileDepthRows::TileDepthRows(const TileGrid& grid, int width, int height,
       grid_(grid),
       tile_depths_(std::move(tile_depths)),
       across_(positions_between(width, grid.columns)),
-      down_(positions_between(height, grid.rows)) {}
+      down_(positions_between(height, grid.rows)),
+      centre_columns_(pixels_at_centres(width, grid.columns)) {}
 
 void TileDepthRows::span(int y, int begin, int end, float* values) const {
     const TileCentreWeight& at_y = down_[static_cast<std::size_t>(y)];
@@ -126,19 +144,27 @@ void TileDepthRows::span(int y, int begin, int end, float* values) const {
 
 void TileDepthRows::bounds(int y, int begin, int end, float* /*scratch*/, float* least,
                            float* greatest) const {
-    const int row = down_[static_cast<std::size_t>(y)].lower;
-    const int first = across_[static_cast<std::size_t>(begin)].lower;
-    const int last = across_[static_cast<std::size_t>(end) - 1].lower + 1;
-    double low = tile_depth(row, first);
-    double high = low;
-    for (const int r : {row, row + 1}) {
-        for (int column = first; column <= last; ++column) {
-            low = std::min(low, tile_depth(r, column));
-            high = std::max(high, tile_depth(r, column));
-        }
+    const TileCentreWeight& at_y = down_[static_cast<std::size_t>(y)];
+    // As span computes it, without the rows it keeps.
+    const auto value = [this, &at_y](int column) {
+        const TileCentreWeight& x = across_[static_cast<std::size_t>(column)];
+        const double above = (1 - x.weight) * tile_depth(at_y.lower, x.lower) +
+                             x.weight * tile_depth(at_y.lower, x.lower + 1);
+        const double below = (1 - x.weight) * tile_depth(at_y.lower + 1, x.lower) +
+                             x.weight * tile_depth(at_y.lower + 1, x.lower + 1);
+        return (1 - at_y.weight) * above + at_y.weight * below;
+    };
+    // Along a row the map is linear between tile centres: its extremes over a stretch lie at the
+    // stretch's ends and at the pixels either side of the centres within it.
+    double low = std::min(value(begin), value(end - 1));
+    double high = std::max(value(begin), value(end - 1));
+    for (auto column = std::lower_bound(centre_columns_.begin(), centre_columns_.end(), begin);
+         column != centre_columns_.end() && *column < end; ++column) {
+        low = std::min(low, value(*column));
+        high = std::max(high, value(*column));
     }
-    // A weighted mean computed in double and rounded to float strays from the span of its terms
-    // by no more than a float's rounding; a millionth of the value is far beyond that.
+    // Between those points each value is rounded on its own: it strays from the line by no more
+    // than a few roundings in double and one to float; a millionth of the value is far beyond.
     *least = static_cast<float>(low - 1e-6 * (1 + std::fabs(low)));
     *greatest = static_cast<float>(high + 1e-6 * (1 + std::fabs(high)));
 }

@@ -63,8 +63,7 @@ class TileDepthRows final : public DepthRows {
   public:
     TileDepthRows(const TileGrid& grid, int width, int height, std::vector<double> tile_depths);
     void span(int y, int begin, int end, float* values) const override;
-    // From the tiles the stretch lies between, without interpolating: every value there is a
-    // weighted mean of theirs.
+    // From a few of the stretch's values, without interpolating the rest.
     void bounds(int y, int begin, int end, float* scratch, float* least,
                 float* greatest) const override;
 
@@ -78,6 +77,7 @@ class TileDepthRows final : public DepthRows {
     std::vector<double> tile_depths_;
     std::vector<TileCentreWeight> across_;  // for every column
     std::vector<TileCentreWeight> down_;    // for every row
+    std::vector<int> centre_columns_;       // the columns either side of each tile centre
     // The tile rows above and below the rows asked for last, interpolated across every column.
     mutable int interpolated_row_ = -1;
     mutable std::vector<double> above_;
