@@ -52,6 +52,35 @@ TEST(DepthMap, InterpolatesBilinearlyBetweenTileCentresAndClampsAtTheBorders) {
     }
 }
 
+// The bounds the blend takes a block's images from must hold every value of the stretch, wherever
+// it starts and ends among the tile centres and borders; random tile depths give peaks and valleys
+// at the centres.
+TEST(DepthMap, BoundsHoldEveryValueOfAStretch) {
+    std::mt19937 random(11);
+    for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{1, 5}, TileGrid{2, 1}, TileGrid{1, 1}}) {
+        std::vector<double> tiles;
+        for (int tile = 0; tile < grid.rows * grid.columns; ++tile) {
+            tiles.push_back(std::uniform_real_distribution<double>(1, 20)(random));
+        }
+        const TileDepthRows rows(grid, 37, 29, tiles);
+        std::vector<float> values(37);
+        for (int y = 0; y < 29; ++y) {
+            for (int begin = 0; begin < 37; ++begin) {
+                for (int end = begin + 1; end <= 37; ++end) {
+                    float least = 0;
+                    float greatest = 0;
+                    rows.bounds(y, begin, end, values.data(), &least, &greatest);
+                    rows.span(y, begin, end, values.data());
+                    const auto [low, high] =
+                        std::minmax_element(values.begin(), values.begin() + (end - begin));
+                    ASSERT_LE(least, *low) << y << ": " << begin << " to " << end;
+                    ASSERT_GE(greatest, *high) << y << ": " << begin << " to " << end;
+                }
+            }
+        }
+    }
+}
+
 struct FillCase {
     const char* name;
     std::vector<bool> flat;  // 3 x 3 tiles, row by row
