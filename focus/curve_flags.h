@@ -39,4 +39,14 @@ class FlagSet {
     std::uint8_t bits_ = 0;
 };
 
+// Whether a tile's pick says where focus lies, so that the depth map takes it there: not on a flat
+// curve (no texture), nor when the pick is an end of the stack while another peak rises inside it
+// (`edge` with `two-peaks`): a curve that climbs at the stack's end as well as peaking within it
+// has two answers, and the end's is the one the stack cannot bound (on real stacks, background
+// whose faint structure sharpens away from focus). A tile whose curve only climbs to an end keeps
+// that end: focus lies there or beyond.
+constexpr bool locates_focus(FlagSet flags) {
+    return !flags.has(Flag::flat) && !(flags.has(Flag::edge) && flags.has(Flag::two_peaks));
+}
+
 }  // namespace bestfocus

@@ -27,6 +27,10 @@ class DepthRows {
     int height() const { return height_; }
     // The values of row y from column begin up to (not including) end, into values[0 ..].
     virtual void span(int y, int begin, int end, float* values) const = 0;
+    // Bounds around those values: *least at most the least, *greatest at least the greatest. Here
+    // the values themselves (their span into `scratch`, which holds end − begin).
+    virtual void bounds(int y, int begin, int end, float* scratch, float* least,
+                        float* greatest) const;
 
   private:
     int width_;
@@ -59,6 +63,9 @@ class TileDepthRows final : public DepthRows {
   public:
     TileDepthRows(const TileGrid& grid, int width, int height, std::vector<double> tile_depths);
     void span(int y, int begin, int end, float* values) const override;
+    // From a few of the stretch's values, without interpolating the rest.
+    void bounds(int y, int begin, int end, float* scratch, float* least,
+                float* greatest) const override;
 
   private:
     double tile_depth(int row, int column) const {
@@ -70,6 +77,7 @@ class TileDepthRows final : public DepthRows {
     std::vector<double> tile_depths_;
     std::vector<TileCentreWeight> across_;  // for every column
     std::vector<TileCentreWeight> down_;    // for every row
+    std::vector<int> centre_columns_;       // the columns either side of each tile centre
     // The tile rows above and below the rows asked for last, interpolated across every column.
     mutable int interpolated_row_ = -1;
     mutable std::vector<double> above_;
@@ -86,9 +94,10 @@ std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<d
 // The rows' map, held whole.
 DepthMap held_depth(const DepthRows& rows);
 
-// A tiled folder's map under its first method: its tiles' fractional picks, the flat ones filled,
-// and the whole stack's fractional pick when every tile is flat; held whole, or computed where
-// asked.
+// A tiled folder's map under its first method: its tiles' fractional picks, those that do not
+// locate focus (locates_focus: flat, or an end of the stack against a peak inside it) filled as
+// flat ones are, and the whole stack's fractional pick when no tile locates it; held whole, or
+// computed where asked.
 TileDepthRows folder_depth_rows(const FolderScores& folder);
 DepthMap folder_depth_map(const FolderScores& folder);
 

@@ -40,9 +40,9 @@ cv::Vec3b depth_colour(double depth, int images) {
 cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size) {
     const int images = static_cast<int>(folder.images.size());
     const TileGrid& grid = folder.tiles;
-    std::vector<bool> flat;
+    std::vector<bool> filled;  // tiles whose depth the map fills in
     for (const TilePick& tile : tile_picks(folder, 0)) {
-        flat.push_back(tile.flags.has(Flag::flat));
+        filled.push_back(!locates_focus(tile.flags));
     }
     // The tile column of each column of the map, and the tile row of each row.
     std::vector<int> tile_column(static_cast<std::size_t>(depth.width()));
@@ -67,7 +67,7 @@ cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::S
             const std::size_t tile =
                 static_cast<std::size_t>(tile_row[static_cast<std::size_t>(map_y)] * grid.columns +
                                          tile_column[static_cast<std::size_t>(map_x)]);
-            const bool stripe = flat[tile] && (x + y) % period < period / 3;
+            const bool stripe = filled[tile] && (x + y) % period < period / 3;
             float value = 0;
             depth.span(map_y, map_x, map_x + 1, &value);
             out[x] = stripe ? cv::Vec3b(40, 40, 40) : depth_colour(value, images);

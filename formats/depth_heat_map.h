@@ -1,5 +1,5 @@
 // A folder's depth map as a picture for the page: a perceptual colour map (viridis) over the image
-// numbers 1 to n, flat tiles hatched.
+// numbers 1 to n, the tiles whose depth is filled in hatched.
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -15,8 +15,9 @@ namespace bestfocus {
 // n (yellow), clamped; B, G, R as OpenCV orders them.
 cv::Vec3b depth_colour(double depth, int images);
 
-// The map at `size` (each pixel the map's nearest), its tiles flagged flat under the first method
-// (tile_picks.h) hatched with dark diagonal stripes.
+// The map at `size` (each pixel the map's nearest), its tiles that do not locate focus under the
+// first method (locates_focus: flat ones, and ends of the stack against a peak inside it) hatched
+// with dark diagonal stripes.
 cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size);
 
 // The colour scale as a CSS linear-gradient from image 1 to image n, left to right.

@@ -165,11 +165,12 @@ def focus_map(stack, method: Union[int, str] = 1, tiles: Tuple[int, int] = (8, 8
     tiles, tile (r, c) spanning columns floor(c·W/C) to floor((c+1)·W/C) − 1 and rows
     floor(r·H/R) to floor((r+1)·H/R) − 1, each scored with ``method`` and picked as a whole
     stack is; a :class:`FocusMap`. The depth map places each tile's focus between images at its
-    centre and interpolates bilinearly, clamped at the borders; a flat tile takes the mean of the
-    nearest textured tiles (nearness in tiles, the larger of the row and column distances), and
-    when every tile is flat the map is the whole stack's focus between images. Other arguments as
-    for :func:`scores`; tiles smaller than the method's window, or more tiles on a side than the
-    image has pixels, raise ``ValueError``.
+    centre and interpolates bilinearly, clamped at the borders; a flat tile, and one flagged both
+    "edge" and "two-peaks" (its pick an end of the stack against a peak inside it), takes the mean
+    of the nearest tiles that locate focus (nearness in tiles, the larger of the row and column
+    distances), and when no tile does the map is the whole stack's focus between images. Other
+    arguments as for :func:`scores`; tiles smaller than the method's window, or more tiles on a
+    side than the image has pixels, raise ``ValueError``.
     """
     images = _stack(stack)
     code = _method_codes(method)

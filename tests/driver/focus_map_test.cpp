@@ -52,6 +52,32 @@ TEST(DepthMap, InterpolatesBilinearlyBetweenTileCentresAndClampsAtTheBorders) {
     }
 }
 
+// A stretch's bounds, which the blend takes its images from, hold all its values: every stretch of
+// maps of random tile depths (peaks and valleys at the centres).
+TEST(DepthMap, BoundsHoldEveryValueOfAStretch) {
+    std::mt19937 random(11);
+    for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{1, 5}, TileGrid{2, 1}}) {
+        std::vector<double> tiles(static_cast<std::size_t>(grid.rows * grid.columns));
+        for (double& tile : tiles) {
+            tile = std::uniform_real_distribution<double>(1, 20)(random);
+        }
+        const TileDepthRows rows(grid, 37, 29, tiles);
+        const DepthMap map = held_depth(rows);
+        float least = 0, greatest = 0;
+        for (int y = 0; y < 29; ++y) {
+            const auto row = map.values.begin() + y * 37;
+            for (int begin = 0; begin < 37; ++begin) {
+                for (int end = begin + 1; end <= 37; ++end) {
+                    rows.bounds(y, begin, end, nullptr, &least, &greatest);
+                    const auto [low, high] = std::minmax_element(row + begin, row + end);
+                    ASSERT_TRUE(least <= *low && greatest >= *high)
+                        << y << ": " << begin << "-" << end;
+                }
+            }
+        }
+    }
+}
+
 struct FillCase {
     const char* name;
     std::vector<bool> flat;  // 3 x 3 tiles, row by row
@@ -79,6 +105,23 @@ INSTANTIATE_TEST_SUITE_P(
                              {6.6, 4.5, 3, 7.5, 6.6, 6, 7, 8, 9}},
                     FillCase{"all_flat", std::vector<bool>(9, true), std::vector<double>(9, 4.25)}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A tile whose pick is the stack's end while its curve also peaks inside the stack has no depth of
+// its own and is filled as a flat one; one whose curve only climbs to the end keeps that end.
+TEST(DepthMap, FillsTilesPickingAnEndAgainstAPeakInsideTheStack) {
+    FolderScores folder;
+    folder.tiles = {1, 4};
+    folder.area = {0, 0, 4, 1};  // a pixel a tile, at its centre
+    folder.images.assign(5, ImageLocation("image"));
+    const std::vector<std::vector<double>> curves = {
+        {1, 5, 1, 1, 1},  // peaks at 2, evenly: its focus is 2
+        {1, 4, 1, 1, 6},  // the end against a peak at 2: edge and two-peaks
+        {1, 1, 5, 1, 1},  // 3
+        {1, 1, 1, 2, 6},  // climbs to the end only: edge, and keeps 5
+    };
+    folder.methods.push_back({4, {1, 1, 5, 1, 1}, 3, curves});
+    EXPECT_EQ(folder_depth_map(folder).values, (std::vector<float>{2, 2.5f, 3, 5}));
+}
 
 // The all-in-focus pixel from every image with weight max(0, 1 − |d − i|), d clamped to 1..n,
 // rounded to nearest with halves up, in exact-enough long double.

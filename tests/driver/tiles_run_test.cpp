@@ -2,6 +2,7 @@
 // tables is what a --roi run on its rectangle gives.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "tiff_files.h"
 
 namespace {
 
@@ -174,5 +176,74 @@ TEST(TiledRun, MultiPageStackFilesAreNamedAfterTheFile) {
     // Every tile picks the sharpest page, so every pixel is that page's.
     EXPECT_EQ(cv::norm(focused, pages[1], cv::NORM_INF), 0.0);
 }
+
+struct StoredStack {
+    const char* name;
+    int type;    // CV_8U: bottom-up BMP files; CV_16U: uncompressed TIFF strips, top down
+    int height;  // of images 40 wide
+    int x, y;    // the region's corner, given as
+    const char* roi;
+};
+
+class AllInFocusReadAgain : public testing::TestWithParam<StoredStack> {};
+
+// The second read takes only the rows some pixel needs from an image, in bands, from where they
+// lie in the file: its pixels must still be the blend of the two images nearest the depth map's
+// value, computed here from the written map in long double. Each band of tile rows is sharp in
+// one image (1, 3, 5 from the top), so rows take different images and some none of some. The
+// tallest images are made in two groups of rows.
+TEST_P(AllInFocusReadAgain, BlendsTheTwoNearestImagesOfEveryPixel) {
+    TemporaryFolder stacks, work;
+    const std::string folder = stacks.path() + "001/";
+    std::filesystem::create_directory(folder);
+    const int maximum = GetParam().type == CV_8U ? 255 : 65535;
+    std::vector<cv::Mat> images;
+    for (int image = 1; image <= 5; ++image) {
+        const int rows = GetParam().height / 3;
+        cv::Mat pixels(GetParam().height, 40, GetParam().type, cv::Scalar(maximum / 2));
+        if (image % 2 == 1) {  // band image / 2
+            cv::randu(pixels.rowRange(image / 2 * rows, image / 2 * rows + rows), 0, maximum);
+        }
+        images.push_back(cv::Mat_<double>(pixels));
+        const std::string name = folder + "0" + std::to_string(image);
+        if (GetParam().type == CV_8U) {
+            ASSERT_TRUE(cv::imwrite(name + ".bmp", pixels));
+        } else {
+            write_tiff(name + ".tif", {pixels}, TiffLayout{"w", 7});
+        }
+    }
+    const ProgramRun run = run_program(
+        kExecutable,
+        {GetParam().roi,
+         GetParam().type == CV_8U ? "--image-names=%02d.bmp" : "--image-names=%02d.tif",
+         "--tiles=3x1", "--depth-map=m", "--all-in-focus=m", "4", stacks.path(), "1", "1", "5"},
+        work.path());
+    ASSERT_EQ(run.exit_status, 0) << run.standard_error;
+    const cv::Mat depth = cv::imread(work.path() + "m/001_depth.tif", cv::IMREAD_UNCHANGED);
+    cv::Mat focused = cv::imread(work.path() + "m/001_focused.tif", cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(focused.type(), GetParam().type);
+    ASSERT_EQ(focused.size(), depth.size());
+    focused.convertTo(focused, CV_64F);
+    const int x0 = GetParam().x, y0 = GetParam().y;
+    for (int y = 0; y < depth.rows; ++y) {
+        for (int x = 0; x < depth.cols; ++x) {
+            const long double d = std::clamp<long double>(depth.at<float>(y, x), 1, 5);
+            long double sum = 0;
+            for (int i = 1; i <= 5; ++i) {
+                sum += std::max<long double>(0, 1 - std::fabs(d - i)) *
+                       images[static_cast<std::size_t>(i) - 1].at<double>(y0 + y, x0 + x);
+            }
+            ASSERT_EQ(focused.at<double>(y, x), std::floor(sum + 0.5L))
+                << x << "," << y << " at depth " << d;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AllInFocusReadAgain,
+    testing::Values(StoredStack{"bmp_region", CV_8U, 150, 3, 2, "--roi=3,2,31,141"},
+                    StoredStack{"tiff_region", CV_16U, 150, 5, 4, "--roi=5,4,30,139"},
+                    StoredStack{"tiff_two_groups", CV_16U, 9000, 5, 4, "--roi=5,4,30,8990"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -39,18 +39,18 @@ MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, 
     const TileSummaryRow& last = tiles.back();
     file.width = static_cast<long long>(last.x) + last.width - tiles.front().x;
     file.height = static_cast<long long>(last.y) + last.height - tiles.front().y;
-    // The map follows the first method's tiles: where they have texture, their focus positions,
-    // and whatever lies between; where none has, the whole stack's focus.
+    // The map follows the first method's tiles: where they locate focus, their focus positions,
+    // and whatever lies between; where none does, the whole stack's focus.
     file.least = std::numeric_limits<double>::infinity();
     file.most = -file.least;
     for (const TileSummaryRow& tile : tiles) {
-        if (tile.method == tiles.front().method && !tile.flags.has(Flag::flat)) {
+        if (tile.method == tiles.front().method && locates_focus(tile.flags)) {
             file.least = std::min(file.least, tile.fractional_best);
             file.most = std::max(file.most, tile.fractional_best);
         }
     }
     if (file.least > file.most) {
-        // Every tile flat: the whole stack's focus, which the summary (when merged) says.
+        // No tile locates focus: the whole stack's focus, which the summary (when merged) says.
         const auto summary = contents.summary.by_folder.find(folder);
         const bool known = summary != contents.summary.by_folder.end();
         file.least = known ? summary->second.front().fractional_best : 1;
@@ -79,9 +79,9 @@ bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem
     }
     const cv::Mat& image = pages.front().image;
     if ((image.type() == CV_32FC1) != (file.kind == MapKind::depth)) {
-        *problem = file.source + (file.kind == MapKind::depth
-                                      ? " is not a page of 32-bit floats"
-                                      : " is not a page of 8- or 16-bit gray");
+        *problem =
+            file.source + (file.kind == MapKind::depth ? " is not a page of 32-bit floats"
+                                                       : " is not a page of 8- or 16-bit gray");
         return false;
     }
     if (image.cols != file.width || image.rows != file.height) {
