@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "open_file.h"
+
 struct tiff;  // libtiff's TIFF
 
 namespace bestfocus {
@@ -32,6 +34,12 @@ TiffHandle open_tiff(const std::string& file);
 // a late page costs what reaching the first does, where libtiff's own TIFFSetSubDirectory walks
 // the whole chain of directories on every fresh handle.
 TiffHandle open_tiff_at(const std::string& file, std::uint64_t directory_offset);
+
+// The page whose directory begins at byte `directory_offset` (0: the first page) of a file opened
+// once by the caller, named `name` to libtiff; read through the caller's descriptor, which must
+// outlive the handle. Null when the file does not begin with a TIFF header or libtiff refuses it.
+TiffHandle open_tiff_at(const OpenFile& file, const std::string& name,
+                        std::uint64_t directory_offset);
 
 // Whether libtiff made up the strip or tile byte counts of a directory it read through `handle`
 // (opened by the functions above) from the page's size, the file's own being missing or wrong.
