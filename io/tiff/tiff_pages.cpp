@@ -36,10 +36,6 @@ TiffPageIndex index_tiff_pages(const OpenFile& file, const std::string& name) {
     }
 }
 
-TiffPageIndex index_tiff_pages(const std::string& file) {
-    return index_tiff_pages(OpenFile(file), file);
-}
-
 namespace {
 
 // OpenCV's limits on what it decodes (imgcodecs' CV_IO_MAX_IMAGE_WIDTH, _HEIGHT and _PIXELS):

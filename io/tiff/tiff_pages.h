@@ -27,8 +27,6 @@ struct TiffPageIndex {
 // Walks the chain of directories of the file, opened once by the caller and named `name`. It
 // must have a TIFF signature.
 TiffPageIndex index_tiff_pages(const OpenFile& file, const std::string& name);
-// The same, opening the file by its path.
-TiffPageIndex index_tiff_pages(const std::string& file);
 
 // A page of a file opened once by the caller, its directory read once: what it says of its pixels
 // and what our reader makes of them.
