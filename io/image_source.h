@@ -38,7 +38,8 @@ class OpenedImage {
   public:
     explicit OpenedImage(const ImageLocation& image);
 
-    // The header; nothing when its format's is not one we read or it cannot be read.
+    // What the header says of the pixels; nothing for a format whose header we do not read, or a
+    // header that cannot be read.
     const std::optional<ImageHeader>& header() const { return header_; }
     // The rows where they lie in the file, when they do.
     const std::optional<StoredRows>& stored() const { return stored_; }
