@@ -116,7 +116,7 @@ OpenedImage::OpenedImage(const ImageLocation& image) : image_(image), file_(imag
             return;  // a page of a TIFF file that is not there
         }
     }
-    tiff_ = find_tiff_page(file_, image.file, directory);
+    tiff_ = open_tiff_page(file_, image.file, directory);
     header_ = tiff_.header;
     own_ = tiff_.found.outcome;
     if (own_ == OwnRead::Outcome::stored) stored_ = tiff_.found.stored;

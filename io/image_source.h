@@ -55,7 +55,7 @@ class OpenedImage {
     OpenFile file_;
     std::optional<ImageHeader> header_;
     std::optional<StoredRows> stored_;
-    TiffPage tiff_;  // a TIFF's page, its directory read once
+    OpenedTiffPage tiff_;  // a TIFF's page, its directory read once
     OwnRead::Outcome own_ = OwnRead::Outcome::unreadable;
 };
 

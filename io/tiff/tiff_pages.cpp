@@ -231,9 +231,10 @@ bool read_tiles(TIFF* page, const GrayLayout& layout, unsigned char* pixels, uns
 
 }  // namespace
 
-TiffPage find_tiff_page(const OpenFile& file, const std::string& name,
-                        std::uint64_t directory_offset) {
-    TiffPage page{open_tiff_at(file, name, directory_offset), std::nullopt, OwnRead::unreadable()};
+OpenedTiffPage open_tiff_page(const OpenFile& file, const std::string& name,
+                              std::uint64_t directory_offset) {
+    OpenedTiffPage page{open_tiff_at(file, name, directory_offset), std::nullopt,
+                        OwnRead::unreadable()};
     TIFF* const handle = page.handle.get();
     if (handle == nullptr) {
         return page;
@@ -256,7 +257,7 @@ TiffPage find_tiff_page(const OpenFile& file, const std::string& name,
     return page;
 }
 
-OwnRead decode_tiff_page(const TiffPage& page, ReadBuffer& buffer) {
+OwnRead decode_tiff_page(const OpenedTiffPage& page, ReadBuffer& buffer) {
     TIFF* const handle = page.handle.get();
     const GrayLayout layout = *gray_layout(handle);  // found to be ours
     const std::size_t image_bytes = layout.row_bytes() * layout.height;
@@ -278,7 +279,7 @@ OwnRead decode_tiff_page(const TiffPage& page, ReadBuffer& buffer) {
 OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
                             ReadBuffer& buffer) {
     const OpenFile opened(file);
-    const TiffPage page = find_tiff_page(opened, file, directory_offset);
+    const OpenedTiffPage page = open_tiff_page(opened, file, directory_offset);
     if (page.found.outcome == OwnRead::Outcome::to_decode) {
         return decode_tiff_page(page, buffer);
     }

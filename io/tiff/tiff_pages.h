@@ -30,7 +30,7 @@ TiffPageIndex index_tiff_pages(const OpenFile& file, const std::string& name);
 
 // A page of a file opened once by the caller, its directory read once: what it says of its pixels
 // and what our reader makes of them.
-struct TiffPage {
+struct OpenedTiffPage {
     TiffHandle handle;                  // the page's directory, read through the caller's file
     std::optional<ImageHeader> header;  // nothing when the directory cannot be read
     // Ours when the page is gray (minimum is black), 8 or 16 bits unsigned, stored in strips or
@@ -45,15 +45,15 @@ struct TiffPage {
 
 // The page whose directory begins at `directory_offset` (0: the file's first page) of the file,
 // opened once by the caller (who keeps it open while the page is used) and named `name`.
-TiffPage find_tiff_page(const OpenFile& file, const std::string& name,
-                        std::uint64_t directory_offset);
+OpenedTiffPage open_tiff_page(const OpenFile& file, const std::string& name,
+                              std::uint64_t directory_offset);
 
 // A page found to be decoded, decoded into the buffer: read, or unreadable when a strip or tile
 // cannot be decoded.
-OwnRead decode_tiff_page(const TiffPage& page, ReadBuffer& buffer);
+OwnRead decode_tiff_page(const OpenedTiffPage& page, ReadBuffer& buffer);
 
 // The page of the file at that path, opened once, whole in the buffer: read, unreadable or not
-// ours, as find_tiff_page says.
+// ours, as open_tiff_page says.
 OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
                             ReadBuffer& buffer);
 

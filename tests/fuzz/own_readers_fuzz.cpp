@@ -38,7 +38,7 @@ void touch_every_pixel(const OwnRead& read) {
 constexpr std::uint64_t kMostFuzzedPixels = 1u << 22;
 
 bool page_fits_the_fuzzer(const OpenFile& file, const std::string& name, std::uint64_t directory) {
-    const std::optional<ImageHeader> header = find_tiff_page(file, name, directory).header;
+    const std::optional<ImageHeader> header = open_tiff_page(file, name, directory).header;
     return header && header->width * header->height <= kMostFuzzedPixels;
 }
 
