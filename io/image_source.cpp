@@ -116,11 +116,13 @@ OpenedImage::OpenedImage(const ImageLocation& image) : image_(image), file_(imag
             return;  // a page of a TIFF file that is not there
         }
     }
-    tiff_ = open_tiff_page(file_, image.file, directory);
-    header_ = tiff_.header;
-    own_ = tiff_.found.outcome;
-    if (own_ == OwnRead::Outcome::stored) stored_ = tiff_.found.stored;
+    tiff_ = std::make_unique<OpenedTiffPage>(open_tiff_page(file_, image.file, directory));
+    header_ = tiff_->header;
+    own_ = tiff_->found.outcome;
+    if (own_ == OwnRead::Outcome::stored) stored_ = tiff_->found.stored;
 }
+
+OpenedImage::~OpenedImage() = default;
 
 ReadImage OpenedImage::read_whole(ReadBuffer& buffer) const {
     switch (own_) {
@@ -131,7 +133,7 @@ ReadImage OpenedImage::read_whole(ReadBuffer& buffer) const {
             return pixels ? read_by_us(*pixels) : ReadImage();
         }
         case OwnRead::Outcome::to_decode: {
-            const OwnRead decoded = decode_tiff_page(tiff_, buffer);
+            const OwnRead decoded = decode_tiff_page(*tiff_, buffer);
             return decoded.outcome == OwnRead::Outcome::read ? read_by_us(decoded.view)
                                                              : ReadImage();
         }

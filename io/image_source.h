@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <string>
@@ -14,9 +15,10 @@
 #include "own_read.h"
 #include "read_buffer.h"
 #include "stored_rows.h"
-#include "tiff_pages.h"
 
 namespace bestfocus {
+
+struct OpenedTiffPage;  // tiff_pages.h
 
 // An image read to be measured: our readers leave its pixels in the caller's buffer, OpenCV's
 // decoders in `decoded`.
@@ -37,6 +39,7 @@ struct ReadImage {
 class OpenedImage {
   public:
     explicit OpenedImage(const ImageLocation& image);
+    ~OpenedImage();
 
     // What the header says of the pixels; nothing for a format whose header we do not read, or a
     // header that cannot be read.
@@ -55,7 +58,7 @@ class OpenedImage {
     OpenFile file_;
     std::optional<ImageHeader> header_;
     std::optional<StoredRows> stored_;
-    OpenedTiffPage tiff_;  // a TIFF's page, its directory read once
+    std::unique_ptr<OpenedTiffPage> tiff_;  // a TIFF's page, its directory read once
     OwnRead::Outcome own_ = OwnRead::Outcome::unreadable;
 };
 
