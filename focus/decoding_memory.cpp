@@ -8,8 +8,6 @@
 #include <mutex>
 #include <string>
 
-#include "image_header.h"
-
 namespace bestfocus {
 
 namespace {
@@ -74,11 +72,8 @@ std::uint64_t memory_for_images() {
     return memory > kProgramBytes ? memory - kProgramBytes : 0;
 }
 
-std::uint64_t memory_to_decode(const ImageLocation& image, const Engine& engine, bool region) {
-    const std::optional<ImageHeader> header = read_image_header(image);
-    // An engine that measures a view where it lies measures uncompressed rows as they are read.
-    const bool in_bands = !region && engine.bytes_per_pixel_measured() == 0;
-    if (!header || (header->rows_uncompressed && in_bands)) {
+std::uint64_t memory_to_decode(const std::optional<ImageHeader>& header, const Engine& engine) {
+    if (!header) {
         return 0;
     }
     // Sides beyond 2^32 each cannot be decoded anyway; their product stays in 64 bits.

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine.h"
-#include "image_location.h"
+#include "image_header.h"
 
 namespace bestfocus {
 
@@ -18,11 +18,10 @@ namespace bestfocus {
 // limits; less what the program itself takes.
 std::uint64_t memory_for_images();
 
-// The memory the image takes to be decoded and measured whole on the engine (only a region of it
-// when `region`): its decoded samples, their gray copy and what the engine adds a pixel; 0 when its
-// header cannot be read (a format whose header we do not read) or when it is measured a band at a
-// time as it is read.
-std::uint64_t memory_to_decode(const ImageLocation& image, const Engine& engine, bool region);
+// The memory an image takes to be decoded and measured whole on the engine, from its header: its
+// decoded samples, their gray copy and what the engine adds a pixel; 0 without a header (a format
+// whose header we do not read).
+std::uint64_t memory_to_decode(const std::optional<ImageHeader>& header, const Engine& engine);
 
 // Holds `bytes` of the process's share for images while it lives, waiting until they are free.
 class DecodingMemory {

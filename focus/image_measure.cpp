@@ -98,8 +98,44 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     // image once it has grown to the largest (or, measured as read, to a band), and the pixels
     // are measured where they land.
     thread_local ReadBuffer buffer;
-    // Decoded only once the memory it takes is free beside the images decoded on other threads.
-    const std::uint64_t needed = memory_to_decode(image, engine, region.has_value());
+    // The image's one opening: its header, and where its rows lie when they lie in the file.
+    const OpenedImage opened(image);
+    // The whole image's rows in the file: measured as they are read, a band at a time, when the
+    // engine measures in bands.
+    if (opened.stored() && !region && tiles) {
+        const StoredRows& stored = *opened.stored();
+        if (std::optional<ImageMeasurement> refused =
+                tile_refusal(*tiles, stored.width, stored.height, methods, "the image " + name)) {
+            return *refused;
+        }
+        TiledBands bands(engine, stored.width, stored.height, stored.depth,
+                         tile_edges(*tiles, stored.width, stored.height), methods);
+        if (bands.banded()) {
+            if (!measure_as_read(opened.file().fd(), stored, bands, buffer)) {
+                return failed("\nNo se puede abrir el archivo: " + name);
+            }
+            return split_tiles(measured(bands.result(), stored.width, stored.height, name),
+                               methods.size());
+        }
+    } else if (opened.stored() && !region) {
+        const StoredRows& stored = *opened.stored();
+        std::vector<std::unique_ptr<BandedMeasure>> parts;
+        for (int k = 0; k < engine.image_team(); ++k) {
+            parts.push_back(
+                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods));
+        }
+        if (parts.front()) {
+            const TeamMeasurement team =
+                measure_as_read_on_team(opened.file().fd(), stored, std::move(parts), buffer);
+            if (!team.read) {
+                return failed("\nNo se puede abrir el archivo: " + name);
+            }
+            return measured(team.measurement, stored.width, stored.height, name);
+        }
+    }
+    // Otherwise decoded whole, once the memory it takes is free beside the images decoded on other
+    // threads.
+    const std::uint64_t needed = memory_to_decode(opened.header(), engine);
     const DecodingMemory memory(needed);
     if (!memory.held()) {
         return failed("\nNo se puede abrir el archivo: " + name,
@@ -108,39 +144,7 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                           mebibytes(DecodingMemory::share()) +
                           " MiB of memory this run has for images\n");
     }
-    OpenedImage opened = open_image(image, buffer);
-    if (opened.stored && !region && tiles) {
-        const StoredRows& stored = *opened.stored;
-        if (std::optional<ImageMeasurement> refused =
-                tile_refusal(*tiles, stored.width, stored.height, methods, "the image " + name)) {
-            return *refused;
-        }
-        TiledBands bands(engine, stored.width, stored.height, stored.depth,
-                         tile_edges(*tiles, stored.width, stored.height), methods);
-        if (bands.banded()) {
-            if (!measure_as_read(opened.file.fd(), stored, bands, buffer)) {
-                return failed("\nNo se puede abrir el archivo: " + name);
-            }
-            return split_tiles(measured(bands.result(), stored.width, stored.height, name),
-                               methods.size());
-        }
-    } else if (opened.stored && !region) {
-        const StoredRows& stored = *opened.stored;
-        std::vector<std::unique_ptr<BandedMeasure>> parts;
-        for (int k = 0; k < engine.image_team(); ++k) {
-            parts.push_back(
-                engine.measure_in_bands(stored.width, stored.height, stored.depth, methods));
-        }
-        if (parts.front()) {
-            const TeamMeasurement team =
-                measure_as_read_on_team(opened.file.fd(), stored, std::move(parts), buffer);
-            if (!team.read) {
-                return failed("\nNo se puede abrir el archivo: " + name);
-            }
-            return measured(team.measurement, stored.width, stored.height, name);
-        }
-    }
-    const ReadImage pixels = read_whole(std::move(opened), buffer);
+    const ReadImage pixels = opened.read_whole(buffer);
     if (!pixels.read) {
         return failed("\nNo se puede abrir el archivo: " + name,
                       pixels.why.empty() ? "" : "bestfocus: " + name + ": " + pixels.why + "\n");

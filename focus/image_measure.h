@@ -31,16 +31,19 @@ ImageView region_of(const ImageView& image, const RegionOfInterest& region);
 // Where the grid's tiles of a width x height image lie, as the engines take them.
 TileEdges tile_edges(const TileGrid& grid, int width, int height);
 
-// Reads the image at its depth (read_image, into a buffer the calling thread keeps) and measures
-// its pixels, or the region's when one is given, on the engine with each method (codes of the
-// measure list). Fails when the image cannot be read (a diagnostic says why when OpenCV's decoders
-// are needed but cannot be loaded), when its pixels are neither 8- nor 16-bit integers (a
-// diagnostic names the depth), when the region does not lie inside it (then only a diagnostic,
-// naming both sizes), and when the engine fails: the measured pixels too many for it, or a
-// measurement failed (a diagnostic says why when the engine does). With tiles, every tile of the
-// image (or region) is measured too, each as a region of the pixels read once, so that its value
-// is the one the region alone gives; tiles the image (or region) cannot take are a bad command
-// line (status 2, the message says why: tile_grid.h).
+// Opens the image once and measures its pixels, or the region's when one is given, on the engine
+// with each method (codes of the measure list). The whole image's rows, where they lie in the
+// file, are measured as they are read, a band at a time (measure_as_read.h), on an engine that
+// measures in bands; any other image is read whole at its depth into a buffer the calling thread
+// keeps, once the memory it takes is free (decoding_memory.h). Fails when the image cannot be read
+// (a diagnostic says why when OpenCV's decoders are needed but cannot be loaded, or when it needs
+// more memory than the run has), when its pixels are neither 8- nor 16-bit integers (a diagnostic
+// names the depth), when the region does not lie inside it (then only a diagnostic, naming both
+// sizes), and when the engine fails: the measured pixels too many for it, or a measurement failed
+// (a diagnostic says why when the engine does). With tiles, every tile of the image (or region) is
+// measured too, each as a region of the pixels read once, so that its value is the one the region
+// alone gives; tiles the image (or region) cannot take are a bad command line (status 2, the
+// message says why: tile_grid.h).
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
                                const std::optional<RegionOfInterest>& region = std::nullopt,

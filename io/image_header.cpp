@@ -74,46 +74,43 @@ std::optional<ImageHeader> bmp_header(const unsigned char* start) {
     header.height = magnitude(start + 22);
     const std::uint16_t bits = u16_at(start + 28);
     const std::uint32_t compression = u32_at(start + 30);
-    header.rows_uncompressed =
-        (compression == 0 || compression == 3) && (bits == 8 || bits == 24 || bits == 32);
-    // Our reader maps an 8-bit palette to gray; other palettes may decode to colour.
-    header.channels = bits > 8 ? static_cast<int>(bits / 8) : header.rows_uncompressed ? 1 : 3;
+    // Our reader maps an uncompressed 8-bit palette to gray; other palettes may decode to colour.
+    const bool gray_palette = bits == 8 && (compression == 0 || compression == 3);
+    header.channels = bits > 8 ? static_cast<int>(bits / 8) : gray_palette ? 1 : 3;
     return header;
 }
 
-std::optional<ImageHeader> tiff_header(const ImageLocation& image) {
-    const TiffHandle tiff =
-        image.directory != 0 ? open_tiff_at(image.file, image.directory) : open_tiff(image.file);
+std::optional<ImageHeader> tiff_header(const OpenFile& file, const ImageLocation& image) {
+    const TiffHandle tiff = open_tiff_at(file, image.file, image.directory);
     if (!tiff) return std::nullopt;
     for (int page = 0; page < image.page && image.directory == 0; ++page) {
         if (!TIFFReadDirectory(tiff.get())) return std::nullopt;
     }
+    return tiff_page_header(tiff.get());
+}
+
+}  // namespace
+
+std::optional<ImageHeader> tiff_page_header(tiff* page) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint16_t samples = 1;
     std::uint16_t bits = 8;
-    std::uint16_t compression = COMPRESSION_NONE;
-    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
-        !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height)) {
+    if (!TIFFGetField(page, TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(page, TIFFTAG_IMAGELENGTH, &height)) {
         return std::nullopt;
     }
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(page, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(page, TIFFTAG_BITSPERSAMPLE, &bits);
     ImageHeader header;
     header.width = width;
     header.height = height;
     header.channels = samples;
     header.bytes_per_sample = bits > 8 ? (bits + 7) / 8 : 1;
-    header.rows_uncompressed =
-        compression == COMPRESSION_NONE && samples == 1 && !TIFFIsTiled(tiff.get());
     return header;
 }
 
-}  // namespace
-
-std::optional<ImageHeader> read_image_header(const ImageLocation& image) {
-    const OpenFile file(image.file);
+std::optional<ImageHeader> read_image_header(const OpenFile& file, const ImageLocation& image) {
     // The fields read below: a PNG's IHDR ends at byte 26, a BMP's compression at byte 34.
     constexpr long long kPngStart = 26;
     constexpr long long kBmpStart = 34;
@@ -130,9 +127,13 @@ std::optional<ImageHeader> read_image_header(const ImageLocation& image) {
         return bmp_header(start.data());
     }
     if (got >= 2 && has_tiff_signature(file.fd())) {
-        return tiff_header(image);
+        return tiff_header(file, image);
     }
     return std::nullopt;
+}
+
+std::optional<ImageHeader> read_image_header(const ImageLocation& image) {
+    return read_image_header(OpenFile(image.file), image);
 }
 
 }  // namespace bestfocus

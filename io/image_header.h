@@ -7,6 +7,9 @@
 #include <optional>
 
 #include "image_location.h"
+#include "open_file.h"
+
+struct tiff;  // libtiff's TIFF
 
 namespace bestfocus {
 
@@ -15,13 +18,16 @@ struct ImageHeader {
     std::uint64_t height = 0;
     int channels = 1;          // as decoded before any conversion to gray
     int bytes_per_sample = 1;  // 2 for 16-bit samples
-    // The rows lie in the file uncompressed, of a kind our readers measure a band at a time (an 8-,
-    // 24- or 32-bit BMP without run-length codes, a gray TIFF page in strips without compression).
-    bool rows_uncompressed = false;
 };
 
-// The header of a PNG, JPEG, BMP or TIFF file (for a page of a multi-page file, that page's);
-// nothing for other formats and for headers that cannot be read.
+// The header of a PNG, JPEG, BMP or TIFF file (for a page of a multi-page file, that page's),
+// read from the file the caller opened; nothing for other formats and for headers that cannot be
+// read.
+std::optional<ImageHeader> read_image_header(const OpenFile& file, const ImageLocation& image);
+// The same, opening the file by its path.
 std::optional<ImageHeader> read_image_header(const ImageLocation& image);
+
+// What the directory a libtiff handle has read says of its page.
+std::optional<ImageHeader> tiff_page_header(tiff* page);
 
 }  // namespace bestfocus

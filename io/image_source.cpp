@@ -1,7 +1,8 @@
 #include "image_source.h"
 
+#include <unistd.h>
+
 #include <cstring>
-#include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 
 #include "bmp_header_check.h"
@@ -15,49 +16,28 @@ namespace bestfocus {
 
 namespace {
 
-bool is_regular_file(const std::string& path) {
-    std::error_code ignored;  // a path that cannot be examined is not a regular file
-    return std::filesystem::is_regular_file(path, ignored);
-}
-
 // Gray at the stored depth: without IMREAD_COLOR OpenCV converts colour to gray, and
 // IMREAD_ANYDEPTH keeps 16-bit (and other) depths instead of reducing them to 8 bits.
 constexpr int kGrayAtDepth = cv::IMREAD_ANYDEPTH;
 
-// The directory of page `page` of a TIFF file, 0 when the file has no such page. Walks the chain:
-// callers that read many pages pass the directories found once (pages_of).
-std::uint64_t directory_of_page(const std::string& file, int page) {
-    const TiffPageIndex index = index_tiff_pages(file);
+// The directory of page `page` of the open TIFF file, 0 when the file has no such page. Walks the
+// chain: callers that read many pages pass the directories found once (pages_of).
+std::uint64_t directory_of_page(const OpenFile& file, const std::string& name, int page) {
+    const TiffPageIndex index = index_tiff_pages(file, name);
     if (index.damaged || static_cast<std::size_t>(page) >= index.directory_offsets.size()) {
         return 0;
     }
     return index.directory_offsets[static_cast<std::size_t>(page)];
 }
 
-// The image through our TIFF reader; unreadable for a page of a TIFF file that is not there.
-OwnRead own_tiff(const ImageLocation& image, ReadBuffer& buffer) {
-    std::uint64_t directory = 0;  // the first page
-    if (image.page >= 0) {
-        directory =
-            image.directory != 0 ? image.directory : directory_of_page(image.file, image.page);
-        if (directory == 0) {
-            return OwnRead::unreadable();
-        }
-    }
-    return find_gray_tiff_page(image.file, directory, buffer);
+// A name that opens the file already open rather than whatever its path names by now, for OpenCV's
+// decoders, which open files by name; the path itself where /proc is not mounted.
+std::string name_of_open(const OpenFile& file, const std::string& path) {
+    const std::string name = "/proc/self/fd/" + std::to_string(file.fd());
+    return access(name.c_str(), R_OK) == 0 ? name : path;
 }
 
-OwnRead own_read(const ImageLocation& image, const OpenFile& file, ReadBuffer& buffer) {
-    if (has_tiff_signature(file.fd())) {
-        return own_tiff(image, buffer);
-    }
-    if (image.page < 0) {
-        return find_own_bmp_rows(file.fd(), file.size());
-    }
-    return OwnRead::not_ours();
-}
-
-ReadImage read_by_opencv(const ImageLocation& image) {
+ReadImage read_by_opencv(const ImageLocation& image, const OpenFile& file) {
     ReadImage result;
     const std::string problem = codecs_problem();
     if (!problem.empty()) {
@@ -65,12 +45,12 @@ ReadImage read_by_opencv(const ImageLocation& image) {
         return result;
     }
     // A run-length encoded BMP: its codes are checked in the whole file before OpenCV follows them.
-    if (image.page < 0 && bmp_file_is_corrupt(image.file)) {
+    if (image.page < 0 && bmp_file_is_corrupt(file.fd(), file.size())) {
         return result;
     }
     // Pages our reader leaves to OpenCV (colour, other depths): it steps over the earlier pages'
     // directories, so reading every page of such a file is quadratic.
-    result.decoded = codecs_read(image.file, image.page, kGrayAtDepth);
+    result.decoded = codecs_read(name_of_open(file, image.file), image.page, kGrayAtDepth);
     if (result.decoded.empty() || result.decoded.channels() != 1) {
         return result;
     }
@@ -116,32 +96,55 @@ std::string described(const ImageLocation& image) {
     return image.file + " (page " + std::to_string(image.page + 1) + ")";
 }
 
-OpenedImage open_image(const ImageLocation& image, ReadBuffer& buffer) {
-    OpenedImage opened{OpenFile(image.file), std::nullopt, {}};
-    if (opened.file.fd() < 0) {
-        return opened;
+OpenedImage::OpenedImage(const ImageLocation& image) : image_(image), file_(image.file) {
+    if (file_.fd() < 0) {
+        return;
     }
-    const OwnRead own = own_read(image, opened.file, buffer);
-    switch (own.outcome) {
-        case OwnRead::Outcome::unreadable: break;
-        case OwnRead::Outcome::stored: opened.stored = own.stored; break;
-        case OwnRead::Outcome::read: opened.whole = read_by_us(own.view); break;
-        case OwnRead::Outcome::not_ours: opened.whole = read_by_opencv(image); break;
+    if (!has_tiff_signature(file_.fd())) {
+        header_ = read_image_header(file_, image);
+        const OwnRead own =
+            image.page < 0 ? find_own_bmp_rows(file_.fd(), file_.size()) : OwnRead::not_ours();
+        own_ = own.outcome;
+        if (own_ == OwnRead::Outcome::stored) stored_ = own.stored;
+        return;
     }
-    return opened;
+    std::uint64_t directory = 0;  // the first page
+    if (image.page >= 0) {
+        directory = image.directory != 0 ? image.directory
+                                         : directory_of_page(file_, image.file, image.page);
+        if (directory == 0) {
+            return;  // a page of a TIFF file that is not there
+        }
+    }
+    tiff_ = std::make_unique<OpenedTiffPage>(open_tiff_page(file_, image.file, directory));
+    header_ = tiff_->header;
+    own_ = tiff_->found.outcome;
+    if (own_ == OwnRead::Outcome::stored) stored_ = tiff_->found.stored;
 }
 
-ReadImage read_whole(OpenedImage opened, ReadBuffer& buffer) {
-    if (!opened.stored) {
-        return std::move(opened.whole);
+OpenedImage::~OpenedImage() = default;
+
+ReadImage OpenedImage::read_whole(ReadBuffer& buffer) const {
+    switch (own_) {
+        case OwnRead::Outcome::not_ours: return read_by_opencv(image_, file_);
+        case OwnRead::Outcome::stored: {
+            const std::optional<ImageView> pixels =
+                read_all_stored_rows(file_.fd(), *stored_, buffer);
+            return pixels ? read_by_us(*pixels) : ReadImage();
+        }
+        case OwnRead::Outcome::to_decode: {
+            const OwnRead decoded = decode_tiff_page(*tiff_, buffer);
+            return decoded.outcome == OwnRead::Outcome::read ? read_by_us(decoded.view)
+                                                             : ReadImage();
+        }
+        case OwnRead::Outcome::read:  // our readers decode only here
+        case OwnRead::Outcome::unreadable: break;
     }
-    const std::optional<ImageView> pixels =
-        read_all_stored_rows(opened.file.fd(), *opened.stored, buffer);
-    return pixels ? read_by_us(*pixels) : ReadImage();
+    return ReadImage();
 }
 
 ReadImage read_image(const ImageLocation& image, ReadBuffer& buffer) {
-    return read_whole(open_image(image, buffer), buffer);
+    return OpenedImage(image).read_whole(buffer);
 }
 
 cv::Mat decode_at_depth(const ImageLocation& image) {
@@ -168,17 +171,18 @@ cv::Mat decode_for_display(const ImageLocation& image) {
 
 FilePages pages_of(const std::string& file) {
     FilePages pages;
-    if (!is_regular_file(file)) {
+    const OpenFile opened(file);
+    if (opened.fd() < 0) {  // not a regular file
         return pages;
     }
-    if (has_tiff_signature(file)) {
-        TiffPageIndex index = index_tiff_pages(file);
+    if (has_tiff_signature(opened.fd())) {
+        TiffPageIndex index = index_tiff_pages(opened, file);
         pages.damaged = index.damaged;
         pages.count = index.damaged ? 0 : static_cast<int>(index.directory_offsets.size());
         pages.directories = std::move(index.directory_offsets);
         return pages;
     }
-    pages.count = codecs_count(file, kGrayAtDepth);
+    pages.count = codecs_count(name_of_open(opened, file), kGrayAtDepth);
     return pages;
 }
 

@@ -2,18 +2,23 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "image_header.h"
 #include "image_location.h"
 #include "image_view.h"
 #include "open_file.h"
+#include "own_read.h"
 #include "read_buffer.h"
 #include "stored_rows.h"
 
 namespace bestfocus {
+
+struct OpenedTiffPage;  // tiff_pages.h
 
 // An image read to be measured: our readers leave its pixels in the caller's buffer, OpenCV's
 // decoders in `decoded`.
@@ -26,18 +31,36 @@ struct ReadImage {
                       // empty when the file is simply not a readable image
 };
 
-// An image opened to be measured as it is read: where our readers find its rows lying in the file
-// (stored_rows.h), they are left there for the caller to read a band at a time; any other image is
-// read whole.
-struct OpenedImage {
-    OpenFile file;
-    std::optional<StoredRows> stored;  // the rows, in `file`
-    ReadImage whole;                   // when nothing is stored: the image read, or not
-};
-OpenedImage open_image(const ImageLocation& image, ReadBuffer& buffer);
+// An image opened once to be measured, nothing of its pixels decoded yet: what its header says of
+// them, so that the memory decoding it takes is known first, and where our readers find its rows
+// lying in the file (stored_rows.h), for the caller to read a band at a time, when they lie there.
+// Every read of the image goes through the one opening: a file replaced after it is opened is
+// still the file opened.
+class OpenedImage {
+  public:
+    explicit OpenedImage(const ImageLocation& image);
+    ~OpenedImage();
 
-// The opened image whole: its stored rows, if any, read into the buffer.
-ReadImage read_whole(OpenedImage opened, ReadBuffer& buffer);
+    // What the header says of the pixels; nothing for a format whose header we do not read, or a
+    // header that cannot be read.
+    const std::optional<ImageHeader>& header() const { return header_; }
+    // The rows where they lie in the file, when they do.
+    const std::optional<StoredRows>& stored() const { return stored_; }
+    // The one opening, for reading the stored rows (read_stored_rows).
+    const OpenFile& file() const { return file_; }
+
+    // The image whole: decoded (or its stored rows read) into the buffer by our readers, exactly
+    // as read_image gives it, or by OpenCV's decoders.
+    ReadImage read_whole(ReadBuffer& buffer) const;
+
+  private:
+    ImageLocation image_;
+    OpenFile file_;
+    std::optional<ImageHeader> header_;
+    std::optional<StoredRows> stored_;
+    std::unique_ptr<OpenedTiffPage> tiff_;  // a TIFF's page, its directory read once
+    OwnRead::Outcome own_ = OwnRead::Outcome::unreadable;
+};
 
 // The image as one gray channel at its stored depth, exactly as decode_at_depth gives it; our own
 // readers (bmp_reader.h, tiff_pages.h) read the kinds microscopes write without copying or

@@ -1,5 +1,5 @@
-// What one of our own readers made of a file: pixels it read, rows it found where they lie, a file
-// it refuses, or a file it leaves to OpenCV's decoders.
+// What one of our own readers made of a file: pixels it read, rows it found where they lie, pixels
+// it will decode when asked, a file it refuses, or a file it leaves to OpenCV's decoders.
 #pragma once
 
 #include <optional>
@@ -11,7 +11,7 @@
 namespace bestfocus {
 
 struct OwnRead {
-    enum class Outcome { not_ours, unreadable, read, stored };
+    enum class Outcome { not_ours, unreadable, read, stored, to_decode };
     Outcome outcome = Outcome::not_ours;
     ImageView view;     // when read: the pixels, in the caller's ReadBuffer
     StoredRows stored;  // when stored: the rows in the file, not read yet
@@ -20,6 +20,7 @@ struct OwnRead {
     static OwnRead unreadable() { return {Outcome::unreadable, {}, {}}; }
     static OwnRead read(const ImageView& pixels) { return {Outcome::read, pixels, {}}; }
     static OwnRead rows_in_file(const StoredRows& rows) { return {Outcome::stored, {}, rows}; }
+    static OwnRead decoded_when_asked() { return {Outcome::to_decode, {}, {}}; }
 };
 
 // What a reader found, with rows it found in the file (`fd`, negative when it could not be opened)

@@ -1,10 +1,12 @@
 #include "bmp_header_check.h"
 
-#include <fstream>
+#include <algorithm>
 #include <vector>
 
 #include "bmp_rle_check.h"
+#include "file_reads.h"
 #include "little_endian.h"
+#include "open_file.h"
 
 namespace bestfocus {
 
@@ -128,33 +130,25 @@ BmpCheck check_bmp_bytes(const unsigned char* bytes, std::size_t length, std::ui
     return file_size - pixel_offset >= row_bytes * rows ? BmpCheck::sound : BmpCheck::corrupt;
 }
 
-bool bmp_file_is_corrupt(const std::string& path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        return false;
-    }
-    const std::streamoff end = file.tellg();
-    if (end < 0) {
-        return false;
-    }
-    const auto file_size = static_cast<std::uint64_t>(end);
+bool bmp_file_is_corrupt(int fd, std::uint64_t file_size) {
     std::vector<unsigned char> bytes(std::min<std::uint64_t>(file_size, kBmpHeaderBytes));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()))) {
+    if (!read_exactly(fd, bytes.data(), bytes.size(), 0)) {
         return false;
     }
     BmpCheck check = check_bmp_bytes(bytes.data(), bytes.size(), file_size);
     if (check == BmpCheck::needs_whole_file) {
         bytes.resize(file_size);
-        file.seekg(0);
-        if (!file.read(reinterpret_cast<char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size()))) {
+        if (!read_exactly(fd, bytes.data(), bytes.size(), 0)) {
             return false;
         }
         check = check_bmp_bytes(bytes.data(), bytes.size(), file_size);
     }
     return check == BmpCheck::corrupt;
+}
+
+bool bmp_file_is_corrupt(const std::string& path) {
+    const OpenFile file(path);
+    return file.fd() >= 0 && bmp_file_is_corrupt(file.fd(), file.size());
 }
 
 }  // namespace bestfocus

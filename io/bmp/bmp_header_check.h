@@ -34,8 +34,10 @@ constexpr long long kMostBmpPixels = 1 << 30;
 // (uncompressed) or run-length codes that fit the image (see rle_data_fits_image).
 BmpCheck check_bmp_bytes(const unsigned char* bytes, std::size_t length, std::uint64_t file_size);
 
-// Whether the file at path is a BMP that fails check_bmp_bytes. A file that cannot be read, or
-// that is not a BMP, is not corrupt here: decoding it will tell.
+// Whether the open file (of `file_size` bytes when opened) is a BMP that fails check_bmp_bytes. A
+// file that cannot be read, or that is not a BMP, is not corrupt here: decoding it will tell.
+bool bmp_file_is_corrupt(int fd, std::uint64_t file_size);
+// The same for the file at path.
 bool bmp_file_is_corrupt(const std::string& path);
 
 }  // namespace bestfocus

@@ -1,7 +1,5 @@
 #include "tiff_open.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -22,16 +20,12 @@ constexpr std::size_t kBigHeaderSize = 16;     // order, version 43, 8, 0, 8-byt
 // An open file as libtiff sees it: its bytes, except a header that may name another directory
 // as the first.
 struct FileView {
-    int fd = -1;
+    int fd = -1;  // the caller's OpenFile's, which outlives the view
     std::uint64_t size = 0;
     std::uint64_t position = 0;
     std::array<unsigned char, kBigHeaderSize> header{};
     std::size_t header_size = 0;
     bool byte_counts_made_up = false;  // libtiff replaced a directory's byte counts by its own
-
-    ~FileView() {
-        if (fd >= 0) ::close(fd);
-    }
 };
 
 FileView* view_of(thandle_t handle) { return static_cast<FileView*>(handle); }
@@ -137,17 +131,12 @@ std::size_t read_header(int fd, unsigned char* header) {
     return static_cast<std::size_t>(got) < size ? 0 : size;
 }
 
-// Opens the file for a view; null unless it is a regular file with a TIFF header.
-std::unique_ptr<FileView> open_view(const std::string& file) {
+// A view of the open file; null unless the file begins with a TIFF header.
+std::unique_ptr<FileView> view_of_file(const OpenFile& file) {
     auto view = std::make_unique<FileView>();
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is then refused as not regular.
-    view->fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat status {};
-    if (view->fd < 0 || ::fstat(view->fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        return nullptr;
-    }
-    view->size = static_cast<std::uint64_t>(status.st_size);
-    view->header_size = read_header(view->fd, view->header.data());
+    view->fd = file.fd();
+    view->size = file.size();
+    view->header_size = file.fd() < 0 ? 0 : read_header(file.fd(), view->header.data());
     return view->header_size == 0 ? nullptr : std::move(view);
 }
 
@@ -187,28 +176,23 @@ bool byte_counts_made_up(tiff* handle) {
     return view_of(TIFFClientdata(handle))->byte_counts_made_up;
 }
 
-bool has_tiff_signature(const std::string& file) { return open_view(file) != nullptr; }
-
 bool has_tiff_signature(int fd) {
     std::array<unsigned char, kBigHeaderSize> header{};
     return read_header(fd, header.data()) != 0;
 }
 
-TiffHandle open_tiff(const std::string& file) {
-    std::unique_ptr<FileView> view = open_view(file);
+TiffHandle open_tiff_at(const OpenFile& file, const std::string& name,
+                        std::uint64_t directory_offset) {
+    std::unique_ptr<FileView> view = view_of_file(file);
     if (!view) return nullptr;
-    return open_view_quietly(file, std::move(view));
-}
-
-TiffHandle open_tiff_at(const std::string& file, std::uint64_t directory_offset) {
-    std::unique_ptr<FileView> view = open_view(file);
-    if (!view) return nullptr;
-    const bool big_tiff = view->header_size == kBigHeaderSize;
-    if (!big_tiff && directory_offset > UINT32_MAX) return nullptr;
-    unsigned char* first_offset = view->header.data() + (big_tiff ? 8 : 4);
-    put_offset(first_offset, big_tiff ? 8 : 4, directory_offset,
-               is_little_endian_order(view->header.data()));
-    return open_view_quietly(file, std::move(view));
+    if (directory_offset != 0) {
+        const bool big_tiff = view->header_size == kBigHeaderSize;
+        if (!big_tiff && directory_offset > UINT32_MAX) return nullptr;
+        unsigned char* first_offset = view->header.data() + (big_tiff ? 8 : 4);
+        put_offset(first_offset, big_tiff ? 8 : 4, directory_offset,
+                   is_little_endian_order(view->header.data()));
+    }
+    return open_view_quietly(name, std::move(view));
 }
 
 }  // namespace bestfocus

@@ -12,9 +12,9 @@
 
 namespace bestfocus {
 
-TiffPageIndex index_tiff_pages(const std::string& file) {
+TiffPageIndex index_tiff_pages(const OpenFile& file, const std::string& name) {
     TiffPageIndex index;
-    const TiffHandle handle = open_tiff(file);
+    const TiffHandle handle = open_tiff_at(file, name, 0);
     if (!handle) {
         index.damaged = true;
         return index;
@@ -231,49 +231,59 @@ bool read_tiles(TIFF* page, const GrayLayout& layout, unsigned char* pixels, uns
 
 }  // namespace
 
-OwnRead find_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
-                            ReadBuffer& buffer) {
-    const TiffHandle page =
-        directory_offset == 0 ? open_tiff(file) : open_tiff_at(file, directory_offset);
-    if (!page) {
-        return OwnRead::unreadable();
+OpenedTiffPage open_tiff_page(const OpenFile& file, const std::string& name,
+                              std::uint64_t directory_offset) {
+    OpenedTiffPage page{open_tiff_at(file, name, directory_offset), std::nullopt,
+                        OwnRead::unreadable()};
+    TIFF* const handle = page.handle.get();
+    if (handle == nullptr) {
+        return page;
     }
-    const std::optional<GrayLayout> layout = gray_layout(page.get());
+    page.header = tiff_page_header(handle);
+    const std::optional<GrayLayout> layout = gray_layout(handle);
     if (!layout) {
-        return OwnRead::not_ours();
+        page.found = OwnRead::not_ours();
+        return page;
     }
-    const std::uint32_t blocks = layout->tiled ? TIFFNumberOfTiles(page.get())
-                                               : (layout->height - 1) / layout->block_height + 1;
-    if ((!layout->tiled && TIFFNumberOfStrips(page.get()) != blocks) ||
-        byte_counts_made_up(page.get()) || !blocks_inside_file(page.get(), *layout, blocks)) {
-        return OwnRead::unreadable();
+    const std::uint32_t blocks =
+        layout->tiled ? TIFFNumberOfTiles(handle) : (layout->height - 1) / layout->block_height + 1;
+    if ((!layout->tiled && TIFFNumberOfStrips(handle) != blocks) || byte_counts_made_up(handle) ||
+        !blocks_inside_file(handle, *layout, blocks)) {
+        return page;
     }
-    if (!layout->tiled) {
-        if (const std::optional<StoredRows> stored =
-                back_to_back_strips(page.get(), *layout, blocks)) {
-            return OwnRead::rows_in_file(*stored);
-        }
-    }
-    const std::size_t image_bytes = layout->row_bytes() * layout->height;
+    const std::optional<StoredRows> stored =
+        layout->tiled ? std::nullopt : back_to_back_strips(handle, *layout, blocks);
+    page.found = stored ? OwnRead::rows_in_file(*stored) : OwnRead::decoded_when_asked();
+    return page;
+}
+
+OwnRead decode_tiff_page(const OpenedTiffPage& page, ReadBuffer& buffer) {
+    TIFF* const handle = page.handle.get();
+    const GrayLayout layout = *gray_layout(handle);  // found to be ours
+    const std::size_t image_bytes = layout.row_bytes() * layout.height;
     unsigned char* pixels =
-        buffer.at_least(image_bytes + (layout->tiled ? layout->block_bytes() : 0));
-    if (layout->tiled ? !read_tiles(page.get(), *layout, pixels, pixels + image_bytes)
-                      : !read_strips(page.get(), *layout, pixels)) {
+        buffer.at_least(image_bytes + (layout.tiled ? layout.block_bytes() : 0));
+    if (layout.tiled ? !read_tiles(handle, layout, pixels, pixels + image_bytes)
+                     : !read_strips(handle, layout, pixels)) {
         return OwnRead::unreadable();
     }
     ImageView view;
     view.pixels = pixels;
-    view.depth = layout->bits == 8 ? PixelDepth::u8 : PixelDepth::u16;
-    view.width = static_cast<int>(layout->width);
-    view.height = static_cast<int>(layout->height);
-    view.row_stride = static_cast<std::ptrdiff_t>(layout->width);
+    view.depth = layout.bits == 8 ? PixelDepth::u8 : PixelDepth::u16;
+    view.width = static_cast<int>(layout.width);
+    view.height = static_cast<int>(layout.height);
+    view.row_stride = static_cast<std::ptrdiff_t>(layout.width);
     return OwnRead::read(view);
 }
 
 OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
                             ReadBuffer& buffer) {
-    const OwnRead found = find_gray_tiff_page(file, directory_offset, buffer);
-    return with_rows_read(found, OpenFile(file).fd(), buffer);
+    const OpenFile opened(file);
+    const OpenedTiffPage page = open_tiff_page(opened, file, directory_offset);
+    if (page.found.outcome == OwnRead::Outcome::to_decode) {
+        return decode_tiff_page(page, buffer);
+    }
+    return with_rows_read(page.found, opened.fd(), buffer);
 }
 
 }  // namespace bestfocus

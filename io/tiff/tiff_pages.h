@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "image_header.h"
+#include "open_file.h"
 #include "own_read.h"
 #include "read_buffer.h"
+#include "tiff_open.h"
 
 namespace bestfocus {
 
@@ -20,20 +24,36 @@ struct TiffPageIndex {
     bool damaged = false;
 };
 
-// Walks the file's chain of directories once. The file must have a TIFF signature.
-TiffPageIndex index_tiff_pages(const std::string& file);
+// Walks the chain of directories of the file, opened once by the caller and named `name`. It
+// must have a TIFF signature.
+TiffPageIndex index_tiff_pages(const OpenFile& file, const std::string& name);
 
-// The page whose directory begins at `directory_offset` (0: the file's first page), when it is
-// gray (minimum is black), 8 or 16 bits unsigned, stored in strips or tiles without or with lossless
-// compression (LZW, Deflate, PackBits), top row first: its rows where they lie in the file when
-// they lie there uncompressed and back to back (read with read_stored_rows), otherwise the page
-// decoded into the buffer; either way exactly the pixels OpenCV decodes with IMREAD_ANYDEPTH.
-// Unreadable when such a page cannot be read (a strip or tile cut short, a directory that is not
-// there); not ours when the page is of another kind, for OpenCV.
-OwnRead find_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
-                            ReadBuffer& buffer);
+// A page of a file opened once by the caller, its directory read once: what it says of its pixels
+// and what our reader makes of them.
+struct OpenedTiffPage {
+    TiffHandle handle;                  // the page's directory, read through the caller's file
+    std::optional<ImageHeader> header;  // nothing when the directory cannot be read
+    // Ours when the page is gray (minimum is black), 8 or 16 bits unsigned, stored in strips or
+    // tiles without or with lossless compression (LZW, Deflate, PackBits), top row first: its rows
+    // where they lie in the file when they lie there uncompressed and back to back (read with
+    // read_stored_rows), otherwise to be decoded (decode_tiff_page); either way exactly the pixels
+    // OpenCV decodes with IMREAD_ANYDEPTH. Unreadable when such a page cannot be read (a strip or
+    // tile cut short, a directory that is not there); not ours when the page is of another kind,
+    // for OpenCV. Nothing is decoded yet.
+    OwnRead found;
+};
 
-// The same, with rows that lie in the file read into the buffer: the whole page.
+// The page whose directory begins at `directory_offset` (0: the file's first page) of the file,
+// opened once by the caller (who keeps it open while the page is used) and named `name`.
+OpenedTiffPage open_tiff_page(const OpenFile& file, const std::string& name,
+                              std::uint64_t directory_offset);
+
+// A page found to be decoded, decoded into the buffer: read, or unreadable when a strip or tile
+// cannot be decoded.
+OwnRead decode_tiff_page(const OpenedTiffPage& page, ReadBuffer& buffer);
+
+// The page of the file at that path, opened once, whole in the buffer: read, unreadable or not
+// ours, as open_tiff_page says.
 OwnRead read_gray_tiff_page(const std::string& file, std::uint64_t directory_offset,
                             ReadBuffer& buffer);
 

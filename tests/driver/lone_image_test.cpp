@@ -39,14 +39,14 @@ TEST_P(LoneImageOnATeam, GivesTheWholeImagesValues) {
     const PixelDepth depth = bmp ? PixelDepth::u8 : PixelDepth::u16;
 
     ReadBuffer buffer;
-    OpenedImage opened = open_image(ImageLocation(file), buffer);
-    ASSERT_TRUE(opened.stored);
+    const OpenedImage opened{ImageLocation(file)};
+    ASSERT_TRUE(opened.stored());
     std::vector<std::unique_ptr<BandedMeasure>> parts;
     for (int k = 0; k < split.team; ++k) {
         parts.push_back(std::make_unique<BandedMeasure>(methods, split.width, split.height, depth));
     }
     const TeamMeasurement team =
-        measure_as_read_on_team(opened.file.fd(), *opened.stored, std::move(parts), buffer);
+        measure_as_read_on_team(opened.file().fd(), *opened.stored(), std::move(parts), buffer);
     const ImageView whole{pixels.data, depth, pixels.cols, pixels.rows,
                           static_cast<std::ptrdiff_t>(pixels.step1())};
     EXPECT_TRUE(team.read);

@@ -2,15 +2,15 @@
 // by page, as a TIFF. Besides what the sanitizers catch, every pixel of every view a reader gives
 // is read, so a view reaching outside the buffer is caught.
 #include <sys/mman.h>
-#include <tiffio.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "bmp_reader.h"
-#include "tiff_open.h"
+#include "open_file.h"
 #include "tiff_pages.h"
 
 using namespace bestfocus;
@@ -37,12 +37,9 @@ void touch_every_pixel(const OwnRead& read) {
 // here would only measure the fuzzer's memory limit.
 constexpr std::uint64_t kMostFuzzedPixels = 1u << 22;
 
-bool page_fits_the_fuzzer(const std::string& file, std::uint64_t directory) {
-    const TiffHandle page = directory == 0 ? open_tiff(file) : open_tiff_at(file, directory);
-    std::uint32_t width = 0, height = 0;
-    return page && TIFFGetField(page.get(), TIFFTAG_IMAGEWIDTH, &width) &&
-           TIFFGetField(page.get(), TIFFTAG_IMAGELENGTH, &height) &&
-           static_cast<std::uint64_t>(width) * height <= kMostFuzzedPixels;
+bool page_fits_the_fuzzer(const OpenFile& file, const std::string& name, std::uint64_t directory) {
+    const std::optional<ImageHeader> header = open_tiff_page(file, name, directory).header;
+    return header && header->width * header->height <= kMostFuzzedPixels;
 }
 
 }  // namespace
@@ -54,11 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     touch_every_pixel(read_own_bmp(fd, size, buffer));
 
     const std::string file = "/proc/self/fd/" + std::to_string(fd);
-    if (has_tiff_signature(file)) {
-        const TiffPageIndex pages = index_tiff_pages(file);
+    const OpenFile opened(file);
+    if (has_tiff_signature(opened.fd())) {
+        const TiffPageIndex pages = index_tiff_pages(opened, file);
         for (std::size_t page = 0; page < pages.directory_offsets.size() && page < 8; ++page) {
             const std::uint64_t directory = page == 0 ? 0 : pages.directory_offsets[page];
-            if (page_fits_the_fuzzer(file, directory)) {
+            if (page_fits_the_fuzzer(opened, file, directory)) {
                 touch_every_pixel(read_gray_tiff_page(file, directory, buffer));
             }
         }
