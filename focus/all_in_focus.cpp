@@ -198,14 +198,14 @@ constexpr std::size_t kGroupBytes = std::size_t{1} << 19;
 bool add_stored_rows(const OpenedImage& opened, const RegionOfInterest& area, int image,
                      const std::vector<std::pair<int, int>>& runs, ReadBuffer& buffer,
                      AllInFocus& focused) {
-    const StoredRows& stored = *opened.stored;
+    const StoredRows& stored = *opened.stored();
     for (const auto& [begin, end] : runs) {
         for (int row = begin; row < end; row += kBandRows) {
             const int count = std::min(kBandRows, end - row);
             const int top = area.y + row;  // in the image
             const int first = stored.bottom_up ? stored.height - top - count : top;
             unsigned char* rows = buffer.at_least(stored.pitch * static_cast<std::size_t>(count));
-            if (!read_stored_rows(opened.file.fd(), stored, first, count, rows)) {
+            if (!read_stored_rows(opened.file().fd(), stored, first, count, rows)) {
                 return false;
             }
             const RowBand band = stored_band(stored, rows, first, count);
@@ -236,16 +236,16 @@ cv::Mat read_all_in_focus(const FolderScores& folder, const DepthRows& depth,
                 continue;
             }
             const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
-            OpenedImage opened = open_image(location, buffer);
-            const bool stored = opened.stored.has_value();
+            const OpenedImage opened(location);
+            const bool stored = opened.stored().has_value();
             ReadImage read;
             if (stored) {
                 read.read = true;
-                read.depth = opened.stored->depth == PixelDepth::u8 ? CV_8U : CV_16U;
-                read.view = {nullptr, opened.stored->depth, opened.stored->width,
-                             opened.stored->height, 0};
+                read.depth = opened.stored()->depth == PixelDepth::u8 ? CV_8U : CV_16U;
+                read.view = {nullptr, opened.stored()->depth, opened.stored()->width,
+                             opened.stored()->height, 0};
             } else {
-                read = read_whole(std::move(opened), buffer);
+                read = opened.read_whole(buffer);
             }
             // A file replaced since the scan is not blended into the image.
             if (!read.read || (read.depth != CV_8U && read.depth != CV_16U) ||
