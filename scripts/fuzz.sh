@@ -37,10 +37,12 @@ fuzz() {
 clang++ "${flags[@]}" tests/fuzz/write_bmp_seeds.cpp tests/driver/bmp_bytes.cpp \
     -o "$out/write_bmp_seeds"
 fuzz bmp_header "$out/write_bmp_seeds" -- \
-    tests/fuzz/bmp_header_fuzz.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp
+    tests/fuzz/bmp_header_fuzz.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp \
+    io/file_reads.cpp
 
 readers_io=(io/bmp/bmp_reader.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp
-            io/file_reads.cpp io/stored_rows.cpp io/tiff/tiff_open.cpp io/tiff/tiff_pages.cpp)
+            io/file_reads.cpp io/stored_rows.cpp io/tiff/tiff_open.cpp io/tiff/tiff_pages.cpp
+            io/image_header.cpp)
 clang++ "${flags[@]}" -I/usr/include/opencv4 -DTIFF_DISABLE_DEPRECATED \
     tests/fuzz/write_reader_seeds.cpp tests/driver/bmp_bytes.cpp tests/driver/file_bytes.cpp \
     tests/driver/tiff_files.cpp \
