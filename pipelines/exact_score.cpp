@@ -18,6 +18,23 @@ int bit_length(UInt128 n) {
     return low != 0 ? 64 - __builtin_clzll(low) : 0;
 }
 
+// Carries a long division on past the numerator's last bit until the quotient q has kQuotientBits
+// bits, r the remainder below d; returns how many bits it added. The remainder stays below d, so
+// doubling it never overflows while d is below 2^127.
+int divide_on(UInt128& q, UInt128& r, UInt128 d) {
+    int bits = 0;
+    while (bit_length(q) < kQuotientBits) {
+        r <<= 1;
+        q <<= 1;
+        if (r >= d) {
+            r -= d;
+            q |= 1;
+        }
+        ++bits;
+    }
+    return bits;
+}
+
 }  // namespace
 
 double exact_score(Int128 total, long long max_pixel, int pixel_power) {
@@ -36,20 +53,10 @@ double exact_quotient(Int128 numerator, Int128 denominator) {
     // Long division until the integer quotient q has at least 55 bits: the double's last place
     // then lies at least two bits above q's lowest, so whether the remainder is zero is all that
     // rounding still needs of it. 2q + (remainder != 0) rounds as the exact quotient does (one
-    // conversion, to nearest), and the halving and the 2^-shift are exact. The remainder stays
-    // below d, so doubling it never overflows while d is below 2^127.
+    // conversion, to nearest), and the halving and the 2^-shift are exact.
     UInt128 q = n / d;
     UInt128 r = n % d;
-    int shift = 0;
-    while (bit_length(q) < kQuotientBits) {
-        r <<= 1;
-        q <<= 1;
-        if (r >= d) {
-            r -= d;
-            q |= 1;
-        }
-        ++shift;
-    }
+    const int shift = divide_on(q, r, d);
     const UInt128 sticky = r != 0 ? 1 : 0;
     const double value = std::ldexp(static_cast<double>((q << 1) | sticky), -(shift + 1));
     return negative ? -value : value;
@@ -81,15 +88,7 @@ double exact_quotient(const Int256& numerator, Int128 denominator) {
             ++exponent;
         }
     }
-    while (bit_length(q) < kQuotientBits) {
-        r <<= 1;
-        q <<= 1;
-        if (r >= d) {
-            r -= d;
-            q |= 1;
-        }
-        --exponent;
-    }
+    exponent -= divide_on(q, r, d);
     sticky = sticky || r != 0;
     const double value = std::ldexp(static_cast<double>((q << 1) | (sticky ? 1 : 0)), exponent - 1);
     return numerator.negative() ? -value : value;

@@ -18,6 +18,20 @@
 
 namespace bestfocus {
 
+// The column sums s(c) and differences d(c) of columns x0 .. x0 + count - 1 of the three rows
+// from top.
+template <class Pixel, class Response>
+CPU_ENGINE_INLINE void sobel_columns(const Pixel* top, std::ptrdiff_t row_stride, int x0, int count,
+                                     Response* sums, Response* differences) {
+    const Pixel* middle = top + row_stride;
+    const Pixel* bottom = middle + row_stride;
+    for (int k = 0; k < count; ++k) {
+        const int c = x0 + k;
+        sums[k] = static_cast<Response>(top[c] + 2 * middle[c] + bottom[c]);
+        differences[k] = static_cast<Response>(top[c] - bottom[c]);
+    }
+}
+
 template <class Pixel>
 CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total tenengrad_rows(const Pixel* image,
                                                                     std::ptrdiff_t row_stride,
@@ -33,15 +47,9 @@ CPU_ENGINE_INLINE typename PixelTraits<Pixel>::Total tenengrad_rows(const Pixel*
     typename PixelTraits<Pixel>::Total total = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* top = image + y * row_stride;
-        const Pixel* middle = top + row_stride;
-        const Pixel* bottom = middle + row_stride;
         for (int x0 = 0; x0 < anchors_x;) {
             const int anchors = std::min(kChunk, anchors_x - x0);
-            for (int k = 0; k < anchors + 2; ++k) {
-                const int c = x0 + k;
-                column_sums[k] = static_cast<Response>(top[c] + 2 * middle[c] + bottom[c]);
-                column_differences[k] = static_cast<Response>(top[c] - bottom[c]);
-            }
+            sobel_columns(top, row_stride, x0, anchors + 2, column_sums, column_differences);
             // Two sums of squares rather than one sum of Gx^2 + Gy^2: each is a multiply-add of
             // 16-bit lanes into 32-bit ones, where the sum of two squares needs widening.
             Term run_x = 0;

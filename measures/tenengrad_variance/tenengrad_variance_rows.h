@@ -9,6 +9,7 @@
 #include "measure_exactly.h"
 #include "pixel_traits.h"
 #include "simd_dispatch.h"
+#include "tenengrad/tenengrad_rows.h"
 #include "tenengrad/tenengrad_stencil.h"
 #include "tenengrad_variance_score.h"
 
@@ -57,15 +58,9 @@ CPU_ENGINE_INLINE ExactSums tenengrad_variance_rows(const Pixel* image, std::ptr
     Int128 squares = 0;
     for (int y = first_row; y < end_row; ++y) {
         const Pixel* top = image + y * row_stride;
-        const Pixel* middle = top + row_stride;
-        const Pixel* bottom = middle + row_stride;
         for (int x0 = 0; x0 < anchors_x;) {
             const int anchors = std::min(kChunk, anchors_x - x0);
-            for (int k = 0; k < anchors + 2; ++k) {
-                const int c = x0 + k;
-                column_sums[k] = static_cast<Response>(top[c] + 2 * middle[c] + bottom[c]);
-                column_differences[k] = static_cast<Response>(top[c] - bottom[c]);
-            }
+            sobel_columns(top, row_stride, x0, anchors + 2, column_sums, column_differences);
             // The terms to a scratch row first: the gradients then stay in Response lanes (16-bit
             // at 8 bits), and the squares' loop widens nothing but the terms.
             for (int k = 0; k < anchors; ++k) {
