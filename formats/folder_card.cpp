@@ -67,7 +67,7 @@ std::string tile_figures(const FolderScores& folder, const TilePictures& picture
         figures += opening_figure(
             folder, "depth-map", pictures.depth_map, pictures.depth_map_size,
             "depth map: focus as an image number, flat tiles hatched", "#999",
-            "<figcaption>" + scale + "depth map (image number; hatched: flat)</figcaption>");
+            "<figcaption>" + scale + "depth map (image no.; hatched: filled)</figcaption>");
     }
     return figures;
 }
