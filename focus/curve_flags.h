@@ -40,13 +40,12 @@ class FlagSet {
 };
 
 // Whether a tile's pick says where focus lies, so that the depth map takes it there: not on a flat
-// curve (no texture), nor when the pick is an end of the stack while another peak rises inside it
-// (`edge` with `two-peaks`): a curve that climbs at the stack's end as well as peaking within it
-// has two answers, and the end's is the one the stack cannot bound (on real stacks, background
-// whose faint structure sharpens away from focus). A tile whose curve only climbs to an end keeps
-// that end: focus lies there or beyond.
+// curve (no texture), nor on one that peaks twice (`two-peaks`): such a curve has two answers, and
+// its neighbours tell better which holds. On real stacks these are mostly background, whose faint
+// structure sharpens away from the tissue's focus (often at an end of the stack). A tile whose
+// curve only climbs to an end keeps that end: focus lies there or beyond.
 constexpr bool locates_focus(FlagSet flags) {
-    return !flags.has(Flag::flat) && !(flags.has(Flag::edge) && flags.has(Flag::two_peaks));
+    return !flags.has(Flag::flat) && !flags.has(Flag::two_peaks);
 }
 
 }  // namespace bestfocus

@@ -95,7 +95,7 @@ std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<d
 DepthMap held_depth(const DepthRows& rows);
 
 // A tiled folder's map under its first method: its tiles' fractional picks, those that do not
-// locate focus (locates_focus: flat, or an end of the stack against a peak inside it) filled as
+// locate focus (locates_focus: flat, or peaking twice) filled as
 // flat ones are, and the whole stack's fractional pick when no tile locates it; held whole, or
 // computed where asked.
 TileDepthRows folder_depth_rows(const FolderScores& folder);

@@ -16,7 +16,7 @@ namespace bestfocus {
 cv::Vec3b depth_colour(double depth, int images);
 
 // The map at `size` (each pixel the map's nearest), its tiles that do not locate focus under the
-// first method (locates_focus: flat ones, and ends of the stack against a peak inside it) hatched
+// first method (locates_focus: flat ones, and those peaking twice) hatched
 // with dark diagonal stripes.
 cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size);
 

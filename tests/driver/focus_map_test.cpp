@@ -106,21 +106,22 @@ INSTANTIATE_TEST_SUITE_P(
                     FillCase{"all_flat", std::vector<bool>(9, true), std::vector<double>(9, 4.25)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A tile whose pick is the stack's end while its curve also peaks inside the stack has no depth of
-// its own and is filled as a flat one; one whose curve only climbs to the end keeps that end.
-TEST(DepthMap, FillsTilesPickingAnEndAgainstAPeakInsideTheStack) {
+// A tile whose curve peaks twice has no depth of its own and is filled as a flat one, whether its
+// pick is inside the stack or an end of it; one whose curve only climbs to the end keeps that end.
+TEST(DepthMap, FillsTilesWhoseCurvesPeakTwice) {
     FolderScores folder;
-    folder.tiles = {1, 4};
-    folder.area = {0, 0, 4, 1};  // a pixel a tile, at its centre
+    folder.tiles = {1, 5};
+    folder.area = {0, 0, 5, 1};  // a pixel a tile, at its centre
     folder.images.assign(5, ImageLocation("image"));
     const std::vector<std::vector<double>> curves = {
         {1, 5, 1, 1, 1},  // peaks at 2, evenly: its focus is 2
         {1, 4, 1, 1, 6},  // the end against a peak at 2: edge and two-peaks
         {1, 1, 5, 1, 1},  // 3
+        {1, 6, 1, 5, 1},  // peaks at 2 and, nearly as high, at 4: two-peaks
         {1, 1, 1, 2, 6},  // climbs to the end only: edge, and keeps 5
     };
     folder.methods.push_back({4, {1, 1, 5, 1, 1}, 3, curves});
-    EXPECT_EQ(folder_depth_map(folder).values, (std::vector<float>{2, 2.5f, 3, 5}));
+    EXPECT_EQ(folder_depth_map(folder).values, (std::vector<float>{2, 2.5f, 3, 4, 5}));
 }
 
 // The all-in-focus pixel from every image with weight max(0, 1 − |d − i|), d clamped to 1..n,
