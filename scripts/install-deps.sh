@@ -13,8 +13,9 @@ packages=(cmake g++ make libopencv-core-dev libopencv-imgproc-dev libopencv-imgc
 if [ "${1:-}" = --tests ]; then
     shift
     packages+=(libgtest-dev libbenchmark-dev shellcheck git
-               # The Python module (pip install . in a virtual environment) and its tests
-               python3-venv python3-dev python3-numpy python3-pytest)
+               # The Python module (pip install . in a virtual environment) and its tests, which
+               # read the executable's depth maps (32-bit float TIFF) with OpenCV
+               python3-venv python3-dev python3-numpy python3-pytest python3-opencv)
 fi
 packages+=("$@")
 missing=()
