@@ -9,22 +9,60 @@ namespace bestfocus {
 namespace {
 
 constexpr int kPasses = 3;
+// The guide is smoothed by this many box filters of this radius (about a Gaussian of σ 2).
+constexpr int kGuideBoxes = 2;
+constexpr int kGuideBoxRadius = 2;
+
+// The mean of each pixel's (2 r + 1)-long runs along the row, then down the column, clamped at
+// the borders (CV_64F).
+void box_blur(cv::Mat& values) {
+    const auto blur_line = [](double* line, int n, std::ptrdiff_t step, std::vector<double>& copy) {
+        copy.resize(static_cast<std::size_t>(n));
+        for (int k = 0; k < n; ++k) copy[k] = line[k * step];
+        for (int k = 0; k < n; ++k) {
+            double sum = 0;
+            for (int d = -kGuideBoxRadius; d <= kGuideBoxRadius; ++d) {
+                sum += copy[static_cast<std::size_t>(std::clamp(k + d, 0, n - 1))];
+            }
+            line[k * step] = sum / (2 * kGuideBoxRadius + 1);
+        }
+    };
+    std::vector<double> copy;
+    for (int y = 0; y < values.rows; ++y) blur_line(values.ptr<double>(y), values.cols, 1, copy);
+    const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(values.step1());
+    for (int x = 0; x < values.cols; ++x) {
+        blur_line(values.ptr<double>(0) + x, values.rows, step, copy);
+    }
+}
 // Below this weight the fill is too far from any confident pixel to say anything.
 constexpr double kLeastWeight = 1e-6;
 
-// One pass of the recursive filter along a line of n values `step` apart in each of the two
-// planes, its gains gain[k] between k - 1 and k (the same step apart).
-void filter_line(double* a, double* b, const double* gain, int n, std::ptrdiff_t step) {
+// One pass of the recursive filter along a row of n values in each of the two planes, its gains
+// gain[k] between k - 1 and k.
+void filter_row(double* a, double* b, const double* gain, int n) {
     for (int k = 1; k < n; ++k) {
-        const double g = gain[k * step];
-        a[k * step] += g * (a[(k - 1) * step] - a[k * step]);
-        b[k * step] += g * (b[(k - 1) * step] - b[k * step]);
+        a[k] += gain[k] * (a[k - 1] - a[k]);
+        b[k] += gain[k] * (b[k - 1] - b[k]);
     }
     for (int k = n - 2; k >= 0; --k) {
-        const double g = gain[(k + 1) * step];
-        a[k * step] += g * (a[(k + 1) * step] - a[k * step]);
-        b[k * step] += g * (b[(k + 1) * step] - b[k * step]);
+        a[k] += gain[k + 1] * (a[k + 1] - a[k]);
+        b[k] += gain[k + 1] * (b[k + 1] - b[k]);
     }
+}
+
+// The same down every column of a width x height plane at once, row after row (in cache).
+void filter_columns(double* a, double* b, const double* gain, int width, int height) {
+    const auto step = [&](int y, int from) {
+        const std::size_t row = static_cast<std::size_t>(y) * width;
+        const std::size_t other = static_cast<std::size_t>(from) * width;
+        const std::size_t gains = static_cast<std::size_t>(std::max(y, from)) * width;
+        for (int x = 0; x < width; ++x) {
+            a[row + x] += gain[gains + x] * (a[other + x] - a[row + x]);
+            b[row + x] += gain[gains + x] * (b[other + x] - b[row + x]);
+        }
+    };
+    for (int y = 1; y < height; ++y) step(y, y - 1);
+    for (int y = height - 2; y >= 0; --y) step(y, y + 1);
 }
 
 }  // namespace
@@ -41,6 +79,8 @@ std::vector<float> filled_depth(const std::vector<float>& depth,
     }
     cv::Mat values;
     guide.convertTo(values, CV_64F, 1.0 / (guide.depth() == CV_8U ? 255.0 : 65535.0));
+    // Edges, not the sensor's noise, stop the fill.
+    for (int pass = 0; pass < kGuideBoxes; ++pass) box_blur(values);
     const double sigma_space = std::max(width, height) / 4.0;
     const double sigma_range = 0.1;
     // The distance between neighbours along rows and down columns: 1 + (σs / σr)·|ΔI|.
@@ -60,7 +100,7 @@ std::vector<float> filled_depth(const std::vector<float>& depth,
     std::vector<double> weighted(pixels);
     std::vector<double> weights(pixels);
     for (std::size_t p = 0; p < pixels; ++p) {
-        const double w = confidence[p] * confidence[p];
+        const double w = confidence[p] > kUnsure ? confidence[p] * confidence[p] : 0.0;
         weights[p] = w;
         weighted[p] = w * depth[p];
     }
@@ -72,17 +112,16 @@ std::vector<float> filled_depth(const std::vector<float>& depth,
         for (std::size_t p = 0; p < pixels; ++p) gain[p] = std::pow(a, across[p]);
         for (int y = 0; y < height; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * width;
-            filter_line(&weighted[at], &weights[at], &gain[at], width, 1);
+            filter_row(&weighted[at], &weights[at], &gain[at], width);
         }
         for (std::size_t p = 0; p < pixels; ++p) gain[p] = std::pow(a, down[p]);
-        for (int x = 0; x < width; ++x) {
-            filter_line(&weighted[x], &weights[x], &gain[x], height, width);
-        }
+        filter_columns(weighted.data(), weights.data(), gain.data(), width, height);
     }
     for (std::size_t p = 0; p < pixels; ++p) {
         const float fill =
             weights[p] > kLeastWeight ? static_cast<float>(weighted[p] / weights[p]) : when_none;
-        const float own = std::min(1.0f, confidence[p] / kConfident);
+        const float own =
+            std::clamp((confidence[p] - kUnsure) / (kConfident - kUnsure), 0.0f, 1.0f);
         filled[p] = own * depth[p] + (1 - own) * fill;
     }
     return filled;

@@ -28,7 +28,7 @@ struct FolderScores {
     std::vector<ImageLocation> images = {};  // images[i]: where image i + 1 was read
     TileGrid tiles = {};                     // no rows: the images were not tiled
     RegionOfInterest area = {};  // with tiles or maps: the rectangle of the images measured
-    int image_width = 0;         // with tiles or maps: the size every image of the stack was read at
+    int image_width = 0;  // with tiles or maps: the size every image of the stack was read at
     int image_height = 0;
 };
 

@@ -8,7 +8,7 @@ namespace bestfocus {
 PixelFocus::PixelFocus(int width, int height, int images)
     : width_(width), height_(height), images_(images) {
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
-    for (std::vector<float>* values : {&best_, &before_, &after_, &others_, &last_}) {
+    for (std::vector<float>* values : {&best_, &before_, &after_, &others_, &last_, &least_}) {
         values->assign(pixels, 0.0f);
     }
     best_image_.assign(pixels, 1);
@@ -26,6 +26,7 @@ void PixelFocus::add(int image, const float* responses, const ImageView& pixels)
             const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
             const float r = responses[p];
             const std::uint16_t value = pixels.depth == PixelDepth::u8 ? row8[x] : row16[x];
+            least_[p] = image == 1 ? r : std::min(least_[p], r);
             if (image == 1) {
                 best_[p] = r;
                 best_pixel_[p] = value;
@@ -77,8 +78,9 @@ std::vector<float> PixelFocus::confidence() const {
     std::vector<float> confidence(best_.size());
     for (std::size_t p = 0; p < confidence.size(); ++p) {
         const double b = best_[p];
-        confidence[p] =
-            b > 0 ? static_cast<float>(std::clamp((b - others_[p]) / b, 0.0, 1.0)) : 0.0f;
+        const double peak = (b - others_[p]) / b;
+        const double contrast = (b - least_[p]) / b;
+        confidence[p] = b > 0 ? static_cast<float>(std::clamp(peak * contrast, 0.0, 1.0)) : 0.0f;
     }
     return confidence;
 }
