@@ -22,15 +22,20 @@ WindowResponses::WindowResponses(int code, int width, int height, PixelDepth dep
       radius_(radius),
       max_pixel_(depth == PixelDepth::u8 ? kMaxPixelOf<std::uint8_t> : kMaxPixelOf<std::uint16_t>) {
     const TermRows terms = sums_.terms(width, height);
+    // A term's footprint: the narrowest and the lowest image with a term.
     while (window_width_ < kWidestTerm && sums_.terms(window_width_, height).terms_per_row < 1) {
         ++window_width_;
+    }
+    int window_height = 1;
+    while (window_height < kWidestTerm && sums_.terms(width, window_height).rows < 1) {
+        ++window_height;
     }
     if (terms.terms_per_row > 0 && terms.rows > 0) {
         anchors_x_ = terms.terms_per_row;
         anchors_y_ = terms.rows;
     }
     centre_x_ = (window_width_ - 1) / 2;
-    centre_y_ = terms.rows_below / 2;
+    centre_y_ = (window_height - 1) / 2;
     sums_used_ = sums_.pixel_power != 0 ? 1 : ExactSums::kCount;
     row_terms_.resize(static_cast<std::size_t>(anchors_x_) * (2 * radius_ + 1));
     columns_.resize(static_cast<std::size_t>(anchors_x_));

@@ -1,11 +1,11 @@
 // Focus at every pixel of one image: a measure's own terms summed over a square window around each
-// pixel. A term lies at the centre of the pixels it reads (its anchor plus half its window, rounded
-// down); the response of pixel (x, y) for a window of radius r is the measure's score of the terms
-// whose centres lie within r columns and r rows of it (fewer at the borders), from their exact
-// integer sums: the total over the terms' count for a measure of one sum (its mean term, in
-// integer pixel steps), the measure's own statistic of the window for the others (the variance
-// measures' local variance). Nothing here names a measure: the terms come from each measure's CPU
-// row sums, one anchor at a time.
+// pixel. A term lies at the centre of its footprint (its anchor plus half the narrowest and the
+// lowest image that has a term, rounded down); the response of pixel (x, y) for a window of radius
+// r is the measure's score of the terms whose centres lie within r columns and r rows of it (fewer
+// at the borders), from their exact integer sums: the total over the terms' count for a measure of
+// one sum (its mean term, in integer pixel steps), the measure's own statistic of the window for
+// the others (the variance measures' local variance). Nothing here names a measure: the terms come
+// from each measure's CPU row sums, one anchor at a time.
 #pragma once
 
 #include <vector>
