@@ -11,6 +11,35 @@
 
 namespace bestfocus {
 
+struct PixelMapsMaker::State {
+    WindowResponses responder;
+    PixelFocus focus;
+    std::vector<float> responses;
+};
+
+PixelMapsMaker::PixelMapsMaker(int code, int width, int height, PixelDepth depth, int window,
+                               int images)
+    : state_(new State{WindowResponses(code, width, height, depth, window / 2),
+                       PixelFocus(width, height, images),
+                       std::vector<float>(static_cast<std::size_t>(width) * height)}) {}
+
+PixelMapsMaker::~PixelMapsMaker() = default;
+
+void PixelMapsMaker::add(int image, const ImageView& pixels) {
+    state_->responder.respond(pixels, state_->responses.data());
+    state_->focus.add(image, state_->responses.data(), pixels);
+}
+
+PixelMaps PixelMapsMaker::finish(float when_none) {
+    PixelMaps maps;
+    const PixelFocus& focus = state_->focus;
+    maps.focused = focus.focused();
+    maps.confidence = {maps.focused.cols, maps.focused.rows, focus.confidence()};
+    maps.depth = {maps.focused.cols, maps.focused.rows,
+                  filled_depth(focus.depth(), maps.confidence.values, maps.focused, when_none)};
+    return maps;
+}
+
 bool read_pixel_maps(const FolderScores& folder, int window, PixelMaps* maps,
                      std::string* problem) {
     const int images = static_cast<int>(folder.images.size());
@@ -20,9 +49,7 @@ bool read_pixel_maps(const FolderScores& folder, int window, PixelMaps* maps,
         return false;
     }
     ReadBuffer buffer;
-    std::optional<WindowResponses> responder;
-    PixelFocus focus(area.width, area.height, images);
-    std::vector<float> responses(static_cast<std::size_t>(area.width) * area.height);
+    std::optional<PixelMapsMaker> maker;
     PixelDepth pixels = PixelDepth::u8;
     for (int image = 1; image <= images; ++image) {
         const ImageLocation& location = folder.images[static_cast<std::size_t>(image) - 1];
@@ -34,25 +61,18 @@ bool read_pixel_maps(const FolderScores& folder, int window, PixelMaps* maps,
             *problem = described(location) + " cannot be read again as it was measured";
             return false;
         }
-        if (!responder) {
+        if (!maker) {
             pixels = read.view.depth;
-            responder.emplace(folder.methods[0].method, area.width, area.height, pixels,
-                              window / 2);
+            maker.emplace(folder.methods[0].method, area.width, area.height, pixels, window,
+                          images);
         } else if (read.view.depth != pixels) {
             *problem = described(location) + " is not at the depth of the stack's first image";
             return false;
         }
-        const ImageView view = region_of(read.view, area);
-        responder->respond(view, responses.data());
-        focus.add(image, responses.data(), view);
+        maker->add(image, region_of(read.view, area));
     }
     const MethodScores& first = folder.methods[0];
-    maps->focused = focus.focused();
-    maps->confidence = {area.width, area.height, focus.confidence()};
-    maps->depth = {
-        area.width, area.height,
-        filled_depth(focus.depth(), maps->confidence.values, maps->focused,
-                     static_cast<float>(fractional_best(first.scores, first.best_number)))};
+    *maps = maker->finish(static_cast<float>(fractional_best(first.scores, first.best_number)));
     return true;
 }
 

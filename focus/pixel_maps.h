@@ -4,12 +4,14 @@
 // (depth_fill.h).
 #pragma once
 
+#include <memory>
 #include <opencv2/core.hpp>
 #include <string>
 #include <vector>
 
 #include "depth_map.h"
 #include "folder_scores.h"
+#include "image_view.h"
 
 namespace bestfocus {
 
@@ -21,6 +23,24 @@ struct PixelMaps {
     DepthMap depth;       // 1-based image numbers, filled where not confident
     DepthMap confidence;  // 0..1
     cv::Mat focused;      // CV_8UC1 or CV_16UC1, as the stack
+};
+
+// The maps of a stack whose images come one at a time, in order.
+class PixelMapsMaker {
+  public:
+    // Under method `code` (of the measure list) for `images` images of width x height pixels of
+    // that depth, in windows `window` pixels on a side (odd).
+    PixelMapsMaker(int code, int width, int height, PixelDepth depth, int window, int images);
+    ~PixelMapsMaker();
+    // Image `image`, from 1 up, at the size and depth given.
+    void add(int image, const ImageView& pixels);
+    // Once every image has come; `when_none` is the depth where no pixel is confident (the
+    // stack's own focus between images).
+    PixelMaps finish(float when_none);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 // The maps of a scanned folder (its images and area known) in windows `window` pixels on a side
