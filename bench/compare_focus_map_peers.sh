@@ -17,7 +17,8 @@
 # (stacks are generated once), under build/bench_focus_peers/.
 #
 # Environment: METHODS (default "4 10"), REPETITIONS of the timing (default 3), SPEED=0 skips the
-# timing, FOCUS_PEERS_WORK another work folder.
+# timing, PEERS=keep reuses the peers' scores and timings of the last run (while tuning),
+# FOCUS_PEERS_WORK another work folder.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -73,15 +74,20 @@ if [ ! -s "$picks" ]; then
     mv "$picks.part" "$picks"
 fi
 
-known_scores=$work/known_scores.tsv
-real_scores=$work/real_scores.tsv
-timings=$work/timings.tsv
-: >"$known_scores"
-: >"$real_scores"
-: >"$timings"
+# The peers' scores and timings apart from the tool runs', so that PEERS=keep can reuse them.
+peers_known=$work/peers_known.tsv
+peers_real=$work/peers_real.tsv
+peers_timings=$work/peers_timings.tsv
+runs_known=$work/runs_known.tsv
+runs_real=$work/runs_real.tsv
+runs_timings=$work/runs_timings.tsv
+keep_peers=0
+[ "${PEERS:-}" != keep ] || [ ! -s "$peers_real" ] || keep_peers=1
+for file in "$runs_known" "$runs_real" "$runs_timings"; do : >"$file"; done
+((keep_peers)) || for file in "$peers_known" "$peers_real" "$peers_timings"; do : >"$file"; done
 
 # timed <label> <kind> <stacks> <run folder> <command...>: runs the command in the run folder and
-# adds its wall seconds and peak resident KiB to the timings.
+# adds its wall seconds and peak resident KiB to the timings file of the moment.
 timed() {
     local label=$1 kind=$2 stacks=$3 dir=$4
     shift 4
@@ -104,17 +110,37 @@ enfuse_stacks() {
     done
 }
 
+timings=$peers_timings
+if ((keep_peers)); then
+    echo "Keeping the peers' last scores and timings" >&2
+else
+    echo "Peers: the textbook method and enfuse" >&2
+    out=$work/known/textbook
+    timed textbook known "${#known_folders[@]}" "$out" \
+        "$python" "$repo/bench/textbook_focus_maps.py" "$known" "$images" . "${known_folders[@]}"
+    "$python" "$repo/bench/score_focus_peers.py" known "$known" "$picks" textbook "$out" "$out" \
+        >>"$peers_known"
+    out=$work/known/enfuse
+    enfuse_stacks enfuse known "$out" "$known" "${known_folders[@]}"
+    "$python" "$repo/bench/score_focus_peers.py" known "$known" "$picks" enfuse - "$out" \
+        >>"$peers_known"
+    for base in "${real_bases[@]}"; do
+        name=$(basename "$base")
+        out=$work/real/$name/textbook
+        timed textbook real 2 "$out" \
+            "$python" "$repo/bench/textbook_focus_maps.py" "$base" 0 . 001 002
+        "$python" "$repo/bench/score_focus_peers.py" real "$base" "$picks" textbook "$out" \
+            001 002 >>"$peers_real"
+        out=$work/real/$name/enfuse
+        enfuse_stacks enfuse real "$out" "$base" 001 002
+        "$python" "$repo/bench/score_focus_peers.py" real "$base" "$picks" enfuse "$out" \
+            001 002 >>"$peers_real"
+    done
+fi
+
+timings=$runs_timings
 legend=()
-echo "Known focal surfaces: textbook method, enfuse, then each tool run" >&2
-out=$work/known/textbook
-timed textbook known "${#known_folders[@]}" "$out" \
-    "$python" "$repo/bench/textbook_focus_maps.py" "$known" "$images" . "${known_folders[@]}"
-"$python" "$repo/bench/score_focus_peers.py" known "$known" "$picks" textbook "$out" "$out" \
-    >>"$known_scores"
-out=$work/known/enfuse
-enfuse_stacks enfuse known "$out" "$known" "${known_folders[@]}"
-"$python" "$repo/bench/score_focus_peers.py" known "$known" "$picks" enfuse - "$out" \
-    >>"$known_scores"
+echo "Tool runs: stacks of known focal surface" >&2
 for index in "${!runs[@]}"; do
     read -ra words <<<"${runs[index]}"
     legend+=("| #$((index + 1)) | \`${runs[index]}\` |")
@@ -126,21 +152,13 @@ for index in "${!runs[@]}"; do
             "${words[@]:1}" --depth-map=. --all-in-focus=. "$method" "$known" 1 \
             "${#known_folders[@]}" "$images"
         "$python" "$repo/bench/score_focus_peers.py" known "$known" "$picks" "$label" "$out" \
-            "$out" >>"$known_scores"
+            "$out" >>"$runs_known"
     done
 done
 
-echo "Real stacks: the same" >&2
+echo "Tool runs: real stacks" >&2
 for base in "${real_bases[@]}"; do
     name=$(basename "$base")
-    out=$work/real/$name/textbook
-    timed textbook real 2 "$out" "$python" "$repo/bench/textbook_focus_maps.py" "$base" 0 . 001 002
-    "$python" "$repo/bench/score_focus_peers.py" real "$base" "$picks" textbook "$out" 001 002 \
-        >>"$real_scores"
-    out=$work/real/$name/enfuse
-    enfuse_stacks enfuse real "$out" "$base" 001 002
-    "$python" "$repo/bench/score_focus_peers.py" real "$base" "$picks" enfuse "$out" 001 002 \
-        >>"$real_scores"
     for index in "${!runs[@]}"; do
         read -ra words <<<"${runs[index]}"
         for method in "${methods[@]}"; do
@@ -150,7 +168,7 @@ for base in "${real_bases[@]}"; do
             timed "$label" real 2 "$out" "${words[0]}" --quiet "${words[@]:1}" \
                 --depth-map=. --all-in-focus=. "$method" "$base" 1 2 0
             "$python" "$repo/bench/score_focus_peers.py" real "$base" "$picks" "$label" "$out" \
-                001 002 >>"$real_scores"
+                001 002 >>"$runs_real"
         done
     done
 done
@@ -161,7 +179,11 @@ echo "| run | command (with --depth-map and --all-in-focus, methods ${methods[*]
 echo "|---|---|"
 printf '%s\n' "${legend[@]}"
 echo
-"$python" "$repo/bench/focus_peer_tables.py" "$known_scores" "$real_scores" "$timings"
+cat "$peers_known" "$runs_known" >"$work/known_scores.tsv"
+cat "$peers_real" "$runs_real" >"$work/real_scores.tsv"
+cat "$peers_timings" "$runs_timings" >"$work/timings.tsv"
+"$python" "$repo/bench/focus_peer_tables.py" "$work/known_scores.tsv" "$work/real_scores.tsv" \
+    "$work/timings.tsv"
 
 [ "${SPEED:-1}" != 0 ] || exit 0
 bash "$repo/bench/focus_map_peer_speed.sh" "$speed_tree" "$repetitions" "${runs[@]}"

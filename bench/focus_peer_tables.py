@@ -72,12 +72,48 @@ def real_table(scores, timings):
     print()
 
 
+def mark(figure, met):
+    return f"{figure}{'' if met else ' ✗'}"
+
+
+def targets_table(known, real):
+    """Each tool run against the textbook method, stack by stack; ✗ marks a target missed."""
+    reference = {row[1]: [float(v) for v in row[4:]] for row in known if row[0] == "textbook"}
+    labels = [label for label in dict.fromkeys(row[0] for row in known)
+              if label not in ("textbook", "enfuse")]
+    print("### Targets: each run against the textbook method (✗: missed)")
+    print()
+    print("| run | PSNR − textbook, worst stack (≥ −0.3 dB) | mean (≥ +1 dB) "
+          "| edge band, worst (≥ +2 dB) | depth RMS − textbook, worst (≤ +0.05) "
+          "| blocks worse than pick, worst (≤ 1 %) | real: share ≥ 0.9 ×, worst (≥ 95 %) "
+          "| real: median ratio, worst (≥ 1.0) |")
+    print("|---" * 8 + "|")
+    for label in labels:
+        mine = {row[1]: [float(v) for v in row[4:]] for row in known if row[0] == label}
+        gains = [mine[f][0] - reference[f][0] for f in mine]
+        bands = [mine[f][2] - reference[f][2] for f in mine if not math.isnan(reference[f][2])]
+        depths = [mine[f][3] - reference[f][3] for f in mine]
+        worse = max(mine[f][4] for f in mine)
+        shares = [float(row[2]) for row in real if row[0] == label]
+        medians = [float(row[3]) for row in real if row[0] == label]
+        mean_gain = sum(gains) / len(gains)
+        print(f"| {label} | {mark(f'{min(gains):+.2f}', min(gains) >= -0.3)} "
+              f"| {mark(f'{mean_gain:+.2f}', mean_gain >= 1)} "
+              f"| {mark(f'{min(bands):+.2f}', min(bands) >= 2)} "
+              f"| {mark(f'{max(depths):+.3f}', max(depths) <= 0.05)} "
+              f"| {mark(f'{100 * worse:.1f} %', worse <= 0.01)} "
+              f"| {mark(f'{100 * min(shares):.0f} %', min(shares) >= 0.95)} "
+              f"| {mark(f'{min(medians):.2f}', min(medians) >= 1.0)} |")
+    print()
+
+
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
-    timings = rows(sys.argv[3])
-    known_tables(rows(sys.argv[1]), timings)
-    real_table(rows(sys.argv[2]), timings)
+    timings, known, real = rows(sys.argv[3]), rows(sys.argv[1]), rows(sys.argv[2])
+    known_tables(known, timings)
+    real_table(real, timings)
+    targets_table(known, real)
 
 
 if __name__ == "__main__":
