@@ -7,7 +7,6 @@
 
 #include "focus_selection.h"
 #include "stack_image_sizes.h"
-#include "team_sizes.h"
 
 namespace bestfocus {
 
@@ -79,7 +78,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     // fit the images only once they are.
     std::vector<std::vector<double>> tile_focus(static_cast<std::size_t>(images));
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
-#pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const std::uint64_t position = scan_position(folder_index, slot);
         if (!first_failure->is_before_any_failure(position)) {
@@ -129,7 +128,7 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
     results.folders.resize(stacks.size());
     FirstFailure first_failure;
     const long long count = static_cast<long long>(stacks.size());
-#pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         const std::size_t index = static_cast<std::size_t>(i);
         if (!first_failure.is_before_any_failure(scan_position(index, 0))) {
