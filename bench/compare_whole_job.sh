@@ -2,18 +2,19 @@
 # The whole job, side by side: a program that only decodes the images (decode_only, the floor, on
 # 2 threads), the same files only read with pread into a kept buffer on the same threads
 # (read_only, the raw-read floor; it loads no OpenCV), bestfocus on each engine with its default
-# teams and with candidate team sizes, all four methods in one pass against four single-method runs, and a Python script with OpenCV that
-# does the same job as method 4 (best_focus_reference.py). On a generated tree of 4 folders x 20
-# images of 2048 x 2048 and on the two real urjc_adipose5x stacks (17 images each), and the same
-# 2048 x 2048 pixels as uncompressed TIFF, 8- and 16-bit, beside the BMP tree. Every run is
-# timed as a whole process (wall clock, start-up included) with its peak resident memory from GNU
-# time, beside the seconds its own timer reports (from the first image read to the last pick).
+# teams and with candidate team sizes, every method in one pass (all) against each method alone,
+# and a Python script with OpenCV that does the same job as method 4 (best_focus_reference.py). On
+# a generated tree of 4 folders x 20 images of 2048 x 2048 and on the two real urjc_adipose5x
+# stacks (17 images each), and the same 2048 x 2048 pixels as uncompressed TIFF, 8- and 16-bit,
+# beside the BMP tree. Every run is timed as a whole process (wall clock, start-up included)
+# with its peak resident memory from GNU time, beside the seconds its own timer reports (from the
+# first image read to the last pick).
 #
 # Two rounds per tree. First the Python script, the floor and method 4 on each engine with the
 # default teams and with each candidate; each engine's fastest teams (by median) are its best
 # teams, and every comparison with the Python script and the floor is made within this round.
 # Then, on each engine (the CPU engine with the default teams and with its best, the kernels with
-# their best), all four methods in one run and each method alone. Within a round the runs of one
+# their best), all methods in one run and each method alone. Within a round the runs of one
 # repetition take turns in an order that rotates from one repetition to the next, so a load that
 # comes and goes on the machine falls on all of them alike; medians are reported.
 #
