@@ -9,7 +9,7 @@
 #   bash bench/compare_focus_map_peers.sh "build/bestfocus --tiles=16x16" "build/bestfocus --tiles=8x8"
 #
 # Stacks of a known focal surface (focal_surface_stacks.py: five surfaces on a synthetic texture
-# and on a real tissue image, 20 images of 1024 x 1024) are scored against their truth; the real
+# and on two real images, 20 images of 1024 x 1024) are scored against their truth; the real
 # data sets, which have none, by the sharpness of the all-in-focus image against the picked one
 # (score_focus_peers.py). Then the cost on 4 stacks x 20 images of 2048 x 2048: wall time and peak
 # memory of a plain run, of the run with the maps, and of the peers on one stack, medians.
@@ -36,9 +36,17 @@ images=20
 # shellcheck source=median.sh
 . "$repo/bench/median.sh"
 
-for run in "${runs[@]}"; do
-    read -ra words <<<"$run"
+mkdir -p "$work/executables"
+legend=()
+for index in "${!runs[@]}"; do
+    read -ra words <<<"${runs[index]}"
     [ -x "${words[0]}" ] || { echo "compare_focus_map_peers: ${words[0]} is no executable" >&2; exit 2; }
+    legend+=("| #$((index + 1)) | \`${runs[index]}\` |")
+    # Each run uses a copy taken now: a build that is replaced during the run changes no row.
+    copy=$work/executables/run$((index + 1))
+    cp "${words[0]}" "$copy"
+    words[0]=$copy
+    runs[index]=${words[*]}
 done
 if ! command -v enfuse >/dev/null; then
     echo "enfuse, a peer of this benchmark only, is missing: installing the Debian package" >&2
@@ -53,11 +61,12 @@ fi
 python=$venv/bin/python
 mkdir -p "$work"
 
-# The truth: five surfaces on a synthetic texture and on the labelled best image of a tissue stack.
+# The truth: five surfaces on a synthetic texture, on the labelled best image of a tissue stack
+# and on the sharpest image of a light-sheet stack.
 if [ ! -f "${known}stacks.tsv" ]; then
-    echo "Generating 10 stacks x $images images of 1024 x 1024 in $known" >&2
+    echo "Generating 15 stacks x $images images of 1024 x 1024 in $known" >&2
     "$python" "$repo/bench/focal_surface_stacks.py" "$known" 1024 "$images" \
-        "synthetic,$datasets/urjc_adipose5x/001/11.bmp"
+        "synthetic,$datasets/urjc_adipose5x/001/11.bmp,$datasets/lightsheet/001/19.bmp"
 fi
 mapfile -t known_folders < <(cut -f1 "${known}stacks.tsv")
 real_bases=("$datasets/urjc_adipose5x/" "$datasets/lightsheet/")
@@ -139,11 +148,9 @@ else
 fi
 
 timings=$runs_timings
-legend=()
 echo "Tool runs: stacks of known focal surface" >&2
 for index in "${!runs[@]}"; do
     read -ra words <<<"${runs[index]}"
-    legend+=("| #$((index + 1)) | \`${runs[index]}\` |")
     for method in "${methods[@]}"; do
         label="#$((index + 1)) m$method"
         out=$work/known/run$((index + 1))_method$method
