@@ -50,8 +50,10 @@ std::string english_line(const RunFailure& failure) {
         case FailureKind::region_outside:
             return "bestfocus: the region of interest does not fit the image " + subject + "\n";
         case FailureKind::cannot_create_output: return "bestfocus: cannot create an output file\n";
-        case FailureKind::bad_tiles:
-            return failure.refusal.substr(failure.refusal.find_first_not_of('\n')) + "\n";
+        case FailureKind::bad_tiles: {
+            const std::size_t start = failure.refusal.find_first_not_of('\n');
+            return (start == std::string::npos ? "" : failure.refusal.substr(start)) + "\n";
+        }
     }
     return "";
 }

@@ -15,7 +15,6 @@
 #include "present_stacks.h"
 #include "report_file.h"
 #include "stack_scan.h"
-#include "team_sizes.h"
 #include "test_support.h"
 
 namespace {
@@ -51,9 +50,7 @@ const Injection kInjections[] = {
 class InjectedFailure : public ::testing::Test {
   protected:
     void SetUp() override {
-        N_threads_ext2 = 2;
-        N_threads_ext1 = 2;
-        N_threads = 3;
+        config_.teams = {2, 2, 3};
         // Images of a few blocks for every measure.
         write_test_stack(stacks_.path(), "001", {10, 90, 30}, 70, 40);
         write_test_stack(stacks_.path(), "002", {50, 20, 40}, 70, 40);
@@ -80,7 +77,7 @@ class InjectedFailure : public ::testing::Test {
     FolderSharedWithDeathTests work_{"injected_failure_work"};
     RunConfig config_;
     const std::unique_ptr<bestfocus::Engine> kernels_ =
-        bestfocus::make_engine(bestfocus::EngineKind::kernels, 6);
+        bestfocus::make_engine(bestfocus::EngineKind::kernels, 6, 3);
 };
 
 TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
