@@ -3,4 +3,11 @@ installs them) and a display with OpenGL (xvfb-run with Mesa's software renderin
 
 import pytest
 
-pytest.importorskip("napari")
+import napari
+
+
+@pytest.fixture
+def viewer(qtbot):
+    viewer = napari.Viewer(show=False)
+    yield viewer
+    viewer.close()

@@ -1,16 +1,8 @@
 import numpy as np
 import pytest
 
-import napari
 from bestfocus.napari._sample import sample_stack, sharpest_planes
 from bestfocus.napari._widget import FocusWidget
-
-
-@pytest.fixture
-def viewer(qtbot):
-    viewer = napari.Viewer(show=False)
-    yield viewer
-    viewer.close()
 
 
 def run_widget(qtbot, viewer, layer, outputs):
@@ -36,3 +28,17 @@ def test_widget_adds_the_layers_and_draws_the_curve(qtbot, viewer):
     best = sharpest_planes()[11]
     np.testing.assert_array_equal(viewer.layers[1].data, layer.data[best - 1])
     assert widget.plot.planes == 20
+
+
+@pytest.mark.parametrize("data, rgb, problem", [
+    (np.zeros((4, 30, 40), dtype=np.float32), False, "float stack"),
+    (np.zeros((30, 40, 3), dtype=np.uint8), True, "RGB layer"),
+])
+def test_widget_notifies_a_bad_layer_and_adds_nothing(qtbot, viewer, monkeypatch, data, rgb,
+                                                      problem):
+    shown = []
+    monkeypatch.setattr("bestfocus.napari._widget.show_error", shown.append)
+    layer = viewer.add_image(data, rgb=rgb, name="bad")
+    widget = run_widget(qtbot, viewer, layer, ("best plane",))
+    assert widget.worker is None and len(viewer.layers) == 1
+    assert len(shown) == 1 and problem in shown[0] and "'bad'" in shown[0]
