@@ -4,7 +4,7 @@
 # is build/python-venv over Debian's python3 and its numpy 1.24, pytest and OpenCV; with the
 # argument "numpy2" it is build/python-venv-numpy2 with numpy 2 and pytest from PyPI. With
 # "napari" it is build/python-venv-napari with the napari plugin's packages from PyPI
-# (`pip install .[napari]`: napari, PyQt5), and only the plugin's tests run, under a virtual X
+# (`pip install .[napari]`: napari, PyQt6), and only the plugin's tests run, under a virtual X
 # server with Mesa's software OpenGL (napari's canvas needs OpenGL). Nothing is installed into the
 # system's Python.
 set -euo pipefail

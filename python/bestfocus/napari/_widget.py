@@ -7,7 +7,7 @@ from __future__ import annotations
 
 from typing import Optional
 
-import numpy as np
+import napari.viewer
 from magicgui.widgets import CheckBox, ComboBox, Container, Label, ProgressBar, PushButton, \
     SpinBox
 from napari.layers import Image
@@ -33,7 +33,7 @@ class Problem:
 class FocusWidget(Container):
     """bestfocus's dock widget; ``viewer`` is given by napari."""
 
-    def __init__(self, viewer: "napari.viewer.Viewer"):  # noqa: F821 (napari injects it)
+    def __init__(self, viewer: napari.viewer.Viewer):
         super().__init__(labels=True)
         self.viewer = viewer
         self.stack = ComboBox(label="stack", choices=self._image_layers, nullable=True)
