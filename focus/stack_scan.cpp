@@ -111,12 +111,14 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     for (MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
     }
-    if (config.tiles && images > 0) {
-        scores->tiles = *config.tiles;
+    if ((config.tiles || pixel_maps_asked(config.outputs)) && images > 0) {
         scores->image_width = sizes[0].width;
         scores->image_height = sizes[0].height;
         scores->area = layout.region ? *layout.region
                                      : RegionOfInterest{0, 0, sizes[0].width, sizes[0].height};
+    }
+    if (config.tiles && images > 0) {
+        scores->tiles = *config.tiles;
         keep_tile_scores(tile_focus, scores);
     }
 }
