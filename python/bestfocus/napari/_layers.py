@@ -20,8 +20,8 @@ def focus_layers(data, method: Union[int, str] = 1, window: Optional[int] = None
     ``(data, metadata, "image")``, in the order of ``outputs``.
 
     ``data`` is the stack, (planes, rows, columns) of uint8 or uint16 (a napari image layer's
-    data). ``method`` a code or name of :func:`bestfocus.measures`; ``window`` the focus window
-    of the per-pixel maps (None: the module's default). ``outputs`` any of "best plane" (the
+    data). ``method`` a code or name of :func:`bestfocus.measures`; ``window`` the side of the
+    square around each pixel that the maps measure (odd; None: the module's default). ``outputs`` any of "best plane" (the
     sharpest plane of the whole image, as :func:`bestfocus.pick`), "depth map" (float32, the
     plane in focus at each pixel, 1-based and fractional, as :func:`bestfocus.focus_map`; in µm
     above the first plane when ``scale`` is given), "confidence" and "all-in-focus" (as

@@ -13,10 +13,11 @@ from magicgui.widgets import CheckBox, ComboBox, Container, Label, ProgressBar, 
 from napari.layers import Image
 from napari.qt.threading import create_worker
 from napari.utils.notifications import show_error, show_info
+from qtpy.QtWidgets import QLabel
 
 import bestfocus
 
-from ._curve_plot import CurvePlot
+from ._curve_plot import POINT_COLOUR, WHOLE_COLOUR, CurvePlot
 from ._layers import OUTPUTS, checked_scale, checked_stack, focus_steps
 
 POINT_HALF_SIDE = 16  # the point's curve scores a 33 x 33 square around the cursor
@@ -40,10 +41,9 @@ class FocusWidget(Container):
         self.method = ComboBox(label="method",
                                choices=[(title, code) for code, _, title in bestfocus.measures()],
                                value=1)
-        self.window = SpinBox(label="window", value=0, min=0, max=255,
-                              tooltip="the focus window of the maps in pixels, odd; 0: the "
-                                      "module's default")
-        self.window.native.setSpecialValueText("default")
+        self.window = SpinBox(label="window", value=9, min=1, max=255, step=2,
+                              tooltip="the side of the square around each pixel that the "
+                                      "maps measure, in pixels (odd)")
         self.outputs = {output: CheckBox(text=output, value=output in _DEFAULT_OUTPUTS)
                         for output in OUTPUTS}
         self.run_button = PushButton(text="Run")
@@ -54,6 +54,9 @@ class FocusWidget(Container):
                      self.run_button, self.cancel_button, self.progress, self.status])
         self.plot = CurvePlot()
         self.native.layout().addWidget(self.plot.native)
+        self.native.layout().addWidget(QLabel(
+            f'<span style="color:{WHOLE_COLOUR}">whole image</span>, '
+            f'<span style="color:{POINT_COLOUR}">around the cursor</span>'))
         self.run_button.changed.connect(self.run)
         self.cancel_button.changed.connect(self.cancel)
         self.viewer.cursor.events.position.connect(self._show_point)
@@ -87,7 +90,7 @@ class FocusWidget(Container):
         except (TypeError, ValueError) as problem:
             show_error(f"bestfocus cannot use {layer.name!r}: {problem}")
             return None
-        window = self.window.value or None
+        window = self.window.value
         code = self.method.value
         self.progress.max = 1 + len(outputs)
         self.progress.value = 0

@@ -1,6 +1,7 @@
 import numpy as np
 import pytest
 
+import bestfocus
 from bestfocus.napari import focus_layers
 from bestfocus.napari._sample import sample_stack, sharpest_planes
 
@@ -27,3 +28,23 @@ def test_best_plane_is_the_plane_the_sample_was_made_sharpest_at(folder):
     best = sharpest_planes()[folder]
     assert (kind, meta["name"], meta["metadata"]["plane"]) == ("image", "best plane", best)
     np.testing.assert_array_equal(plane, stack[best - 1])
+
+
+@pytest.mark.parametrize("method, window, scale", [
+    (1, None, None),
+    ("tenengrad", 5, (2.5, 0.4, 0.5)),
+])
+def test_layers_are_the_module_maps(method, window, scale):
+    stack = sample_stack(13)[0][0]
+    layers = focus_layers(stack, method, window, ("depth map", "confidence", "all-in-focus"),
+                          scale)
+    maps = bestfocus.focus_map(stack, method, window=window)
+    expected_depth = maps.depth if scale is None else (maps.depth - 1) * np.float32(scale[0])
+    unit = "planes" if scale is None else "µm"
+    (depth, depth_meta, _), (confidence, _, _), (image, image_meta, _) = layers
+    assert depth.dtype == np.float32 and depth_meta["name"] == f"depth map ({unit})"
+    np.testing.assert_array_equal(depth, expected_depth)
+    assert depth_meta["contrast_limits"] == (expected_depth.min(), expected_depth.max())
+    np.testing.assert_array_equal(confidence, maps.confidence)
+    np.testing.assert_array_equal(image, bestfocus.all_in_focus(stack, method, window=window))
+    assert image_meta.get("scale") == (None if scale is None else scale[1:])

@@ -1,6 +1,7 @@
 import numpy as np
 import pytest
 
+from bestfocus.napari import OUTPUTS
 from bestfocus.napari._sample import sample_stack, sharpest_planes
 from bestfocus.napari._widget import FocusWidget
 
@@ -22,9 +23,11 @@ def run_widget(qtbot, viewer, layer, outputs):
 def test_widget_adds_the_layers_and_draws_the_curve(qtbot, viewer):
     data, meta, _ = sample_stack(11)[0]
     layer = viewer.add_image(data, **meta)
-    widget = run_widget(qtbot, viewer, layer, ("best plane",))
+    widget = run_widget(qtbot, viewer, layer, OUTPUTS)
     names = [layer.name for layer in viewer.layers]
-    assert names == ["sample stack 011", "sample stack 011 best plane"]
+    assert names == ["sample stack 011"] + [f"sample stack 011 {name}" for name in
+                                            ("best plane", "depth map (planes)", "confidence",
+                                             "all-in-focus")]
     best = sharpest_planes()[11]
     np.testing.assert_array_equal(viewer.layers[1].data, layer.data[best - 1])
     assert widget.plot.planes == 20
