@@ -45,3 +45,15 @@ def test_widget_notifies_a_bad_layer_and_adds_nothing(qtbot, viewer, monkeypatch
     widget = run_widget(qtbot, viewer, layer, ("best plane",))
     assert widget.worker is None and len(viewer.layers) == 1
     assert len(shown) == 1 and problem in shown[0] and "'bad'" in shown[0]
+
+
+def test_cancelled_work_adds_nothing(qtbot, viewer):
+    data, meta, _ = sample_stack(12)[0]
+    layer = viewer.add_image(data, **meta)
+    widget = FocusWidget(viewer)
+    widget.reset_choices()
+    widget.stack.value = layer
+    worker = widget.run()
+    with qtbot.waitSignal(worker.finished, timeout=60000):
+        widget.cancel()
+    assert len(viewer.layers) == 1 and widget.run_button.enabled
