@@ -57,3 +57,10 @@ def test_cancelled_work_adds_nothing(qtbot, viewer):
     with qtbot.waitSignal(worker.finished, timeout=60000):
         widget.cancel()
     assert len(viewer.layers) == 1 and widget.run_button.enabled
+
+
+def test_the_samples_open_from_the_menu(viewer):
+    for folder in sharpest_planes():
+        viewer.open_sample("bestfocus", f"stack_{folder:03d}")
+    assert [(layer.name, layer.data.shape) for layer in viewer.layers] == \
+        [(f"sample stack {folder:03d}", (20, 240, 320)) for folder in (11, 12, 13, 14, 15)]
