@@ -12,7 +12,6 @@
 #include "focus_map_files.h"
 #include "pixel_maps.h"
 #include "replace_file.h"
-#include "team_sizes.h"
 #include "thumbnail.h"
 
 namespace bestfocus {
@@ -120,7 +119,7 @@ bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& 
     }
     std::vector<std::string> failures(folders.size());
     const long long count = static_cast<long long>(folders.size());
-#pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         failures[static_cast<std::size_t>(i)] =
             write_folder_maps(outputs, window, folders[static_cast<std::size_t>(i)],

@@ -9,33 +9,14 @@ namespace bestfocus {
 namespace {
 
 constexpr int kPasses = 3;
-// The guide is smoothed by this many box filters of this radius (about a Gaussian of σ 2).
-constexpr int kGuideBoxes = 2;
-constexpr int kGuideBoxRadius = 2;
-
-// The mean of each pixel's (2 r + 1)-long runs along the row, then down the column, clamped at
-// the borders (CV_64F).
-void box_blur(cv::Mat& values) {
-    const auto blur_line = [](double* line, int n, std::ptrdiff_t step, std::vector<double>& copy) {
-        copy.resize(static_cast<std::size_t>(n));
-        for (int k = 0; k < n; ++k) copy[k] = line[k * step];
-        for (int k = 0; k < n; ++k) {
-            double sum = 0;
-            for (int d = -kGuideBoxRadius; d <= kGuideBoxRadius; ++d) {
-                sum += copy[static_cast<std::size_t>(std::clamp(k + d, 0, n - 1))];
-            }
-            line[k * step] = sum / (2 * kGuideBoxRadius + 1);
-        }
-    };
-    std::vector<double> copy;
-    for (int y = 0; y < values.rows; ++y) blur_line(values.ptr<double>(y), values.cols, 1, copy);
-    const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(values.step1());
-    for (int x = 0; x < values.cols; ++x) {
-        blur_line(values.ptr<double>(0) + x, values.rows, step, copy);
-    }
-}
 // Below this weight the fill is too far from any confident pixel to say anything.
 constexpr double kLeastWeight = 1e-6;
+
+// Changes of the guide up to this share of its range are taken for the sensor's noise, not edges.
+constexpr double kNoiseStep = 0.02;
+
+// The part of a change of the guide beyond its noise.
+double edge_step(double a, double b) { return std::max(0.0, std::fabs(a - b) - kNoiseStep); }
 
 // One pass of the recursive filter along a row of n values in each of the two planes, its gains
 // gain[k] between k - 1 and k.
@@ -79,8 +60,6 @@ std::vector<float> filled_depth(const std::vector<float>& depth,
     }
     cv::Mat values;
     guide.convertTo(values, CV_64F, 1.0 / (guide.depth() == CV_8U ? 255.0 : 65535.0));
-    // Edges, not the sensor's noise, stop the fill.
-    for (int pass = 0; pass < kGuideBoxes; ++pass) box_blur(values);
     const double sigma_space = std::max(width, height) / 4.0;
     const double sigma_range = 0.1;
     // The distance between neighbours along rows and down columns: 1 + (σs / σr)·|ΔI|.
@@ -90,10 +69,10 @@ std::vector<float> filled_depth(const std::vector<float>& depth,
         const double* row = values.ptr<double>(y);
         for (int x = 0; x < width; ++x) {
             const std::size_t p = static_cast<std::size_t>(y) * width + x;
-            if (x > 0) across[p] += sigma_space / sigma_range * std::fabs(row[x] - row[x - 1]);
+            if (x > 0) across[p] += sigma_space / sigma_range * edge_step(row[x], row[x - 1]);
             if (y > 0) {
                 down[p] +=
-                    sigma_space / sigma_range * std::fabs(row[x] - values.ptr<double>(y - 1)[x]);
+                    sigma_space / sigma_range * edge_step(row[x], values.ptr<double>(y - 1)[x]);
             }
         }
     }

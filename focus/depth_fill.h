@@ -1,12 +1,12 @@
 // The depth where its confidence is low, from the confident depths around, edge-aware: the
 // confidence-weighted depth and the weights themselves are smoothed alike by a recursive filter
 // whose reach shrinks where the image changes (the domain transform's recursive filter: along each
-// row and column, both ways, a pixel keeps a^(1 + (σs / σr)·|ΔI|) of its neighbour's value, a from
-// the pass's σ, three passes of σ halving, σs a quarter of the image's larger side, σr a tenth of
-// the pixels' range, the image smoothed first (two 5-pixel box filters) so that noise does not
-// stop it), so a depth does not cross an edge of the image into an object of another
-// depth. Their ratio is the fill; a pixel keeps its own depth in proportion to its confidence
-// between kUnsure and kConfident, the fill for the rest. Linear in the pixels.
+// row and column, both ways, a pixel keeps a^(1 + (σs / σr)·max(0, |ΔI| − 0.02)) of its neighbour's
+// value, a from the pass's σ, three passes of σ halving, σs a quarter of the image's larger side,
+// σr a tenth of the pixels' range; changes up to 2 % of the range are taken for noise, which must
+// not stop it), so a depth does not cross an edge of the image into an object of another depth.
+// Their ratio is the fill; a pixel keeps its own depth in proportion to its confidence between
+// kUnsure and kConfident, the fill for the rest. Linear in the pixels.
 #pragma once
 
 #include <opencv2/core.hpp>

@@ -288,3 +288,47 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// Threads a run starts, counted by a preloaded pthread_create: the run's teams size every stage,
+// the maps and the page included. Two folders, so a team of 2 would take both.
+struct TeamsAndThreads {
+    const char* name;
+    std::vector<std::string> teams;  // N_threads_ext2, N_threads_ext1, N_threads
+    bool maps;
+    bool starts_threads;
+};
+
+class ThreadsOfARun : public testing::TestWithParam<TeamsAndThreads> {};
+
+TEST_P(ThreadsOfARun, FollowTheRunsTeams) {
+    TemporaryFolder stacks;
+    TemporaryFolder work;
+    write_test_stack(stacks.path(), "001", {10, 30, 20}, 24, 16);
+    write_test_stack(stacks.path(), "002", {30, 10, 20}, 24, 16);
+    std::vector<std::string> arguments = {"--quiet", "--tiles=2x2"};
+    if (GetParam().maps) {
+        arguments.insert(arguments.end(), {"--depth-map=d", "--all-in-focus=f", "--html=p.html"});
+    }
+    arguments.insert(arguments.end(), {"4", stacks.path(), "1", "2", "3"});
+    arguments.insert(arguments.end(), GetParam().teams.begin(), GetParam().teams.end());
+    const std::string count_file = work.path() + "threads.txt";
+    setenv("LD_PRELOAD", THREAD_START_COUNTER, 1);
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    setenv("THREAD_STARTS_FILE", count_file.c_str(), 1);
+    const ProgramRun run = run_program(kExecutable, arguments, work.path());
+    unsetenv("LD_PRELOAD");
+    unsetenv("THREAD_STARTS_FILE");
+    ASSERT_EQ(run.exit_status, 0) << run.standard_error;
+    const int started = std::stoi(read_file(count_file));
+    if (GetParam().starts_threads) {
+        EXPECT_GT(started, 0);
+    } else {
+        EXPECT_EQ(started, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Teams, ThreadsOfARun,
+    testing::Values(TeamsAndThreads{"OneByOneByOneWithMaps", {"1", "1", "1"}, true, false},
+                    TeamsAndThreads{"TwoFoldersAtOnceWithMaps", {"2", "1", "1"}, true, true}),
+    [](const testing::TestParamInfo<TeamsAndThreads>& info) { return info.param.name; });
