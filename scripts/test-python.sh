@@ -17,7 +17,7 @@ if [ "${1:-}" = napari ]; then
     "$venv/bin/python" -m pip install --quiet ".[napari]" pytest pytest-qt
     "$venv/bin/python" -c 'import napari; print("napari plugin tests with napari", napari.__version__)'
     BESTFOCUS_BUILD="$PWD/build" xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-        "$venv/bin/python" -m pytest -q -p no:cacheprovider tests/python/napari
+        "$venv/bin/python" -m pytest -q -p no:cacheprovider tests/python/napari_plugin
     exit
 fi
 if [ "${1:-}" = numpy2 ]; then

@@ -13,7 +13,7 @@ BUILD = Path(os.environ.get("BESTFOCUS_BUILD", Path(__file__).parents[2] / "buil
 SAMPLES = str(BUILD / "sample_stacks") + "/"  # folders 011..015, 20 images of 320 x 240
 
 # The napari plugin's tests run where napari is (scripts/test-python.sh napari).
-collect_ignore = [] if importlib.util.find_spec("napari") else ["napari"]
+collect_ignore = [] if importlib.util.find_spec("napari") else ["napari_plugin"]
 
 
 def run_executable(tmp_path, *arguments):
