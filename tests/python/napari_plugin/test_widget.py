@@ -1,9 +1,20 @@
+"""The widget in a viewer; the plugin's tests need napari, a Qt binding and a display with OpenGL
+(scripts/test-python.sh napari: xvfb-run with Mesa's software rendering)."""
+
+import napari
 import numpy as np
 import pytest
 
 from bestfocus.napari import OUTPUTS
 from bestfocus.napari._sample import sample_stack, sharpest_planes
 from bestfocus.napari._widget import FocusWidget
+
+
+@pytest.fixture
+def viewer(qtbot):
+    viewer = napari.Viewer(show=False)
+    yield viewer
+    viewer.close()
 
 
 def run_widget(qtbot, viewer, layer, outputs):
