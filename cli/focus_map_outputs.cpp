@@ -10,6 +10,7 @@
 #include "all_in_focus.h"
 #include "depth_heat_map.h"
 #include "depth_map.h"
+#include "depth_micrometres.h"
 #include "focus_map_files.h"
 #include "replace_file.h"
 #include "team_sizes.h"
@@ -62,7 +63,14 @@ std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& fo
     if (!outputs.depth_map.empty()) {
         const std::string path =
             outputs.depth_map + "/" + depth_map_name(folder.stack_path, multi_page);
-        if (!depth_map_file(path, depth, folder.folder, &file, &reason) ||
+        const bool micrometres = outputs.depth_in_micrometres && folder.microscope;
+        const std::optional<MicrometreDepthRows> in_z =
+            micrometres
+                ? std::optional<MicrometreDepthRows>(std::in_place, depth, *folder.microscope)
+                : std::nullopt;
+        const DepthRows& written = in_z ? static_cast<const DepthRows&>(*in_z) : depth;
+        if (!depth_map_file(path, written, folder.folder, &file, &reason,
+                            micrometres ? kMicrometres : kImageNumbers) ||
             !replace_with(std::move(file), &reason)) {
             failures += "bestfocus: cannot write the depth map " + path + ": " + reason + "\n";
         }

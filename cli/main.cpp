@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     listener.inputs_checked = [&](const std::vector<StackSource>& stacks) {
         output_problem = output_refusal(config, stacks);
         if (!output_problem.empty()) return false;
+        if (!config.quiet) std::fputs(series_notices(stacks, config.layout.planes).c_str(), stderr);
         progress.emplace(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
                          static_cast<long long>(stacks.size()), mean_images(stacks));
         return true;
@@ -77,10 +78,10 @@ int main(int argc, char** argv) {
                          run.too_many_threads.c_str());
             return 2;
         case RunStop::by_listener:
-            return show_refusal(output_problem,
-                                output_problem.substr(output_problem.find_first_not_of('\n')) +
-                                    "\n",
-                                usage_text(default_base));
+            return show_refusal(
+                output_problem,
+                output_problem.substr(output_problem.find_first_not_of('\n')) + "\n",
+                usage_text(default_base));
         case RunStop::missing_input:
         case RunStop::scan_failed:
             if (run.failure->status == 2) {  // tiles the images cannot take: a bad command line

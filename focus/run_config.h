@@ -25,6 +25,9 @@ struct OutputFiles {
     std::string tile_summary;  // every tile's pick, focus between images and warnings, CSV
     std::string depth_map;     // a folder for every folder's depth map, <folder>_depth.tif
     std::string all_in_focus;  // a folder for every folder's all-in-focus image
+
+    // The depth maps as Z positions in micrometres (microscope files only), not image numbers.
+    bool depth_in_micrometres = false;
 };
 
 // The sizes of the three nested teams. A run gives them to the globals of team_sizes.h just

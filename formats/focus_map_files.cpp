@@ -39,7 +39,7 @@ bool framed_file(const std::string& path, int width, int height, int type,
 }  // namespace
 
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem) {
+                    std::string* problem, const char* unit) {
     const auto rows = [&depth](const PieceWriter& write) {
         // A few rows at a time: the map itself is never held.
         constexpr std::size_t kPieceValues = 1 << 16;
@@ -59,10 +59,9 @@ bool depth_map_file(const std::string& path, const DepthRows& depth, int folder,
         }
         return true;
     };
-    return framed_file(
-        path, depth.width(), depth.height(), CV_32FC1,
-        "folder " + std::to_string(folder) + ": focus at every pixel, 1-based image number", rows,
-        file, problem);
+    return framed_file(path, depth.width(), depth.height(), CV_32FC1,
+                       "folder " + std::to_string(folder) + ": focus at every pixel, " + unit, rows,
+                       file, problem);
 }
 
 bool all_in_focus_file(const std::string& path, const cv::Mat& focused, int folder, FileText* file,

@@ -130,12 +130,17 @@ bool known_columns(const MergeRequest& request, const PieceContents& first, std:
         problem = where + kPieceScoresFile + " has columns bestfocus does not write";
         return false;
     }
-    if (!request.summary_file.empty() && first.summary.header != kSummaryHeader) {
+    // A run with a microscope file among its stacks adds the z_um column.
+    const auto summary_columns = [](const std::string& header, const char* known) {
+        return header == known || header == std::string(known) + kZColumn;
+    };
+    if (!request.summary_file.empty() && !summary_columns(first.summary.header, kSummaryHeader)) {
         problem = where + kPieceSummaryFile + " has columns bestfocus does not write";
         return false;
     }
     if ((!request.tile_scores_file.empty() && first.tile_scores.header != kTileScoresHeader) ||
-        (reads_tile_summary(request) && first.tile_summary.header != kTileSummaryHeader)) {
+        (reads_tile_summary(request) &&
+         !summary_columns(first.tile_summary.header, kTileSummaryHeader))) {
         problem = where + "tile tables have columns bestfocus does not write";
         return false;
     }
@@ -311,9 +316,9 @@ MergeResult merge_run(const MergeRequest& request) {
     }
     if (!request.summary_file.empty()) {
         result.outputs.push_back(
-            {request.summary_file,
-             merged_table(source_of_folder, &PieceContents::summary, kSummaryHeader,
-                          summary_row_line, request.first_folder)});
+            {request.summary_file, merged_table(source_of_folder, &PieceContents::summary,
+                                                contents.front().summary.header.c_str(),
+                                                summary_row_line, request.first_folder)});
     }
     if (!request.tile_scores_file.empty()) {
         result.outputs.push_back(
@@ -323,9 +328,9 @@ MergeResult merge_run(const MergeRequest& request) {
     }
     if (!request.tile_summary_file.empty()) {
         result.outputs.push_back(
-            {request.tile_summary_file,
-             merged_table(source_of_folder, &PieceContents::tile_summary, kTileSummaryHeader,
-                          tile_summary_row_line, request.first_folder)});
+            {request.tile_summary_file, merged_table(source_of_folder, &PieceContents::tile_summary,
+                                                     contents.front().tile_summary.header.c_str(),
+                                                     tile_summary_row_line, request.first_folder)});
     }
     if (!request.best_stack_file.empty()) {
         std::string bytes;
