@@ -7,7 +7,6 @@
 
 #include "focus_selection.h"
 #include "stack_image_sizes.h"
-#include "team_sizes.h"
 
 namespace bestfocus {
 
@@ -80,7 +79,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     // fit the images only once they are.
     std::vector<std::vector<double>> tile_focus(static_cast<std::size_t>(images));
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
-#pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const std::uint64_t position = scan_position(folder_index, slot);
         if (!first_failure->is_before_any_failure(position)) {
@@ -89,8 +88,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
         ImageMeasurement measurement = measure_image(image_location(stack, layout, slot + 1),
                                                      engine, methods, layout.region, config.tiles);
         if (!measurement.measured) {
-            first_failure->record(
-                position, {measurement.failure, measurement.diagnostic, measurement.status});
+            first_failure->record(position, std::move(measurement.failure));
             continue;
         }
         const std::size_t j = static_cast<std::size_t>(slot);
@@ -104,20 +102,22 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     if (!first_failure->is_before_any_failure(after_images)) {
         return;  // an image of this folder failed, or one of an earlier folder did
     }
-    if (const std::optional<std::string> failure =
-            mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, layout))) {
-        first_failure->record(after_images, {*failure, "", 1});
+    if (const std::optional<MixedSizes> mixed =
+            mixed_sizes(sizes, image_names_in_messages(stack, layout))) {
+        first_failure->record(after_images, mixed_sizes_failure(stack.path, *mixed));
         return;
     }
     for (MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
     }
-    if (config.tiles && images > 0) {
-        scores->tiles = *config.tiles;
+    if ((config.tiles || pixel_maps_asked(config.outputs)) && images > 0) {
         scores->image_width = sizes[0].width;
         scores->image_height = sizes[0].height;
         scores->area = layout.region ? *layout.region
                                      : RegionOfInterest{0, 0, sizes[0].width, sizes[0].height};
+    }
+    if (config.tiles && images > 0) {
+        scores->tiles = *config.tiles;
         keep_tile_scores(tile_focus, scores);
     }
 }
@@ -130,7 +130,7 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
     results.folders.resize(stacks.size());
     FirstFailure first_failure;
     const long long count = static_cast<long long>(stacks.size());
-#pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         const std::size_t index = static_cast<std::size_t>(i);
         if (!first_failure.is_before_any_failure(scan_position(index, 0))) {

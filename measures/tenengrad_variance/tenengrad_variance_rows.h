@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "measure_exactly.h"
 #include "pixel_traits.h"
 #include "simd_dispatch.h"
+#include "square_pair_sums.h"
 #include "tenengrad/tenengrad_rows.h"
 #include "tenengrad/tenengrad_stencil.h"
 #include "tenengrad_variance_score.h"
@@ -54,6 +56,8 @@ CPU_ENGINE_INLINE ExactSums tenengrad_variance_rows(const Pixel* image, std::ptr
     Response column_sums[kChunk + 2];
     Response column_differences[kChunk + 2];
     Term run[kChunk];
+    Response gradients_x[kChunk];
+    Response gradients_y[kChunk];
     Int128 terms = 0;
     Int128 squares = 0;
     for (int y = first_row; y < end_row; ++y) {
@@ -61,6 +65,22 @@ CPU_ENGINE_INLINE ExactSums tenengrad_variance_rows(const Pixel* image, std::ptr
         for (int x0 = 0; x0 < anchors_x;) {
             const int anchors = std::min(kChunk, anchors_x - x0);
             sobel_columns(top, row_stride, x0, anchors + 2, column_sums, column_differences);
+            if constexpr (std::is_same_v<Pixel, std::uint8_t>) {
+                // The gradients to two scratch rows, the terms and their squares made and added
+                // from them in one pass (square_pair_sums.h: |G| <= 4 * 255, a run of 1024).
+                static_assert(kChunk <= 1024, "square_pair_sums takes runs of at most 1024");
+                for (int k = 0; k < anchors; ++k) {
+                    gradients_x[k] = static_cast<Response>(column_sums[k] - column_sums[k + 2]);
+                    gradients_y[k] = static_cast<Response>(column_differences[k] +
+                                                           2 * column_differences[k + 1] +
+                                                           column_differences[k + 2]);
+                }
+                const SquarePairSums run = square_pair_sums(gradients_x, gradients_y, anchors);
+                terms += run.terms;
+                squares += run.squares;
+                x0 += anchors;
+                continue;
+            }
             // The terms to a scratch row first: the gradients then stay in Response lanes (16-bit
             // at 8 bits), and the squares' loop widens nothing but the terms.
             for (int k = 0; k < anchors; ++k) {
