@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,7 @@ long long mean_images(const std::vector<StackSource>& stacks) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_main(int argc, char** argv) {
     // A reader of standard output that has gone away must not end the run by SIGPIPE: the report
     // is still written, and the exit status still tells how the run went.
     std::signal(SIGPIPE, SIG_IGN);
@@ -76,11 +77,16 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bestfocus: %s; give smaller teams\n",
                          run.too_many_threads.c_str());
             return 2;
+        case RunStop::tile_tables_too_large:
+            std::fprintf(stderr, "bestfocus: --tiles=%dx%d: %s; give fewer tiles\n",
+                         config.tiles->rows, config.tiles->columns,
+                         run.tile_tables_too_large.c_str());
+            return 2;
         case RunStop::by_listener:
-            return show_refusal(output_problem,
-                                output_problem.substr(output_problem.find_first_not_of('\n')) +
-                                    "\n",
-                                usage_text(default_base));
+            return show_refusal(
+                output_problem,
+                output_problem.substr(output_problem.find_first_not_of('\n')) + "\n",
+                usage_text(default_base));
         case RunStop::missing_input:
         case RunStop::scan_failed:
             if (run.failure->status == 2) {  // tiles the images cannot take: a bad command line
@@ -101,4 +107,18 @@ int main(int argc, char** argv) {
         std::fputs(narrowed_teams_notice().c_str(), stderr);
     }
     return status;
+}
+
+// An allocation that fails anywhere outside the scan's own checks ends the run here, with a word
+// and status 1, never by std::terminate: every output is written whole by rename or not at all.
+int main(int argc, char** argv) {
+    try {
+        return run_main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs(
+            "bestfocus: not enough memory to go on (an allocation failed); the outputs not yet "
+            "written are absent\n",
+            stderr);
+        return 1;
+    }
 }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <mutex>
+#include <new>
 
 #include "focus_selection.h"
 #include "stack_image_sizes.h"
@@ -20,6 +21,10 @@ std::uint64_t scan_position(std::size_t folder_index, int image_slot) {
            static_cast<std::uint32_t>(image_slot);
 }
 constexpr int kAfterEveryImage = INT_MAX;
+
+std::string out_of_memory_line(const std::string& what) {
+    return "bestfocus: not enough memory for " + what + "\n";
+}
 
 // The earliest failure the teams have met so far. Work after it is skipped; work before it goes
 // on, since it may fail earlier still.
@@ -85,8 +90,15 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
         if (!first_failure->is_before_any_failure(position)) {
             continue;
         }
-        ImageMeasurement measurement = measure_image(image_location(stack, layout, slot + 1),
-                                                     engine, methods, layout.region, config.tiles);
+        const ImageLocation location = image_location(stack, layout, slot + 1);
+        ImageMeasurement measurement;
+        // No exception may leave a team's loop: it would end the process without a word.
+        try {
+            measurement = measure_image(location, engine, methods, layout.region, config.tiles);
+        } catch (const std::bad_alloc&) {
+            measurement.failure = "";
+            measurement.diagnostic = out_of_memory_line("measuring " + location.file);
+        }
         if (!measurement.measured) {
             first_failure->record(
                 position, {measurement.failure, measurement.diagnostic, measurement.status});
@@ -137,7 +149,13 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         }
         FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
-        scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
+        try {
+            scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
+        } catch (const std::bad_alloc&) {
+            first_failure.record(
+                scan_position(index, kAfterEveryImage),
+                {"", out_of_memory_line("keeping the scores of " + stacks[index].path), 1});
+        }
         if (stack_done) {
             stack_done();
         }

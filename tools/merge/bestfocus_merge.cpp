@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -118,7 +119,7 @@ std::string* asked_value(MergeRequest& request, int option) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_main(int argc, char** argv) {
     const option options[] = {{"scores", required_argument, nullptr, kScores},
                               {"summary", required_argument, nullptr, kSummary},
                               {"best-stack", required_argument, nullptr, kBestStack},
@@ -223,4 +224,19 @@ int main(int argc, char** argv) {
         stderr, "bestfocus_merge: folders %d to %d from %d pieces, %f seconds of wall time\n",
         request.first_folder, request.last_folder, result.pieces_used, result.wall_seconds);
     return 0;
+}
+
+// An allocation that fails anywhere outside the scan's own checks ends the run here, with a word
+// and status 1, never by std::terminate: every output is written whole by rename or not at all.
+int main(int argc, char** argv) {
+    try {
+        return run_main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs(
+            "bestfocus_merge: not enough memory to go on (an allocation failed); the outputs not "
+            "yet "
+            "written are absent\n",
+            stderr);
+        return 1;
+    }
 }
