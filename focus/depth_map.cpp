@@ -1,9 +1,7 @@
 #include "depth_map.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
 
 #include "focus_curve.h"
 #include "tile_picks.h"
@@ -55,46 +53,6 @@ std::vector<TileCentreWeight> positions_between(int length, int parts) {
 }
 
 }  // namespace
-
-std::vector<double> filled_tile_depths(const TileGrid& grid, const std::vector<double>& depths,
-                                       const std::vector<bool>& flat, double when_all_flat) {
-    std::vector<double> filled = depths;
-    const auto index = [&grid](int row, int column) {
-        return static_cast<std::size_t>(row * grid.columns + column);
-    };
-    const bool all_flat = std::all_of(flat.begin(), flat.end(), [](bool each) { return each; });
-    for (int row = 0; row < grid.rows; ++row) {
-        for (int column = 0; column < grid.columns; ++column) {
-            if (!flat[index(row, column)]) {
-                continue;
-            }
-            if (all_flat) {
-                filled[index(row, column)] = when_all_flat;
-                continue;
-            }
-            int nearest = INT_MAX;
-            double sum = 0;
-            int count = 0;
-            for (int r = 0; r < grid.rows; ++r) {
-                for (int c = 0; c < grid.columns; ++c) {
-                    const int distance = std::max(std::abs(r - row), std::abs(c - column));
-                    if (flat[index(r, c)] || distance > nearest) {
-                        continue;
-                    }
-                    if (distance < nearest) {
-                        nearest = distance;
-                        sum = 0;
-                        count = 0;
-                    }
-                    sum += depths[index(r, c)];
-                    ++count;
-                }
-            }
-            filled[index(row, column)] = sum / count;
-        }
-    }
-    return filled;
-}
 
 void DepthRows::bounds(int y, int begin, int end, float* scratch, float* least,
                        float* greatest) const {

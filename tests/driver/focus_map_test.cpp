@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <opencv2/imgcodecs.hpp>
 #include <random>
@@ -105,6 +106,39 @@ INSTANTIATE_TEST_SUITE_P(
                              {6.6, 4.5, 3, 7.5, 6.6, 6, 7, 8, 9}},
                     FillCase{"all_flat", std::vector<bool>(9, true), std::vector<double>(9, 4.25)}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Larger grids, few or many tiles textured, against every flat tile compared with every other.
+TEST(FlatTileFill, MatchesTheMeanOfTheNearestOnRandomGrids) {
+    const struct {
+        int rows, columns, textured_percent;
+    } shapes[] = {{1, 40, 10}, {37, 23, 3}, {64, 64, 50}, {9, 200, 1}};
+    std::mt19937 random(7);
+    for (const auto& shape : shapes) {
+        const TileGrid grid{shape.rows, shape.columns};
+        std::vector<double> depths(static_cast<std::size_t>(grid.count()));
+        std::vector<bool> flat(depths.size());
+        for (std::size_t t = 0; t < depths.size(); ++t) {
+            depths[t] = 1 + std::uniform_real_distribution<double>(0, 30)(random);
+            flat[t] = static_cast<int>(random() % 100) >= shape.textured_percent;
+        }
+        flat[random() % flat.size()] = false;
+        const std::vector<double> filled = filled_tile_depths(grid, depths, flat, 0);
+        for (int t = 0; t < grid.count(); ++t) {
+            if (!flat[t]) continue;
+            long long nearest = LLONG_MAX;
+            long double sum = 0;
+            int count = 0;
+            for (int u = 0; u < grid.count(); ++u) {
+                const long long d = std::max(std::abs(t / shape.columns - u / shape.columns),
+                                             std::abs(t % shape.columns - u % shape.columns));
+                if (flat[u] || d > nearest) continue;
+                if (d < nearest) nearest = d, sum = 0, count = 0;
+                sum += depths[u], ++count;
+            }
+            EXPECT_NEAR(filled[t], static_cast<double>(sum / count), 1e-12) << t;
+        }
+    }
+}
 
 // A tile whose curve peaks twice has no depth of its own and is filled as a flat one, whether its
 // pick is inside the stack or an end of it; one whose curve only climbs to the end keeps that end.
