@@ -2,6 +2,7 @@
 // images made up from a formula, so what the merge must write, and what it must refuse, is known
 // without the tool.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -313,5 +314,41 @@ TEST_P(TiledMergeRefusal, NamesTheProblemAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Damages, TiledMergeRefusal, ::testing::ValuesIn(kTiledRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A symbolic link or a FIFO planted at a map's name in the folder gathered into is replaced by the
+// map, nothing behind it opened; every other map is still written.
+struct PlantedMap {
+    const char* name;
+    const char* map;  // in the merge's working folder
+    bool fifo;
+};
+
+class MapOverPlantedEntry : public TiledRun, public ::testing::WithParamInterface<PlantedMap> {};
+
+TEST_P(MapOverPlantedEntry, IsReplacedNeverFollowed) {
+    const std::string planted = work_.path() + GetParam().map;
+    std::filesystem::create_directories(std::filesystem::path(planted).parent_path());
+    write_file(work_.path() + "victim", "precious");
+    if (GetParam().fifo) {
+        ASSERT_EQ(mkfifo(planted.c_str(), 0600), 0);
+    } else {
+        std::filesystem::create_symlink("../victim", planted);
+    }
+    const CommandResult merged = merge();
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    EXPECT_EQ(read_file(work_.path() + "victim"), "precious");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(planted)));
+    for (int folder = 1; folder <= 4; ++folder) {
+        EXPECT_EQ(read_file(work_.path() + "depth/" + folder_name(folder) + "_depth.tif"),
+                  read_file(depth_map(folder <= 2 ? 1 : 3, folder <= 2 ? 2 : 4, folder)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Planted, MapOverPlantedEntry,
+    ::testing::Values(PlantedMap{"LinkAsDepthMap", "depth/002_depth.tif", false},
+                      PlantedMap{"FifoAsDepthMap", "depth/001_depth.tif", true},
+                      PlantedMap{"LinkAsAllInFocusImage", "focused/003_focused.tif", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -78,7 +78,7 @@ int check_outputs(const MergeResult& result, const MergeRequest& request) {
         }
     }
     for (const MapFile& map : result.maps) {
-        paths.push_back({"the output " + map.destination, map.destination});
+        paths.push_back({"the output " + map.destination, map.destination, true});
     }
     for (const std::string& piece_file : result.pieces_files) {
         paths.push_back({"the piece's file " + piece_file, piece_file});
@@ -199,25 +199,33 @@ int run_main(int argc, char** argv) {
     if (const int status = check_outputs(result, request)) {
         return status;
     }
-    std::string failed_path;
-    std::string reason;
     // The maps first, one at a time (a run's maps need not fit in memory together), each checked
-    // again as it is copied; the reports and tables, all at once, last.
+    // again as it is copied (a map changed since stops the merge); then the reports and tables.
+    // Each is written whole or not at all, and every one is attempted: each that fails is named.
+    bool all_written = true;
+    std::string reason;
     for (const MapFile& map : result.maps) {
         std::string bytes;
         if (!read_map_file(map, &bytes, &reason)) {
             std::fprintf(stderr, "bestfocus_merge: refused: %s\n", reason.c_str());
             return kRefused;
         }
-        if (!replace_file(map.destination, bytes, &reason)) {
+        // A name of the merge's own in the folder asked for: replaced, never followed.
+        if (!replace_file(map.destination, bytes, &reason, true)) {
             std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", map.destination.c_str(),
                          reason.c_str());
-            return kRefused;
+            all_written = false;
         }
     }
-    if (!replace_files(result.outputs, &failed_path, &reason)) {
-        std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
-                     reason.c_str());
+    for (const FileText& output : result.outputs) {
+        std::string failed_path;
+        if (!replace_files({output}, &failed_path, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
+                         reason.c_str());
+            all_written = false;
+        }
+    }
+    if (!all_written) {
         return kRefused;
     }
     std::fprintf(
