@@ -231,6 +231,13 @@ MergeResult merge_run(const MergeRequest& request) {
             return result;
         }
     }
+    for (const RunPiece& piece : pieces) {
+        if (auto differ = options_disagreement(piece.name, piece.record, pieces.front().name,
+                                               pieces.front().record)) {
+            result.refusal = *differ + ": pieces run alike only can be merged";
+            return result;
+        }
+    }
     long long uncovered_first = 0;
     long long uncovered_last = 0;
     if (find_uncovered_span(pieces, request, uncovered_first, uncovered_last)) {
