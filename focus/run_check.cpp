@@ -86,6 +86,7 @@ std::optional<RunProblem> run_config_problem(const RunConfig& config) {
     if (auto problem = methods_problem(config.methods)) return problem;
     const TeamSizes& teams = config.teams;
     for (const std::optional<RunProblem>& problem : {
+             number_problem(RunSetting::first_folder, config.first_folder, 0, INT_MAX),
              number_problem(RunSetting::last_folder, config.last_folder, config.first_folder,
                             INT_MAX),
              number_problem(RunSetting::images_per_stack, config.images_per_stack, 0, INT_MAX),

@@ -38,13 +38,18 @@ void expect_config(const RunConfig& config, int method, const std::string& base,
     EXPECT_EQ(config.teams.threads, threads);
 }
 
-TEST(ReadWholeNumber, TakesASignedDecimalIntAndNothingElse) {
+// The rule of every number: digits only.
+TEST(ReadWholeNumber, TakesDigitsOnly) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"-17", -17},
-        {"  +42", 42},
+        {"-17", std::nullopt},
+        {"  +42", std::nullopt},
+        {"+42", std::nullopt},
+        {"\t5", std::nullopt},
+        {"-05", std::nullopt},
+        {"007", 7},
         {"0", 0},
         {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
+        {"-2147483648", std::nullopt},
         {"12abc", std::nullopt},
         {"2O", std::nullopt},
         {"3.9", std::nullopt},
@@ -107,9 +112,9 @@ TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
 
 TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
     const std::string long_base(5000, 'd');
-    const CommandLine command_line = parse({"1", long_base, "-4", "-4", "2"});
+    const CommandLine command_line = parse({"1", long_base, "4", "04", "2"});
     ASSERT_EQ(command_line.action, CommandLineAction::run);
-    expect_config(command_line.config, 1, long_base, -4, -4, 2, 8, 2, 10);
+    expect_config(command_line.config, 1, long_base, 4, 4, 2, 8, 2, 10);
 }
 
 TEST(ParseCommandLine, TeamsOfTheMostThreadsAreAccepted) {

@@ -167,9 +167,9 @@ int run_main(int argc, char** argv) {
         return refuse_command_line("expected a run folder, a first and a last folder");
     }
     request.run_folder = argv[optind];
-    if (!parse_whole_int(argv[optind + 1], request.first_folder) ||
-        !parse_whole_int(argv[optind + 2], request.last_folder)) {
-        return refuse_command_line("the folders must be whole numbers");
+    if (!parse_digits_int(argv[optind + 1], request.first_folder) ||
+        !parse_digits_int(argv[optind + 2], request.last_folder)) {
+        return refuse_command_line("the folders must be whole numbers, digits only");
     }
 
     if (const auto problem = name_format_problem(request.folder_names)) {
