@@ -76,6 +76,11 @@ std::optional<RunProblem> region_problem(const RegionOfInterest& region,
                                   ", which needs at least " + std::to_string(smallest.width) +
                                   " x " + std::to_string(smallest.height) + " pixels"};
         }
+        if (!measure_can_score(measure, region.width, region.height)) {
+            return RunProblem{RunSetting::region,
+                              size + " is too small for " + measure.long_name +
+                                  ", which scores 0 on every image of that size"};
+        }
     }
     return std::nullopt;
 }

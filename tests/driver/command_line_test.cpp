@@ -181,6 +181,29 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
     }
 }
 
+// Regions and tiles on which a method can only score 0 are refused, also where its window fits:
+// a variance of one term (one Sobel response in 3 x 3 pixels, one pixel) is 0 whatever the image.
+TEST(ParseCommandLine, RefusesRegionsAndTilesWhereAMethodCanOnlyScoreZero) {
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"--roi=0,0,3,3", "tenengrad-variance"}, false},
+        {{"--roi=0,0,4,3", "tenengrad-variance"}, true},  // two responses
+        {{"--roi=0,0,3,4", "tenengrad-variance"}, true},
+        {{"--roi=0,0,3,3", "tenengrad"}, true},  // one squared response can be positive
+        {{"--roi=0,0,1,1", "gray-variance"}, false},
+        {{"--roi=0,0,2,1", "gray-variance"}, true},
+        {{"--roi=0,0,7,6", "--tiles=2x2", "tenengrad-variance"}, false},  // 3 x 3 tiles
+        {{"--roi=0,0,8,6", "--tiles=2x2", "tenengrad-variance"}, true},
+    };
+    for (const auto& [arguments, runs] : cases) {
+        SCOPED_TRACE(arguments.front() + " " + arguments.back());
+        const CommandLine command_line = parse(arguments);
+        EXPECT_EQ(command_line.action, runs ? CommandLineAction::run : CommandLineAction::refuse);
+        if (!runs) {
+            EXPECT_NE(command_line.refusal.find("scores 0 on every"), std::string::npos);
+        }
+    }
+}
+
 TEST(UsageText, NamesTheArgumentsTheMeasuresAndTheDefaultBaseFolder) {
     const std::string usage = usage_text("/some/where/");
     EXPECT_EQ(usage.rfind("\nUsage: bestfocus", 0), 0u);
