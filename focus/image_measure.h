@@ -18,9 +18,10 @@ struct ImageMeasurement {
     std::vector<double> focus;  // one value per method, in the order they were given
     int width = 0;              // of the decoded image (not of the region), when measured
     int height = 0;
-    std::string failure;     // when not measured: the message naming the image
-    std::string diagnostic;  // for standard error: why the measure failed, or empty
-    int status = 1;          // the exit status of the failure: 2 for tiles the image cannot take
+    bool sixteen_bit = false;  // of the image's pixels, when measured
+    std::string failure;       // when not measured: the message naming the image
+    std::string diagnostic;    // for standard error: why the measure failed, or empty
+    int status = 1;            // the exit status of the failure: 2 for tiles the image cannot take
     // With tiles: tile t's value under method m at t · methods + m, tiles row by row.
     std::vector<double> tile_focus;
 };
