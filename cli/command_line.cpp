@@ -238,6 +238,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
                                                       config.methods, "the region");
         if (!refusal.empty()) return refused(in_english(refusal));
     }
+    if (options.check_only) command_line.action = CommandLineAction::checked;
     return command_line;
 }
 

@@ -10,7 +10,8 @@
 
 namespace bestfocus {
 
-enum class CommandLineAction { run, show_usage, show_version, refuse };
+// checked: --check found nothing to refuse; nothing is run.
+enum class CommandLineAction { run, show_usage, show_version, refuse, checked };
 
 struct CommandLine {
     CommandLineAction action = CommandLineAction::run;

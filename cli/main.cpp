@@ -44,6 +44,7 @@ int run_main(int argc, char** argv) {
         case CommandLineAction::refuse:
             return show_refusal(command_line.refusal, command_line.english,
                                 usage_text(default_base));
+        case CommandLineAction::checked: return 0;
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;

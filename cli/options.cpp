@@ -23,6 +23,7 @@ enum OptionCode {
     kProgress,
     kQuiet,
     kVersion,
+    kCheck,
     kHelp
 };
 // The options of the stacks' layout (stack_layout.h).
@@ -43,6 +44,7 @@ const option kLongOptions[] = {
     {"progress", no_argument, nullptr, kProgress},
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
+    {"check", no_argument, nullptr, kCheck},
     {"help", no_argument, nullptr, kHelp},
     {"folder-names", required_argument, nullptr, kFolderNames},
     {"image-names", required_argument, nullptr, kImageNames},
@@ -149,6 +151,7 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             case kProgress: config->progress = true; break;
             case kQuiet: config->quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
+            case kCheck: parsed.check_only = true; break;
             case kFolderNames:
             case kImageNames: {
                 const bool folders = code == kFolderNames;
@@ -237,6 +240,8 @@ std::string options_usage() {
            "                          numbers, <folder>_depth.tif (32-bit float) in DIR\n"
            "  --all-in-focus=DIR      with --tiles: every pixel from the stack at the depth map's\n"
            "                          position, <folder>_focused.tif in DIR\n"
+           "  --check                 check the whole command line and exit (status 0 when\n"
+           "                          it would run, 2 with the refusal), reading no image\n"
            "  --version               version, build, engine and OpenCV\n"
            "  -h, --help              this text\n";
 }
