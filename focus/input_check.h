@@ -31,6 +31,9 @@ struct MissingInput {
     std::string first_image = {};
     std::string last_present = {};
     bool file_missing = false;  // a multi-page file, by its name, is not there (image_path)
+    // The stack's path cannot be examined for another reason than its absence (a path longer than
+    // PATH_MAX, a folder without search permission): the system's words for it.
+    std::string unexaminable = {};
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <
