@@ -5,14 +5,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
-#include "all_in_focus.h"
 #include "depth_heat_map.h"
-#include "depth_map.h"
 #include "focus_map_files.h"
+#include "pixel_maps.h"
 #include "replace_file.h"
-#include "team_sizes.h"
 #include "thumbnail.h"
 
 namespace bestfocus {
@@ -26,22 +25,24 @@ bool make_folder(const std::string& folder, std::string* reason) {
     return false;
 }
 
-// The folder's pictures for its card: the heat map and the all-in-focus image (shown at 8 bits,
-// 16-bit images scaled as decode_for_display scales them), each at the page's large view size.
-TilePictures card_pictures(const FolderScores& folder, const DepthRows& depth,
-                           const cv::Mat& focused) {
+// The folder's pictures for its card: the heat map, its confidence and the all-in-focus image
+// (shown at 8 bits, 16-bit images scaled as decode_for_display scales them), each at the page's
+// large view size.
+TilePictures card_pictures(const FolderScores& folder, const PixelMaps& maps) {
     TilePictures pictures;
+    const HeldDepthRows depth(maps.depth);
+    const HeldDepthRows confidence(maps.confidence);
     pictures.depth_map_size = cv::Size(depth.width(), depth.height());
-    pictures.depth_map =
-        preview_data_uri(depth_heat_map(folder, depth, large_view_size(pictures.depth_map_size)));
-    if (!focused.empty()) {
-        cv::Mat shown = focused;
-        if (focused.depth() == CV_16U) {
-            focused.convertTo(shown, CV_8U, 255.0 / 65535.0);
-        }
-        pictures.all_in_focus_size = shown.size();
-        pictures.all_in_focus = preview_data_uri(shown);
+    const cv::Size view = large_view_size(pictures.depth_map_size);
+    pictures.depth_map = preview_data_uri(
+        depth_heat_map(depth, confidence, static_cast<int>(folder.images.size()), view));
+    pictures.confidence_map = preview_data_uri(confidence_picture(confidence, view));
+    cv::Mat shown = maps.focused;
+    if (shown.depth() == CV_16U) {
+        maps.focused.convertTo(shown, CV_8U, 255.0 / 65535.0);
     }
+    pictures.all_in_focus_size = shown.size();
+    pictures.all_in_focus = preview_data_uri(shown);
     return pictures;
 }
 
@@ -52,36 +53,41 @@ bool replace_with(FileText file, std::string* reason) {
 }
 
 // The lines naming what could not be written for this folder; empty when all was.
-std::string write_folder_maps(const OutputFiles& outputs, const FolderScores& folder,
+std::string write_folder_maps(const OutputFiles& outputs, int window, const FolderScores& folder,
                               TilePictures* pictures) {
-    const TileDepthRows depth = folder_depth_rows(folder);
     const bool multi_page = !folder.images.empty() && folder.images[0].page >= 0;
+    PixelMaps maps;
+    std::string reason;
+    const bool made = read_pixel_maps(folder, window, &maps, &reason);
+    // The files' rows are written from these, after the calls that make them.
+    const HeldDepthRows depth(maps.depth);
+    const HeldDepthRows confidence(maps.confidence);
     std::string failures;
     FileText file;
-    std::string reason;
-    if (!outputs.depth_map.empty()) {
-        const std::string path =
-            outputs.depth_map + "/" + depth_map_name(folder.stack_path, multi_page);
-        if (!depth_map_file(path, depth, folder.folder, &file, &reason) ||
-            !replace_with(std::move(file), &reason)) {
-            failures += "bestfocus: cannot write the depth map " + path + ": " + reason + "\n";
+    const auto write = [&](const std::string& folder_path, const std::string& name,
+                           const char* what, const std::function<bool(const std::string&)>& make) {
+        if (folder_path.empty()) return;
+        const std::string path = folder_path + "/" + name;
+        std::string why = reason;
+        if (!made || !make(path) || !replace_with(std::move(file), &why)) {
+            failures += "bestfocus: cannot write the " + std::string(what) + " " + path + ": " +
+                        (made ? why : reason) + "\n";
         }
-    }
-    cv::Mat focused;
-    if (!outputs.all_in_focus.empty() || pictures != nullptr) {
-        focused = read_all_in_focus(folder, depth, &reason);
-    }
-    if (!outputs.all_in_focus.empty()) {
-        const std::string path =
-            outputs.all_in_focus + "/" + all_in_focus_name(folder.stack_path, multi_page);
-        if (focused.empty() || !all_in_focus_file(path, focused, folder.folder, &file, &reason) ||
-            !replace_with(std::move(file), &reason)) {
-            failures +=
-                "bestfocus: cannot write the all-in-focus image " + path + ": " + reason + "\n";
-        }
-    }
-    if (pictures != nullptr) {
-        *pictures = card_pictures(folder, depth, focused);
+    };
+    write(outputs.depth_map, depth_map_name(folder.stack_path, multi_page), "depth map",
+          [&](const std::string& path) {
+              return depth_map_file(path, depth, folder.folder, &file, &reason);
+          });
+    write(outputs.confidence_map, confidence_map_name(folder.stack_path, multi_page),
+          "confidence map", [&](const std::string& path) {
+              return confidence_map_file(path, confidence, folder.folder, &file, &reason);
+          });
+    write(outputs.all_in_focus, all_in_focus_name(folder.stack_path, multi_page),
+          "all-in-focus image", [&](const std::string& path) {
+              return all_in_focus_file(path, maps.focused, folder.folder, &file, &reason);
+          });
+    if (pictures != nullptr && made) {
+        *pictures = card_pictures(folder, maps);
     }
     return failures;
 }
@@ -94,7 +100,8 @@ bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& 
     bool written = true;
     std::string reason;
     // A folder that cannot be made loses its files only.
-    for (std::string* folder : {&outputs.depth_map, &outputs.all_in_focus}) {
+    for (std::string* folder :
+         {&outputs.depth_map, &outputs.all_in_focus, &outputs.confidence_map}) {
         if (!folder->empty() && !make_folder(*folder, &reason)) {
             std::fprintf(stderr, "bestfocus: cannot make the folder %s: %s\n", folder->c_str(),
                          reason.c_str());
@@ -102,18 +109,20 @@ bool write_focus_maps(const RunConfig& config, const std::vector<FolderScores>& 
             written = false;
         }
     }
-    if (!config.tiles || (outputs.depth_map.empty() && outputs.all_in_focus.empty() && !pictures)) {
+    // The page shows the maps of a run that asks for them, or for tiles.
+    if (!pixel_maps_asked(config.outputs) && !(config.tiles && pictures)) {
         return written;
     }
+    const int window = config.focus_window > 0 ? config.focus_window : kDefaultFocusWindow;
     if (pictures != nullptr) {
         pictures->assign(folders.size(), {});
     }
     std::vector<std::string> failures(folders.size());
     const long long count = static_cast<long long>(folders.size());
-#pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         failures[static_cast<std::size_t>(i)] =
-            write_folder_maps(outputs, folders[static_cast<std::size_t>(i)],
+            write_folder_maps(outputs, window, folders[static_cast<std::size_t>(i)],
                               pictures ? &(*pictures)[static_cast<std::size_t>(i)] : nullptr);
     }
     for (const std::string& lines : failures) {

@@ -2,7 +2,11 @@
 
 #include <getopt.h>
 
+#include <cerrno>
+#include <cstdlib>
+
 #include "name_format.h"
+#include "pixel_maps.h"
 
 namespace bestfocus {
 
@@ -20,6 +24,8 @@ enum OptionCode {
     kTileSummary,
     kDepthMap,
     kAllInFocus,
+    kConfidenceMap,
+    kFocusWindow,
     kProgress,
     kQuiet,
     kVersion,
@@ -41,6 +47,8 @@ const option kLongOptions[] = {
     {"tile-summary", required_argument, nullptr, kTileSummary},
     {"depth-map", required_argument, nullptr, kDepthMap},
     {"all-in-focus", required_argument, nullptr, kAllInFocus},
+    {"confidence-map", required_argument, nullptr, kConfidenceMap},
+    {"focus-window", required_argument, nullptr, kFocusWindow},
     {"progress", no_argument, nullptr, kProgress},
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
@@ -77,6 +85,7 @@ std::string* output_file(int code, OutputFiles* outputs) {
         case kTileSummary: return &outputs->tile_summary;
         case kDepthMap: return &outputs->depth_map;
         case kAllInFocus: return &outputs->all_in_focus;
+        case kConfidenceMap: return &outputs->confidence_map;
         default: return &outputs->best_stack;
     }
 }
@@ -92,6 +101,18 @@ bool read_name_format(const char* option, const char* format, std::string* into,
     }
     *into = format;
     return true;
+}
+
+// The window's side: an odd integer from 1 to kLargestFocusWindow, digits only; 0 when it is not.
+int parse_focus_window(const char* text) {
+    if (*text < '0' || *text > '9') return 0;
+    char* end = nullptr;
+    errno = 0;
+    const long side = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || side < 1 || side > kLargestFocusWindow || side % 2 == 0) {
+        return 0;
+    }
+    return static_cast<int>(side);
 }
 
 // "-scores=x.csv" is read as the letters -s, -c...: name the whole argument, and when it is a long
@@ -141,11 +162,21 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             case kTileSummary:
             case kDepthMap:
             case kAllInFocus:
+            case kConfidenceMap:
                 if (*optarg == '\0') {
                     return refused("option --" + std::string(option_name(code)) +
                                    " needs a file name, not an empty value");
                 }
                 *output_file(code, &config->outputs) = optarg;
+                break;
+            case kFocusWindow:
+                config->focus_window = parse_focus_window(optarg);
+                if (config->focus_window == 0) {
+                    return refused("bad --focus-window \"" + std::string(optarg) +
+                                   "\": it takes the window's side in pixels, an odd integer "
+                                   "from 1 to " +
+                                   std::to_string(kLargestFocusWindow));
+                }
                 break;
             case kExportBestLink: config->outputs.export_best_link = true; break;
             case kProgress: config->progress = true; break;
@@ -193,7 +224,7 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
         return refused("option --export-best-link needs --export-best=DIR");
     }
     if (parsed.action == OptionsAction::run && !config->tiles) {
-        for (const int code : {kTileScores, kTileSummary, kDepthMap, kAllInFocus}) {
+        for (const int code : {kTileScores, kTileSummary}) {
             if (!output_file(code, &config->outputs)->empty()) {
                 return refused("option --" + std::string(option_name(code)) + " needs --tiles=RxC");
             }
@@ -236,10 +267,13 @@ std::string options_usage() {
            "  --tile-scores=FILE      with --tiles: every tile's score, CSV\n"
            "  --tile-summary=FILE     with --tiles: every tile's pick, focus between images and\n"
            "                          warnings, CSV\n"
-           "  --depth-map=DIR         with --tiles: where focus lies at every pixel, as image\n"
-           "                          numbers, <folder>_depth.tif (32-bit float) in DIR\n"
-           "  --all-in-focus=DIR      with --tiles: every pixel from the stack at the depth map's\n"
-           "                          position, <folder>_focused.tif in DIR\n"
+           "  --depth-map=DIR         where focus lies at every pixel, as image numbers,\n"
+           "                          <folder>_depth.tif (32-bit float) in DIR\n"
+           "  --all-in-focus=DIR      every pixel from the image sharpest there,\n"
+           "                          <folder>_focused.tif in DIR\n"
+           "  --confidence-map=DIR    how clearly focus is found at every pixel, 0 to 1,\n"
+           "                          <folder>_confidence.tif (32-bit float) in DIR\n"
+           "  --focus-window=N        the maps' window, N x N pixels, N odd (default 9)\n"
            "  --check                 check the whole command line and exit (status 0 when\n"
            "                          it would run, 2 with the refusal), reading no image\n"
            "  --version               version, build, engine and OpenCV\n"

@@ -95,6 +95,12 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
             outputs.push_back(
                 {"the all-in-focus image of folder " + folder + ", " + path, path, false, true});
         }
+        if (!files.confidence_map.empty()) {
+            const std::string path =
+                files.confidence_map + "/" + confidence_map_name(stack.path, stack.multi_page);
+            outputs.push_back(
+                {"the confidence map of folder " + folder + ", " + path, path, false, true});
+        }
     }
     return outputs;
 }
@@ -103,7 +109,8 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
     const std::pair<const char*, const std::string*> folders[] = {
         {"--export-best=", &config.outputs.export_best},
         {"--depth-map=", &config.outputs.depth_map},
-        {"--all-in-focus=", &config.outputs.all_in_focus}};
+        {"--all-in-focus=", &config.outputs.all_in_focus},
+        {"--confidence-map=", &config.outputs.confidence_map}};
     for (const auto& [option, folder] : folders) {
         struct stat status {};
         if (!folder->empty() && stat(folder->c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {

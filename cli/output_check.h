@@ -16,8 +16,8 @@ struct RunOutput {
     std::string what;
     std::string path;
     bool is_report = false;
-    // A name of the tool's own in a folder the user chose (an exported pick, a depth map, an
-    // all-in-focus image): what lies there is replaced, never followed.
+    // A name of the tool's own in a folder the user chose (an exported pick, a depth, confidence
+    // map or all-in-focus image): what lies there is replaced, never followed.
     bool own_name = false;
 };
 std::vector<RunOutput> run_outputs(const RunConfig& config, const std::vector<StackSource>& stacks);

@@ -9,16 +9,16 @@
 #include "banded_measure.h"
 #include "measure_registry.h"
 #include "pixel_limit.h"
-#include "team_sizes.h"
 
 namespace bestfocus {
 
 namespace {
 
-// An image measured alone has the machine to itself: up to N_threads threads, no more than there
-// are processors to run them. Otherwise each image runs on the scan thread that decoded it.
-int threads_per_image(bool one_image_run) {
-    return one_image_run ? std::min(N_threads, omp_get_num_procs()) : 1;
+// An image measured alone has the machine to itself: up to the reduction team's threads, no more
+// than there are processors to run them. Otherwise each image runs on the scan thread that
+// decoded it.
+int threads_per_image(bool one_image_run, int threads) {
+    return one_image_run ? std::min(threads, omp_get_num_procs()) : 1;
 }
 
 double measure_view(const MeasureEntry& entry, const ImageView& image, int threads) {
@@ -36,7 +36,7 @@ Measurement CpuEngine::measure(const ImageView& image, const std::vector<int>& m
     if (!pixel_count_fits(image.width, image.height)) {
         return too_many_pixels();
     }
-    const int threads = threads_per_image(one_image_run_);
+    const int threads = threads_per_image(one_image_run_, threads_);
     Measurement measurement;
     for (const int code : methods) {
         const MeasureEntry* entry = find_measure(code);
@@ -49,8 +49,7 @@ Measurement CpuEngine::measure(const ImageView& image, const std::vector<int>& m
     return measurement;
 }
 
-std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height,
-                                                           PixelDepth depth,
+std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height, PixelDepth depth,
                                                            const std::vector<int>& methods) const {
     const bool every_method_known = std::all_of(
         methods.begin(), methods.end(), [](int code) { return find_measure(code) != nullptr; });
@@ -60,6 +59,6 @@ std::unique_ptr<BandedMeasure> CpuEngine::measure_in_bands(int width, int height
     return std::make_unique<BandedMeasure>(methods, width, height, depth);
 }
 
-int CpuEngine::image_team() const { return threads_per_image(one_image_run_); }
+int CpuEngine::image_team() const { return threads_per_image(one_image_run_, threads_); }
 
 }  // namespace bestfocus

@@ -6,11 +6,12 @@
 
 namespace bestfocus {
 
-std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run) {
+std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run,
+                                    int reduction_threads) {
     if (kind == EngineKind::cpu) {
-        return std::make_unique<CpuEngine>(images_in_run == 1);
+        return std::make_unique<CpuEngine>(images_in_run == 1, reduction_threads);
     }
-    return std::make_unique<KernelEngine>();
+    return std::make_unique<KernelEngine>(reduction_threads);
 }
 
 std::unique_ptr<BandedMeasure> Engine::measure_in_bands(int, int, PixelDepth,

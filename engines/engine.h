@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image_view.h"
+#include "team_sizes.h"
 
 namespace bestfocus {
 
@@ -32,8 +33,7 @@ class Engine {  // thread-safe: many scan threads call measure() at once
     // Every method on a width x height image fed a band of rows at a time as it is read
     // (banded_measure.h), giving the values measure() gives on the whole image; null when this
     // engine measures such an image only whole.
-    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height,
-                                                            PixelDepth depth,
+    virtual std::unique_ptr<BandedMeasure> measure_in_bands(int width, int height, PixelDepth depth,
                                                             const std::vector<int>& methods) const;
     // Memory the engine adds a pixel while it measures an image: the kernels' staged, device and
     // normalised copies (an upper bound at either depth).
@@ -43,11 +43,12 @@ class Engine {  // thread-safe: many scan threads call measure() at once
     virtual int image_team() const { return 1; }
 };
 
-// The engine of that kind for a run of `images_in_run` images. The kernels pass N_threads to
-// their host reduction; the CPU engine measures on the calling thread, unless the run is one
-// image: then its rows split over min(N_threads, processors) threads. N_threads is read at each
-// measurement, where the teams are formed.
-std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run);
+// The engine of that kind for a run of `images_in_run` images whose measures' host-reduction
+// team has `reduction_threads` threads (the run's N_threads). The kernels pass it to their host
+// reduction; the CPU engine measures on the calling thread, unless the run is one image: then its
+// rows split over min(reduction_threads, processors) threads.
+std::unique_ptr<Engine> make_engine(EngineKind kind, long long images_in_run,
+                                    int reduction_threads = kDefaultThreads);
 
 // Measurement results the engines share.
 Measurement too_many_pixels();

@@ -9,7 +9,6 @@
 #include "measure_failure.h"
 #include "measure_registry.h"
 #include "pixel_limit.h"
-#include "team_sizes.h"
 
 namespace bestfocus {
 
@@ -47,17 +46,17 @@ bool valid_view(const ImageView& image) {
 }
 
 double measure_rows(const MeasureEntry& entry, const KernelInput<std::uint8_t>& input,
-                    const ImageView& image) {
-    return entry.kernel(input.rows(), image.width, image.height, N_threads);
+                    const ImageView& image, int threads) {
+    return entry.kernel(input.rows(), image.width, image.height, threads);
 }
 
 double measure_rows(const MeasureEntry& entry, const KernelInput<std::uint16_t>& input,
-                    const ImageView& image) {
-    return entry.kernel16(input.rows(), image.width, image.height, N_threads);
+                    const ImageView& image, int threads) {
+    return entry.kernel16(input.rows(), image.width, image.height, threads);
 }
 
 template <class Pixel>
-Measurement measure_view(const ImageView& image, const std::vector<int>& methods) {
+Measurement measure_view(const ImageView& image, const std::vector<int>& methods, int threads) {
     const KernelInput<Pixel> input(image);
     Measurement measurement;
     for (const int code : methods) {
@@ -65,7 +64,7 @@ Measurement measure_view(const ImageView& image, const std::vector<int>& methods
         if (entry == nullptr) {
             return failed_measurement("");
         }
-        const double value = measure_rows(*entry, input, image);
+        const double value = measure_rows(*entry, input, image, threads);
         if (std::isnan(value)) {  // the kernels say which runtime call failed
             return failed_measurement(failure_reason(last_measure_failure()));
         }
@@ -83,8 +82,8 @@ Measurement KernelEngine::measure(const ImageView& image, const std::vector<int>
     if (!valid_view(image)) {
         return failed_measurement("");
     }
-    return image.depth == PixelDepth::u16 ? measure_view<std::uint16_t>(image, methods)
-                                          : measure_view<std::uint8_t>(image, methods);
+    return image.depth == PixelDepth::u16 ? measure_view<std::uint16_t>(image, methods, threads_)
+                                          : measure_view<std::uint8_t>(image, methods, threads_);
 }
 
 }  // namespace bestfocus

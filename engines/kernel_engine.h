@@ -9,7 +9,12 @@ namespace bestfocus {
 
 class KernelEngine : public Engine {
   public:
+    // `threads`: the size of each kernel measure's host-reduction team.
+    explicit KernelEngine(int threads) : threads_(threads) {}
     Measurement measure(const ImageView& image, const std::vector<int>& methods) const override;
+
+  private:
+    int threads_;
 };
 
 }  // namespace bestfocus

@@ -1,6 +1,7 @@
 // Team sizes of the three nested levels of threads: their only home. run_stacks (focus/run.h) sets
-// them from the run's configuration just before its scan and puts the defaults back after it;
-// the scan and the measures only read them.
+// them from the run's configuration just before its scan and puts the defaults back after it.
+// Every stage of a run (the scan, the engines, the maps) takes its teams from the run's
+// configuration instead, so nothing depends on when the globals are put back.
 #pragma once
 
 extern int N_threads_ext2;  // outer team: one folder per iteration

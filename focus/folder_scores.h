@@ -27,8 +27,8 @@ struct FolderScores {
     std::string stack_path = {};  // the stack's folder (ending in "/") or multi-page file
     std::vector<ImageLocation> images = {};  // images[i]: where image i + 1 was read
     TileGrid tiles = {};                     // no rows: the images were not tiled
-    RegionOfInterest area = {};  // with tiles: the rectangle of the images the tiles split
-    int image_width = 0;         // with tiles: the size every image of the stack was read at
+    RegionOfInterest area = {};  // with tiles or maps: the rectangle of the images measured
+    int image_width = 0;  // with tiles or maps: the size every image of the stack was read at
     int image_height = 0;
 };
 

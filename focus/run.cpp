@@ -60,7 +60,7 @@ RunResults run_stacks(const RunConfig& config, const RunListener& listener) {
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
     // The engine splits an image that is the whole job over threads.
     const std::unique_ptr<Engine> engine =
-        make_engine(results.engine.engine, images_in_run(results.stacks));
+        make_engine(results.engine.engine, images_in_run(results.stacks), config.teams.threads);
     const RunTeams teams(config.teams);
     const auto start = std::chrono::steady_clock::now();
     allow_nested_teams();

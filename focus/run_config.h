@@ -20,12 +20,19 @@ struct OutputFiles {
     std::string export_best;        // a folder for every folder's pick under every method
     bool export_best_link = false;  // hard links there instead of copies, where possible
     std::string best_stack;         // a multi-page TIFF of the first method's picks
-    // With tiles:
-    std::string tile_scores;   // every tile's score on every image, CSV
-    std::string tile_summary;  // every tile's pick, focus between images and warnings, CSV
-    std::string depth_map;     // a folder for every folder's depth map, <folder>_depth.tif
-    std::string all_in_focus;  // a folder for every folder's all-in-focus image
+    std::string tile_scores;        // every tile's score on every image, CSV
+    std::string tile_summary;       // every tile's pick, focus between images and warnings, CSV
+    // Maps at every pixel:
+    std::string depth_map;       // a folder for every folder's depth map, <folder>_depth.tif
+    std::string all_in_focus;    // a folder for every folder's all-in-focus image
+    std::string confidence_map;  // a folder for every folder's confidence map
 };
+
+// Whether any map at every pixel is asked for.
+inline bool pixel_maps_asked(const OutputFiles& outputs) {
+    return !outputs.depth_map.empty() || !outputs.all_in_focus.empty() ||
+           !outputs.confidence_map.empty();
+}
 
 // The sizes of the three nested teams. A run gives them to the globals of team_sizes.h just
 // before its scan (run.h).
@@ -49,6 +56,7 @@ struct RunConfig {
     std::optional<TileGrid> tiles;  // every image (or region) also measured tile by tile
     TeamSizes teams;
     OutputFiles outputs;
+    int focus_window = 0;   // the per-pixel maps' window side (odd); 0: the default
     bool progress = false;  // plain progress lines even when standard error is no terminal
     bool quiet = false;     // nothing on standard error but errors
 };

@@ -9,7 +9,6 @@
 #include "focus_selection.h"
 #include "name_format.h"
 #include "stack_image_sizes.h"
-#include "team_sizes.h"
 
 namespace bestfocus {
 
@@ -105,7 +104,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     std::vector<std::vector<double>> tile_focus(static_cast<std::size_t>(images));
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
     std::vector<char> sixteen_bit(static_cast<std::size_t>(images));
-#pragma omp parallel for num_threads(N_threads_ext1) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const std::uint64_t position = scan_position(folder_index, slot);
         if (!first_failure->is_before_any_failure(position)) {
@@ -117,12 +116,11 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
         try {
             measurement = measure_image(location, engine, methods, layout.region, config.tiles);
         } catch (const std::bad_alloc&) {
-            measurement.failure = "";
-            measurement.diagnostic = out_of_memory_line("measuring " + location.file);
+            measurement.failure =
+                diagnostic_failure(out_of_memory_line("measuring " + location.file));
         }
         if (!measurement.measured) {
-            first_failure->record(
-                position, {measurement.failure, measurement.diagnostic, measurement.status});
+            first_failure->record(position, std::move(measurement.failure));
             continue;
         }
         const std::size_t j = static_cast<std::size_t>(slot);
@@ -137,25 +135,27 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     if (!first_failure->is_before_any_failure(after_images)) {
         return;  // an image of this folder failed, or one of an earlier folder did
     }
-    if (const std::optional<std::string> failure =
-            mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, layout))) {
-        first_failure->record(after_images, {*failure, "", 1});
+    if (const std::optional<MixedSizes> mixed =
+            mixed_sizes(sizes, image_names_in_messages(stack, layout))) {
+        first_failure->record(after_images, mixed_sizes_failure(stack.path, *mixed));
         return;
     }
     if (const std::optional<std::string> failure =
             mixed_depths_failure(stack.path, sixteen_bit, image_names_in_messages(stack, layout))) {
-        first_failure->record(after_images, {"", *failure, 1});
+        first_failure->record(after_images, diagnostic_failure(*failure));
         return;
     }
     for (MethodScores& method : scores->methods) {
         method.best_number = best_image_number(method.scores);
     }
-    if (config.tiles && images > 0) {
-        scores->tiles = *config.tiles;
+    if ((config.tiles || pixel_maps_asked(config.outputs)) && images > 0) {
         scores->image_width = sizes[0].width;
         scores->image_height = sizes[0].height;
         scores->area = layout.region ? *layout.region
                                      : RegionOfInterest{0, 0, sizes[0].width, sizes[0].height};
+    }
+    if (config.tiles && images > 0) {
+        scores->tiles = *config.tiles;
         keep_tile_scores(tile_focus, scores);
     }
 }
@@ -168,7 +168,7 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
     results.folders.resize(stacks.size());
     FirstFailure first_failure;
     const long long count = static_cast<long long>(stacks.size());
-#pragma omp parallel for num_threads(N_threads_ext2) schedule(static)
+#pragma omp parallel for num_threads(config.teams.threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         const std::size_t index = static_cast<std::size_t>(i);
         if (!first_failure.is_before_any_failure(scan_position(index, 0))) {
@@ -179,9 +179,9 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         try {
             scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
         } catch (const std::bad_alloc&) {
-            first_failure.record(
-                scan_position(index, kAfterEveryImage),
-                {"", out_of_memory_line("keeping the scores of " + stacks[index].path), 1});
+            first_failure.record(scan_position(index, kAfterEveryImage),
+                                 diagnostic_failure(out_of_memory_line("keeping the scores of " +
+                                                                       stacks[index].path)));
         }
         if (stack_done) {
             stack_done();

@@ -25,12 +25,12 @@ struct ScanResults {
 };
 
 // Measures the stacks (first_missing_input's, one per folder of the range, images counted) with a
-// team of N_threads_ext2 threads, the images of each stack with a nested team of N_threads_ext1,
-// each image decoded once and measured on the engine with every method of the configuration (on
-// the layout's region, if any); both
-// loops use the static schedule. Once an image fails, images after it are skipped, and every
-// image before it is still measured, so the failure returned is the same on every run.
-// stack_done, when given, is called by the thread that finished a stack.
+// team of the configuration's N_threads_ext2 threads, the images of each stack with a nested team
+// of its N_threads_ext1, each image decoded once and measured on the engine with every method of
+// the configuration (on the layout's region, if any); both loops use the static schedule. Once an
+// image fails, images after it are skipped, and every image before it is still measured, so the
+// failure returned is the same on every run. stack_done, when given, is called by the thread that
+// finished a stack.
 ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
                         const Engine& engine, const std::function<void()>& stack_done = nullptr);
 

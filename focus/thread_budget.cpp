@@ -144,9 +144,9 @@ long long threads_at_once(const TeamSizes& teams, EngineKind engine,
 }
 
 long long threads_at_once(int threads, EngineKind engine, long long images, int processors) {
-    const long long reduction = engine == EngineKind::kernels ? N_threads
-                                : images == 1                 ? std::min(N_threads, processors)
-                                                              : 1;
+    const long long reduction = engine == EngineKind::kernels ? kDefaultThreads
+                                : images == 1 ? std::min(kDefaultThreads, processors)
+                                              : 1;
     return threads + std::min<long long>(threads, images) * (reduction - 1);
 }
 

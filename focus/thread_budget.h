@@ -31,7 +31,8 @@ ThreadLimits current_thread_limits();
 long long threads_at_once(const TeamSizes& teams, EngineKind engine,
                           const std::vector<StackSource>& stacks, int processors);
 
-// Threads alive at most while `threads` threads measure `images` images held in memory.
+// Threads alive at most while `threads` threads measure `images` images held in memory, each
+// measure's reduction team at its default size.
 long long threads_at_once(int threads, EngineKind engine, long long images, int processors);
 
 // Nothing when `threads` fit every limit; otherwise what they exceed, in English: "the 6 GiB of

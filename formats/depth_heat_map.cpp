@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tile_picks.h"
+#include "depth_fill.h"
 
 namespace bestfocus {
 namespace {
@@ -37,24 +37,8 @@ cv::Vec3b depth_colour(double depth, int images) {
     return colour;
 }
 
-cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size) {
-    const int images = static_cast<int>(folder.images.size());
-    const TileGrid& grid = folder.tiles;
-    std::vector<bool> filled;  // tiles whose depth the map fills in
-    for (const TilePick& tile : tile_picks(folder, 0)) {
-        filled.push_back(!locates_focus(tile.flags));
-    }
-    // The tile column of each column of the map, and the tile row of each row.
-    std::vector<int> tile_column(static_cast<std::size_t>(depth.width()));
-    std::vector<int> tile_row(static_cast<std::size_t>(depth.height()));
-    for (int c = 0; c < grid.columns; ++c) {
-        const RegionOfInterest span = tile_rectangle(grid, {0, 0, depth.width(), 1}, 0, c);
-        std::fill_n(tile_column.begin() + span.x, span.width, c);
-    }
-    for (int r = 0; r < grid.rows; ++r) {
-        const RegionOfInterest span = tile_rectangle(grid, {0, 0, 1, depth.height()}, r, 0);
-        std::fill_n(tile_row.begin() + span.y, span.height, r);
-    }
+cv::Mat depth_heat_map(const DepthRows& depth, const DepthRows& confidence, int images,
+                       cv::Size size) {
     const int period = std::max(6, std::max(size.width, size.height) / kHatchStripes);
     cv::Mat picture(size, CV_8UC3);
     for (int y = 0; y < size.height; ++y) {
@@ -64,13 +48,29 @@ cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::S
         for (int x = 0; x < size.width; ++x) {
             const int map_x =
                 static_cast<int>(static_cast<long long>(x) * depth.width() / size.width);
-            const std::size_t tile =
-                static_cast<std::size_t>(tile_row[static_cast<std::size_t>(map_y)] * grid.columns +
-                                         tile_column[static_cast<std::size_t>(map_x)]);
-            const bool stripe = filled[tile] && (x + y) % period < period / 3;
             float value = 0;
+            float sure = 0;
             depth.span(map_y, map_x, map_x + 1, &value);
+            confidence.span(map_y, map_x, map_x + 1, &sure);
+            const bool stripe = sure < kConfident && (x + y) % period < period / 3;
             out[x] = stripe ? cv::Vec3b(40, 40, 40) : depth_colour(value, images);
+        }
+    }
+    return picture;
+}
+
+cv::Mat confidence_picture(const DepthRows& confidence, cv::Size size) {
+    cv::Mat picture(size, CV_8UC1);
+    for (int y = 0; y < size.height; ++y) {
+        const int map_y =
+            static_cast<int>(static_cast<long long>(y) * confidence.height() / size.height);
+        for (int x = 0; x < size.width; ++x) {
+            const int map_x =
+                static_cast<int>(static_cast<long long>(x) * confidence.width() / size.width);
+            float value = 0;
+            confidence.span(map_y, map_x, map_x + 1, &value);
+            picture.at<unsigned char>(y, x) =
+                static_cast<unsigned char>(std::lround(255 * std::clamp(value, 0.0f, 1.0f)));
         }
     }
     return picture;

@@ -1,5 +1,6 @@
 // A folder's depth map as a picture for the page: a perceptual colour map (viridis) over the image
-// numbers 1 to n, the tiles whose depth is filled in hatched.
+// numbers 1 to n, the pixels whose depth is filled in (not confident) hatched; and its confidence
+// map, in gray.
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -7,7 +8,6 @@
 #include <vector>
 
 #include "depth_map.h"
-#include "folder_scores.h"
 
 namespace bestfocus {
 
@@ -15,10 +15,13 @@ namespace bestfocus {
 // n (yellow), clamped; B, G, R as OpenCV orders them.
 cv::Vec3b depth_colour(double depth, int images);
 
-// The map at `size` (each pixel the map's nearest), its tiles that do not locate focus under the
-// first method (locates_focus: flat ones, and those peaking twice) hatched
-// with dark diagonal stripes.
-cv::Mat depth_heat_map(const FolderScores& folder, const DepthRows& depth, cv::Size size);
+// The map at `size` (each pixel the map's nearest), its pixels less confident than kConfident
+// (depth_fill.h), whose depth is filled in, hatched with dark diagonal stripes.
+cv::Mat depth_heat_map(const DepthRows& depth, const DepthRows& confidence, int images,
+                       cv::Size size);
+
+// The confidence map at `size` in gray, black 0 to white 1.
+cv::Mat confidence_picture(const DepthRows& confidence, cv::Size size);
 
 // The colour scale as a CSS linear-gradient from image 1 to image n, left to right.
 std::string depth_scale_gradient();

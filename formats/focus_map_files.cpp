@@ -18,6 +18,10 @@ std::string all_in_focus_name(const std::string& stack_path, bool multi_page) {
     return stack_name(stack_path, multi_page) + "_focused.tif";
 }
 
+std::string confidence_map_name(const std::string& stack_path, bool multi_page) {
+    return stack_name(stack_path, multi_page) + "_confidence.tif";
+}
+
 namespace {
 
 // The file of a frame around pixels that `rows` writes.
@@ -37,10 +41,9 @@ bool framed_file(const std::string& path, int width, int height, int type,
     return true;
 }
 
-}  // namespace
-
-bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem) {
+// A map of 32-bit floats, its rows computed as the file is written.
+bool float_map_file(const std::string& path, const DepthRows& depth, const std::string& description,
+                    FileText* file, std::string* problem) {
     const auto rows = [&depth](const PieceWriter& write) {
         // A few rows at a time: the map itself is never held.
         constexpr std::size_t kPieceValues = 1 << 16;
@@ -60,9 +63,25 @@ bool depth_map_file(const std::string& path, const DepthRows& depth, int folder,
         }
         return true;
     };
-    return framed_file(
-        path, depth.width(), depth.height(), CV_32FC1,
-        "folder " + std::to_string(folder) + ": focus at every pixel, 1-based image number", rows,
+    return framed_file(path, depth.width(), depth.height(), CV_32FC1, description, rows, file,
+                       problem);
+}
+
+}  // namespace
+
+bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
+                    std::string* problem) {
+    return float_map_file(
+        path, depth,
+        "folder " + std::to_string(folder) + ": focus at every pixel, 1-based image number", file,
+        problem);
+}
+
+bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,
+                         FileText* file, std::string* problem) {
+    return float_map_file(
+        path, confidence,
+        "folder " + std::to_string(folder) + ": confidence of the focus at every pixel, 0 to 1",
         file, problem);
 }
 

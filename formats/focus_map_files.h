@@ -15,6 +15,8 @@ namespace bestfocus {
 // "/", or a multi-page file).
 std::string depth_map_name(const std::string& stack_path, bool multi_page);
 std::string all_in_focus_name(const std::string& stack_path, bool multi_page);
+// "<folder>_confidence.tif".
+std::string confidence_map_name(const std::string& stack_path, bool multi_page);
 
 // Both files are names of the tool's own (FileText::own_name): whatever lies at `path` is replaced,
 // never opened or followed.
@@ -24,6 +26,10 @@ std::string all_in_focus_name(const std::string& stack_path, bool multi_page);
 // *problem set when libtiff fails.
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
                     std::string* problem);
+
+// The confidence map (values 0..1) as depth_map_file writes the depth map.
+bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,
+                         FileText* file, std::string* problem);
 
 // The all-in-focus image (8- or 16-bit gray) as a single-page TIFF file at `path`, its pixels
 // written from the image (which must outlive the file).

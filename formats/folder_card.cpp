@@ -45,19 +45,18 @@ std::string thumbnail(const FolderScores& folder, int image_number, const std::s
                           html_escape(described(folder.images[index])), frame_colour, caption);
 }
 
-// The all-in-focus image, and the depth map with its colour scale in image numbers.
+// The all-in-focus image, the depth map with its colour scale in image numbers, and its
+// confidence.
 std::string tile_figures(const FolderScores& folder, const TilePictures& pictures) {
     const int images = static_cast<int>(folder.images.size());
-    const std::string grid =
-        std::to_string(folder.tiles.rows) + " x " + std::to_string(folder.tiles.columns);
     std::string figures;
     if (!pictures.all_in_focus.empty()) {
         figures += opening_figure(folder, "all-in-focus", pictures.all_in_focus,
                                   pictures.all_in_focus_size, "all in focus", "#999",
-                                  "<figcaption>all in focus · " + grid + " tiles</figcaption>");
+                                  "<figcaption>all in focus</figcaption>");
     }
     if (!pictures.depth_map.empty()) {
-        // Styled in place: pages without tiles keep their style sheet as it was.
+        // Styled in place: pages without maps keep their style sheet as it was.
         const std::string scale =
             "<div style=\"height:8px;margin-top:2px;background:" + depth_scale_gradient() +
             "\"></div><div style=\"display:flex;justify-content:space-between;font-size:11px\">"
@@ -66,8 +65,13 @@ std::string tile_figures(const FolderScores& folder, const TilePictures& picture
             "</span></div>";
         figures += opening_figure(
             folder, "depth-map", pictures.depth_map, pictures.depth_map_size,
-            "depth map: focus as an image number, flat tiles hatched", "#999",
+            "depth map: focus as an image number, pixels filled in hatched", "#999",
             "<figcaption>" + scale + "depth map (image no.; hatched: filled)</figcaption>");
+    }
+    if (!pictures.confidence_map.empty()) {
+        figures += opening_figure(folder, "confidence-map", pictures.confidence_map,
+                                  pictures.depth_map_size, "confidence: black 0, white 1", "#999",
+                                  "<figcaption>confidence (black 0, white 1)</figcaption>");
     }
     return figures;
 }

@@ -38,6 +38,7 @@ struct TilePictures {
     cv::Size depth_map_size;
     std::string all_in_focus;
     cv::Size all_in_focus_size;
+    std::string confidence_map;  // at the depth map's size
 };
 // A tiled folder's pictures; null for a folder without them.
 using ReportTilePictures = std::function<const TilePictures*(const FolderScores& folder)>;

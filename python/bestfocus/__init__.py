@@ -28,6 +28,9 @@ _INT_RANGE = (-2**31, 2**31 - 1)  # what the core's int arguments hold
 _MOST_THREADS = _core.most_threads_per_team
 _DEFAULTS = _core.run_defaults()  # the core's defaults of run()'s keyword arguments
 _MEASURES = _core.measures()
+# The maps' window side when none is given, and the largest: the executable's --focus-window.
+_FOCUS_WINDOW = 9
+_LARGEST_FOCUS_WINDOW = 255
 _CODES_BY_NAME = {name: code for code, name, _ in _MEASURES}
 _CODES_BY_NAME.update({title: code for code, _, title in _MEASURES})
 
@@ -61,20 +64,23 @@ class FolderResult:
 
 @dataclass(frozen=True)
 class FocusMap:
-    """Where focus lies in a stack split into R x C tiles, as ``--tiles``, ``--tile-summary`` and
-    ``--depth-map`` give it (bit for bit), all arrays read-only.
+    """Where focus lies in a stack at every pixel, as ``--depth-map`` and ``--confidence-map``
+    write it (bit for bit), all arrays read-only.
 
-    ``best`` (R, C) int32: each tile's 1-based sharpest image; ``fractional_best`` (R, C)
-    float64: its focus between images; ``flags`` R rows of C tuples of the tile's warning names;
-    ``scores`` (R, C, images) float64: every tile's score on every image; ``depth`` (H, W)
-    float32: the depth map, each pixel a 1-based fractional image number.
+    ``depth`` (H, W) float32: each pixel's 1-based fractional image number; ``confidence`` (H, W)
+    float32 in 0..1: how clearly the pixel's focus curve peaks. With ``tiles=(R, C)``, the tile
+    tables as ``--tiles`` and ``--tile-summary`` give them: ``best`` (R, C) int32, each tile's
+    1-based sharpest image; ``fractional_best`` (R, C) float64, its focus between images;
+    ``flags`` R rows of C tuples of the tile's warning names; ``scores`` (R, C, images) float64,
+    every tile's score on every image. Without tiles these are None.
     """
 
-    best: np.ndarray
-    fractional_best: np.ndarray
-    flags: Tuple[Tuple[Tuple[str, ...], ...], ...]
-    scores: np.ndarray
     depth: np.ndarray
+    confidence: np.ndarray
+    best: Optional[np.ndarray] = None
+    fractional_best: Optional[np.ndarray] = None
+    flags: Optional[Tuple[Tuple[Tuple[str, ...], ...], ...]] = None
+    scores: Optional[np.ndarray] = None
 
 
 def measures() -> list:
@@ -158,53 +164,57 @@ def read_stack(path, images: int = 0, *,
                             _text(image_names, "image_names"))
 
 
-def focus_map(stack, method: Union[int, str] = 1, tiles: Tuple[int, int] = (8, 8), *,
+def focus_map(stack, method: Union[int, str] = 1, *, window: Optional[int] = None,
               engine: str = "auto", roi: Optional[Tuple[int, int, int, int]] = None,
-              threads: Optional[int] = None) -> FocusMap:
-    """Where focus lies across the field: the stack (or its ``roi``) split into ``tiles`` = (R, C)
-    tiles, tile (r, c) spanning columns floor(c·W/C) to floor((c+1)·W/C) − 1 and rows
-    floor(r·H/R) to floor((r+1)·H/R) − 1, each scored with ``method`` and picked as a whole
-    stack is; a :class:`FocusMap`. The depth map places each tile's focus between images at its
-    centre and interpolates bilinearly, clamped at the borders; a flat tile, and one flagged both
-    "edge" and "two-peaks" (its pick an end of the stack against a peak inside it), takes the mean
-    of the nearest tiles that locate focus (nearness in tiles, the larger of the row and column
-    distances), and when no tile does the map is the whole stack's focus between images. Other
-    arguments as for :func:`scores`; tiles smaller than the method's window, or more tiles on a
-    side than the image has pixels, raise ``ValueError``.
+              threads: Optional[int] = None,
+              tiles: Optional[Tuple[int, int]] = None) -> FocusMap:
+    """Where focus lies at every pixel of the stack (or its ``roi``) under ``method``: a
+    :class:`FocusMap` of the depth and confidence maps, as ``--depth-map`` and
+    ``--confidence-map`` write them with ``--focus-window=window`` (odd, default 9). With
+    ``tiles`` = (R, C) also the tile tables: tile (r, c) spans columns floor(c·W/C) to
+    floor((c+1)·W/C) − 1 and rows floor(r·H/R) to floor((r+1)·H/R) − 1, each scored with
+    ``method`` and picked as a whole stack is; tiles smaller than the method's window, or more
+    tiles on a side than the image has pixels, raise ``ValueError``. Other arguments as for
+    :func:`scores`.
     """
-    images = _stack(stack)
-    code = _method_codes(method)
-    if len(code) != 1:
-        raise ValueError("focus_map() takes one method")
+    images, code, side = _map_arguments(stack, method, window, roi)
+    depth, confidence, _ = _core.pixel_maps(images, code, side, _engine(engine), _threads(threads))
+    if tiles is None:
+        return FocusMap(_read_only(depth), _read_only(confidence))
     grid = tuple(_c_int(count, f"tiles[{i}]") for i, count in enumerate(tiles))
     if len(grid) != 2 or min(grid) < 1:
         raise ValueError(f"tiles must be (rows, columns) of at least 1 each, not {tiles!r}")
-    images = _cropped(images, _region(roi, code))
     rows, columns = images[0].shape
-    problem = _core.tile_problem(grid[0], grid[1], columns, rows, code[0])
+    problem = _core.tile_problem(grid[0], grid[1], columns, rows, code)
     if problem is not None:
         raise ValueError(problem)
-    _, tile_scores, best, fractional, flags, depth = _core.focus_map(
-        images, code[0], grid[0], grid[1], _engine(engine), _threads(threads))
-    return FocusMap(_read_only(best), _read_only(fractional), flags, _read_only(tile_scores),
-                    _read_only(depth))
+    _, tile_scores, best, fractional, flags = _core.tile_map(
+        images, code, grid[0], grid[1], _engine(engine), _threads(threads))
+    return FocusMap(_read_only(depth), _read_only(confidence), _read_only(best),
+                    _read_only(fractional), flags, _read_only(tile_scores))
 
 
-def all_in_focus(stack, depth) -> np.ndarray:
-    """The stack's all-in-focus image, as ``--all-in-focus`` writes it: each pixel from the stack
-    at the depth map's position d (clamped to 1..n), blending images floor(d) and floor(d) + 1
-    with the weights 1 − |d − i|, rounded to nearest (halves up); an array of the stack's shape
-    and type. ``depth`` is a 2-D float32 array of the images' shape (:attr:`FocusMap.depth`),
-    every value finite."""
+def all_in_focus(stack, method: Union[int, str] = 1, *, window: Optional[int] = None,
+                 engine: str = "auto", roi: Optional[Tuple[int, int, int, int]] = None,
+                 threads: Optional[int] = None) -> np.ndarray:
+    """The stack's all-in-focus image as ``--all-in-focus`` writes it (bit for bit): each pixel
+    from the image whose ``method`` response over the ``window`` x ``window`` pixels around it
+    (odd, default 9) is the largest; an array of the stack's (or ``roi``'s) shape and type.
+    Arguments as for :func:`focus_map`."""
+    images, code, side = _map_arguments(stack, method, window, roi)
+    return _core.pixel_maps(images, code, side, _engine(engine), _threads(threads))[2]
+
+
+def _map_arguments(stack, method, window, roi):
+    """The checked images (cropped), the one method code and the window's side."""
     images = _stack(stack)
-    if not isinstance(depth, np.ndarray) or depth.dtype != np.float32 or depth.ndim != 2:
-        raise TypeError("depth must be a 2-D float32 array, as FocusMap.depth")
-    if depth.shape != images[0].shape:
-        raise ValueError(f"depth of shape {depth.shape} does not match the images' "
-                         f"{images[0].shape}")
-    if not np.isfinite(depth).all():
-        raise ValueError("depth holds values that are not finite")
-    return _core.all_in_focus(images, depth)
+    code = _method_codes(method)
+    if len(code) != 1:
+        raise ValueError("the maps take one method")
+    side = _FOCUS_WINDOW if window is None else _c_int(window, "window")
+    if side < 1 or side > _LARGEST_FOCUS_WINDOW or side % 2 == 0:
+        raise ValueError(f"window must be odd, from 1 to {_LARGEST_FOCUS_WINDOW}, not {side}")
+    return _cropped(images, _region(roi, code)), code[0], side
 
 
 # --- argument checks: every bad input raises before the core sees it --------------------------

@@ -37,15 +37,17 @@ class FolderResult:
 
 class FocusMap:
     @property
-    def best(self) -> npt.NDArray[np.int32]: ...
-    @property
-    def fractional_best(self) -> npt.NDArray[np.float64]: ...
-    @property
-    def flags(self) -> Tuple[Tuple[Tuple[str, ...], ...], ...]: ...
-    @property
-    def scores(self) -> npt.NDArray[np.float64]: ...
-    @property
     def depth(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def confidence(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def best(self) -> npt.NDArray[np.int32] | None: ...
+    @property
+    def fractional_best(self) -> npt.NDArray[np.float64] | None: ...
+    @property
+    def flags(self) -> Tuple[Tuple[Tuple[str, ...], ...], ...] | None: ...
+    @property
+    def scores(self) -> npt.NDArray[np.float64] | None: ...
 
 def measures() -> list[Tuple[int, str, str]]: ...
 def measure(
@@ -86,12 +88,19 @@ def read_stack(
 def focus_map(
     stack: _Stack,
     method: _Method = 1,
-    tiles: Tuple[int, int] = (8, 8),
     *,
+    window: int | None = None,
     engine: _Engine = "auto",
     roi: _Region | None = None,
     threads: int | None = None,
+    tiles: Tuple[int, int] | None = None,
 ) -> FocusMap: ...
 def all_in_focus(
-    stack: _Stack, depth: npt.NDArray[np.float32]
+    stack: _Stack,
+    method: _Method = 1,
+    *,
+    window: int | None = None,
+    engine: _Engine = "auto",
+    roi: _Region | None = None,
+    threads: int | None = None,
 ) -> npt.NDArray[Union[np.uint8, np.uint16]]: ...

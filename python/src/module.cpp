@@ -65,14 +65,15 @@ NB_MODULE(_core, module) {
     module.def("region_problem", &region_problem, nb::arg("region"), nb::arg("methods"),
                "What is wrong with a region (x, y, width, height) under the methods, or None.");
     module.attr("most_threads_per_team") = kMostThreadsPerTeam;
-    module.def("focus_map", &tile_focus_map, nb::arg("images"), nb::arg("method"), nb::arg("rows"),
+    module.def("tile_map", &tile_focus_map, nb::arg("images"), nb::arg("method"), nb::arg("rows"),
                nb::arg("columns"), nb::arg("engine"), nb::arg("threads"),
-               "(scores, tile scores, best, fractional best, flags, depth) of checked arrays.");
+               "(scores, tile scores, best, fractional best, flags) of checked arrays.");
     module.def("tile_problem", &tile_problem, nb::arg("rows"), nb::arg("columns"), nb::arg("width"),
                nb::arg("height"), nb::arg("method"),
                "What keeps the tiles from splitting the image for the method, or None.");
-    module.def("all_in_focus", &all_in_focus_image, nb::arg("images"), nb::arg("depth"),
-               "The all-in-focus image of checked arrays at a checked depth map.");
+    module.def("pixel_maps", &pixel_focus_maps, nb::arg("images"), nb::arg("method"),
+               nb::arg("window"), nb::arg("engine"), nb::arg("threads"),
+               "(depth, confidence, all-in-focus image) of checked arrays.");
     module.def("read_stack", &read_stack, nb::arg("path"), nb::arg("images"),
                nb::arg("image_names"), "The stack at path as an (images, rows, columns) array.");
 }

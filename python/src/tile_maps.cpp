@@ -4,10 +4,10 @@
 #include <cstring>
 #include <memory>
 
-#include "all_in_focus.h"
-#include "depth_map.h"
+#include "focus_curve.h"
 #include "focus_selection.h"
 #include "image_measure.h"
+#include "pixel_maps.h"
 #include "tile_picks.h"
 #include "tile_size_check.h"
 
@@ -40,24 +40,6 @@ ImageView row_view(const StridedView& image, std::vector<Pixel>* buffer) {
         }
     }
     return {buffer->data(), image.depth, image.width, image.height, image.width};
-}
-
-template <typename Pixel>
-nb::object blend(const std::vector<ReadOnlyArray>& images, const DepthMap& depth) {
-    const HeldDepthRows rows(depth);
-    AllInFocus focused(rows, static_cast<int>(images.size()),
-                       sizeof(Pixel) == 1 ? PixelDepth::u8 : PixelDepth::u16);
-    {
-        nb::gil_scoped_release unlocked;
-        std::vector<Pixel> buffer;
-        for (std::size_t i = 0; i < images.size(); ++i) {
-            focused.add(static_cast<int>(i) + 1, row_view(strided_view(images[i]), &buffer));
-        }
-    }
-    const cv::Mat& result = focused.result();
-    std::vector<Pixel> pixels(result.ptr<Pixel>(0), result.ptr<Pixel>(0) + result.total());
-    return owned_array(std::move(pixels), {static_cast<std::size_t>(depth.height),
-                                           static_cast<std::size_t>(depth.width)});
 }
 
 }  // namespace
@@ -113,28 +95,51 @@ nb::tuple tile_focus_map(const std::vector<ReadOnlyArray>& images, int method, i
             row_flags = nb::list();
         }
     }
-    const DepthMap depth = folder_depth_map(folder);
     const std::size_t r = static_cast<std::size_t>(rows);
     const std::size_t c = static_cast<std::size_t>(columns);
-    return nb::make_tuple(
-        owned_array(folder.methods[0].scores, {count}),
-        owned_array(std::move(tile_scores), {r, c, count}), owned_array(std::move(best), {r, c}),
-        owned_array(std::move(fractional), {r, c}), nb::tuple(flags),
-        owned_array(depth.values,
-                    {static_cast<std::size_t>(height), static_cast<std::size_t>(width)}));
+    return nb::make_tuple(owned_array(folder.methods[0].scores, {count}),
+                          owned_array(std::move(tile_scores), {r, c, count}),
+                          owned_array(std::move(best), {r, c}),
+                          owned_array(std::move(fractional), {r, c}), nb::tuple(flags));
 }
 
-nb::object all_in_focus_image(const std::vector<ReadOnlyArray>& images,
-                              const ReadOnlyDepth& depth) {
-    DepthMap map{static_cast<int>(depth.shape(1)), static_cast<int>(depth.shape(0)), {}};
-    map.values.reserve(depth.size());
-    for (std::size_t y = 0; y < depth.shape(0); ++y) {
-        for (std::size_t x = 0; x < depth.shape(1); ++x) map.values.push_back(depth(y, x));
+nb::tuple pixel_focus_maps(const std::vector<ReadOnlyArray>& images, int method, int window,
+                           const std::string& engine_name, int threads) {
+    std::vector<StridedView> views;
+    for (const ReadOnlyArray& image : images) views.push_back(strided_view(image));
+    const std::vector<Measurement> measurements = measure_held_views(
+        views, engine_name, threads,
+        [&](const Engine& engine) { return measure_views(engine, views, {method}, threads); });
+    std::vector<double> scores;
+    for (const Measurement& measurement : measurements) scores.push_back(measurement.values[0]);
+    const int width = views[0].width;
+    const int height = views[0].height;
+    PixelMaps maps;
+    {
+        nb::gil_scoped_release unlocked;
+        PixelMapsMaker maker(method, width, height, views[0].depth, window,
+                             static_cast<int>(views.size()));
+        std::vector<std::uint8_t> buffer8;
+        std::vector<std::uint16_t> buffer16;
+        for (std::size_t i = 0; i < views.size(); ++i) {
+            maker.add(static_cast<int>(i) + 1, views[i].depth == PixelDepth::u8
+                                                   ? row_view(views[i], &buffer8)
+                                                   : row_view(views[i], &buffer16));
+        }
+        maps = maker.finish(static_cast<float>(fractional_best(scores, best_image_number(scores))));
     }
-    if (images[0].dtype() == nb::dtype<std::uint16_t>()) {
-        return blend<std::uint16_t>(images, map);
+    const std::size_t h = static_cast<std::size_t>(height);
+    const std::size_t w = static_cast<std::size_t>(width);
+    nb::object focused;
+    if (maps.focused.depth() == CV_16U) {
+        const auto* pixels = maps.focused.ptr<std::uint16_t>(0);
+        focused = owned_array(std::vector<std::uint16_t>(pixels, pixels + h * w), {h, w});
+    } else {
+        const auto* pixels = maps.focused.ptr<std::uint8_t>(0);
+        focused = owned_array(std::vector<std::uint8_t>(pixels, pixels + h * w), {h, w});
     }
-    return blend<std::uint8_t>(images, map);
+    return nb::make_tuple(owned_array(std::move(maps.depth.values), {h, w}),
+                          owned_array(std::move(maps.confidence.values), {h, w}), focused);
 }
 
 }  // namespace bestfocus::python

@@ -67,6 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         PlantedEntry{"DepthMapOverLink", "--depth-map", "001_depth.tif", Planted::link},
         PlantedEntry{"DepthMapOverFifo", "--depth-map", "001_depth.tif", Planted::fifo},
         PlantedEntry{"DepthMapOverFolder", "--depth-map", "001_depth.tif", Planted::folder},
+        PlantedEntry{"ConfidenceMapOverLink", "--confidence-map", "001_confidence.tif",
+                     Planted::link},
         PlantedEntry{"AllInFocusOverLink", "--all-in-focus", "001_focused.tif", Planted::link},
         PlantedEntry{"AllInFocusOverFifo", "--all-in-focus", "001_focused.tif", Planted::fifo},
         PlantedEntry{"AllInFocusOverFolder", "--all-in-focus", "001_focused.tif", Planted::folder}),

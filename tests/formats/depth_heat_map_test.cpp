@@ -1,5 +1,5 @@
-// The depth map's picture on the page: viridis from the first image to the last, flat tiles
-// hatched and only those.
+// The depth map's picture on the page: viridis from the first image to the last, pixels whose
+// depth is filled in (not confident) hatched and only those.
 #include "depth_heat_map.h"
 
 #include <gtest/gtest.h>
@@ -7,17 +7,17 @@
 namespace bestfocus {
 namespace {
 
-TEST(DepthHeatMap, ColoursImageNumbersAndHatchesFlatTilesOnly) {
-    // Two tiles side by side over three images: the left one peaks at image 1, the right one is
-    // flat (equal scores).
-    FolderScores folder;
-    folder.tiles = {1, 2};
-    folder.area = {0, 0, 40, 20};
-    folder.images = {ImageLocation("1"), ImageLocation("2"), ImageLocation("3")};
-    folder.methods.push_back({1, {9, 5, 1}, 1, {{9, 5, 1}, {4, 4, 4}}});
+TEST(DepthHeatMap, ColoursImageNumbersAndHatchesFilledPixelsOnly) {
+    // Over three images: the left half confidently at image 1, the right half filled in (no
+    // confidence) at image 3.
     DepthMap depth{40, 20, std::vector<float>(800, 3.0f)};
-    for (int y = 0; y < 20; ++y) std::fill_n(depth.values.begin() + y * 40, 20, 1.0f);
-    const cv::Mat picture = depth_heat_map(folder, HeldDepthRows(depth), {40, 20});
+    DepthMap confidence{40, 20, std::vector<float>(800, 0.0f)};
+    for (int y = 0; y < 20; ++y) {
+        std::fill_n(depth.values.begin() + y * 40, 20, 1.0f);
+        std::fill_n(confidence.values.begin() + y * 40, 20, 0.9f);
+    }
+    const cv::Mat picture =
+        depth_heat_map(HeldDepthRows(depth), HeldDepthRows(confidence), 3, {40, 20});
     // Viridis' ends, #440154 and #fde725, as B, G, R.
     const cv::Vec3b first(0x54, 0x01, 0x44);
     const cv::Vec3b last(0x25, 0xe7, 0xfd);

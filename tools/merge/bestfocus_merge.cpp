@@ -117,6 +117,66 @@ std::string* asked_value(MergeRequest& request, int option) {
     }
 }
 
+// Refuses a --folder-names format that cannot name the range's folders; 0 when it can.
+int check_folder_names(const MergeRequest& request) {
+    if (const auto problem = name_format_problem(request.folder_names)) {
+        return refuse_command_line("bad --folder-names \"" + request.folder_names +
+                                   "\": " + *problem);
+    }
+    if (request.first_folder <= request.last_folder) {
+        if (const auto number = number_with_too_long_name(
+                request.folder_names, request.first_folder, request.last_folder)) {
+            return refuse_command_line("--folder-names=" + request.folder_names + " names folder " +
+                                       std::to_string(*number) + " with more than 255 bytes");
+        }
+    }
+    return 0;
+}
+
+// The merged maps, reports and tables in place; 0 when all are written.
+int write_merge(const MergeResult& result, const MergeRequest& request) {
+    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder}) {
+        if (!folder->empty() && mkdir(folder->c_str(), 0777) != 0 && errno != EEXIST) {
+            std::fprintf(stderr, "bestfocus_merge: cannot create %s: %s\n", folder->c_str(),
+                         std::strerror(errno));
+            return kRefused;
+        }
+    }
+    if (const int status = check_outputs(result, request)) {
+        return status;
+    }
+    // The maps first, one at a time (a run's maps need not fit in memory together), each checked
+    // again as it is copied (a map changed since stops the merge); then the reports and tables.
+    // Each is written whole or not at all, and every one is attempted: each that fails is named.
+    bool all_written = true;
+    std::string reason;
+    for (const MapFile& map : result.maps) {
+        std::string bytes;
+        if (!read_map_file(map, &bytes, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: refused: %s\n", reason.c_str());
+            return kRefused;
+        }
+        // A name of the merge's own in the folder asked for: replaced, never followed.
+        if (!replace_file(map.destination, bytes, &reason, true)) {
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", map.destination.c_str(),
+                         reason.c_str());
+            all_written = false;
+        }
+    }
+    for (const FileText& output : result.outputs) {
+        std::string failed_path;
+        if (!replace_files({output}, &failed_path, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
+                         reason.c_str());
+            all_written = false;
+        }
+    }
+    if (!all_written) {
+        return kRefused;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int run_main(int argc, char** argv) {
@@ -172,61 +232,16 @@ int run_main(int argc, char** argv) {
         return refuse_command_line("the folders must be whole numbers, digits only");
     }
 
-    if (const auto problem = name_format_problem(request.folder_names)) {
-        return refuse_command_line("bad --folder-names \"" + request.folder_names +
-                                   "\": " + *problem);
+    if (const int status = check_folder_names(request)) {
+        return status;
     }
-    if (request.first_folder <= request.last_folder) {
-        if (const auto number = number_with_too_long_name(
-                request.folder_names, request.first_folder, request.last_folder)) {
-            return refuse_command_line("--folder-names=" + request.folder_names + " names folder " +
-                                       std::to_string(*number) + " with more than 255 bytes");
-        }
-    }
-
     const MergeResult result = merge_run(request);
     if (!result.merged) {
         std::fprintf(stderr, "bestfocus_merge: refused: %s\n", result.refusal.c_str());
         return kRefused;
     }
-    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder}) {
-        if (!folder->empty() && mkdir(folder->c_str(), 0777) != 0 && errno != EEXIST) {
-            std::fprintf(stderr, "bestfocus_merge: cannot create %s: %s\n", folder->c_str(),
-                         std::strerror(errno));
-            return kRefused;
-        }
-    }
-    if (const int status = check_outputs(result, request)) {
+    if (const int status = write_merge(result, request)) {
         return status;
-    }
-    // The maps first, one at a time (a run's maps need not fit in memory together), each checked
-    // again as it is copied (a map changed since stops the merge); then the reports and tables.
-    // Each is written whole or not at all, and every one is attempted: each that fails is named.
-    bool all_written = true;
-    std::string reason;
-    for (const MapFile& map : result.maps) {
-        std::string bytes;
-        if (!read_map_file(map, &bytes, &reason)) {
-            std::fprintf(stderr, "bestfocus_merge: refused: %s\n", reason.c_str());
-            return kRefused;
-        }
-        // A name of the merge's own in the folder asked for: replaced, never followed.
-        if (!replace_file(map.destination, bytes, &reason, true)) {
-            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", map.destination.c_str(),
-                         reason.c_str());
-            all_written = false;
-        }
-    }
-    for (const FileText& output : result.outputs) {
-        std::string failed_path;
-        if (!replace_files({output}, &failed_path, &reason)) {
-            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
-                         reason.c_str());
-            all_written = false;
-        }
-    }
-    if (!all_written) {
-        return kRefused;
     }
     std::fprintf(
         stderr, "bestfocus_merge: folders %d to %d from %d pieces, %f seconds of wall time\n",
@@ -234,16 +249,15 @@ int run_main(int argc, char** argv) {
     return 0;
 }
 
-// An allocation that fails anywhere outside the scan's own checks ends the run here, with a word
-// and status 1, never by std::terminate: every output is written whole by rename or not at all.
+// An allocation that fails anywhere ends the merge here, with a word and status 1, never by
+// std::terminate: every output is written whole by rename or not at all.
 int main(int argc, char** argv) {
     try {
         return run_main(argc, argv);
     } catch (const std::bad_alloc&) {
         std::fputs(
-            "bestfocus_merge: not enough memory to go on (an allocation failed); the outputs not "
-            "yet "
-            "written are absent\n",
+            "bestfocus_merge: not enough memory to go on (an allocation failed); the "
+            "outputs not yet written are absent\n",
             stderr);
         return 1;
     }
