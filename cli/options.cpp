@@ -134,8 +134,7 @@ std::string unknown_option(const std::string& argument) {
 
 ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* config) {
     ParsedOptions parsed;
-    // '+': stop at the first positional argument, so that negative folder numbers after it are not
-    // taken for options; ':': a missing value is reported apart from an unknown option.
+    // '+': stop at the first positional argument; ':': a missing value is told from an unknown one.
     const char* const short_options = "+:h";
     opterr = 0;  // our own messages, not getopt's
     optind = 0;  // starts a fresh scan, also when called again
