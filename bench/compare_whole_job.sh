@@ -2,23 +2,32 @@
 # The whole job, side by side: a program that only decodes the images (decode_only, the floor, on
 # 2 threads), the same files only read with pread into a kept buffer on the same threads
 # (read_only, the raw-read floor; it loads no OpenCV), bestfocus on each engine with its default
-# teams and with candidate team sizes, all four methods in one pass against four single-method runs, and a Python script with OpenCV that
-# does the same job as method 4 (best_focus_reference.py). On a generated tree of 4 folders x 20
-# images of 2048 x 2048 and on the two real urjc_adipose5x stacks (17 images each). Every run is
-# timed as a whole process (wall clock, start-up included) with its peak resident memory from GNU
-# time, beside the seconds its own timer reports (from the first image read to the last pick).
+# teams and with candidate team sizes, every method in one pass (all) against each method alone,
+# and a Python script with OpenCV that does the same job as method 4 (best_focus_reference.py). On
+# a generated tree of 4 folders x 20 images of 2048 x 2048 and on the two real urjc_adipose5x
+# stacks (17 images each), and the same 2048 x 2048 pixels as uncompressed TIFF, 8- and 16-bit,
+# beside the BMP tree. Every run is timed as a whole process (wall clock, start-up included)
+# with its peak resident memory from GNU time, beside the seconds its own timer reports (from the
+# first image read to the last pick).
 #
 # Two rounds per tree. First the Python script, the floor and method 4 on each engine with the
 # default teams and with each candidate; each engine's fastest teams (by median) are its best
 # teams, and every comparison with the Python script and the floor is made within this round.
 # Then, on each engine (the CPU engine with the default teams and with its best, the kernels with
-# their best), all four methods in one run and each method alone. Within a round the runs of one
+# their best), all methods in one run and each method alone. Within a round the runs of one
 # repetition take turns in an order that rotates from one repetition to the next, so a load that
 # comes and goes on the machine falls on all of them alike; medians are reported.
+#
+# The formats' round: method 4 on the CPU engine with the default teams on the BMP tree and on its
+# twins as one uncompressed TIFF per image (make_layout_twins, 8-bit with --8-bit and 16-bit,
+# rewritten with tiffcp -c none), each beside the raw-read floor of its own files, taking turns. A
+# TIFF tree should cost about what the BMP tree of the same pixels does and little more than
+# reading its bytes; the scores of all three must be the same.
 #
 #   bash bench/compare_whole_job.sh [build dir, default build/] [repetitions, default 5]
 #
 # BESTFOCUS_TEAMS="outer inner reduction" is the only candidate instead of the list below.
+# BESTFOCUS_FORMATS_ONLY=1 runs the formats' round alone.
 # BESTFOCUS_DATASETS is the folder holding urjc_adipose5x/ (default ../shared/datasets beside
 # the checkout, or ../../shared/datasets).
 set -euo pipefail
@@ -29,11 +38,11 @@ repetitions=${2:-5}
 # The shared folder sits beside the main checkout, two levels up from a worktree under wt/.
 datasets=${BESTFOCUS_DATASETS:-$repo/../shared/datasets}
 [ -d "$datasets" ] || [ -n "${BESTFOCUS_DATASETS:-}" ] || datasets=$repo/../../shared/datasets
-if [ ! -d "$datasets/urjc_adipose5x" ]; then
+formats_only=${BESTFOCUS_FORMATS_ONLY:-}
+if [ -z "$formats_only" ] && [ ! -d "$datasets/urjc_adipose5x" ]; then
     echo "no urjc_adipose5x/ in $datasets: set BESTFOCUS_DATASETS" >&2
     exit 1
 fi
-datasets=$(cd "$datasets" && pwd)
 python=/usr/bin/python3  # Debian's, which python3-opencv serves
 work=$build/bench_whole_job
 tool=$build/bestfocus
@@ -312,6 +321,73 @@ compare() {
         "$(awk -v a="$default_s" -v b="$best_s" 'BEGIN {printf "%.3f", a / b}')" 1.1 le
 }
 
+# The BMP tree as one uncompressed TIFF per image: tiff_twins <8 or 16> prints its base folder.
+tiff_twins() {
+    local out=$work/tiff_twins/$1 option=""
+    [ "$1" = 8 ] && option=--8-bit
+    if [ ! -f "$out/done" ]; then
+        echo "Writing the $1-bit TIFF twins of the 2048 x 2048 tree in $out/" >&2
+        rm -rf "$out"
+        # shellcheck disable=SC2086  # no option is no argument
+        "$build/tools/make_layout_twins" $option "$work/tree2048/" 1 4 20 "$out/lzw" >/dev/null
+        (cd "$out/lzw/planes" && find . -name '*.tif') | while read -r file; do
+            mkdir -p "$(dirname "$out/planes/$file")"
+            tiffcp -c none "$out/lzw/planes/$file" "$out/planes/$file"
+        done
+        rm -rf "$out/lzw"
+        touch "$out/done"
+    fi
+    echo "$out/planes/"
+}
+
+# The same pixels as BMP and as 8- and 16-bit TIFF, each beside the raw-read floor of its files.
+compare_formats() {
+    local tiff8 tiff16 tiff_names="--folder-names=pos_%02d --image-names=z%03d.tif"
+    tiff8=$(tiff_twins 8)
+    tiff16=$(tiff_twins 16)
+    local bmp_run="--scores=scores.csv 4" tiff_run="--scores=scores.csv $tiff_names 4"
+    commands=([bmp]="$(tool_command cpu "$bmp_run" "$default_teams" "$work/tree2048/" 1 4 20)"
+        [tiff8]="$(tool_command cpu "$tiff_run" "$default_teams" "$tiff8" 1 4 20)"
+        [tiff16]="$(tool_command cpu "$tiff_run" "$default_teams" "$tiff16" 1 4 20)"
+        [raw_bmp]="$build/bench/read_only $work/tree2048/ 1 4 20 $floor_threads"
+        [raw_tiff8]="$build/bench/read_only --planes $tiff8 1 4 20 $floor_threads"
+        [raw_tiff16]="$build/bench/read_only --planes $tiff16 1 4 20 $floor_threads")
+    local results=$work/formats.results
+    time_runs formats bmp tiff8 tiff16 raw_bmp raw_tiff8 raw_tiff16 >"$results"
+    for run in tiff8 tiff16; do
+        if ! cmp -s "$work/formats/bmp/scores.csv" "$work/formats/$run/scores.csv"; then
+            echo "WARNING: the $run tree does not give the BMP tree's scores" >&2
+        fi
+    done
+    local s=()
+    for run in bmp tiff8 tiff16 raw_bmp raw_tiff8 raw_tiff16; do
+        s+=("$(run_median "$results" "$run" 2)")
+    done
+    echo
+    echo "### The same 4 x 20 images of 2048 x 2048 as BMP and as uncompressed TIFF," \
+        "method 4, CPU engine, default teams, medians of $repetitions," \
+        "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
+    echo
+    echo "| files | wall s | own timer s | raw-read floor s | / floor | / BMP |"
+    echo "|---|---|---|---|---|---|"
+    local labels=("BMP, 8-bit" "TIFF, 8-bit" "TIFF, 16-bit") runs=(bmp tiff8 tiff16)
+    for i in 0 1 2; do
+        awk -v label="${labels[$i]}" -v s="${s[$i]}" \
+            -v own="$(run_median "$results" "${runs[$i]}" 4)" -v raw="${s[$((i + 3))]}" -v bmp="${s[0]}" \
+            'BEGIN {printf "| %s | %.3f | %.3f | %.3f | %.2f | %.2f |\n",
+                    label, s, own, raw, s / raw, s / bmp}'
+    done
+    echo
+    echo "| target | figure | limit | status |"
+    echo "|---|---|---|---|"
+    for i in 1 2; do
+        target_row "${labels[$i]} / BMP, wall" \
+            "$(awk -v a="${s[$i]}" -v b="${s[0]}" 'BEGIN {printf "%.2f", a / b}')" 1.2 le
+        target_row "${labels[$i]} / its raw-read floor, wall" \
+            "$(awk -v a="${s[$i]}" -v b="${s[$((i + 3))]}" 'BEGIN {printf "%.2f", a / b}')" 1.3 le
+    done
+}
+
 mkdir -p "$work"
 if [ ! -f "$work/tree2048/expected.txt" ]; then
     echo "Generating 4 folders x 20 images of 2048 x 2048 in $work/tree2048/" >&2
@@ -320,5 +396,8 @@ fi
 cpu_model=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)
 echo "## Whole job on $(nproc) cores ($cpu_model)," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
-compare generated_2048 $((2048 * 2048)) 0.35 "$work/tree2048/" 1 4 20
-compare urjc_adipose5x $((1388 * 1040)) 0.5 "$datasets/urjc_adipose5x/" 1 2 17
+if [ -z "$formats_only" ]; then
+    compare generated_2048 $((2048 * 2048)) 0.35 "$work/tree2048/" 1 4 20
+    compare urjc_adipose5x $((1388 * 1040)) 0.5 "$(cd "$datasets" && pwd)/urjc_adipose5x/" 1 2 17
+fi
+compare_formats

@@ -1,4 +1,4 @@
-// How far the thirteen measure functions' double sums lie from the exact scores, and whether the
+// How far the double-precision measure functions' sums lie from the exact scores, and whether the
 // kernel engine's exact kernels give the CPU engine's bits: for each measure, on random and on
 // nearly uniform images of growing size at both depths, the kernels' raw value (funcion_*_GPU_uchar
 // on 8-bit pixels, funcion_*_GPU on 16-bit ones as value / 65535.0) and the kernel engine's score

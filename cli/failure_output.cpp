@@ -18,16 +18,14 @@ bool same_open_file(int one, int other) {
 }  // namespace
 
 int show_failure(const RunFailure& failure) {
-    if (!failure.message.empty()) {
-        std::fputs(failure.message.c_str(), stdout);
-        std::fflush(stdout);
-        // The message ends without a line break; on a shared stream the English starts one.
-        const bool shared = same_open_file(STDOUT_FILENO, STDERR_FILENO);
-        std::fputs(((shared ? "\n" : "") + english_line(failure.message)).c_str(), stderr);
-    }
+    std::fputs(tool_message(failure).c_str(), stdout);
+    std::fflush(stdout);
+    // The message ends without a line break; on a shared stream the English starts one.
+    const bool shared = same_open_file(STDOUT_FILENO, STDERR_FILENO);
+    std::fputs(((shared ? "\n" : "") + english_line(failure)).c_str(), stderr);
     std::fputs(failure.diagnostic.c_str(), stderr);
     std::fflush(stderr);
-    return failure.status;
+    return exit_status(failure.kind);
 }
 
 int show_refusal(const std::string& message, const std::string& english, const std::string& usage) {

@@ -8,9 +8,9 @@
 
 namespace bestfocus {
 
-// Prints the message on standard output and flushes it, then on standard error the message's
-// English line (run_failure.h) and the failure's diagnostic. When both streams go to the same
-// file (a terminal, 2>&1), the English line starts on a line of its own. Returns the status.
+// Prints the failure's message on standard output and flushes it, then on standard error its
+// English line (run_failure.h) and its diagnostic. When both streams go to the same file (a
+// terminal, 2>&1), the English line starts on a line of its own. Returns its exit status.
 int show_failure(const RunFailure& failure);
 
 // A bad command line: the message and the usage on standard output, then the English lines on

@@ -77,15 +77,14 @@ int main(int argc, char** argv) {
                          run.too_many_threads.c_str());
             return 2;
         case RunStop::by_listener:
-            return show_refusal(output_problem,
-                                output_problem.substr(output_problem.find_first_not_of('\n')) +
-                                    "\n",
-                                usage_text(default_base));
+            return show_refusal(
+                output_problem,
+                output_problem.substr(output_problem.find_first_not_of('\n')) + "\n",
+                usage_text(default_base));
         case RunStop::missing_input:
         case RunStop::scan_failed:
-            if (run.failure->status == 2) {  // tiles the images cannot take: a bad command line
-                const std::string& refusal = run.failure->message;
-                return show_refusal(refusal, refusal.substr(refusal.find_first_not_of('\n')) + "\n",
+            if (run.failure->kind == FailureKind::bad_tiles) {  // a bad command line
+                return show_refusal(tool_message(*run.failure), english_line(*run.failure),
                                     usage_text(default_base));
             }
             return show_failure(*run.failure);

@@ -90,8 +90,11 @@ int write_run_outputs(const RunConfig& config, const std::vector<FolderScores>& 
             report_file_name(config.first_folder, config.last_folder, config.methods[m]);
         std::string reason;
         if (!write_report(name, best_images(folders, m), seconds, &reason)) {
-            show_failure({"\nNo se puede crear archivo de salida...",
-                          "bestfocus: cannot write the report " + name + ": " + reason + "\n"});
+            RunFailure failure;
+            failure.kind = FailureKind::cannot_create_output;
+            failure.diagnostic =
+                "bestfocus: cannot write the report " + name + ": " + reason + "\n";
+            show_failure(failure);
             all_written = false;
         }
     }

@@ -1,7 +1,5 @@
 #include "image_measure.h"
 
-#include <climits>
-
 #include "decoding_memory.h"
 #include "measure_as_read.h"
 #include "tile_size_check.h"
@@ -11,10 +9,12 @@ namespace bestfocus {
 
 namespace {
 
-ImageMeasurement failed(const std::string& message, const std::string& diagnostic = "") {
+ImageMeasurement failed(FailureKind kind, const std::string& image,
+                        const std::string& diagnostic = "") {
     ImageMeasurement measurement;
-    measurement.failure = message;
-    measurement.diagnostic = diagnostic;
+    measurement.failure.kind = kind;
+    measurement.failure.subject = image;
+    measurement.failure.diagnostic = diagnostic;
     return measurement;
 }
 
@@ -23,11 +23,10 @@ ImageMeasurement measured(Measurement result, int width, int height, const std::
     switch (result.failure) {
         case Measurement::Failure::none: break;
         case Measurement::Failure::too_many_pixels:
-            return failed("\nImagen demasiado grande (ancho x alto supera " +
-                          std::to_string(INT_MAX) + " pixeles): " + name);
+            return failed(FailureKind::too_many_pixels, name);
         case Measurement::Failure::failed:
             return failed(
-                "\nNo se puede calcular la medida de enfoque del archivo: " + name,
+                FailureKind::cannot_measure, name,
                 result.reason.empty() ? "" : "bestfocus: " + name + ": " + result.reason + "\n");
     }
     ImageMeasurement measurement;
@@ -46,8 +45,9 @@ std::optional<ImageMeasurement> tile_refusal(const TileGrid& tiles, int width, i
     if (problem.empty()) {
         return std::nullopt;
     }
-    ImageMeasurement refused = failed(problem);
-    refused.status = 2;
+    ImageMeasurement refused;
+    refused.failure.kind = FailureKind::bad_tiles;
+    refused.failure.refusal = problem;
     return refused;
 }
 
@@ -112,7 +112,7 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                          tile_edges(*tiles, stored.width, stored.height), methods);
         if (bands.banded()) {
             if (!measure_as_read(opened.file().fd(), stored, bands, buffer)) {
-                return failed("\nNo se puede abrir el archivo: " + name);
+                return failed(FailureKind::cannot_open, name);
             }
             return split_tiles(measured(bands.result(), stored.width, stored.height, name),
                                methods.size());
@@ -128,7 +128,7 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
             const TeamMeasurement team =
                 measure_as_read_on_team(opened.file().fd(), stored, std::move(parts), buffer);
             if (!team.read) {
-                return failed("\nNo se puede abrir el archivo: " + name);
+                return failed(FailureKind::cannot_open, name);
             }
             return measured(team.measurement, stored.width, stored.height, name);
         }
@@ -138,7 +138,7 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     const std::uint64_t needed = memory_to_decode(opened.header(), engine);
     const DecodingMemory memory(needed);
     if (!memory.held()) {
-        return failed("\nNo se puede abrir el archivo: " + name,
+        return failed(FailureKind::cannot_open, name,
                       "bestfocus: " + name + ": decoding and measuring it needs about " +
                           mebibytes(needed) + " MiB, more than the " +
                           mebibytes(DecodingMemory::share()) +
@@ -146,16 +146,16 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     }
     const ReadImage pixels = opened.read_whole(buffer);
     if (!pixels.read) {
-        return failed("\nNo se puede abrir el archivo: " + name,
+        return failed(FailureKind::cannot_open, name,
                       pixels.why.empty() ? "" : "bestfocus: " + name + ": " + pixels.why + "\n");
     }
     if (pixels.depth != CV_8U && pixels.depth != CV_16U) {
-        return failed("\nNo se puede abrir el archivo: " + name,
+        return failed(FailureKind::cannot_open, name,
                       "bestfocus: " + name + " has " + depth_name(pixels.depth) +
                           " pixels; only 8- and 16-bit unsigned integer images are measured\n");
     }
     if (region && !region_fits(*region, pixels.view.width, pixels.view.height)) {
-        return failed("\nLa region de interes no cabe en la imagen: " + name,
+        return failed(FailureKind::region_outside, name,
                       "bestfocus: the region " + std::to_string(region->width) + " x " +
                           std::to_string(region->height) + " at (" + std::to_string(region->x) +
                           ", " + std::to_string(region->y) + ") does not lie inside " + name +

@@ -7,6 +7,7 @@
 
 #include "engine.h"
 #include "image_source.h"
+#include "run_failure.h"
 #include "stack_layout.h"
 #include "tile_grid.h"
 #include "tiled_measure.h"
@@ -18,9 +19,7 @@ struct ImageMeasurement {
     std::vector<double> focus;  // one value per method, in the order they were given
     int width = 0;              // of the decoded image (not of the region), when measured
     int height = 0;
-    std::string failure;     // when not measured: the message naming the image
-    std::string diagnostic;  // for standard error: why the measure failed, or empty
-    int status = 1;          // the exit status of the failure: 2 for tiles the image cannot take
+    RunFailure failure;  // when not measured: its kind, naming the image
     // With tiles: tile t's value under method m at t · methods + m, tiles row by row.
     std::vector<double> tile_focus;
 };
@@ -42,8 +41,8 @@ TileEdges tile_edges(const TileGrid& grid, int width, int height);
 // sizes), and when the engine fails: the measured pixels too many for it, or a measurement failed
 // (a diagnostic says why when the engine does). With tiles, every tile of the image (or region) is
 // measured too, each as a region of the pixels read once, so that its value is the one the region
-// alone gives; tiles the image (or region) cannot take are a bad command line (status 2, the
-// message says why: tile_grid.h).
+// alone gives; tiles the image (or region) cannot take are a bad command line (bad_tiles, its
+// refusal says why: tile_grid.h).
 ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
                                const std::vector<int>& methods,
                                const std::optional<RegionOfInterest>& region = std::nullopt,

@@ -122,7 +122,8 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 
 RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder) {
     RunFailure failure;
-    failure.message = "\nNo se puede abrir el archivo: " + missing.image_path;
+    failure.kind = FailureKind::cannot_open;
+    failure.subject = missing.image_path;
     std::string& lines = failure.diagnostic;
     if (missing.folder_link_loop) {
         lines = "bestfocus: the folder " + missing.folder_path + " is a loop of symbolic links\n";

@@ -27,14 +27,21 @@ bool measure_as_read(int fd, const StoredRows& stored, Bands& measure, ReadBuffe
                      int from = 0, int to = -1) {
     to = to < 0 ? stored.height : to;
     const int overlap = measure.overlap_rows();
-    const int band_rows = std::max<int>(overlap + 1, static_cast<int>(kBandBytes / stored.pitch));
-    unsigned char* rows = buffer.at_least(stored.pitch * static_cast<std::size_t>(band_rows));
-    int first = from;  // the stored row at the buffer's start
-    int held = 0;      // stored rows in the buffer, kept from the band before
+    const std::size_t pitch = stored.pitch;
+    const int band_rows = std::max<int>(overlap + 1, static_cast<int>(kBandBytes / pitch));
+    unsigned char* const memory =
+        buffer.at_least(pitch * static_cast<std::size_t>(band_rows) + kPageBytes);
+    // Each band's rows begin where the file's bytes from its first row on land best.
+    const auto band_at = [&](int first_row) {
+        return memory + landing_offset(stored.offset + pitch * static_cast<std::size_t>(first_row));
+    };
+    int first = from;  // the stored row at the band's start
+    int held = 0;      // stored rows in the band, kept from the band before
+    unsigned char* rows = band_at(first);
     while (first + held < to) {
         const int count = std::min(band_rows - held, to - first - held);
         if (!read_stored_rows(fd, stored, first + held, count,
-                              rows + stored.pitch * static_cast<std::size_t>(held))) {
+                              rows + pitch * static_cast<std::size_t>(held))) {
             return false;
         }
         held += count;
@@ -42,8 +49,10 @@ bool measure_as_read(int fd, const StoredRows& stored, Bands& measure, ReadBuffe
         measure.add(band.view, band.first_row);
         // The band's last rows begin the next one, for the terms that read across both.
         const int kept = std::min(overlap, held);
-        std::memmove(rows, rows + stored.pitch * static_cast<std::size_t>(held - kept),
-                     stored.pitch * static_cast<std::size_t>(kept));
+        unsigned char* const next = band_at(first + held - kept);
+        std::memmove(next, rows + pitch * static_cast<std::size_t>(held - kept),
+                     pitch * static_cast<std::size_t>(kept));
+        rows = next;
         first += held - kept;
         held = kept;
     }

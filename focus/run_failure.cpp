@@ -1,63 +1,69 @@
 #include "run_failure.h"
 
-#include <initializer_list>
-#include <utility>
+#include <climits>
 
 namespace bestfocus {
 namespace {
 
-using Fragment = std::pair<const char*, const char*>;
-
-// One message of standard output: how it begins, and the fixed parts that follow the beginning,
-// in order, each with its English. What lies between them (names, numbers) is kept.
-struct Translation {
-    Fragment beginning;
-    std::initializer_list<Fragment> later;
-};
-
-const Translation kTranslations[] = {
-    {{"No se puede abrir el archivo: ", "cannot open the file "}, {}},
-    {{"No se puede calcular la medida de enfoque del archivo: ",
-      "cannot compute the focus measure of the file "},
-     {}},
-    {{"Imagen demasiado grande (ancho x alto supera ", "image too large (width x height exceeds "},
-     {{" pixeles): ", " pixels): "}}},
-    {{"Las imagenes de la carpeta ", "the images of the folder "},
-     {{" no tienen el mismo tamano: ", " are not all the same size: "},
-      {" mide ", " measures "},
-      {" y ", " and "},
-      {" mide ", " measures "}}},
-    {{"La region de interes no cabe en la imagen: ",
-      "the region of interest does not fit the image "},
-     {}},
-    {{"No se puede crear archivo de salida...", "cannot create an output file"}, {}},
-};
-
-std::string translated(const std::string& text, const Translation& translation) {
-    std::string english = translation.beginning.second;
-    std::size_t from = std::string(translation.beginning.first).size();
-    for (const auto& [spanish, meaning] : translation.later) {
-        const std::size_t at = text.find(spanish, from);
-        if (at == std::string::npos) {
-            break;
-        }
-        english += text.substr(from, at - from) + meaning;
-        from = at + std::string(spanish).size();
-    }
-    return english + text.substr(from);
+std::string size_text(const ImageSize& size) {
+    return std::to_string(size.width) + " x " + std::to_string(size.height);
 }
 
 }  // namespace
 
-std::string english_line(const std::string& message) {
-    const std::size_t start = message.find_first_not_of('\n');
-    const std::string text = start == std::string::npos ? "" : message.substr(start);
-    for (const Translation& translation : kTranslations) {
-        if (text.rfind(translation.beginning.first, 0) == 0) {
-            return "bestfocus: " + translated(text, translation) + "\n";
-        }
+std::string tool_message(const RunFailure& failure) {
+    const std::string& subject = failure.subject;
+    switch (failure.kind) {
+        case FailureKind::cannot_open: return "\nNo se puede abrir el archivo: " + subject;
+        case FailureKind::cannot_measure:
+            return "\nNo se puede calcular la medida de enfoque del archivo: " + subject;
+        case FailureKind::too_many_pixels:
+            return "\nImagen demasiado grande (ancho x alto supera " + std::to_string(INT_MAX) +
+                   " pixeles): " + subject;
+        case FailureKind::mixed_sizes:
+            return "\nLas imagenes de la carpeta " + subject +
+                   " no tienen el mismo tamano: " + failure.sizes.first_name + " mide " +
+                   size_text(failure.sizes.first) + " y " + failure.sizes.other_name + " mide " +
+                   size_text(failure.sizes.other);
+        case FailureKind::region_outside:
+            return "\nLa region de interes no cabe en la imagen: " + subject;
+        case FailureKind::cannot_create_output: return "\nNo se puede crear archivo de salida...";
+        case FailureKind::bad_tiles: return failure.refusal;
     }
-    return "bestfocus: " + text + "\n";
+    return "";
 }
+
+std::string english_line(const RunFailure& failure) {
+    const std::string& subject = failure.subject;
+    switch (failure.kind) {
+        case FailureKind::cannot_open: return "bestfocus: cannot open the file " + subject + "\n";
+        case FailureKind::cannot_measure:
+            return "bestfocus: cannot compute the focus measure of the file " + subject + "\n";
+        case FailureKind::too_many_pixels:
+            return "bestfocus: image too large (width x height exceeds " + std::to_string(INT_MAX) +
+                   " pixels): " + subject + "\n";
+        case FailureKind::mixed_sizes:
+            return "bestfocus: the images of the folder " + subject +
+                   " are not all the same size: " + failure.sizes.first_name + " measures " +
+                   size_text(failure.sizes.first) + " and " + failure.sizes.other_name +
+                   " measures " + size_text(failure.sizes.other) + "\n";
+        case FailureKind::region_outside:
+            return "bestfocus: the region of interest does not fit the image " + subject + "\n";
+        case FailureKind::cannot_create_output: return "bestfocus: cannot create an output file\n";
+        case FailureKind::bad_tiles:
+            return failure.refusal.substr(failure.refusal.find_first_not_of('\n')) + "\n";
+    }
+    return "";
+}
+
+RunFailure mixed_sizes_failure(const std::string& folder, const MixedSizes& sizes) {
+    RunFailure failure;
+    failure.kind = FailureKind::mixed_sizes;
+    failure.subject = folder;
+    failure.sizes = sizes;
+    return failure;
+}
+
+int exit_status(FailureKind kind) { return kind == FailureKind::bad_tiles ? 2 : 1; }
 
 }  // namespace bestfocus

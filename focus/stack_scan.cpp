@@ -87,8 +87,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
         ImageMeasurement measurement = measure_image(image_location(stack, layout, slot + 1),
                                                      engine, methods, layout.region, config.tiles);
         if (!measurement.measured) {
-            first_failure->record(
-                position, {measurement.failure, measurement.diagnostic, measurement.status});
+            first_failure->record(position, std::move(measurement.failure));
             continue;
         }
         const std::size_t j = static_cast<std::size_t>(slot);
@@ -102,9 +101,9 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     if (!first_failure->is_before_any_failure(after_images)) {
         return;  // an image of this folder failed, or one of an earlier folder did
     }
-    if (const std::optional<std::string> failure =
-            mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, layout))) {
-        first_failure->record(after_images, {*failure, "", 1});
+    if (const std::optional<MixedSizes> mixed =
+            mixed_sizes(sizes, image_names_in_messages(stack, layout))) {
+        first_failure->record(after_images, mixed_sizes_failure(stack.path, *mixed));
         return;
     }
     for (MethodScores& method : scores->methods) {

@@ -84,7 +84,8 @@ RowBand stored_band(const StoredRows& stored, unsigned char* rows, int first, in
 
 std::optional<ImageView> read_all_stored_rows(int fd, const StoredRows& stored,
                                               ReadBuffer& buffer) {
-    unsigned char* rows = buffer.at_least(stored.pitch * static_cast<std::size_t>(stored.height));
+    unsigned char* rows = buffer.for_file_bytes(
+        stored.pitch * static_cast<std::size_t>(stored.height), stored.offset);
     if (!read_stored_rows(fd, stored, 0, stored.height, rows)) {
         return std::nullopt;
     }

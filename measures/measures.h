@@ -1,4 +1,5 @@
-// Focus measures computed by CUDA kernels in double precision: the thirteen measure functions.
+// Focus measures computed by CUDA kernels in double precision: the measure functions, three
+// variants of every measure of the list.
 //
 // Every measure function takes (pixels, width, height, host threads[, stream]) and returns the
 // focus value: larger is sharper. Width comes before height; rows are back to back (stride =

@@ -4,7 +4,10 @@
 // <out>/multipage/pos_NN.tif. The tool's picks and scores on the twins equal those on the
 // 8-bit stacks.
 //
-// Usage: make_layout_twins <base_folder> <first> <last> <images> <out_folder>
+// With --8-bit the twins keep the 8-bit pixels as they are: the same images as TIFF, for comparing
+// the readers of the two formats on the same bytes.
+//
+// Usage: make_layout_twins [--8-bit] <base_folder> <first> <last> <images> <out_folder>
 //   reads <base_folder><NNN>/<NN>.bmp for folders first..last, images 1..images (0: up to the
 //   first one missing).
 #include <cstdio>
@@ -26,9 +29,14 @@ std::string numbered(const char* format, int number) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool keep_8_bits = argc > 1 && std::string(argv[1]) == "--8-bit";
+    if (keep_8_bits) {
+        --argc;
+        ++argv;
+    }
     if (argc != 6) {
         std::fprintf(stderr,
-                     "usage: make_layout_twins <base_folder> <first> <last> <images> "
+                     "usage: make_layout_twins [--8-bit] <base_folder> <first> <last> <images> "
                      "<out_folder>\n");
         return 2;
     }
@@ -53,8 +61,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "make_layout_twins: cannot read %s\n", source.c_str());
                 return 1;
             }
-            cv::Mat words;
-            bytes.convertTo(words, CV_16U, 257.0);
+            cv::Mat words = bytes;
+            if (!keep_8_bits) bytes.convertTo(words, CV_16U, 257.0);
             if (!cv::imwrite(planes + numbered("z%03d.tif", image), words)) {
                 std::fprintf(stderr, "make_layout_twins: cannot write in %s\n", planes.c_str());
                 return 1;

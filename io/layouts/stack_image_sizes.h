@@ -15,12 +15,18 @@ struct ImageSize {
     int height = 0;
 };
 
-// Nothing when all sizes are equal. Otherwise the message that refuses the stack:
-// "\nLas imagenes de la carpeta <folder> no tienen el mismo tamano: 01.bmp mide <w> x <h> y
-// <NN>.bmp mide <w> x <h>", naming image 1 and the first image whose size differs from it, each
-// by the checked format image_names (name_format.h). sizes[j] is the size of image j + 1.
-std::optional<std::string> mixed_sizes_failure(const std::string& folder,
-                                               const std::vector<ImageSize>& sizes,
-                                               const std::string& image_names = kDefaultImageNames);
+// Two images of a stack that differ in size, each named by the stack's image names.
+struct MixedSizes {
+    std::string first_name;
+    ImageSize first;
+    std::string other_name;
+    ImageSize other;
+};
+
+// Nothing when all sizes are equal. Otherwise image 1 and the first image whose size differs from
+// it, each named by the checked format image_names (name_format.h). sizes[j] is the size of image
+// j + 1.
+std::optional<MixedSizes> mixed_sizes(const std::vector<ImageSize>& sizes,
+                                      const std::string& image_names = kDefaultImageNames);
 
 }  // namespace bestfocus

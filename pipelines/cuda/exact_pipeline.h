@@ -7,9 +7,9 @@
 // A measure of several sums runs one such kernel per sum on the one upload.
 //
 // The division is the CPU engine's (exact_score.h), so both engines give the same bits. Every
-// runtime call is checked as in the thirteen measure functions (measure_pipeline.h): on a failure
-// the work issued is waited for, every buffer is freed, the failed call is noted and the result
-// is a quiet NaN.
+// runtime call is checked as in the double-precision measure functions (measure_pipeline.h): on a
+// failure the work issued is waited for, every buffer is freed, the failed call is noted and the
+// result is a quiet NaN.
 #pragma once
 
 #include <cuda_runtime.h>

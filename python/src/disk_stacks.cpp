@@ -132,9 +132,9 @@ nb::ndarray<nb::numpy> read_stack(const std::string& path, int images,
     const StackSource& stack = stacks.front();
     std::vector<ImageSize> sizes;
     for (const cv::Mat& page : pages) sizes.push_back({page.cols, page.rows});
-    if (const std::optional<std::string> mixed =
-            mixed_sizes_failure(stack.path, sizes, image_names_in_messages(stack, config.layout))) {
-        throw std::invalid_argument(english_text({*mixed, "", 1}));
+    if (const std::optional<MixedSizes> mixed =
+            mixed_sizes(sizes, image_names_in_messages(stack, config.layout))) {
+        throw std::invalid_argument(english_text(mixed_sizes_failure(stack.path, *mixed)));
     }
     const cv::Mat& first = pages.front();
     const bool wide = first.depth() == CV_16U;

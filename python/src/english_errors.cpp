@@ -22,8 +22,7 @@ std::string module_lines(const std::string& lines) {
 }  // namespace
 
 std::string english_text(const RunFailure& failure) {
-    return module_lines((failure.message.empty() ? "" : english_line(failure.message)) +
-                        failure.diagnostic);
+    return module_lines(english_line(failure) + failure.diagnostic);
 }
 
 std::string problem_text(const RunProblem& problem, const RunConfig& config) {

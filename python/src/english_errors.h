@@ -8,8 +8,8 @@
 
 namespace bestfocus::python {
 
-// A failure of the core as the module raises it: the English line of its message, then its
-// diagnostic, each line without the executable's "bestfocus: ", joined by newlines.
+// A failure of the core as the module raises it: its English line, then its diagnostic, each line
+// without the executable's "bestfocus: ", joined by newlines.
 std::string english_text(const RunFailure& failure);
 
 // A problem of run()'s configuration, naming the argument and its value: "teams[1]

@@ -58,7 +58,8 @@ double focus(const ImageLocation& image, const EngineMethod& measure,
     const ImageMeasurement measurement =
         measure_image(image, *measure.engine, {measure.method}, region);
     EXPECT_TRUE(measurement.measured)
-        << described(image) << ": " << measurement.failure << measurement.diagnostic;
+        << described(image) << ": " << tool_message(measurement.failure)
+        << measurement.failure.diagnostic;
     return measurement.measured ? measurement.focus[0] : std::nan("");
 }
 
@@ -141,7 +142,7 @@ TEST_P(DepthAndRegion, TilesMeasureAsTheirRegions) {
                     area.width < image.cols ? std::optional(area) : std::nullopt;
                 const ImageMeasurement tiled =
                     measure_image(file, *measuring.engine, {measuring.method}, region, grid);
-                ASSERT_TRUE(tiled.measured) << tiled.failure;
+                ASSERT_TRUE(tiled.measured) << tool_message(tiled.failure);
                 const int tiles = grid.rows * grid.columns;
                 ASSERT_EQ(tiled.tile_focus.size(), static_cast<std::size_t>(tiles));
                 EXPECT_EQ(tiled.focus[0], focus(file, measuring, region));
@@ -185,9 +186,10 @@ TEST(MeasureImageLimits, RegionOutsideTheImageNamesItAndBothSizes) {
     const ImageMeasurement measurement = measure_image(
         path, *bestfocus::make_engine(EngineKind::cpu, 2), {1}, RegionOfInterest{30, 0, 11, 30});
     EXPECT_FALSE(measurement.measured);
-    EXPECT_EQ(measurement.failure, "\nLa region de interes no cabe en la imagen: " + path);
+    EXPECT_EQ(tool_message(measurement.failure),
+              "\nLa region de interes no cabe en la imagen: " + path);
     EXPECT_EQ(
-        measurement.diagnostic,
+        measurement.failure.diagnostic,
         "bestfocus: the region 11 x 30 at (30, 0) does not lie inside " + path + ", 40 x 30\n");
 }
 
@@ -202,9 +204,10 @@ TEST(MeasureImageLimits, FloatAndSignedImagesAreRefusedByDepth) {
             const ImageMeasurement measurement =
                 measure_image(path, *bestfocus::make_engine(kind, 2), {1});
             EXPECT_FALSE(measurement.measured);
-            EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + path);
-            EXPECT_NE(measurement.diagnostic.find(std::string(name) + " pixels"), std::string::npos)
-                << measurement.diagnostic;
+            EXPECT_EQ(tool_message(measurement.failure), "\nNo se puede abrir el archivo: " + path);
+            EXPECT_NE(measurement.failure.diagnostic.find(std::string(name) + " pixels"),
+                      std::string::npos)
+                << measurement.failure.diagnostic;
         }
     }
 }

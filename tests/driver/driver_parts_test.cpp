@@ -164,12 +164,13 @@ TEST(MeasureImage, FailuresNameTheImage) {
     const std::string missing = folder.path() + "missing.bmp";
     ImageMeasurement measurement = measure_image(missing, StandInEngine({{1, sum_of_pixels}}), {1});
     EXPECT_FALSE(measurement.measured);
-    EXPECT_EQ(measurement.failure, "\nNo se puede abrir el archivo: " + missing);
+    EXPECT_EQ(tool_message(measurement.failure), "\nNo se puede abrir el archivo: " + missing);
 
     const std::string garbage = folder.path() + "garbage.bmp";
     write_file(garbage, "BM this is not an image");
-    EXPECT_EQ(measure_image(garbage, StandInEngine({{1, sum_of_pixels}}), {1}).failure,
-              "\nNo se puede abrir el archivo: " + garbage);
+    EXPECT_EQ(
+        tool_message(measure_image(garbage, StandInEngine({{1, sum_of_pixels}}), {1}).failure),
+        "\nNo se puede abrir el archivo: " + garbage);
 
     const std::string good = folder.path() + "good.bmp";
     ASSERT_TRUE(cv::imwrite(good, cv::Mat(2, 2, CV_8U, cv::Scalar(9))));
@@ -177,7 +178,7 @@ TEST(MeasureImage, FailuresNameTheImage) {
     measurement =
         measure_image(good, StandInEngine({{1, sum_of_pixels}, {2, failing_measure}}), {1, 2});
     EXPECT_FALSE(measurement.measured);
-    EXPECT_EQ(measurement.failure,
+    EXPECT_EQ(tool_message(measurement.failure),
               "\nNo se puede calcular la medida de enfoque del archivo: " + good);
 }
 
@@ -265,15 +266,16 @@ TEST_F(ScanStacks, ReturnsTheFirstFailureInFolderThenImageOrder) {
             const ScanResults scan = scan_stacks(config, present_stacks(config),
                                                  StandInEngine({{1, fails_when_bright}}));
             ASSERT_TRUE(scan.failure);
-            EXPECT_EQ(scan.failure->status, 1);
+            EXPECT_EQ(exit_status(scan.failure->kind), 1);
             if (*c.named != '\0') {
-                EXPECT_EQ(scan.failure->message,
+                EXPECT_EQ(tool_message(*scan.failure),
                           "\nNo se puede calcular la medida de enfoque del archivo: " +
                               base_.path() + c.named);
             } else {
-                EXPECT_EQ(scan.failure->message, "\nLas imagenes de la carpeta " + base_.path() +
-                                                     "004/ no tienen el mismo tamano: 01.bmp mide "
-                                                     "30 x 16 y 03.bmp mide 24 x 16");
+                EXPECT_EQ(tool_message(*scan.failure),
+                          "\nLas imagenes de la carpeta " + base_.path() +
+                              "004/ no tienen el mismo tamano: 01.bmp mide "
+                              "30 x 16 y 03.bmp mide 24 x 16");
             }
         }
     }

@@ -93,15 +93,15 @@ TEST_F(InjectedFailure, EndsTheRunNamingTheImageAndTheFailedCallWithoutReport) {
             cuda_on_cpu::testing::clear_injected_failure();
             ASSERT_TRUE(failure);
             const std::string image = stacks_.path() + "00[12]/0[123]\\.bmp";
-            EXPECT_EQ(failure->status, 1);
+            EXPECT_EQ(exit_status(failure->kind), 1);
             EXPECT_TRUE(std::regex_match(
                 failure->diagnostic,
                 std::regex("bestfocus: " + image + ": " + injection.failed_call + "\n")))
                 << failure->diagnostic;
             EXPECT_TRUE(std::regex_match(
-                failure->message,
+                tool_message(*failure),
                 std::regex("\nNo se puede calcular la medida de enfoque del archivo: " + image)))
-                << failure->message;
+                << tool_message(*failure);
             EXPECT_TRUE(folder_entries(work_.path()).empty());
         }
     }

@@ -7,6 +7,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <string>
 
+#include "run_failure.h"
 #include "stack_image_sizes.h"
 #include "test_support.h"
 
@@ -157,18 +158,26 @@ TEST_F(NamedLayouts, MissingPlanesAndShortFilesAreNamedInOrder) {
     EXPECT_EQ(missing->image_path, stacks_.path() + "pos_1/z1.png");
 }
 
+// The folder's message names image 1 and the first image that differs from it.
+std::optional<std::string> mixed_message(const std::vector<ImageSize>& sizes,
+                                         const std::string& image_names = kDefaultImageNames) {
+    const std::optional<MixedSizes> mixed = mixed_sizes(sizes, image_names);
+    if (!mixed) return std::nullopt;
+    return tool_message(mixed_sizes_failure("/s/001/", *mixed));
+}
+
 TEST(MixedSizesFailure, NamesTheFolderImage1AndTheFirstThatDiffers) {
-    EXPECT_FALSE(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 16}, {24, 16}}).has_value());
-    EXPECT_FALSE(mixed_sizes_failure("/s/001/", {{5, 7}}).has_value());
+    EXPECT_FALSE(mixed_message({{24, 16}, {24, 16}, {24, 16}}).has_value());
+    EXPECT_FALSE(mixed_message({{5, 7}}).has_value());
     const std::string start = "\nLas imagenes de la carpeta /s/001/ no tienen el mismo tamano: ";
-    EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 16}, {16, 24}, {30, 30}}),
+    EXPECT_EQ(mixed_message({{24, 16}, {24, 16}, {16, 24}, {30, 30}}),
               start + "01.bmp mide 24 x 16 y 03.bmp mide 16 x 24");
-    EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 17}}),
+    EXPECT_EQ(mixed_message({{24, 16}, {24, 17}}),
               start + "01.bmp mide 24 x 16 y 02.bmp mide 24 x 17");
     // Images under other names, and pages.
-    EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 17}}, "z%03d.tif"),
+    EXPECT_EQ(mixed_message({{24, 16}, {24, 17}}, "z%03d.tif"),
               start + "z001.tif mide 24 x 16 y z002.tif mide 24 x 17");
-    EXPECT_EQ(mixed_sizes_failure("/s/001/", {{24, 16}, {24, 17}}, "page %d"),
+    EXPECT_EQ(mixed_message({{24, 16}, {24, 17}}, "page %d"),
               start + "page 1 mide 24 x 16 y page 2 mide 24 x 17");
 }
 

@@ -1,7 +1,7 @@
-// Every one of the thirteen measure functions, on images that launch blocks and on images whose
-// kernel has nothing to do, with a failure injected at each runtime call of each kind in turn:
-// the call gives NaN, frees everything and names the failed call and its error for the caller;
-// the next call, without a failure, gives the right value again and names no failure.
+// Every one of the double-precision measure functions, on images that launch blocks and on images
+// whose kernel has nothing to do, with a failure injected at each runtime call of each kind in
+// turn: the call gives NaN, frees everything and names the failed call and its error for the
+// caller; the next call, without a failure, gives the right value again and names no failure.
 
 #include <cuda_runtime.h>
 #include <gtest/gtest.h>

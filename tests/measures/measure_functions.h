@@ -1,4 +1,4 @@
-// The thirteen measure functions as one table, for suites that check all of them alike: the
+// The double-precision measure functions as one table, for suites that check all of them alike: the
 // three variants of every registered measure and the kernel engine's exact kernels on its 8-bit
 // pixels, then the extra variants.
 #pragma once
