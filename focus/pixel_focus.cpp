@@ -95,7 +95,7 @@ cv::Mat PixelFocus::focused() const {
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {
             const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
-            const std::uint16_t value = sure[p] >= kConfident ? best_pixel_[p] : pick_pixel_[p];
+            const std::uint16_t value = sure[p] > kUnsure ? best_pixel_[p] : pick_pixel_[p];
             if (pixel_depth_ == PixelDepth::u8) {
                 image.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(value);
             } else {

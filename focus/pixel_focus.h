@@ -13,7 +13,7 @@
 //               the rest of the curve and above its floor; a second peak, a flat curve or noise
 //               (whose responses differ by little) give little
 //   all-in-focus the pixel of image i, the image whose window is the sharpest there, where the
-//               confidence is at least kConfident; elsewhere (no texture, noise, two peaks: where
+//               confidence is above kUnsure; elsewhere (no texture, noise, two peaks: where
 //               the sharpest window is chance) the pixel of the stack's pick, so that the image is
 //               nowhere less sharp than the pick, nor noisier.
 #pragma once
@@ -29,7 +29,7 @@ namespace bestfocus {
 class PixelFocus {
   public:
     // `pick`: the stack's picked image, whose pixels the all-in-focus image takes where the
-    // confidence is below kConfident (depth_fill.h).
+    // confidence is at most kUnsure (depth_fill.h).
     PixelFocus(int width, int height, int images, int pick);
 
     // Image `image` (from 1, in order): its per-pixel responses (width x height, row by row) and

@@ -45,7 +45,7 @@ def test_focus_map_matches_the_executable(tmp_path, roi):
 @pytest.mark.parametrize("dtype", [np.uint8, np.uint16])
 def test_all_in_focus_takes_each_pixel_from_the_sharpest_image(dtype):
     """Laplacian energy over the 3 x 3 window centres around each pixel (the border's excluded),
-    in float64 (exact integers here): where the confidence is at least 0.25 the pixel comes from
+    in float64 (exact integers here): where the confidence is above 0.1 the pixel comes from
     an image of the largest, elsewhere from the stack's pick."""
     random = np.random.default_rng(3)
     top = np.iinfo(dtype).max
@@ -61,7 +61,7 @@ def test_all_in_focus_takes_each_pixel_from_the_sharpest_image(dtype):
     # Responses are kept as floats: sums that near one another are equals.
     near_best = energy >= best * (1 - 1e-6)
     pick = int(np.argmax(bestfocus.scores(stack, 4)[0]))
-    sure = bestfocus.focus_map(stack, 4, window=3).confidence >= 0.25
+    sure = bestfocus.focus_map(stack, 4, window=3).confidence > 0.1
     for found, transposed in [(bestfocus.all_in_focus(stack, 4, window=3), False),
                               (bestfocus.all_in_focus(stack.transpose(0, 2, 1), 4, window=3).T,
                                True)]:
