@@ -33,6 +33,7 @@ bool framed_file(const std::string& path, int width, int height, int type,
         return false;
     }
     file->path = path;
+    file->own_name = true;  // a name made from the stack's, in a folder the user chose
     file->pieces = [frame, rows = std::move(rows)](const PieceWriter& write) {
         return write(frame->before.data(), frame->before.size()) && rows(write) &&
                write(frame->after.data(), frame->after.size());
@@ -69,11 +70,10 @@ bool float_map_file(const std::string& path, const DepthRows& depth, const std::
 }  // namespace
 
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem) {
-    return float_map_file(
-        path, depth,
-        "folder " + std::to_string(folder) + ": focus at every pixel, 1-based image number", file,
-        problem);
+                    std::string* problem, const char* unit) {
+    return float_map_file(path, depth,
+                          "folder " + std::to_string(folder) + ": focus at every pixel, " + unit,
+                          file, problem);
 }
 
 bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,

@@ -8,6 +8,10 @@
 
 namespace bestfocus {
 
+bool parse_digits_int(const std::string& text, int& value) {
+    return !text.empty() && text[0] != '-' && parse_whole_int(text, value);
+}
+
 bool parse_whole_int(const std::string& text, int& value) {
     const std::size_t digits_from = !text.empty() && text[0] == '-' ? 1 : 0;
     if (text.size() == digits_from ||
@@ -45,6 +49,29 @@ std::string exact_decimal(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.17g", value);
     return text;
+}
+
+std::string shortest_decimal(double value) {
+    char text[32];
+    for (int digits = 1; digits < 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) return text;
+    }
+    return exact_decimal(value);
+}
+
+std::string z_field(bool with_z, const std::optional<double>& z_um) {
+    if (!with_z) return "";
+    return "," + (z_um ? shortest_decimal(*z_um) : std::string());
+}
+
+bool parse_z_field(const std::string& text, std::optional<double>* z_um) {
+    z_um->reset();
+    if (text.empty()) return true;
+    double value = 0;
+    if (!parse_whole_double(text, value)) return false;
+    *z_um = value;
+    return true;
 }
 
 }  // namespace bestfocus

@@ -2,7 +2,9 @@
 // images made up from a formula, so what the merge must write, and what it must refuse, is known
 // without the tool.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -138,8 +140,28 @@ class TiledRun : public ::testing::Test {
             write_image(folder + "focused/" + folder_name(each) + "_focused.tif",
                         cv::Mat(5, 9, CV_8U, cv::Scalar(each)));
         }
+        record(first, last);
+    }
+
+    // The piece's completion mark, recording its options and the maps now in it as the array
+    // script records them (sizes and SHA-256 checksums, from sha256sum).
+    void record(int first, int last, const std::string& options = "option=method=1,3\n") {
+        const std::string folder = piece(first, last);
+        std::string maps;
+        for (const char* kind : {"depth", "focused"}) {
+            for (int each = first; each <= last; ++each) {
+                const std::string name =
+                    std::string(kind) + "/" + folder_name(each) + "_" + kind + ".tif";
+                if (!std::filesystem::exists(folder + name)) continue;
+                const CommandResult sum = run_shell("sha256sum < " + quoted(folder + name));
+                maps += "map=" + name + " " +
+                        std::to_string(std::filesystem::file_size(folder + name)) + " " +
+                        sum.output.substr(0, 64) + "\n";
+            }
+        }
         write_file(folder + "complete", "first=" + std::to_string(first) + "\nlast=" +
-                                            std::to_string(last) + "\nstart=100\nend=101.5\n");
+                                            std::to_string(last) +
+                                            "\nstart=100\nend=101.5\n" + options + maps);
     }
 
   protected:
@@ -173,6 +195,8 @@ struct TiledRefusal {
     std::function<void(TiledRun&)> damage;
     std::string message;              // a part of the refusal
     std::string options = kAllTiled;  // the merge's
+    // The damage is what the piece wrote, and recorded; otherwise done after the piece recorded.
+    bool recorded = true;
 };
 
 void PrintTo(const TiledRefusal& refusal, std::ostream* out) { *out << refusal.name; }
@@ -251,53 +275,39 @@ const TiledRefusal kTiledRefusals[] = {
          replace_text(run.piece(2, 3) + "tile_scores.csv", kTileScoreRow, "3,1,1,0,0,13.5\n");
      },
      "folder 3 is in folders_2_to_3 and folders_3_to_4 with different results"},
-    {"DepthOutsideItsTiles",
+    {"DepthBeforeTheFirstImage",
      [](TiledRun& run) {
          cv::Mat depth(5, 9, CV_32F, cv::Scalar(2));
          depth.at<float>(4, 8) = 0.5F;
          write_image(run.depth_map(1, 2, 2), depth);
      },
-     "002_depth.tif says focus 0.500000 at (8, 4), outside its tiles' 1.000000 to 3.000000"},
-    {"FlatDepthNotTheStacksFocus",
+     "002_depth.tif says 0.500000 at (8, 4), below 1.000000"},
+    {"DepthNotANumber",
      [](TiledRun& run) {
-         // Folder 2 has no texture anywhere: its map must be its focus, 2.5 under method 1.
-         std::string scores = kTileScoresHeader + tile_scores_rows(1);
-         std::string tiles = kTileSummaryHeader + tile_summary_rows(1);
-         for (int k = 0; k < kImages * 2 * kTiles; ++k) {
-             scores += "2," + std::to_string(k / (2 * kTiles) + 1) + "," +
-                       std::to_string(kMethods[k / kTiles % 2]) + "," +
-                       std::to_string(k % kTiles / 2) + "," + std::to_string(k % 2) + ",1\n";
-         }
-         for (int k = 0; k < 2 * kTiles; ++k) {
-             const int tile = k % kTiles;
-             tiles += "2," + std::to_string(kMethods[k / kTiles]) + "," + std::to_string(tile / 2) +
-                      "," + std::to_string(tile % 2) + "," + std::to_string(kTileX[tile]) + "," +
-                      std::to_string(kTileY[tile]) + "," + std::to_string(kTileWidth[tile]) + "," +
-                      std::to_string(kTileHeight[tile]) + ",1,1,flat\n";
-         }
-         write_file(run.piece(1, 2) + "tile_scores.csv", scores);
-         write_file(run.piece(1, 2) + "tile_summary.csv", tiles);
-         for (const int first : {1, 3}) {
-             std::string summary = "folder,method,best,fractional_best,flags\n";
-             for (const int folder : {first, first + 1}) {
-                 for (const int method : kMethods) {
-                     const std::string pick = std::to_string((folder * method) % kImages + 1);
-                     summary += std::to_string(folder) + "," + std::to_string(method) + "," + pick +
-                                "," + (folder == 2 && method == 1 ? "2.5" : pick) + ",\n";
-                 }
-             }
-             write_file(run.piece(first, first + 1) + "summary.csv", summary);
-         }
-         write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, 3.0));
+         write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, std::nan("")));
      },
-     "002_depth.tif says focus 3.000000 at (0, 0), outside its tiles' 2.500000 to 2.500000",
-     kAllTiled + " --summary=summary.csv"},
+     "002_depth.tif says nan at (0, 0), below 1.000000"},
     {"DepthOfAnotherSize",
      [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 8, CV_32F, 2.0)); },
      "002_depth.tif is 8 x 5 where the folder's tiles split 9 x 5"},
     {"DepthInIntegers",
      [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_16U, 2.0)); },
      "002_depth.tif is not a page of 32-bit floats"},
+    {"DepthMapNotTheOneItsPieceWrote",
+     [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, 2.0)); },
+     "002_depth.tif is not the map its piece wrote", kAllTiled, false},
+    {"AllInFocusImageOfAnotherDepth",
+     [](TiledRun& run) {
+         write_image(run.piece(3, 4) + "focused/003_focused.tif", cv::Mat(5, 9, CV_16U, 3.0));
+     },
+     "003_focused.tif is not the map its piece wrote", kAllTiled, false},
+    {"PieceRunWithAnotherRegion",
+     [](TiledRun& run) { run.record(3, 4, "option=method=1,3\noption=--roi=1\\,1\\,9\\,5\n"); },
+     "folders_3_to_4 was run with --roi=1\\,1\\,9\\,5, folders_1_to_2 without --roi", kAllTiled,
+     false},
+    {"PieceRunWithAnotherMethodOrder",
+     [](TiledRun& run) { run.record(1, 2, "option=method=3,1\n"); },
+     "folders_3_to_4 was run with method=1,3, folders_1_to_2 with method=3,1", kAllTiled, false},
     {"AllInFocusImageMissing",
      [](TiledRun& run) { std::filesystem::remove(run.piece(3, 4) + "focused/004_focused.tif"); },
      "folders_3_to_4/focused/004_focused.tif"},
@@ -305,6 +315,10 @@ const TiledRefusal kTiledRefusals[] = {
 
 TEST_P(TiledMergeRefusal, NamesTheProblemAndWritesNothing) {
     GetParam().damage(*this);
+    if (GetParam().recorded) {
+        record(1, 2);
+        record(3, 4);
+    }
     const CommandResult merged = merge(GetParam().options);
     EXPECT_EQ(merged.exit_status, 1) << merged.output;
     EXPECT_NE(merged.output.find(GetParam().message), std::string::npos) << merged.output;
@@ -313,5 +327,41 @@ TEST_P(TiledMergeRefusal, NamesTheProblemAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Damages, TiledMergeRefusal, ::testing::ValuesIn(kTiledRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A symbolic link or a FIFO planted at a map's name in the folder gathered into is replaced by the
+// map, nothing behind it opened; every other map is still written.
+struct PlantedMap {
+    const char* name;
+    const char* map;  // in the merge's working folder
+    bool fifo;
+};
+
+class MapOverPlantedEntry : public TiledRun, public ::testing::WithParamInterface<PlantedMap> {};
+
+TEST_P(MapOverPlantedEntry, IsReplacedNeverFollowed) {
+    const std::string planted = work_.path() + GetParam().map;
+    std::filesystem::create_directories(std::filesystem::path(planted).parent_path());
+    write_file(work_.path() + "victim", "precious");
+    if (GetParam().fifo) {
+        ASSERT_EQ(mkfifo(planted.c_str(), 0600), 0);
+    } else {
+        std::filesystem::create_symlink("../victim", planted);
+    }
+    const CommandResult merged = merge();
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    EXPECT_EQ(read_file(work_.path() + "victim"), "precious");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(planted)));
+    for (int folder = 1; folder <= 4; ++folder) {
+        EXPECT_EQ(read_file(work_.path() + "depth/" + folder_name(folder) + "_depth.tif"),
+                  read_file(depth_map(folder <= 2 ? 1 : 3, folder <= 2 ? 2 : 4, folder)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Planted, MapOverPlantedEntry,
+    ::testing::Values(PlantedMap{"LinkAsDepthMap", "depth/002_depth.tif", false},
+                      PlantedMap{"FifoAsDepthMap", "depth/001_depth.tif", true},
+                      PlantedMap{"LinkAsAllInFocusImage", "focused/003_focused.tif", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,13 +31,15 @@ constexpr int kBadCommandLine = 2;
 const char kUsage[] =
     "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] [--best-stack=FILE.tif]\n"
     "                       [--tile-scores=FILE] [--tile-summary=FILE] [--depth-map=DIR]\n"
-    "                       [--all-in-focus=DIR] [--folder-names=FORMAT] <run folder>\n"
+    "                       [--all-in-focus=DIR] [--confidence-map=DIR]\n"
+    "                       [--folder-names=FORMAT] <run folder>\n"
     "                       <first folder> <last folder>\n"
     "  Writes the report of each method the run folder holds, for folders <first> to <last>, in\n"
     "  the working folder; --scores, --summary, --best-stack, --tile-scores and --tile-summary\n"
     "  also merge the pieces' scores.csv, summary.csv, best_stack.tif, tile_scores.csv and\n"
-    "  tile_summary.csv into FILE; --depth-map and --all-in-focus gather the pieces' depth maps\n"
-    "  and all-in-focus images into DIR (created when missing), named after the folders as\n"
+    "  tile_summary.csv into FILE; --depth-map, --all-in-focus and --confidence-map gather the\n"
+    "  pieces' depth maps, all-in-focus images and confidence maps into DIR (created when "
+    "missing), named after the folders as\n"
     "  --folder-names names them (as given to bestfocus, default %03d).\n"
     "  --version  the version; -h, --help  this text\n";
 
@@ -77,7 +80,7 @@ int check_outputs(const MergeResult& result, const MergeRequest& request) {
         }
     }
     for (const MapFile& map : result.maps) {
-        paths.push_back({"the output " + map.destination, map.destination});
+        paths.push_back({"the output " + map.destination, map.destination, true});
     }
     for (const std::string& piece_file : result.pieces_files) {
         paths.push_back({"the piece's file " + piece_file, piece_file});
@@ -97,6 +100,7 @@ enum Option {
     kTileSummary,
     kDepthMap,
     kAllInFocus,
+    kConfidenceMap,
     kFolderNames,
     kVersion,
     kHelp
@@ -112,6 +116,7 @@ std::string* asked_value(MergeRequest& request, int option) {
         case kTileSummary: return &request.tile_summary_file;
         case kDepthMap: return &request.depth_map_folder;
         case kAllInFocus: return &request.all_in_focus_folder;
+        case kConfidenceMap: return &request.confidence_map_folder;
         default: return &request.folder_names;
     }
 }
@@ -134,7 +139,8 @@ int check_folder_names(const MergeRequest& request) {
 
 // The merged maps, reports and tables in place; 0 when all are written.
 int write_merge(const MergeResult& result, const MergeRequest& request) {
-    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder}) {
+    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder,
+                                      &request.confidence_map_folder}) {
         if (!folder->empty() && mkdir(folder->c_str(), 0777) != 0 && errno != EEXIST) {
             std::fprintf(stderr, "bestfocus_merge: cannot create %s: %s\n", folder->c_str(),
                          std::strerror(errno));
@@ -144,25 +150,33 @@ int write_merge(const MergeResult& result, const MergeRequest& request) {
     if (const int status = check_outputs(result, request)) {
         return status;
     }
-    std::string failed_path;
-    std::string reason;
     // The maps first, one at a time (a run's maps need not fit in memory together), each checked
-    // again as it is copied; the reports and tables, all at once, last.
+    // again as it is copied (a map changed since stops the merge); then the reports and tables.
+    // Each is written whole or not at all, and every one is attempted: each that fails is named.
+    bool all_written = true;
+    std::string reason;
     for (const MapFile& map : result.maps) {
         std::string bytes;
         if (!read_map_file(map, &bytes, &reason)) {
             std::fprintf(stderr, "bestfocus_merge: refused: %s\n", reason.c_str());
             return kRefused;
         }
-        if (!replace_file(map.destination, bytes, &reason)) {
+        // A name of the merge's own in the folder asked for: replaced, never followed.
+        if (!replace_file(map.destination, bytes, &reason, true)) {
             std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", map.destination.c_str(),
                          reason.c_str());
-            return kRefused;
+            all_written = false;
         }
     }
-    if (!replace_files(result.outputs, &failed_path, &reason)) {
-        std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
-                     reason.c_str());
+    for (const FileText& output : result.outputs) {
+        std::string failed_path;
+        if (!replace_files({output}, &failed_path, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
+                         reason.c_str());
+            all_written = false;
+        }
+    }
+    if (!all_written) {
         return kRefused;
     }
     return 0;
@@ -170,7 +184,7 @@ int write_merge(const MergeResult& result, const MergeRequest& request) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_main(int argc, char** argv) {
     const option options[] = {{"scores", required_argument, nullptr, kScores},
                               {"summary", required_argument, nullptr, kSummary},
                               {"best-stack", required_argument, nullptr, kBestStack},
@@ -178,6 +192,7 @@ int main(int argc, char** argv) {
                               {"tile-summary", required_argument, nullptr, kTileSummary},
                               {"depth-map", required_argument, nullptr, kDepthMap},
                               {"all-in-focus", required_argument, nullptr, kAllInFocus},
+                              {"confidence-map", required_argument, nullptr, kConfidenceMap},
                               {"folder-names", required_argument, nullptr, kFolderNames},
                               {"version", no_argument, nullptr, kVersion},
                               {"help", no_argument, nullptr, kHelp},
@@ -194,6 +209,7 @@ int main(int argc, char** argv) {
             case kTileSummary:
             case kDepthMap:
             case kAllInFocus:
+            case kConfidenceMap:
             case kFolderNames:
                 if (*optarg == '\0') {
                     return refuse_command_line("option " + std::string(argv[optind - 1]) +
@@ -218,9 +234,9 @@ int main(int argc, char** argv) {
         return refuse_command_line("expected a run folder, a first and a last folder");
     }
     request.run_folder = argv[optind];
-    if (!parse_whole_int(argv[optind + 1], request.first_folder) ||
-        !parse_whole_int(argv[optind + 2], request.last_folder)) {
-        return refuse_command_line("the folders must be whole numbers");
+    if (!parse_digits_int(argv[optind + 1], request.first_folder) ||
+        !parse_digits_int(argv[optind + 2], request.last_folder)) {
+        return refuse_command_line("the folders must be whole numbers, digits only");
     }
 
     if (const int status = check_folder_names(request)) {
@@ -238,4 +254,18 @@ int main(int argc, char** argv) {
         stderr, "bestfocus_merge: folders %d to %d from %d pieces, %f seconds of wall time\n",
         request.first_folder, request.last_folder, result.pieces_used, result.wall_seconds);
     return 0;
+}
+
+// An allocation that fails anywhere ends the merge here, with a word and status 1, never by
+// std::terminate: every output is written whole by rename or not at all.
+int main(int argc, char** argv) {
+    try {
+        return run_main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs(
+            "bestfocus_merge: not enough memory to go on (an allocation failed); the "
+            "outputs not yet written are absent\n",
+            stderr);
+        return 1;
+    }
 }

@@ -58,6 +58,13 @@ bool find_pieces(const MergeRequest& request, std::vector<RunPiece>* pieces, std
             return false;
         }
     }
+    for (const RunPiece& piece : *pieces) {
+        if (auto differ = options_disagreement(piece.name, piece.record, pieces->front().name,
+                                               pieces->front().record)) {
+            *problem = *differ + ": pieces run alike only can be merged";
+            return false;
+        }
+    }
     long long uncovered_first = 0;
     long long uncovered_last = 0;
     if (find_uncovered_span(*pieces, request, uncovered_first, uncovered_last)) {
@@ -113,12 +120,17 @@ bool known_columns(const MergeRequest& request, const PieceContents& first, std:
         problem = where + kPieceScoresFile + " has columns bestfocus does not write";
         return false;
     }
-    if (!request.summary_file.empty() && first.summary.header != kSummaryHeader) {
+    // A run with a microscope file among its stacks adds the z_um column to the summaries.
+    const auto summary_columns = [](const std::string& header, const char* known) {
+        return header == known || header == std::string(known) + kZColumn;
+    };
+    if (!request.summary_file.empty() && !summary_columns(first.summary.header, kSummaryHeader)) {
         problem = where + kPieceSummaryFile + " has columns bestfocus does not write";
         return false;
     }
     if ((!request.tile_scores_file.empty() && first.tile_scores.header != kTileScoresHeader) ||
-        (reads_tile_summary(request) && first.tile_summary.header != kTileSummaryHeader)) {
+        (reads_tile_summary(request) &&
+         !summary_columns(first.tile_summary.header, kTileSummaryHeader))) {
         problem = where + "tile tables have columns bestfocus does not write";
         return false;
     }
@@ -129,7 +141,7 @@ bool known_columns(const MergeRequest& request, const PieceContents& first, std:
 
 bool reads_tile_summary(const MergeRequest& request) {
     return !request.tile_summary_file.empty() || !request.depth_map_folder.empty() ||
-           !request.all_in_focus_folder.empty();
+           !request.all_in_focus_folder.empty() || !request.confidence_map_folder.empty();
 }
 
 bool check_pieces(const MergeRequest& request, std::vector<RunPiece>* pieces,

@@ -21,7 +21,11 @@ struct MergeInputs {
 template <typename Row, FolderRows<Row> PieceContents::*table, const char* header,
           std::string (*line)(const Row&)>
 bool merged_table(const MergeInputs& inputs, std::string* bytes, std::string*) {
-    *bytes = std::string(header) + "\n";
+    // The pieces' own header: the summaries' may end in the z_um column (checked before).
+    const std::string& pieces_header = (inputs.contents.front().*table).header;
+    *bytes =
+        (pieces_header == std::string(header) + kZColumn ? pieces_header : std::string(header)) +
+        "\n";
     for (std::size_t i = 0; i < inputs.source_of_folder.size(); ++i) {
         *bytes += folder_lines(inputs.source_of_folder[i]->*table,
                                inputs.request.first_folder + static_cast<int>(i), line);
@@ -82,7 +86,8 @@ bool gather_maps(const MergeInputs& inputs, std::vector<MapFile>& maps, std::str
                 : static_cast<int>(scores->second.size() / source.reports_by_method.size());
         for (const auto& [kind, destination] :
              {std::pair{MapKind::depth, &request.depth_map_folder},
-              {MapKind::all_in_focus, &request.all_in_focus_folder}}) {
+              {MapKind::all_in_focus, &request.all_in_focus_folder},
+              {MapKind::confidence, &request.confidence_map_folder}}) {
             if (destination->empty()) {
                 continue;
             }
