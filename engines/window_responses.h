@@ -5,7 +5,7 @@
 // at the borders), from their exact integer sums: the total over the terms' count for a measure of
 // one sum (its mean term, in integer pixel steps), the measure's own statistic of the window for
 // the others (the variance measures' local variance). Nothing here names a measure: the terms come
-// from each measure's CPU row sums, one anchor at a time.
+// from each measure's CPU row sums: one term row at a time, computed once.
 #pragma once
 
 #include <vector>
@@ -32,8 +32,17 @@ class WindowResponses {
 
   private:
     ExactSums term_at(const ImageView& image, int x, int y) const;
-    void add_term_row(const ImageView& image, int y, int sign);
+    void load_terms(const ImageView& image, int y, ExactSums* row) const;
+    void load_terms(const ImageView& image, int y, long long* row) const;
+    void add(ExactSums& to, const ExactSums& sums) const;
+    void take(ExactSums& from, const ExactSums& sums) const;
+    static void add(long long& to, long long sum) { to += sum; }
+    static void take(long long& from, long long sum) { from -= sum; }
     float response(const ExactSums& sums, long long count) const;
+    float response(long long sum, long long count) const;
+    template <class Sums>
+    void slide(const ImageView& image, float* responses, std::vector<Sums>& ring,
+               std::vector<Sums>& columns);
 
     CpuRowSums sums_;
     int width_;
@@ -47,8 +56,13 @@ class WindowResponses {
     int centre_y_ = 0;
     int sums_used_ = 1;  // ExactSums' slots the measure fills
     long long max_pixel_;
-    std::vector<ExactSums> row_terms_;  // one anchor row's terms
-    std::vector<ExactSums> columns_;    // each anchor column's sum over the window's term rows
+    // The window's term rows (a ring) and each anchor column's sum over them: in 64 bits for a
+    // single-sum measure whose window of terms stays below 2^53, else as exact sums.
+    bool small_sums_ = false;
+    std::vector<long long> small_rows_;
+    std::vector<long long> small_columns_;
+    std::vector<ExactSums> row_terms_;
+    std::vector<ExactSums> columns_;
 };
 
 }  // namespace bestfocus

@@ -18,6 +18,10 @@ constexpr double kNoiseStep = 0.02;
 // The part of a change of the guide beyond its noise.
 double edge_step(double a, double b) { return std::max(0.0, std::fabs(a - b) - kNoiseStep); }
 
+// The filter's gain a^distance; most neighbours are no edge apart (distance exactly 1), whose
+// power is a itself, without a call of pow.
+double gain_over(double a, double distance) { return distance == 1.0 ? a : std::pow(a, distance); }
+
 // One pass of the recursive filter along a row of n values in each of the two planes, its gains
 // gain[k] between k - 1 and k.
 void filter_row(double* a, double* b, const double* gain, int n) {
@@ -88,12 +92,12 @@ std::vector<float> filled_depth(const std::vector<float>& depth,
         const double sigma = sigma_space * std::sqrt(3.0) * std::pow(2.0, kPasses - pass - 1) /
                              std::sqrt(std::pow(4.0, kPasses) - 1);
         const double a = std::exp(-std::sqrt(2.0) / sigma);
-        for (std::size_t p = 0; p < pixels; ++p) gain[p] = std::pow(a, across[p]);
+        for (std::size_t p = 0; p < pixels; ++p) gain[p] = gain_over(a, across[p]);
         for (int y = 0; y < height; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * width;
             filter_row(&weighted[at], &weights[at], &gain[at], width);
         }
-        for (std::size_t p = 0; p < pixels; ++p) gain[p] = std::pow(a, down[p]);
+        for (std::size_t p = 0; p < pixels; ++p) gain[p] = gain_over(a, down[p]);
         filter_columns(weighted.data(), weights.data(), gain.data(), width, height);
     }
     for (std::size_t p = 0; p < pixels; ++p) {

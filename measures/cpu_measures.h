@@ -32,6 +32,12 @@
 
 namespace bestfocus {
 
+// Each term of one term row on its own, terms[x] for the anchors 0 <= x < anchors of row y, the
+// term reading term_width columns from its anchor.
+template <class Pixel>
+using TermsOfRow = void (*)(const Pixel* image, std::ptrdiff_t row_stride, int term_width,
+                            int height, int y, int anchors, long long* terms);
+
 // A measure's exact sums over term rows (a single-sum measure's total in the first slot), where
 // its terms lie and its score from the sums over the whole image.
 struct CpuRowSums {
@@ -42,6 +48,11 @@ struct CpuRowSums {
     // A single-sum measure's score is its total over the largest pixel value to this power; 0 for a
     // measure of several sums.
     int pixel_power;
+    // A single-sum measure's terms one by one and the largest magnitude of a term at a largest
+    // pixel value; null for a measure of several sums.
+    TermsOfRow<std::uint8_t> terms8 = nullptr;
+    TermsOfRow<std::uint16_t> terms16 = nullptr;
+    long long (*largest_term)(long long max_pixel) = nullptr;
 };
 
 #define BESTFOCUS_DECLARE_CPU_MEASURES(code, name, short_name, long_name, stem) \

@@ -68,6 +68,34 @@ TEST_P(WindowResponsesTest, AreEachWindowsTermsOverTheirCount) {
     }
 }
 
+// At 16 bits, the same pixels times 257 (each 8-bit value v as v·257, the same share of the
+// largest) give every window's sum times 257 to the measure's pixel power: the 16-bit terms and
+// sums against the 8-bit ones checked above.
+TEST_P(WindowResponsesTest, At16BitsAreThe8BitOnesScaled) {
+    const MeasureUnderTest& measure = GetParam();
+    const int power = measure.entry->row_sums().pixel_power;
+    if (power == 0) GTEST_SKIP() << "a statistic of several sums, not a scaled sum";
+    const ExactImage image = random_image({21, 15}, 6);
+    const std::vector<std::uint16_t> wide(image.bytes.begin(), image.bytes.end());
+    std::vector<std::uint16_t> scaled(wide.size());
+    for (std::size_t p = 0; p < wide.size(); ++p)
+        scaled[p] = static_cast<std::uint16_t>(wide[p] * 257);
+    const int radius = 2;
+    std::vector<float> narrow_got(image.bytes.size());
+    std::vector<float> wide_got(image.bytes.size());
+    WindowResponses(measure.entry->code, image.width, image.height, PixelDepth::u8, radius)
+        .respond({image.bytes.data(), PixelDepth::u8, image.width, image.height, image.width},
+                 narrow_got.data());
+    WindowResponses(measure.entry->code, image.width, image.height, PixelDepth::u16, radius)
+        .respond({scaled.data(), PixelDepth::u16, image.width, image.height, image.width},
+                 wide_got.data());
+    const double scale = std::pow(257.0, power);
+    for (std::size_t p = 0; p < wide_got.size(); ++p) {
+        const double expected = narrow_got[p] * scale;
+        ASSERT_NEAR(wide_got[p], expected, 1e-6 * std::fabs(expected) + 1e-6) << "pixel " << p;
+    }
+}
+
 // Vollath F4's two sums reach different rows below (a crop's total holds one more row of the first
 // than of the second), so its crops do not add up as its anchors' terms do: not here.
 std::vector<MeasureUnderTest> measures_of_one_footprint() {
