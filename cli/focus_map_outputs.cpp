@@ -7,7 +7,9 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "channels_in_focus.h"
 #include "depth_heat_map.h"
 #include "depth_micrometres.h"
 #include "focus_map_files.h"
@@ -75,6 +77,7 @@ std::string write_folder_maps(const OutputFiles& outputs, int window, const Fold
                         (made ? why : reason) + "\n";
         }
     };
+    const MicroscopePlanes* microscope = folder.microscope ? &*folder.microscope : nullptr;
     const bool micrometres = outputs.depth_in_micrometres && folder.microscope;
     const std::optional<MicrometreDepthRows> in_z =
         micrometres ? std::optional<MicrometreDepthRows>(std::in_place, depth, *folder.microscope)
@@ -83,15 +86,22 @@ std::string write_folder_maps(const OutputFiles& outputs, int window, const Fold
     write(outputs.depth_map, depth_map_name(folder.stack_path, multi_page), "depth map",
           [&](const std::string& path) {
               return depth_map_file(path, depth_written, folder.folder, &file, &reason,
-                                    micrometres ? kMicrometres : kImageNumbers);
+                                    micrometres ? kMicrometres : kImageNumbers, microscope);
           });
     write(outputs.confidence_map, confidence_map_name(folder.stack_path, multi_page),
           "confidence map", [&](const std::string& path) {
-              return confidence_map_file(path, confidence, folder.folder, &file, &reason);
+              return confidence_map_file(path, confidence, folder.folder, &file, &reason,
+                                         microscope);
           });
     write(outputs.all_in_focus, all_in_focus_name(folder.stack_path, multi_page),
           "all-in-focus image", [&](const std::string& path) {
-              return all_in_focus_file(path, maps.focused, folder.folder, &file, &reason);
+              if (microscope == nullptr || microscope->channel_pages.size() < 2) {
+                  return all_in_focus_file(path, maps.focused, folder.folder, &file, &reason);
+              }
+              std::vector<cv::Mat> channels;
+              return channels_in_focus(folder, maps.focused, maps.chosen, &channels, &reason) &&
+                     all_channels_in_focus_file(path, channels, *microscope, folder.folder, &file,
+                                                &reason);
           });
     if (pictures != nullptr && made) {
         *pictures = card_pictures(folder, maps);

@@ -106,4 +106,14 @@ cv::Mat PixelFocus::focused() const {
     return image;
 }
 
+std::vector<std::uint16_t> PixelFocus::chosen_images() const {
+    const std::vector<float> sure = confidence();
+    std::vector<std::uint16_t> chosen(sure.size());
+    const auto pick = static_cast<std::uint16_t>(pick_);
+    for (std::size_t p = 0; p < chosen.size(); ++p) {
+        chosen[p] = sure[p] > kUnsure ? best_image_[p] : pick;
+    }
+    return chosen;
+}
+
 }  // namespace bestfocus

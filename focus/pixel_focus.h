@@ -41,6 +41,9 @@ class PixelFocus {
     std::vector<float> depth() const;
     std::vector<float> confidence() const;
     cv::Mat focused() const;
+    // The image (from 1) whose pixel the all-in-focus image takes, at every pixel, row by row: the
+    // planes of the stack's other channels are taken from the same images.
+    std::vector<std::uint16_t> chosen_images() const;
 
   private:
     int width_;

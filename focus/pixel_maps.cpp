@@ -34,6 +34,7 @@ PixelMaps PixelMapsMaker::finish(float when_none) {
     PixelMaps maps;
     const PixelFocus& focus = state_->focus;
     maps.focused = focus.focused();
+    maps.chosen = focus.chosen_images();
     maps.confidence = {maps.focused.cols, maps.focused.rows, focus.confidence()};
     maps.depth = {maps.focused.cols, maps.focused.rows,
                   filled_depth(focus.depth(), maps.confidence.values, maps.focused, when_none)};

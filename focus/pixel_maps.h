@@ -4,6 +4,7 @@
 // (depth_fill.h).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <opencv2/core.hpp>
 #include <string>
@@ -20,9 +21,10 @@ constexpr int kDefaultFocusWindow = 9;
 constexpr int kLargestFocusWindow = 255;
 
 struct PixelMaps {
-    DepthMap depth;       // 1-based image numbers, filled where not confident
-    DepthMap confidence;  // 0..1
-    cv::Mat focused;      // CV_8UC1 or CV_16UC1, as the stack
+    DepthMap depth;                     // 1-based image numbers, filled where not confident
+    DepthMap confidence;                // 0..1
+    cv::Mat focused;                    // CV_8UC1 or CV_16UC1, as the stack
+    std::vector<std::uint16_t> chosen;  // the image (from 1) each pixel of `focused` comes from
 };
 
 // The maps of a stack whose images come one at a time, in order.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "best_exports.h"
+#include "ome_description.h"
 #include "tiff_bytes.h"
 
 namespace bestfocus {
@@ -67,20 +68,39 @@ bool float_map_file(const std::string& path, const DepthRows& depth, const std::
                        problem);
 }
 
+// The description of a map: `what` after the folder's number, or for a microscope file's stack
+// OME-XML whose one channel is named `what`.
+std::string map_description(const DepthRows& map, int folder, const std::string& what,
+                            const MicroscopePlanes* microscope) {
+    if (microscope == nullptr) {
+        return "folder " + std::to_string(folder) + ": " + what;
+    }
+    OmeImage image;
+    image.width = map.width();
+    image.height = map.height();
+    image.floats = true;
+    image.channel_names = {what};
+    image.size_x_um = microscope->size_x_um;
+    image.size_y_um = microscope->size_y_um;
+    return ome_description(image);
+}
+
 }  // namespace
 
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem, const char* unit) {
-    return float_map_file(path, depth,
-                          "folder " + std::to_string(folder) + ": focus at every pixel, " + unit,
-                          file, problem);
+                    std::string* problem, const char* unit, const MicroscopePlanes* microscope) {
+    return float_map_file(
+        path, depth,
+        map_description(depth, folder, std::string("focus at every pixel, ") + unit, microscope),
+        file, problem);
 }
 
 bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,
-                         FileText* file, std::string* problem) {
+                         FileText* file, std::string* problem, const MicroscopePlanes* microscope) {
     return float_map_file(
         path, confidence,
-        "folder " + std::to_string(folder) + ": confidence of the focus at every pixel, 0 to 1",
+        map_description(confidence, folder, "confidence of the focus at every pixel, 0 to 1",
+                        microscope),
         file, problem);
 }
 
@@ -106,6 +126,28 @@ bool all_in_focus_file(const std::string& path, const cv::Mat& focused, int fold
     return framed_file(path, focused.cols, focused.rows, type,
                        "folder " + std::to_string(folder) + ": all in focus, by the depth map",
                        rows, file, problem);
+}
+
+bool all_channels_in_focus_file(const std::string& path, const std::vector<cv::Mat>& channels,
+                                const MicroscopePlanes& microscope, int folder, FileText* file,
+                                std::string* problem) {
+    std::vector<TiffPage> pages;
+    OmeImage image;
+    for (std::size_t c = 0; c < channels.size(); ++c) {
+        pages.push_back({channels[c], "folder " + std::to_string(folder) + ", channel " +
+                                          std::to_string(c + 1) + ": all in focus"});
+        image.channel_names.push_back(microscope.channel_names.at(c));
+    }
+    image.width = channels.at(0).cols;
+    image.height = channels.at(0).rows;
+    image.sixteen_bits = channels.at(0).depth() == CV_16U;
+    image.size_x_um = microscope.size_x_um;
+    image.size_y_um = microscope.size_y_um;
+    pages.front().description = ome_description(image);
+    file->path = path;
+    file->own_name = true;
+    file->pieces = nullptr;  // the bytes are held
+    return tiff_file_bytes(pages, &file->text, problem);
 }
 
 }  // namespace bestfocus

@@ -4,9 +4,11 @@
 
 #include <opencv2/core.hpp>
 #include <string>
+#include <vector>
 
 #include "depth_map.h"
 #include "folder_scores.h"
+#include "plane_choice.h"
 #include "replace_file.h"
 
 namespace bestfocus {
@@ -23,19 +25,30 @@ std::string confidence_map_name(const std::string& stack_path, bool multi_page);
 
 // The map as a TIFF file at `path` of one page of 32-bit floats, the description saying what it
 // is (its values `unit`), its rows computed as the file is written (the map must outlive the
-// file); false with *problem set when libtiff fails.
+// file); false with *problem set when libtiff fails. The map of a microscope file's stack
+// (`microscope` set) is described in OME-XML, its one channel named by what it is and its pixels'
+// physical size given, so that OME readers place it over the stack.
 constexpr char kImageNumbers[] = "1-based image number";
 constexpr char kMicrometres[] = "Z position in micrometres";
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem, const char* unit = kImageNumbers);
+                    std::string* problem, const char* unit = kImageNumbers,
+                    const MicroscopePlanes* microscope = nullptr);
 
 // The confidence map (values 0..1) as depth_map_file writes the depth map.
 bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,
-                         FileText* file, std::string* problem);
+                         FileText* file, std::string* problem,
+                         const MicroscopePlanes* microscope = nullptr);
 
 // The all-in-focus image (8- or 16-bit gray) as a single-page TIFF file at `path`, its pixels
 // written from the image (which must outlive the file).
 bool all_in_focus_file(const std::string& path, const cv::Mat& focused, int folder, FileText* file,
                        std::string* problem);
+
+// The all-in-focus image of every channel of a microscope file's stack (`channels`, in channel
+// order, each 8- or 16-bit gray at one size and depth) as a multi-page OME-TIFF at `path`, a page
+// per channel, with the channels' names and the pixels' physical size.
+bool all_channels_in_focus_file(const std::string& path, const std::vector<cv::Mat>& channels,
+                                const MicroscopePlanes& microscope, int folder, FileText* file,
+                                std::string* problem);
 
 }  // namespace bestfocus

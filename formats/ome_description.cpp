@@ -31,7 +31,8 @@ std::string ome_description(const OmeImage& image) {
     const int channels = static_cast<int>(image.channel_names.size());
     pixels.append_attribute("ID") = "Pixels:0";
     pixels.append_attribute("DimensionOrder") = "XYCZT";
-    pixels.append_attribute("Type") = image.sixteen_bits ? "uint16" : "uint8";
+    pixels.append_attribute("Type") =
+        image.floats ? "float" : (image.sixteen_bits ? "uint16" : "uint8");
     pixels.append_attribute("SizeX") = image.width;
     pixels.append_attribute("SizeY") = image.height;
     pixels.append_attribute("SizeC") = channels;

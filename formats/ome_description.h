@@ -13,6 +13,7 @@ struct OmeImage {
     int width = 0;
     int height = 0;
     bool sixteen_bits = false;
+    bool floats = false;                     // 32-bit floats (a map), whatever sixteen_bits says
     std::vector<std::string> channel_names;  // one per page, in page order; "" where unnamed
     std::optional<double> size_x_um;
     std::optional<double> size_y_um;

@@ -177,3 +177,38 @@ def test_outputs_carry_every_channel_and_micrometres(tmp_path):
                               str(tmp_path) + "/", "2", "2", "0"], cwd=tmp_path,
                              capture_output=True, text=True)
     assert refused.returncode == 2 and "gives none" in refused.stderr
+
+
+def test_maps_carry_sizes_and_all_in_focus_every_channel(tmp_path):
+    # Channel 1 sharp at plane 2 on the left half and plane 6 on the right; channel 2's planes hold
+    # their own Z in their low four bits, over a texture of their own.
+    ch1 = np.stack([np.hstack([blurred(abs(z - 2))[:, :SIZE // 2], blurred(abs(z - 6))[:, SIZE // 2:]])
+                    for z in range(SIZE_Z)])
+    ch2 = np.stack([(255 - _TEXTURE.astype(np.uint8)) & 0xF0 | z for z in range(SIZE_Z)])
+    with tifffile.TiffWriter(tmp_path / "pos_01.ome.tif", ome=True) as writer:
+        writer.write(np.stack([ch1, ch2], axis=1), metadata={
+            "axes": "ZCYX", "PhysicalSizeX": 0.2, "PhysicalSizeY": 0.3, "PhysicalSizeZ": 0.5,
+            "Channel": {"Name": ["GFP", "DAPI"]}})
+    tifffile.imwrite(tmp_path / "pos_02.ome.tif", ch1, ome=False)
+    subprocess.run([str(BUILD / "bestfocus"), "--quiet", "--depth-map=maps", "--confidence-map=maps",
+                    "--all-in-focus=maps", "--folder-names=pos_%02d.ome.tif", "4",
+                    str(tmp_path) + "/", "1", "2", "0"], cwd=tmp_path, check=True,
+                   stdout=subprocess.DEVNULL)
+    for name in ("depth", "confidence"):
+        with tifffile.TiffFile(tmp_path / "maps" / f"pos_01.ome_{name}.tif") as map_file:
+            pixels = tifffile.xml2dict(map_file.ome_metadata)["OME"]["Image"]["Pixels"]
+            assert (pixels["PhysicalSizeX"], pixels["PhysicalSizeY"]) == (0.2, 0.3)
+            assert map_file.series[0].asarray().shape == (SIZE, SIZE)
+    with tifffile.TiffFile(tmp_path / "maps" / "pos_01.ome_focused.tif") as focused:
+        assert focused.series[0].axes == "CYX" and 'Name="DAPI"' in focused.ome_metadata
+        out1, out2 = focused.series[0].asarray()
+    chosen = out2 & 0x0F
+    rows, cols = np.indices(chosen.shape)
+    np.testing.assert_array_equal(out1, ch1[chosen, rows, cols])
+    np.testing.assert_array_equal(out2, ch2[chosen, rows, cols])
+    assert {2, 6} <= set(np.unique(chosen))
+    # A plain stack's maps say what they are in words, the all-in-focus image a page of its own.
+    with tifffile.TiffFile(tmp_path / "maps" / "pos_02.ome_depth.tif") as plain:
+        assert plain.pages[0].description.startswith("folder 2: focus at every pixel")
+    with tifffile.TiffFile(tmp_path / "maps" / "pos_02.ome_focused.tif") as plain:
+        assert len(plain.pages) == 1 and plain.pages[0].description.startswith("folder 2: all in")
