@@ -9,6 +9,7 @@
 #include <string>
 
 #include "depth_heat_map.h"
+#include "depth_micrometres.h"
 #include "focus_map_files.h"
 #include "pixel_maps.h"
 #include "replace_file.h"
@@ -74,9 +75,15 @@ std::string write_folder_maps(const OutputFiles& outputs, int window, const Fold
                         (made ? why : reason) + "\n";
         }
     };
+    const bool micrometres = outputs.depth_in_micrometres && folder.microscope;
+    const std::optional<MicrometreDepthRows> in_z =
+        micrometres ? std::optional<MicrometreDepthRows>(std::in_place, depth, *folder.microscope)
+                    : std::nullopt;
+    const DepthRows& depth_written = in_z ? static_cast<const DepthRows&>(*in_z) : depth;
     write(outputs.depth_map, depth_map_name(folder.stack_path, multi_page), "depth map",
           [&](const std::string& path) {
-              return depth_map_file(path, depth, folder.folder, &file, &reason);
+              return depth_map_file(path, depth_written, folder.folder, &file, &reason,
+                                    micrometres ? kMicrometres : kImageNumbers);
           });
     write(outputs.confidence_map, confidence_map_name(folder.stack_path, multi_page),
           "confidence map", [&](const std::string& path) {

@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     listener.inputs_checked = [&](const std::vector<StackSource>& stacks) {
         output_problem = output_refusal(config, stacks);
         if (!output_problem.empty()) return false;
+        if (!config.quiet) std::fputs(series_notices(stacks, config.layout.planes).c_str(), stderr);
         progress.emplace(progress_mode(config.quiet, config.progress, isatty(STDERR_FILENO) == 1),
                          static_cast<long long>(stacks.size()), mean_images(stacks));
         return true;

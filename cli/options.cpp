@@ -26,13 +26,22 @@ enum OptionCode {
     kAllInFocus,
     kConfidenceMap,
     kFocusWindow,
+    kDepthUnits,
     kProgress,
     kQuiet,
     kVersion,
     kHelp
 };
-// The options of the stacks' layout (stack_layout.h).
-enum LayoutOptionCode { kFolderNames = 2000, kImageNames, kRegion, kTiles };
+// The options of the stacks' layout (stack_layout.h), a microscope file's planes among them.
+enum LayoutOptionCode {
+    kFolderNames = 2000,
+    kImageNames,
+    kRegion,
+    kTiles,
+    kChannel,
+    kTime,
+    kSeries
+};
 
 const option kLongOptions[] = {
     {"engine", required_argument, nullptr, kEngine},
@@ -56,6 +65,10 @@ const option kLongOptions[] = {
     {"image-names", required_argument, nullptr, kImageNames},
     {"roi", required_argument, nullptr, kRegion},
     {"tiles", required_argument, nullptr, kTiles},
+    {"channel", required_argument, nullptr, kChannel},
+    {"time", required_argument, nullptr, kTime},
+    {"series", required_argument, nullptr, kSeries},
+    {"depth-units", required_argument, nullptr, kDepthUnits},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -98,6 +111,17 @@ bool read_name_format(const char* option, const char* format, std::string* into,
         return false;
     }
     *into = format;
+    return true;
+}
+
+// A time point or series: a decimal count from 1, digits only.
+bool read_plane_number(const char* text, int* into) {
+    const std::string digits = text;
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos || std::stoi(digits) < 1) {
+        return false;
+    }
+    *into = std::stoi(digits);
     return true;
 }
 
@@ -209,6 +233,32 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
                                    std::to_string(kMostTilesPerSide) + " such as 8x8");
                 }
                 break;
+            case kChannel: {
+                const std::string channel = optarg;
+                const bool digits = channel.find_first_not_of("0123456789") == std::string::npos;
+                int number = 0;
+                if (channel.empty() || (digits && !read_plane_number(optarg, &number))) {
+                    return refused("bad --channel \"" + std::string(optarg) +
+                                   "\": it takes a channel's number from 1 or its name");
+                }
+                config->layout.planes.channel = channel;
+                break;
+            }
+            case kTime:
+            case kSeries:
+                if (!read_plane_number(optarg, code == kTime ? &config->layout.planes.time
+                                                             : &config->layout.planes.series)) {
+                    return refused("bad --" + std::string(option_name(code)) + " \"" +
+                                   std::string(optarg) + "\": it takes a number from 1");
+                }
+                break;
+            case kDepthUnits:
+                if (std::string(optarg) != "um" && std::string(optarg) != "image") {
+                    return refused("bad --depth-units \"" + std::string(optarg) +
+                                   "\": it takes image (image numbers, the default) or um");
+                }
+                config->outputs.depth_in_micrometres = std::string(optarg) == "um";
+                break;
             case 'h':
             case kHelp: parsed.action = OptionsAction::show_help; return parsed;
             case ':': return refused("option " + std::string(argv[element]) + " needs a value");
@@ -226,6 +276,10 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
                 return refused("option --" + std::string(option_name(code)) + " needs --tiles=RxC");
             }
         }
+    }
+    if (parsed.action == OptionsAction::run && config->outputs.depth_in_micrometres &&
+        config->outputs.depth_map.empty()) {
+        return refused("option --depth-units=um needs --depth-map=DIR");
     }
     parsed.first_positional = optind;
     return parsed;
@@ -259,6 +313,11 @@ std::string options_usage() {
            "  --image-names=FORMAT    names of the images in a stack folder, one %d (default\n"
            "                          %02d.bmp); any format OpenCV reads, 8- or 16-bit\n"
            "  --roi=X,Y,W,H           measure only that rectangle of every image\n"
+           "  --channel=N|NAME        in a microscope file (OME-TIFF, ImageJ hyperstack), the\n"
+           "                          channel focus is measured on, by number from 1 or name\n"
+           "                          (default 1); the images are its Z planes\n"
+           "  --time=N                the time point there (default 1)\n"
+           "  --series=N              the series (image, stage position) there (default 1)\n"
            "  --tiles=RxC             also measure every image (or region) as R rows by C\n"
            "                          columns of tiles, each picked like a whole stack\n"
            "  --tile-scores=FILE      with --tiles: every tile's score, CSV\n"
@@ -271,6 +330,8 @@ std::string options_usage() {
            "  --confidence-map=DIR    how clearly focus is found at every pixel, 0 to 1,\n"
            "                          <folder>_confidence.tif (32-bit float) in DIR\n"
            "  --focus-window=N        the maps' window, N x N pixels, N odd (default 9)\n"
+           "  --depth-units=um        with --depth-map: Z positions in micrometres, for stacks\n"
+           "                          whose microscope file gives a Z step\n"
            "  --version               version, build, engine and OpenCV\n"
            "  -h, --help              this text\n";
 }

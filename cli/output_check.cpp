@@ -114,6 +114,13 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
             return std::string("\nbestfocus: ") + option + *folder + " is not a folder";
         }
     }
+    for (const StackSource& stack : stacks) {
+        if (config.outputs.depth_in_micrometres &&
+            !(stack.microscope && has_z_positions(*stack.microscope))) {
+            return "\nbestfocus: --depth-units=um needs every stack's Z step, and " + stack.path +
+                   " gives none (no PhysicalSizeZ, PositionZ or spacing)";
+        }
+    }
     const std::vector<RunOutput> outputs = run_outputs(config, stacks);
     std::vector<NamedPath> named;
     for (const RunOutput& output : outputs) {

@@ -2,10 +2,12 @@
 // and where the stack and each of its images were read from.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "image_location.h"
+#include "plane_choice.h"
 #include "tile_grid.h"
 
 namespace bestfocus {
@@ -30,6 +32,8 @@ struct FolderScores {
     RegionOfInterest area = {};  // with tiles or maps: the rectangle of the images measured
     int image_width = 0;  // with tiles or maps: the size every image of the stack was read at
     int image_height = 0;
+    // A microscope file's stack: its planes and what its metadata says of them (plane_choice.h).
+    std::optional<MicroscopePlanes> microscope = {};
 };
 
 }  // namespace bestfocus

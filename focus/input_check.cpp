@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "microscope_metadata.h"
 #include "name_format.h"
+#include "plane_choice.h"
 
 namespace bestfocus {
 
@@ -53,8 +55,53 @@ std::optional<MissingInput> missing_in_folder(const StackLayout& layout, StackSo
     return std::nullopt;
 }
 
+// The file's last part, as OME's TiffData names files.
+std::string file_name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// A stack refused for what its metadata (or the lack of it) says against the run's choice.
+MissingInput metadata_refusal(const StackSource& stack, std::string problem) {
+    MissingInput missing{stack.path, stack.path, false};
+    missing.metadata_problem = std::move(problem);
+    return missing;
+}
+
+// A stack without dimensions of its own has one channel, time point and series: only the
+// default choice meets it.
+std::optional<MissingInput> plain_choice_problem(const StackSource& stack,
+                                                 const PlaneChoice& choice) {
+    MicroscopeMetadata plain;
+    plain.series.resize(1);
+    plain.series[0].channel_names.resize(1);
+    plain.series[0].plane_pages.resize(1);
+    PlaneChoiceOutcome chosen = choose_planes(plain, choice);
+    if (chosen.problem.empty()) return std::nullopt;
+    return metadata_refusal(stack, chosen.problem);
+}
+
+// A microscope file's planes of the chosen channel, time and series are the stack.
+std::optional<MissingInput> microscope_planes(StackSource* stack, const FilePages& pages,
+                                              const PlaneChoice& choice, int asked) {
+    const DescriptionReading reading = read_microscope_description(
+        pages.description->text, pages.count, file_name(stack->path),
+        pages.description->x_resolution, pages.description->y_resolution);
+    if (!reading.problem.empty()) return metadata_refusal(*stack, reading.problem);
+    if (!reading.metadata) return plain_choice_problem(*stack, choice);
+    PlaneChoiceOutcome chosen = choose_planes(*reading.metadata, choice);
+    if (!chosen.problem.empty()) return metadata_refusal(*stack, chosen.problem);
+    const int planes = chosen.planes->size_z;
+    if (asked > planes) {
+        return metadata_refusal(*stack, "it holds " + std::to_string(planes) +
+                                            " Z planes, fewer than the " + std::to_string(asked) +
+                                            " asked for");
+    }
+    stack->images = asked == 0 ? planes : asked;
+    stack->microscope = std::move(chosen.planes);
+    return std::nullopt;
+}
+
 // A damaged file is refused whatever the pages asked for: its page count cannot be trusted.
-std::optional<MissingInput> missing_pages(StackSource* stack, int asked) {
+std::optional<MissingInput> missing_pages(StackSource* stack, const PlaneChoice& choice,
+                                          int asked) {
     FilePages pages = pages_of(stack->path);
     if (pages.damaged) {
         MissingInput missing{stack->path, stack->path, false,
@@ -62,7 +109,21 @@ std::optional<MissingInput> missing_pages(StackSource* stack, int asked) {
         missing.pages_damaged = true;
         return missing;
     }
-    if (pages.count == 0 || pages.count < asked) {
+    if (pages.count == 0) {
+        return MissingInput{stack->path, stack->path, false, pages.count, asked};
+    }
+    if (pages.description) {
+        if (std::optional<MissingInput> refused = microscope_planes(stack, pages, choice, asked)) {
+            return refused;
+        }
+        if (stack->microscope) {
+            stack->page_directories = std::move(pages.directories);
+            return std::nullopt;
+        }
+    } else if (std::optional<MissingInput> refused = plain_choice_problem(*stack, choice)) {
+        return refused;
+    }
+    if (pages.count < asked) {
         return MissingInput{stack->path, stack->path, false, pages.count, asked};
     }
     stack->images = asked == 0 ? pages.count : asked;
@@ -107,9 +168,15 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
             }
             return missing;
         }
-        const std::optional<MissingInput> missing =
-            stack.multi_page ? missing_pages(&stack, config.images_per_stack)
-                             : missing_in_folder(config.layout, &stack, config.images_per_stack);
+        std::optional<MissingInput> missing =
+            stack.multi_page ? missing_pages(&stack, config.layout.planes, config.images_per_stack)
+                             : plain_choice_problem(stack, config.layout.planes);
+        if (missing) {
+            return missing;
+        }
+        if (!stack.multi_page) {
+            missing = missing_in_folder(config.layout, &stack, config.images_per_stack);
+        }
         if (missing) {
             return missing;
         }
@@ -138,6 +205,9 @@ RunFailure missing_input_failure(const MissingInput& missing, const std::string&
                 "\"/\")\n";
     }
     const std::string file = "bestfocus: " + missing.image_path;
+    if (!missing.metadata_problem.empty()) {
+        lines += file + ": " + missing.metadata_problem + "\n";
+    }
     if (missing.pages_damaged && missing.pages_found == 0) {
         lines += file + " is damaged: its first page cannot be read\n";
     } else if (missing.pages_damaged) {
@@ -162,6 +232,18 @@ RunFailure missing_input_failure(const MissingInput& missing, const std::string&
                  missing.first_image + ", the first of a stack\n";
     }
     return failure;
+}
+
+std::string series_notices(const std::vector<StackSource>& stacks, const PlaneChoice& choice) {
+    std::string lines;
+    for (const StackSource& stack : stacks) {
+        if (stack.microscope && stack.microscope->series_count > 1) {
+            lines += "bestfocus: " + stack.path + " holds " +
+                     std::to_string(stack.microscope->series_count) + " series; measuring series " +
+                     std::to_string(choice.series) + ", as --series=N chooses\n";
+        }
+    }
+    return lines;
 }
 
 }  // namespace bestfocus

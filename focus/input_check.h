@@ -31,6 +31,9 @@ struct MissingInput {
     std::string first_image = {};
     std::string last_present = {};
     bool file_missing = false;  // a multi-page file, by its name, is not there (image_path)
+    // The stack's metadata is refused, or lacks the channel, time point or series chosen, or the
+    // Z planes asked for: why, after the file's name.
+    std::string metadata_problem = {};
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <
@@ -47,5 +50,10 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
 // and how to ask for them ("bestfocus: folder 001 has images 01 to 17; pass 17, or 0 for every
 // image there is").
 RunFailure missing_input_failure(const MissingInput& missing, const std::string& base_folder);
+
+// For standard error: a line for each microscope file of several series, naming how many there
+// are and the one measured ("bestfocus: pos_01.ome.tif holds 3 series; measuring series 1, as
+// --series=N chooses").
+std::string series_notices(const std::vector<StackSource>& stacks, const PlaneChoice& choice);
 
 }  // namespace bestfocus

@@ -26,6 +26,9 @@ struct OutputFiles {
     std::string depth_map;       // a folder for every folder's depth map, <folder>_depth.tif
     std::string all_in_focus;    // a folder for every folder's all-in-focus image
     std::string confidence_map;  // a folder for every folder's confidence map
+
+    // The depth maps as Z positions in micrometres (microscope files only), not image numbers.
+    bool depth_in_micrometres = false;
 };
 
 // Whether any map at every pixel is asked for.

@@ -67,6 +67,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     const int images = stack.images;
 
     scores->stack_path = stack.path;
+    scores->microscope = stack.microscope;
     for (int image = 1; image <= images; ++image) {
         scores->images.push_back(image_location(stack, layout, image));
     }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "ome_description.h"
 #include "read_file.h"
 #include "replace_file.h"
 #include "tiff_bytes.h"
@@ -31,8 +32,52 @@ bool make_folder(const std::string& folder, std::string* reason) {
     return false;
 }
 
-bool export_one(const ExportRequest& request, const ImageLocation& picked,
+// Every channel of a several-channel microscope file's stack at the focus channel's pick, a page
+// each, the first page's description OME-XML.
+bool channel_pages(const FolderScores& folder, int best, const DepthDecoder& decode,
+                   std::vector<TiffPage>* pages, std::string* reason) {
+    const MicroscopePlanes& planes = *folder.microscope;
+    OmeImage described_image;
+    for (std::size_t c = 0; c < planes.channel_pages.size(); ++c) {
+        const ImageLocation location(
+            folder.stack_path,
+            static_cast<int>(planes.channel_pages[c].at(static_cast<std::size_t>(best - 1))));
+        cv::Mat image = decode(location);
+        if (image.empty()) {
+            *reason = described(location) + " cannot be decoded again";
+            return false;
+        }
+        if (!pages->empty() && (image.size() != pages->front().image.size() ||
+                                image.type() != pages->front().image.type())) {
+            *reason = described(location) + " differs in size or depth from the focus channel";
+            return false;
+        }
+        pages->push_back({std::move(image), described(location)});
+        described_image.channel_names.push_back(planes.channel_names.at(c));
+    }
+    described_image.width = pages->front().image.cols;
+    described_image.height = pages->front().image.rows;
+    described_image.sixteen_bits = pages->front().image.depth() == CV_16U;
+    described_image.size_x_um = planes.size_x_um;
+    described_image.size_y_um = planes.size_y_um;
+    described_image.position_z_um = z_position_um(planes, best);
+    pages->front().description = ome_description(described_image);
+    return true;
+}
+
+bool several_channels(const FolderScores& folder) {
+    return folder.microscope && folder.microscope->channel_pages.size() > 1;
+}
+
+bool export_one(const ExportRequest& request, const FolderScores& folder, int best,
                 const DepthDecoder& decode, const std::string& path, std::string* reason) {
+    const ImageLocation& picked = folder.images.at(static_cast<std::size_t>(best - 1));
+    if (several_channels(folder)) {
+        std::vector<TiffPage> pages;
+        std::string bytes;
+        return channel_pages(folder, best, decode, &pages, reason) &&
+               tiff_file_bytes(pages, &bytes, reason) && replace_file(path, bytes, reason, true);
+    }
     if (picked.page >= 0) {
         const cv::Mat image = decode(picked);
         std::string bytes;
@@ -85,7 +130,8 @@ bool export_best_images(const ExportRequest& request, const std::vector<FolderSc
             *failed_path = request.folder + "/" +
                            best_export_name(folder.stack_path, picked.page >= 0,
                                             request.image_names, request.method_names[m].c_str());
-            if (!export_one(request, picked, decode, *failed_path, reason)) {
+            if (!export_one(request, folder, folder.methods[m].best_number, decode, *failed_path,
+                            reason)) {
                 return false;
             }
         }

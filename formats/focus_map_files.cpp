@@ -69,11 +69,10 @@ bool float_map_file(const std::string& path, const DepthRows& depth, const std::
 }  // namespace
 
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem) {
-    return float_map_file(
-        path, depth,
-        "folder " + std::to_string(folder) + ": focus at every pixel, 1-based image number", file,
-        problem);
+                    std::string* problem, const char* unit) {
+    return float_map_file(path, depth,
+                          "folder " + std::to_string(folder) + ": focus at every pixel, " + unit,
+                          file, problem);
 }
 
 bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,

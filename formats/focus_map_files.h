@@ -19,10 +19,12 @@ std::string all_in_focus_name(const std::string& stack_path, bool multi_page);
 std::string confidence_map_name(const std::string& stack_path, bool multi_page);
 
 // The map as a TIFF file at `path` of one page of 32-bit floats, the description saying what it
-// is, its rows computed as the file is written (the map must outlive the file); false with
-// *problem set when libtiff fails.
+// is (its values `unit`), its rows computed as the file is written (the map must outlive the
+// file); false with *problem set when libtiff fails.
+constexpr char kImageNumbers[] = "1-based image number";
+constexpr char kMicrometres[] = "Z position in micrometres";
 bool depth_map_file(const std::string& path, const DepthRows& depth, int folder, FileText* file,
-                    std::string* problem);
+                    std::string* problem, const char* unit = kImageNumbers);
 
 // The confidence map (values 0..1) as depth_map_file writes the depth map.
 bool confidence_map_file(const std::string& path, const DepthRows& confidence, int folder,

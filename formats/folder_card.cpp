@@ -8,6 +8,7 @@
 #include "focus_curve.h"
 #include "focus_curve_svg.h"
 #include "html_escape.h"
+#include "text_numbers.h"
 #include "thumbnail.h"
 
 namespace bestfocus {
@@ -151,6 +152,24 @@ int comparison_image(const MethodScores& method) {
     return after > before ? best + 1 : best - 1;
 }
 
+// A microscope file's line: the focus channel, the Z step and unit, the first method's focus as a
+// Z position ("channel 2 of 2 (GFP); Z step 0.5 µm; focus at 3.5 µm").
+std::string microscope_line(const FolderScores& folder) {
+    const MicroscopePlanes& planes = *folder.microscope;
+    std::string line = "channel " + std::to_string(planes.channel + 1) + " of " +
+                       std::to_string(planes.channel_pages.size());
+    const std::string& name = planes.channel_names.at(static_cast<std::size_t>(planes.channel));
+    if (!name.empty()) line += " (" + name + ")";
+    if (planes.step_z_um) line += "; Z step " + shortest_decimal(*planes.step_z_um) + " µm";
+    if (!folder.methods.empty()) {
+        const MethodScores& first = folder.methods.front();
+        const std::optional<double> z =
+            z_position_um(planes, fractional_best(first.scores, first.best_number));
+        if (z) line += "; focus at " + shortest_decimal(*z) + " µm";
+    }
+    return "<p class=\"path\">" + html_escape(line) + "</p>";
+}
+
 std::string folder_card(const FolderScores& folder, const std::vector<std::string>& method_names,
                         const ReportImageSource& load_image, const TilePictures* tile_pictures) {
     const FlagSet warnings = folder_flags(folder);
@@ -158,6 +177,7 @@ std::string folder_card(const FolderScores& folder, const std::vector<std::strin
                        "\" id=\"folder-" + std::to_string(folder.folder) + "\">";
     card += "<h3>Folder " + std::to_string(folder.folder) + flag_badges(warnings) + "</h3>";
     card += "<p class=\"path\">" + html_escape(folder.stack_path) + "</p>";
+    if (folder.microscope) card += microscope_line(folder);
     card +=
         "<div class=\"body\">" + focus_curve_svg(folder, method_names) + "<div class=\"thumbs\">";
     if (!folder.methods.empty()) {

@@ -40,7 +40,18 @@ std::string score_row_line(const ScoreRow& row) {
 std::string summary_row_line(const SummaryRow& row) {
     return std::to_string(row.folder) + ',' + std::to_string(row.method) + ',' +
            std::to_string(row.best) + ',' + exact_decimal(row.fractional_best) + ',' +
-           flag_list(row.flags) + '\n';
+           flag_list(row.flags) + z_field(row.with_z, row.z_um) + '\n';
+}
+
+bool has_z_column(const std::vector<FolderScores>& folders) {
+    for (const FolderScores& folder : folders) {
+        if (folder.microscope) return true;
+    }
+    return false;
+}
+
+std::optional<double> folder_z_um(const FolderScores& folder, double fractional_best) {
+    return folder.microscope ? z_position_um(*folder.microscope, fractional_best) : std::nullopt;
 }
 
 std::optional<ScoreRow> parse_score_row(const std::string& line) {
@@ -63,8 +74,13 @@ std::optional<ScoreRow> parse_score_row(const std::string& line) {
 }
 
 std::optional<SummaryRow> parse_summary_row(const std::string& line) {
-    const auto fields = split_fields(line, 5);
     SummaryRow row;
+    auto fields = split_fields(line, 5);
+    if (!fields) {
+        fields = split_fields(line, 6);
+        row.with_z = true;
+        if (fields && !parse_z_field((*fields)[5], &row.z_um)) return std::nullopt;
+    }
     std::optional<FlagSet> flags;
     if (!fields || !parse_whole_int((*fields)[0], row.folder) ||
         !parse_positive_int((*fields)[1], row.method) ||
@@ -106,12 +122,14 @@ std::string scores_table(const std::vector<FolderScores>& folders) {
 }
 
 std::string summary_table(const std::vector<FolderScores>& folders) {
-    std::string table = std::string(kSummaryHeader) + '\n';
+    const bool with_z = has_z_column(folders);
+    std::string table = std::string(kSummaryHeader) + (with_z ? kZColumn : "") + '\n';
     for (const FolderScores& folder : folders) {
         for (const MethodScores& method : folder.methods) {
-            table += summary_row_line({folder.folder, method.method, method.best_number,
-                                       fractional_best(method.scores, method.best_number),
-                                       method_flags(folder, method)});
+            const double between = fractional_best(method.scores, method.best_number);
+            table += summary_row_line({folder.folder, method.method, method.best_number, between,
+                                       method_flags(folder, method), with_z,
+                                       folder_z_um(folder, between)});
         }
     }
     return table;

@@ -47,4 +47,27 @@ std::string exact_decimal(double value) {
     return text;
 }
 
+std::string shortest_decimal(double value) {
+    char text[32];
+    for (int digits = 1; digits < 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) return text;
+    }
+    return exact_decimal(value);
+}
+
+std::string z_field(bool with_z, const std::optional<double>& z_um) {
+    if (!with_z) return "";
+    return "," + (z_um ? shortest_decimal(*z_um) : std::string());
+}
+
+bool parse_z_field(const std::string& text, std::optional<double>* z_um) {
+    z_um->reset();
+    if (text.empty()) return true;
+    double value = 0;
+    if (!parse_whole_double(text, value)) return false;
+    *z_um = value;
+    return true;
+}
+
 }  // namespace bestfocus

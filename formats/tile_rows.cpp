@@ -44,7 +44,8 @@ std::string tile_summary_row_line(const TileSummaryRow& row) {
                              row.width, row.height, row.best}) {
         line += std::to_string(number) + ',';
     }
-    return line + exact_decimal(row.fractional_best) + ',' + flag_list(row.flags) + '\n';
+    return line + exact_decimal(row.fractional_best) + ',' + flag_list(row.flags) +
+           z_field(row.with_z, row.z_um) + '\n';
 }
 
 std::optional<TileScoreRow> parse_tile_score_row(const std::string& line) {
@@ -62,8 +63,13 @@ std::optional<TileScoreRow> parse_tile_score_row(const std::string& line) {
 }
 
 std::optional<TileSummaryRow> parse_tile_summary_row(const std::string& line) {
-    const auto fields = fields_of(line, 11);
     TileSummaryRow row;
+    auto fields = fields_of(line, 11);
+    if (!fields) {
+        fields = fields_of(line, 12);
+        row.with_z = true;
+        if (fields && !parse_z_field((*fields)[11], &row.z_um)) return std::nullopt;
+    }
     std::optional<FlagSet> flags;
     if (!fields || !parse_whole_int((*fields)[0], row.folder) ||
         !parse_at_least((*fields)[1], 1, row.method) ||

@@ -11,9 +11,9 @@
 
 namespace bestfocus {
 
-// The most bytes a row (or header) line takes: nine ints of at most 11 characters, a double of at
-// most 24 (%.17g), all the flags, separators and "\n".
-constexpr std::size_t kLongestTileRowBytes = 9 * 11 + 24 + 28 + 11;
+// The most bytes a row (or header) line takes: nine ints of at most 11 characters, two doubles of
+// at most 24 (%.17g; the second the z_um column), all the flags, separators and "\n".
+constexpr std::size_t kLongestTileRowBytes = 9 * 11 + 2 * 24 + 28 + 12;
 
 // One row of the tile scores file: tile (tile_row, tile_col) of the image under the method.
 struct TileScoreRow {
@@ -38,6 +38,8 @@ struct TileSummaryRow {
     int best = 1;
     double fractional_best = 1;
     FlagSet flags;
+    bool with_z = false;         // the row has the z_um column (score_tables.h)
+    std::optional<double> z_um;  // and its value, when known
 };
 
 // A row as its line, ending in "\n": numbers in decimal, doubles with %.17g, flags as flag_list

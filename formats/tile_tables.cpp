@@ -1,6 +1,7 @@
 #include "tile_tables.h"
 
 #include "flag_text.h"
+#include "score_tables.h"
 #include "text_numbers.h"
 #include "tile_picks.h"
 
@@ -40,14 +41,16 @@ std::string tile_scores_table(const std::vector<FolderScores>& folders) {
 }
 
 std::string tile_summary_table(const std::vector<FolderScores>& folders) {
-    std::string table = std::string(kTileSummaryHeader) + '\n';
+    const bool with_z = has_z_column(folders);
+    std::string table = std::string(kTileSummaryHeader) + (with_z ? kZColumn : "") + '\n';
     for (const FolderScores& folder : folders) {
         for (std::size_t m = 0; m < folder.methods.size() && folder.tiles.rows > 0; ++m) {
             for (const TilePick& tile : tile_picks(folder, m)) {
                 const RegionOfInterest& at = tile.rectangle;
                 table += fields({folder.folder, folder.methods[m].method, tile.row, tile.column,
                                  at.x, at.y, at.width, at.height, tile.best}) +
-                         exact_decimal(tile.fractional_best) + ',' + flag_list(tile.flags) + '\n';
+                         exact_decimal(tile.fractional_best) + ',' + flag_list(tile.flags) +
+                         z_field(with_z, folder_z_um(folder, tile.fractional_best)) + '\n';
             }
         }
     }

@@ -180,6 +180,7 @@ FilePages pages_of(const std::string& file) {
         pages.damaged = index.damaged;
         pages.count = index.damaged ? 0 : static_cast<int>(index.directory_offsets.size());
         pages.directories = std::move(index.directory_offsets);
+        if (pages.count > 0) pages.description = first_page_description(opened, file);
         return pages;
     }
     pages.count = codecs_count(name_of_open(opened, file), kGrayAtDepth);

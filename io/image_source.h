@@ -15,6 +15,7 @@
 #include "own_read.h"
 #include "read_buffer.h"
 #include "stored_rows.h"
+#include "tiff_description.h"
 
 namespace bestfocus {
 
@@ -85,9 +86,12 @@ struct FilePages {
     bool damaged = false;  // a TIFF whose chain of directories breaks before its end
     // TIFF files: where each page's directory begins, so that a page is reached directly.
     std::vector<std::uint64_t> directories;
+    // A TIFF's first page's description, which may give the file's dimensions.
+    std::optional<TiffDescription> description;
 };
 
-// Counts the pages of the file, walking a TIFF's directories once.
+// Counts the pages of the file, walking a TIFF's directories once, and reads its first page's
+// description.
 FilePages pages_of(const std::string& file);
 
 // A name for the depth of a matrix ("32-bit float"), for messages.

@@ -9,7 +9,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
-          libtiff-dev libpng-dev libboost-context-dev)
+          libtiff-dev libpng-dev libboost-context-dev libpugixml-dev)
 if [ "${1:-}" = --tests ]; then
     shift
     packages+=(libgtest-dev libbenchmark-dev shellcheck git

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "plane_choice.h"
+
 namespace bestfocus {
 
 constexpr const char* kDefaultFolderNames = "%03d";
@@ -24,6 +26,8 @@ struct StackLayout {
     std::string folder_names = kDefaultFolderNames;
     std::string image_names = kDefaultImageNames;  // inside a folder
     std::optional<RegionOfInterest> region;        // none: whole images
+    // A microscope file's planes that are the stack: a channel, time point and series.
+    PlaneChoice planes;
 };
 
 // Reads "X,Y,W,H": four decimal integers, X and Y at least 0, W and H at least 1, nothing else.

@@ -22,15 +22,19 @@ StackSource probe_stack(const StackLayout& layout, const std::string& base_folde
 
 ImageLocation image_location(const StackSource& stack, const StackLayout& layout, int image) {
     if (stack.multi_page) {
-        const std::size_t page = static_cast<std::size_t>(image - 1);
+        std::size_t page = static_cast<std::size_t>(image - 1);
+        if (stack.microscope && page < stack.microscope->pages().size()) {
+            page = static_cast<std::size_t>(stack.microscope->pages()[page]);
+        }
         return ImageLocation(
-            stack.path, image - 1,
+            stack.path, static_cast<int>(page),
             page < stack.page_directories.size() ? stack.page_directories[page] : 0);
     }
     return ImageLocation(stack.path + formatted_name(layout.image_names, image));
 }
 
 std::string image_names_in_messages(const StackSource& stack, const StackLayout& layout) {
+    if (stack.microscope) return "Z plane %d";
     return stack.multi_page ? "page %d" : layout.image_names;
 }
 

@@ -19,7 +19,7 @@ import numpy as np
 from . import _core
 
 __all__ = ["__version__", "measures", "measure", "scores", "pick", "run", "read_stack", "Pick",
-           "FolderResult", "focus_map", "all_in_focus", "FocusMap"]
+           "FolderResult", "focus_map", "all_in_focus", "FocusMap", "stack_info", "StackInfo"]
 
 __version__: str = _core.version
 
@@ -133,7 +133,8 @@ def pick(stack, methods="all", *, engine: str = "auto",
 def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
         folder_names: str = _DEFAULTS["folder_names"], image_names: str = _DEFAULTS["image_names"],
         roi: Optional[Tuple[int, int, int, int]] = None, engine: str = "auto",
-        teams: Tuple[int, int, int] = _DEFAULTS["teams"]) -> list:
+        teams: Tuple[int, int, int] = _DEFAULTS["teams"], channel: Union[int, str, None] = None,
+        time: int = 1, series: int = 1) -> list:
     """The executable's scan of folders ``first`` .. ``last`` under ``base_folder``, without its
     files: a :class:`FolderResult` per folder, in folder order.
 
@@ -141,7 +142,8 @@ def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
     (normally ending in "/"), ``images`` per stack (0: every image there is), ``folder_names`` and
     ``image_names`` printf formats of one integer (a folder name may name a multi-page file),
     ``teams`` the three team sizes (N_threads_ext2, N_threads_ext1, N_threads) for this call, each
-    1 to 1024. Runs in one process take turns (see the README). A missing file raises
+    1 to 1024; ``channel``, ``time`` and ``series`` choose a microscope file's planes as
+    :func:`read_stack` does. Runs in one process take turns (see the README). A missing file raises
     ``FileNotFoundError``, an unreadable one or images of different sizes ``ValueError``, each
     naming the file.
     """
@@ -149,19 +151,55 @@ def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
     folders = _core.run(_path(base_folder, "base_folder"), _c_int(first, "first"),
                         _c_int(last, "last"), _c_int(images, "images"), codes,
                         _text(folder_names, "folder_names"), _text(image_names, "image_names"),
-                        _region_values(roi), _engine(engine), _teams(teams))
+                        _region_values(roi), _engine(engine), _teams(teams), *_planes(channel, time,
+                                                                                     series))
     return [FolderResult(number, _picks(picks, _read_only(matrix)), _read_only(matrix))
             for number, picks, matrix in folders]
 
 
-def read_stack(path, images: int = 0, *,
-               image_names: str = _DEFAULTS["image_names"]) -> np.ndarray:
+def read_stack(path, images: int = 0, *, image_names: str = _DEFAULTS["image_names"],
+               channel: Union[int, str, None] = None, time: int = 1,
+               series: int = 1) -> np.ndarray:
     """The stack in a folder (images named by ``image_names``) or in one multi-page file, read by
     the tool's own readers: an (images, rows, columns) array of ``uint8`` or ``uint16``, the
-    files' depth. ``images`` 0 reads every image there is. Raises as :func:`run` does, and
+    files' depth. ``images`` 0 reads every image there is. A microscope file (OME-TIFF, ImageJ
+    hyperstack) gives the Z planes, in Z order, of ``channel`` (its number from 1 or its name;
+    None: the first) at time point ``time`` of series ``series``. Raises as :func:`run` does, and
     ``ValueError`` for a path that is empty, too long, or neither a folder nor a file."""
     return _core.read_stack(_path(path, "path"), _c_int(images, "images"),
-                            _text(image_names, "image_names"))
+                            _text(image_names, "image_names"), *_planes(channel, time, series))
+
+
+@dataclass(frozen=True)
+class StackInfo:
+    """What a stack file's description says of its dimensions (one series of it).
+
+    ``kind`` "OME-XML", "ImageJ", or None for a file without such a description (its pages are
+    then its Z planes); ``series`` how many series the file holds; ``size_z``, ``size_c``,
+    ``size_t`` and ``dimension_order`` (fastest first, as OME writes it) those of the series;
+    ``channel_names`` one per channel ("" where unnamed); ``physical_size_x``, ``_y`` (a pixel)
+    and ``_z`` (the step between Z planes) in micrometres, None where not given.
+    """
+
+    kind: Optional[str]
+    series: int
+    size_z: int
+    size_c: int
+    size_t: int
+    dimension_order: str
+    channel_names: Tuple[str, ...]
+    physical_size_x: Optional[float]
+    physical_size_y: Optional[float]
+    physical_size_z: Optional[float]
+
+
+def stack_info(path, series: int = 1) -> StackInfo:
+    """The dimensions of the multi-page file at ``path`` (series ``series``, from 1), as its
+    first page's description gives them: a :class:`StackInfo`. Metadata that disagrees with the
+    file, or a series it lacks, raises ``ValueError`` naming the file."""
+    info = _core.stack_info(_path(path, "path"), _plane_number(series, "series"))
+    info["channel_names"] = tuple(info["channel_names"])
+    return StackInfo(**info)
 
 
 def focus_map(stack, method: Union[int, str] = 1, *, window: Optional[int] = None,
@@ -247,6 +285,26 @@ def _text(value, what: str) -> str:
 
 def _path(value, what: str) -> str:
     return _text(os.fsdecode(value) if isinstance(value, (bytes, os.PathLike)) else value, what)
+
+
+def _plane_number(value, what: str) -> int:
+    number = _c_int(value, what)
+    if number < 1:
+        raise ValueError(f"{what} counts from 1, not {number}")
+    return number
+
+
+def _planes(channel, time, series) -> Tuple[str, int, int]:
+    """The core's (channel, time, series): a channel by number from 1 or by name."""
+    if channel is None:
+        name = ""
+    elif isinstance(channel, str):
+        name = _text(channel, "channel")
+        if not name:
+            raise ValueError("channel must be a number from 1 or a name, not empty")
+    else:
+        name = str(_plane_number(channel, "channel"))
+    return name, _plane_number(time, "time"), _plane_number(series, "series")
 
 
 def _method_code(method) -> int:

@@ -14,6 +14,7 @@ _Engine = Literal["auto", "cpu", "cuda"]
 _Region = Tuple[int, int, int, int]
 _Image = npt.NDArray[Union[np.uint8, np.uint16]]
 _Stack = Union[_Image, Sequence[_Image]]
+_Channel = Union[int, str, None]
 
 class Pick:
     @property
@@ -49,6 +50,28 @@ class FocusMap:
     @property
     def scores(self) -> npt.NDArray[np.float64] | None: ...
 
+class StackInfo:
+    @property
+    def kind(self) -> str | None: ...
+    @property
+    def series(self) -> int: ...
+    @property
+    def size_z(self) -> int: ...
+    @property
+    def size_c(self) -> int: ...
+    @property
+    def size_t(self) -> int: ...
+    @property
+    def dimension_order(self) -> str: ...
+    @property
+    def channel_names(self) -> Tuple[str, ...]: ...
+    @property
+    def physical_size_x(self) -> float | None: ...
+    @property
+    def physical_size_y(self) -> float | None: ...
+    @property
+    def physical_size_z(self) -> float | None: ...
+
 def measures() -> list[Tuple[int, str, str]]: ...
 def measure(
     image: _Image, method: _Method, *, engine: _Engine = "auto", roi: _Region | None = None
@@ -81,10 +104,20 @@ def run(
     roi: _Region | None = None,
     engine: _Engine = "auto",
     teams: Tuple[int, int, int] = ...,
+    channel: _Channel = None,
+    time: int = 1,
+    series: int = 1,
 ) -> list[FolderResult]: ...
 def read_stack(
-    path: Union[str, PathLike[str]], images: int = 0, *, image_names: str = ...
+    path: Union[str, PathLike[str]],
+    images: int = 0,
+    *,
+    image_names: str = ...,
+    channel: _Channel = None,
+    time: int = 1,
+    series: int = 1,
 ) -> npt.NDArray[Union[np.uint8, np.uint16]]: ...
+def stack_info(path: Union[str, PathLike[str]], series: int = 1) -> StackInfo: ...
 def focus_map(
     stack: _Stack,
     method: _Method = 1,

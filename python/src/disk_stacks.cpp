@@ -7,7 +7,9 @@
 #include <stdexcept>
 
 #include "english_errors.h"
+#include "image_source.h"
 #include "input_check.h"
+#include "microscope_metadata.h"
 #include "missing_file_error.h"
 #include "run.h"
 #include "stack_image_sizes.h"
@@ -35,6 +37,7 @@ RunConfig run_config(const RunArguments& arguments) {
     config.layout.folder_names = arguments.folder_names;
     config.layout.image_names = arguments.image_names;
     if (arguments.region) config.layout.region = region_of(*arguments.region);
+    config.layout.planes = arguments.planes;
     std::tie(config.teams.threads_ext2, config.teams.threads_ext1, config.teams.threads) =
         arguments.teams;
     return config;
@@ -63,7 +66,12 @@ std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
         case RunStop::invalid_config:
             throw std::invalid_argument(problem_text(*run.problem, config));
         case RunStop::engine_unavailable: check_engine_possible(run.engine); break;
-        case RunStop::missing_input: throw MissingFileError(english_text(*run.failure));
+        case RunStop::missing_input:
+            // Metadata against the file or the choice: the file is there, but unusable.
+            if (!run.missing->metadata_problem.empty()) {
+                throw std::invalid_argument(english_text(*run.failure));
+            }
+            throw MissingFileError(english_text(*run.failure));
         case RunStop::too_many_threads:
             throw std::invalid_argument(run.too_many_threads + "; give smaller teams");
         case RunStop::by_listener:  // no listener here
@@ -96,13 +104,14 @@ std::optional<std::string> region_problem(const Region& region, const std::vecto
 }
 
 nb::ndarray<nb::numpy> read_stack(const std::string& path, int images,
-                                  const std::string& image_names) {
+                                  const std::string& image_names, const PlaneChoice& planes) {
     RunConfig config;
     config.base_folder = path;  // the path itself: folder 0's name is empty
     config.layout.folder_names = "%.0d";
     config.layout.image_names = image_names;
     config.first_folder = config.last_folder = 0;
     config.images_per_stack = images;
+    config.layout.planes = planes;
     check_config(config);
     std::vector<cv::Mat> pages;
     std::vector<StackSource> stacks;
@@ -110,8 +119,10 @@ nb::ndarray<nb::numpy> read_stack(const std::string& path, int images,
         nb::gil_scoped_release unlocked;
         check_stack_path(path);
         if (const std::optional<MissingInput> missing = first_missing_input(config, &stacks)) {
-            throw MissingFileError(
-                english_text(missing_input_failure(*missing, config.base_folder)));
+            const std::string text =
+                english_text(missing_input_failure(*missing, config.base_folder));
+            if (!missing->metadata_problem.empty()) throw std::invalid_argument(text);
+            throw MissingFileError(text);
         }
         silence_decoders();
         for (int image = 1; image <= stacks.front().images; ++image) {
@@ -157,6 +168,58 @@ nb::ndarray<nb::numpy> read_stack(const std::string& path, int images,
         owned->data(),
         {pages.size(), static_cast<std::size_t>(first.rows), static_cast<std::size_t>(first.cols)},
         owner, {}, wide ? nb::dtype<std::uint16_t>() : nb::dtype<std::uint8_t>());
+}
+
+namespace {
+
+nb::object length_or_none(const std::optional<double>& micrometres) {
+    return micrometres ? nb::cast(*micrometres) : nb::none();
+}
+
+}  // namespace
+
+nb::dict stack_info(const std::string& path, int series) {
+    check_stack_path(path);
+    FilePages pages;
+    DescriptionReading reading;
+    {
+        nb::gil_scoped_release unlocked;
+        pages = pages_of(path);
+        if (pages.count > 0 && pages.description) {
+            reading = read_microscope_description(
+                pages.description->text, pages.count, path.substr(path.rfind('/') + 1),
+                pages.description->x_resolution, pages.description->y_resolution);
+        }
+    }
+    if (pages.count == 0) {
+        throw std::invalid_argument(path + (pages.damaged ? " is damaged: its chain of pages breaks"
+                                                          : " holds no image that can be read"));
+    }
+    if (!reading.problem.empty()) throw std::invalid_argument(path + ": " + reading.problem);
+    MicroscopeSeries plain;
+    plain.size_z = pages.count;
+    plain.channel_names.resize(1);
+    const std::size_t count = reading.metadata ? reading.metadata->series.size() : 1;
+    if (series < 1 || static_cast<std::size_t>(series) > count) {
+        throw std::invalid_argument(path + " holds " + std::to_string(count) +
+                                    " series, not series " + std::to_string(series));
+    }
+    const MicroscopeSeries& chosen =
+        reading.metadata ? reading.metadata->series[static_cast<std::size_t>(series - 1)] : plain;
+    nb::dict info;
+    info["kind"] = reading.metadata ? nb::cast(reading.metadata->kind) : nb::none();
+    info["series"] = count;
+    info["size_z"] = chosen.size_z;
+    info["size_c"] = chosen.size_c;
+    info["size_t"] = chosen.size_t;
+    info["dimension_order"] = chosen.dimension_order;
+    nb::list names;
+    for (const std::string& name : chosen.channel_names) names.append(name);
+    info["channel_names"] = names;
+    info["physical_size_x"] = length_or_none(chosen.size_x_um);
+    info["physical_size_y"] = length_or_none(chosen.size_y_um);
+    info["physical_size_z"] = length_or_none(chosen.step_z_um);
+    return info;
 }
 
 }  // namespace bestfocus::python

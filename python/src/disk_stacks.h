@@ -29,6 +29,7 @@ struct RunArguments {
     std::optional<Region> region;
     std::string engine;
     Teams teams;
+    PlaneChoice planes = {};  // a microscope file's channel, time point and series
 };
 
 // The executable's run without its files (run_stacks): ValueError for a configuration it refuses
@@ -44,7 +45,14 @@ nanobind::dict run_defaults();
 std::optional<std::string> region_problem(const Region& region, const std::vector<int>& methods);
 
 // The stack in the folder or multi-page file at `path`, at its depth: (images, rows, columns).
+// A microscope file's Z planes of the chosen channel, time point and series.
 nanobind::ndarray<nanobind::numpy> read_stack(const std::string& path, int images,
-                                              const std::string& image_names);
+                                              const std::string& image_names,
+                                              const PlaneChoice& planes);
+
+// What the file at `path` says of its dimensions (series `series`, from 1): kind ("OME-XML",
+// "ImageJ", or None for a file without such a description), series, size_z, size_c, size_t,
+// dimension_order, channel_names, physical_size_x/_y/_z in micrometres (None where not given).
+nanobind::dict stack_info(const std::string& path, int series);
 
 }  // namespace bestfocus::python

@@ -52,13 +52,15 @@ NB_MODULE(_core, module) {
         [](const std::string& base_folder, int first, int last, int images,
            const std::vector<int>& methods, const std::string& folder_names,
            const std::string& image_names, const std::optional<Region>& region,
-           const std::string& engine, const Teams& teams) {
+           const std::string& engine, const Teams& teams, const std::string& channel, int time,
+           int series) {
             return run_scan({base_folder, first, last, images, methods, folder_names, image_names,
-                             region, engine, teams});
+                             region, engine, teams, PlaneChoice{channel, time, series}});
         },
         nb::arg("base_folder"), nb::arg("first"), nb::arg("last"), nb::arg("images"),
         nb::arg("methods"), nb::arg("folder_names"), nb::arg("image_names"),
-        nb::arg("region").none(), nb::arg("engine"), nb::arg("teams"),
+        nb::arg("region").none(), nb::arg("engine"), nb::arg("teams"), nb::arg("channel"),
+        nb::arg("time"), nb::arg("series"),
         "(folder, picks, scores) of every folder, as the executable's scan finds them.");
     module.def("run_defaults", &run_defaults,
                "{folder_names, image_names, teams}: what run() takes when not told.");
@@ -74,6 +76,15 @@ NB_MODULE(_core, module) {
     module.def("pixel_maps", &pixel_focus_maps, nb::arg("images"), nb::arg("method"),
                nb::arg("window"), nb::arg("engine"), nb::arg("threads"),
                "(depth, confidence, all-in-focus image) of checked arrays.");
-    module.def("read_stack", &read_stack, nb::arg("path"), nb::arg("images"),
-               nb::arg("image_names"), "The stack at path as an (images, rows, columns) array.");
+    module.def(
+        "read_stack",
+        [](const std::string& path, int images, const std::string& image_names,
+           const std::string& channel, int time, int series) {
+            return read_stack(path, images, image_names, PlaneChoice{channel, time, series});
+        },
+        nb::arg("path"), nb::arg("images"), nb::arg("image_names"), nb::arg("channel"),
+        nb::arg("time"), nb::arg("series"),
+        "The stack at path as an (images, rows, columns) array: a microscope file's Z planes.");
+    module.def("stack_info", &stack_info, nb::arg("path"), nb::arg("series"),
+               "What a stack file's description says of its dimensions, as a dict.");
 }

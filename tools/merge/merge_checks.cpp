@@ -113,12 +113,17 @@ bool known_columns(const MergeRequest& request, const PieceContents& first, std:
         problem = where + kPieceScoresFile + " has columns bestfocus does not write";
         return false;
     }
-    if (!request.summary_file.empty() && first.summary.header != kSummaryHeader) {
+    // A run with a microscope file among its stacks adds the z_um column to the summaries.
+    const auto summary_columns = [](const std::string& header, const char* known) {
+        return header == known || header == std::string(known) + kZColumn;
+    };
+    if (!request.summary_file.empty() && !summary_columns(first.summary.header, kSummaryHeader)) {
         problem = where + kPieceSummaryFile + " has columns bestfocus does not write";
         return false;
     }
     if ((!request.tile_scores_file.empty() && first.tile_scores.header != kTileScoresHeader) ||
-        (reads_tile_summary(request) && first.tile_summary.header != kTileSummaryHeader)) {
+        (reads_tile_summary(request) &&
+         !summary_columns(first.tile_summary.header, kTileSummaryHeader))) {
         problem = where + "tile tables have columns bestfocus does not write";
         return false;
     }

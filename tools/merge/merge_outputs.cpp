@@ -21,7 +21,11 @@ struct MergeInputs {
 template <typename Row, FolderRows<Row> PieceContents::*table, const char* header,
           std::string (*line)(const Row&)>
 bool merged_table(const MergeInputs& inputs, std::string* bytes, std::string*) {
-    *bytes = std::string(header) + "\n";
+    // The pieces' own header: the summaries' may end in the z_um column (checked before).
+    const std::string& pieces_header = (inputs.contents.front().*table).header;
+    *bytes =
+        (pieces_header == std::string(header) + kZColumn ? pieces_header : std::string(header)) +
+        "\n";
     for (std::size_t i = 0; i < inputs.source_of_folder.size(); ++i) {
         *bytes += folder_lines(inputs.source_of_folder[i]->*table,
                                inputs.request.first_folder + static_cast<int>(i), line);
