@@ -89,6 +89,7 @@ def main():
     files = sys.argv[1:] or subprocess.run(
         ["git", "ls-files", "*.md"], check=True, capture_output=True, text=True
     ).stdout.split()
+    files = sorted(set(files))
     broken = 0
     links = 0
     for path in files:
