@@ -9,6 +9,7 @@
 
 #include "measure_registry.h"
 #include "run_check.h"
+#include "text_numbers.h"
 #include "tile_size_check.h"
 
 namespace bestfocus {
@@ -18,10 +19,24 @@ namespace {
 // A number argument and the range it must lie in.
 struct NumberArgument {
     int position;      // among the positional arguments, from 1
-    const char* name;  // as the usage names it
+    const char* name;  // in the tool's message
     int minimum;
     int maximum;
 };
+
+// The positional arguments' names in English lines, by position from 1.
+const char* english_name(int position) {
+    static const char* const names[] = {"",
+                                        "method",
+                                        "base folder",
+                                        "first folder",
+                                        "last folder",
+                                        "images per stack",
+                                        "N_threads_ext2",
+                                        "N_threads_ext1",
+                                        "N_threads"};
+    return position >= 1 && position <= 8 ? names[position] : "";
+}
 
 // A refusal, in the words of standard output and in English for standard error.
 struct Refusal {
@@ -73,11 +88,11 @@ std::string method_names() {
 
 // The English line that follows a refused positional argument: the rule it breaks, and where the
 // text looks like an option, that options come first.
-std::string english_refusal(int position, const char* name, const std::string& text,
-                            const std::string& rule) {
-    std::string english = "bestfocus: argument " + std::to_string(position) + " (" + name +
-                          ") is incorrect: \"" + text + "\"; it must be " + rule + "\n";
-    if (text.size() > 1 && text[0] == '-' && !read_whole_number(text)) {
+std::string english_refusal(int position, const std::string& text, const std::string& rule) {
+    std::string english = "bestfocus: argument " + std::to_string(position) + " (" +
+                          english_name(position) + ") is incorrect: \"" + text + "\"; it must be " +
+                          rule + "\n";
+    if (text.size() > 1 && text[0] == '-' && !std::isdigit(static_cast<unsigned char>(text[1]))) {
         english += "bestfocus: options go before the positional arguments: \"" + text +
                    "\" was read as argument " + std::to_string(position) + "\n";
     }
@@ -89,13 +104,13 @@ Refusal method_refusal(const std::string& text) {
     if (text.find(',') == std::string::npos) {
         return {"\nArgumento 1 (metodo) incorrecto: \"" + text + "\"; debe ser un entero de 1 a " +
                     most,
-                english_refusal(1, "metodo", text,
+                english_refusal(1, text,
                                 "a whole number from 1 to " + most + " or a method's name (" +
                                     method_names() + ")")};
     }
     return {"\nArgumento 1 (metodo) incorrecto: \"" + text +
                 "\"; debe ser una lista de enteros de 1 a " + most + " sin repetir, o all",
-            english_refusal(1, "metodo", text,
+            english_refusal(1, text,
                             "a list of whole numbers from 1 to " + most +
                                 " or methods' names, without repeats, or all")};
 }
@@ -118,7 +133,7 @@ Refusal number_refusal(const NumberArgument& argument, const std::string& text) 
         rule +=
             " from " + std::to_string(argument.minimum) + " to " + std::to_string(argument.maximum);
     }
-    return {message, english_refusal(argument.position, argument.name, text, rule)};
+    return {message, english_refusal(argument.position, text, rule + " (digits only)")};
 }
 
 // The refusal of a configuration's problem: the positional arguments' in the tool's words, naming
@@ -131,6 +146,7 @@ Refusal problem_refusal(const RunProblem& problem, const RunConfig& config,
     };
     switch (problem.setting) {
         case RunSetting::methods: return method_refusal(positional[1]);
+        case RunSetting::first_folder: return number(3, "primera carpeta");
         case RunSetting::last_folder:
             if (count >= 4) return number(4, "ultima carpeta");
             // Only the first folder was given, above the default last one.
@@ -162,16 +178,9 @@ CommandLine refused(Refusal refusal) {
 }  // namespace
 
 std::optional<int> read_whole_number(const std::string& text) {
-    const char* const start = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(start, &end, 10);
-    // strtoll also takes leading blanks and a sign; nothing may follow the digits.
-    if (end == start || *end != '\0' || !std::isdigit(static_cast<unsigned char>(end[-1])) ||
-        errno == ERANGE || value < INT_MIN || value > INT_MAX) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
+    int value = 0;
+    if (!parse_digits_int(text, value)) return std::nullopt;
+    return value;
 }
 
 CommandLine parse_command_line(int argc, const char* const argv[],
@@ -229,6 +238,7 @@ CommandLine parse_command_line(int argc, const char* const argv[],
                                                       config.methods, "the region");
         if (!refusal.empty()) return refused(in_english(refusal));
     }
+    if (options.check_only) command_line.action = CommandLineAction::checked;
     return command_line;
 }
 

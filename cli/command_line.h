@@ -10,7 +10,8 @@
 
 namespace bestfocus {
 
-enum class CommandLineAction { run, show_usage, show_version, refuse };
+// checked: --check found nothing to refuse; nothing is run.
+enum class CommandLineAction { run, show_usage, show_version, refuse, checked };
 
 struct CommandLine {
     CommandLineAction action = CommandLineAction::run;
@@ -34,8 +35,8 @@ CommandLine parse_command_line(int argc, const char* const argv[],
 // The usage text: begins with "\n", ends with a newline.
 std::string usage_text(const std::string& default_base_folder);
 
-// The text as a decimal int: leading white space, an optional sign, then digits and nothing else.
-// Nothing when the text is anything else or beyond int.
+// The text as a decimal int by the rule of every number (parse_digits_int, text_numbers.h):
+// digits only. Nothing when the text is anything else or beyond int.
 std::optional<int> read_whole_number(const std::string& text);
 
 }  // namespace bestfocus

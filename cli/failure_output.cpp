@@ -18,10 +18,11 @@ bool same_open_file(int one, int other) {
 }  // namespace
 
 int show_failure(const RunFailure& failure) {
-    std::fputs(tool_message(failure).c_str(), stdout);
+    const std::string message = tool_message(failure);
+    std::fputs(message.c_str(), stdout);
     std::fflush(stdout);
     // The message ends without a line break; on a shared stream the English starts one.
-    const bool shared = same_open_file(STDOUT_FILENO, STDERR_FILENO);
+    const bool shared = !message.empty() && same_open_file(STDOUT_FILENO, STDERR_FILENO);
     std::fputs(((shared ? "\n" : "") + english_line(failure)).c_str(), stderr);
     std::fputs(failure.diagnostic.c_str(), stderr);
     std::fflush(stderr);

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,7 @@ long long mean_images(const std::vector<StackSource>& stacks) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_main(int argc, char** argv) {
     // A reader of standard output that has gone away must not end the run by SIGPIPE: the report
     // is still written, and the exit status still tells how the run went.
     std::signal(SIGPIPE, SIG_IGN);
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         case CommandLineAction::refuse:
             return show_refusal(command_line.refusal, command_line.english,
                                 usage_text(default_base));
+        case CommandLineAction::checked: return 0;
         case CommandLineAction::run: break;
     }
     const RunConfig& config = command_line.config;
@@ -77,6 +79,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bestfocus: %s; give smaller teams\n",
                          run.too_many_threads.c_str());
             return 2;
+        case RunStop::tile_tables_too_large:
+            std::fprintf(stderr, "bestfocus: --tiles=%dx%d: %s; give fewer tiles\n",
+                         config.tiles->rows, config.tiles->columns,
+                         run.tile_tables_too_large.c_str());
+            return 2;
         case RunStop::by_listener:
             return show_refusal(
                 output_problem,
@@ -101,4 +108,18 @@ int main(int argc, char** argv) {
         std::fputs(narrowed_teams_notice().c_str(), stderr);
     }
     return status;
+}
+
+// An allocation that fails anywhere outside the scan's own checks ends the run here, with a word
+// and status 1, never by std::terminate: every output is written whole by rename or not at all.
+int main(int argc, char** argv) {
+    try {
+        return run_main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs(
+            "bestfocus: not enough memory to go on (an allocation failed); the outputs not yet "
+            "written are absent\n",
+            stderr);
+        return 1;
+    }
 }

@@ -30,6 +30,7 @@ enum OptionCode {
     kProgress,
     kQuiet,
     kVersion,
+    kCheck,
     kHelp
 };
 // The options of the stacks' layout (stack_layout.h), a microscope file's planes among them.
@@ -60,6 +61,7 @@ const option kLongOptions[] = {
     {"progress", no_argument, nullptr, kProgress},
     {"quiet", no_argument, nullptr, kQuiet},
     {"version", no_argument, nullptr, kVersion},
+    {"check", no_argument, nullptr, kCheck},
     {"help", no_argument, nullptr, kHelp},
     {"folder-names", required_argument, nullptr, kFolderNames},
     {"image-names", required_argument, nullptr, kImageNames},
@@ -156,8 +158,7 @@ std::string unknown_option(const std::string& argument) {
 
 ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* config) {
     ParsedOptions parsed;
-    // '+': stop at the first positional argument, so that negative folder numbers after it are not
-    // taken for options; ':': a missing value is reported apart from an unknown option.
+    // '+': stop at the first positional argument; ':': a missing value is told from an unknown one.
     const char* const short_options = "+:h";
     opterr = 0;  // our own messages, not getopt's
     optind = 0;  // starts a fresh scan, also when called again
@@ -204,6 +205,7 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             case kProgress: config->progress = true; break;
             case kQuiet: config->quiet = true; break;
             case kVersion: parsed.action = OptionsAction::show_version; break;
+            case kCheck: parsed.check_only = true; break;
             case kFolderNames:
             case kImageNames: {
                 const bool folders = code == kFolderNames;
@@ -332,6 +334,8 @@ std::string options_usage() {
            "  --focus-window=N        the maps' window, N x N pixels, N odd (default 9)\n"
            "  --depth-units=um        with --depth-map: Z positions in micrometres, for stacks\n"
            "                          whose microscope file gives a Z step\n"
+           "  --check                 check the whole command line and exit (status 0 when\n"
+           "                          it would run, 2 with the refusal), reading no image\n"
            "  --version               version, build, engine and OpenCV\n"
            "  -h, --help              this text\n";
 }

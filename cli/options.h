@@ -14,6 +14,7 @@ struct ParsedOptions {
     OptionsAction action = OptionsAction::run;
     int first_positional = 1;  // index in argv of the first positional argument
     std::string refusal;       // when refused: what is wrong, naming the option
+    bool check_only = false;   // --check: the command line is checked, nothing run
 };
 
 // Reads the options from argv[1] on into *config, up to the first argument that is not an option

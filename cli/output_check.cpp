@@ -21,11 +21,11 @@ std::vector<std::string> method_short_names(const std::vector<int>& methods) {
     return names;
 }
 
-// An export replaces what lies at its name, a link to a folder too; other outputs are followed.
+// An own name replaces what lies at it, a link to a folder too; other outputs are followed.
 bool is_folder(const RunOutput& output) {
     struct stat status {};
     const int found =
-        output.is_export ? lstat(output.path.c_str(), &status) : stat(output.path.c_str(), &status);
+        output.own_name ? lstat(output.path.c_str(), &status) : stat(output.path.c_str(), &status);
     return found == 0 && S_ISDIR(status.st_mode);
 }
 
@@ -86,17 +86,20 @@ std::vector<RunOutput> run_outputs(const RunConfig& config,
         if (!files.depth_map.empty()) {
             const std::string path =
                 files.depth_map + "/" + depth_map_name(stack.path, stack.multi_page);
-            outputs.push_back({"the depth map of folder " + folder + ", " + path, path});
+            outputs.push_back(
+                {"the depth map of folder " + folder + ", " + path, path, false, true});
         }
         if (!files.all_in_focus.empty()) {
             const std::string path =
                 files.all_in_focus + "/" + all_in_focus_name(stack.path, stack.multi_page);
-            outputs.push_back({"the all-in-focus image of folder " + folder + ", " + path, path});
+            outputs.push_back(
+                {"the all-in-focus image of folder " + folder + ", " + path, path, false, true});
         }
         if (!files.confidence_map.empty()) {
             const std::string path =
                 files.confidence_map + "/" + confidence_map_name(stack.path, stack.multi_page);
-            outputs.push_back({"the confidence map of folder " + folder + ", " + path, path});
+            outputs.push_back(
+                {"the confidence map of folder " + folder + ", " + path, path, false, true});
         }
     }
     return outputs;
@@ -129,7 +132,7 @@ std::string output_refusal(const RunConfig& config, const std::vector<StackSourc
         if (!output.is_report && is_folder(output)) {
             return "\nbestfocus: " + output.what + " is a folder";
         }
-        named.push_back({output.what, output.path, output.is_export});
+        named.push_back({output.what, output.path, output.own_name});
     }
     // Exported picks share one folder, which may not exist yet: equal names are one file.
     std::unordered_map<std::string, std::size_t> first_with_path;

@@ -16,7 +16,9 @@ struct RunOutput {
     std::string what;
     std::string path;
     bool is_report = false;
-    bool is_export = false;  // a name of the tool's own in --export-best's folder
+    // A name of the tool's own in a folder the user chose (an exported pick, a depth, confidence
+    // map or all-in-focus image): what lies there is replaced, never followed.
+    bool own_name = false;
 };
 std::vector<RunOutput> run_outputs(const RunConfig& config, const std::vector<StackSource>& stacks);
 

@@ -70,14 +70,13 @@ bool export_picks(const RunConfig& config, const std::vector<FolderScores>& fold
     for (const int code : config.methods) {
         request.method_names.push_back(find_measure(code)->short_name);
     }
-    std::string failed_path;
-    std::string reason;
-    if (export_best_images(request, folders, decode_at_depth, &failed_path, &reason)) {
-        return true;
+    const std::vector<ExportFailure> failures =
+        export_best_images(request, folders, decode_at_depth);
+    for (const ExportFailure& failure : failures) {
+        std::fprintf(stderr, "bestfocus: cannot export the pick %s: %s\n", failure.path.c_str(),
+                     failure.reason.c_str());
     }
-    std::fprintf(stderr, "bestfocus: cannot export the pick %s: %s\n", failed_path.c_str(),
-                 reason.c_str());
-    return false;
+    return failures.empty();
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ ImageMeasurement failed(FailureKind kind, const std::string& image,
 }
 
 // What the engine gave on a width x height image.
-ImageMeasurement measured(Measurement result, int width, int height, const std::string& name) {
+ImageMeasurement measured(Measurement result, int width, int height, bool sixteen_bit,
+                          const std::string& name) {
     switch (result.failure) {
         case Measurement::Failure::none: break;
         case Measurement::Failure::too_many_pixels:
@@ -34,6 +35,7 @@ ImageMeasurement measured(Measurement result, int width, int height, const std::
     measurement.focus = std::move(result.values);
     measurement.width = width;
     measurement.height = height;
+    measurement.sixteen_bit = sixteen_bit;
     return measurement;
 }
 
@@ -114,7 +116,8 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
             if (!measure_as_read(opened.file().fd(), stored, bands, buffer)) {
                 return failed(FailureKind::cannot_open, name);
             }
-            return split_tiles(measured(bands.result(), stored.width, stored.height, name),
+            return split_tiles(measured(bands.result(), stored.width, stored.height,
+                                        stored.depth == PixelDepth::u16, name),
                                methods.size());
         }
     } else if (opened.stored() && !region) {
@@ -130,7 +133,8 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
             if (!team.read) {
                 return failed(FailureKind::cannot_open, name);
             }
-            return measured(team.measurement, stored.width, stored.height, name);
+            return measured(team.measurement, stored.width, stored.height,
+                            stored.depth == PixelDepth::u16, name);
         }
     }
     // Otherwise decoded whole, once the memory it takes is free beside the images decoded on other
@@ -166,7 +170,7 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
         region ? *region : RegionOfInterest{0, 0, pixels.view.width, pixels.view.height};
     if (!tiles) {
         return measured(engine.measure(region_of(pixels.view, area), methods), pixels.view.width,
-                        pixels.view.height, name);
+                        pixels.view.height, pixels.depth == CV_16U, name);
     }
     if (std::optional<ImageMeasurement> refused =
             tile_refusal(*tiles, area.width, area.height, methods,
@@ -176,7 +180,7 @@ ImageMeasurement measure_image(const ImageLocation& image, const Engine& engine,
     return split_tiles(
         measured(measure_each_tile(engine, region_of(pixels.view, area),
                                    tile_edges(*tiles, area.width, area.height), methods),
-                 pixels.view.width, pixels.view.height, name),
+                 pixels.view.width, pixels.view.height, pixels.depth == CV_16U, name),
         methods.size());
 }
 

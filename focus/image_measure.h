@@ -19,7 +19,8 @@ struct ImageMeasurement {
     std::vector<double> focus;  // one value per method, in the order they were given
     int width = 0;              // of the decoded image (not of the region), when measured
     int height = 0;
-    RunFailure failure;  // when not measured: its kind, naming the image
+    bool sixteen_bit = false;  // of the image's pixels, when measured
+    RunFailure failure;        // when not measured: its kind, naming the image
     // With tiles: tile t's value under method m at t · methods + m, tiles row by row.
     std::vector<double> tile_focus;
 };

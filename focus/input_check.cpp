@@ -142,6 +142,21 @@ bool names_files(const std::string& folder_names) {
            (last_part == std::string::npos || dot > last_part);
 }
 
+// Why the path cannot be examined, in the system's words, when it is not for want of a file
+// ("File name too long" beyond PATH_MAX, "Permission denied"); empty when it is missing or there.
+std::string why_unexaminable(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    std::error_code error;
+    (void)std::filesystem::status(path, error);
+    if (!error || error == std::errc::no_such_file_or_directory ||
+        error == std::errc::not_a_directory) {
+        return "";
+    }
+    return error.message();
+}
+
 bool is_link_loop(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
@@ -162,7 +177,9 @@ std::optional<MissingInput> first_missing_input(const RunConfig& config,
         if (!stack.exists) {
             MissingInput missing{image_location(stack, config.layout, 1).file, stack.path, true};
             missing.folder_link_loop = is_link_loop(stack.path);
-            if (!missing.folder_link_loop && names_files(config.layout.folder_names)) {
+            if (!missing.folder_link_loop) missing.unexaminable = why_unexaminable(stack.path);
+            if (!missing.folder_link_loop && missing.unexaminable.empty() &&
+                names_files(config.layout.folder_names)) {
                 missing.file_missing = true;
                 missing.image_path = stack.path.substr(0, stack.path.size() - 1);  // without "/"
             }
@@ -194,6 +211,9 @@ RunFailure missing_input_failure(const MissingInput& missing, const std::string&
     std::string& lines = failure.diagnostic;
     if (missing.folder_link_loop) {
         lines = "bestfocus: the folder " + missing.folder_path + " is a loop of symbolic links\n";
+    } else if (!missing.unexaminable.empty()) {
+        lines = "bestfocus: the stack " + missing.folder_path +
+                " cannot be examined: " + missing.unexaminable + "\n";
     } else if (missing.file_missing) {
         lines = "bestfocus: there is no file " + missing.image_path +
                 " (a multi-page stack, named by --folder-names under the base folder \"" +

@@ -34,6 +34,9 @@ struct MissingInput {
     // The stack's metadata is refused, or lacks the channel, time point or series chosen, or the
     // Z planes asked for: why, after the file's name.
     std::string metadata_problem = {};
+    // The stack's path cannot be examined for another reason than its absence (a path longer than
+    // PATH_MAX, a folder without search permission): the system's words for it.
+    std::string unexaminable = {};
 };
 
 // Nothing when every stack of folders config.first_folder..config.last_folder (none when last <

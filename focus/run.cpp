@@ -6,9 +6,11 @@
 #include <memory>
 #include <opencv2/core/utils/logger.hpp>
 
+#include "decoding_memory.h"
 #include "run_teams.h"
 #include "stack_scan.h"
 #include "thread_budget.h"
+#include "tile_memory.h"
 
 namespace bestfocus {
 
@@ -42,6 +44,12 @@ RunResults run_stacks(const RunConfig& config, const RunListener& listener) {
                                    std::to_string(sizes.threads_ext1) + " x " +
                                    std::to_string(sizes.threads) + " would have up to " +
                                    std::to_string(threads) + " threads at once, but " + *limit;
+        return results;
+    }
+    if (std::optional<std::string> tables =
+            tile_memory_problem(config, results.stacks, memory_for_images())) {
+        results.stop = RunStop::tile_tables_too_large;
+        results.tile_tables_too_large = std::move(*tables);
         return results;
     }
     if (listener.inputs_checked && !listener.inputs_checked(results.stacks)) {

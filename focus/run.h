@@ -30,14 +30,16 @@ struct RunListener {
 
 // Where a run stopped before its end.
 enum class RunStop {
-    none,                // it ran to its end
-    invalid_config,      // see RunResults::problem
-    engine_unavailable,  // the engine asked for cannot run here: RunResults::engine.reason
-    missing_input,       // see RunResults::missing and RunResults::failure
-    too_many_threads,    // the teams need more threads than the process may create: RunResults::
-                         // too_many_threads
-    by_listener,         // RunListener::inputs_checked said no
-    scan_failed,         // an image could not be measured: RunResults::failure
+    none,                   // it ran to its end
+    invalid_config,         // see RunResults::problem
+    engine_unavailable,     // the engine asked for cannot run here: RunResults::engine.reason
+    missing_input,          // see RunResults::missing and RunResults::failure
+    too_many_threads,       // the teams need more threads than the process may create: RunResults::
+                            // too_many_threads
+    tile_tables_too_large,  // the tiles' tables need more memory than the run has: RunResults::
+                            // tile_tables_too_large
+    by_listener,            // RunListener::inputs_checked said no
+    scan_failed,            // an image could not be measured: RunResults::failure
 };
 
 // What a run gives back. A later output of the scan goes here beside `folders`, asked for by a
@@ -51,6 +53,8 @@ struct RunResults {
     // too_many_threads: "teams of 1024 x 1024 x 1024 would have up to 35651584 threads at once,
     // but the system runs at most 192740 threads (kernel.threads-max)".
     std::string too_many_threads;
+    // tile_tables_too_large: what the tables need (tile_memory.h).
+    std::string tile_tables_too_large;
     // missing_input: the tool's message and English lines for it; scan_failed: the scan's first
     // failure.
     std::optional<RunFailure> failure;

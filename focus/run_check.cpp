@@ -76,6 +76,11 @@ std::optional<RunProblem> region_problem(const RegionOfInterest& region,
                                   ", which needs at least " + std::to_string(smallest.width) +
                                   " x " + std::to_string(smallest.height) + " pixels"};
         }
+        if (!measure_can_score(measure, region.width, region.height)) {
+            return RunProblem{RunSetting::region,
+                              size + " is too small for " + measure.long_name +
+                                  ", which scores 0 on every image of that size"};
+        }
     }
     return std::nullopt;
 }
@@ -86,6 +91,7 @@ std::optional<RunProblem> run_config_problem(const RunConfig& config) {
     if (auto problem = methods_problem(config.methods)) return problem;
     const TeamSizes& teams = config.teams;
     for (const std::optional<RunProblem>& problem : {
+             number_problem(RunSetting::first_folder, config.first_folder, 0, INT_MAX),
              number_problem(RunSetting::last_folder, config.last_folder, config.first_folder,
                             INT_MAX),
              number_problem(RunSetting::images_per_stack, config.images_per_stack, 0, INT_MAX),

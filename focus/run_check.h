@@ -17,6 +17,7 @@ constexpr int kMostThreadsPerTeam = 1024;
 // The setting a problem lies in.
 enum class RunSetting {
     methods,
+    first_folder,
     last_folder,
     images_per_stack,
     threads_ext2,
@@ -40,7 +41,8 @@ struct RunProblem {
 };
 
 // The first problem of the configuration, in the order of RunSetting; nothing when it can run:
-// methods known and none twice, a last folder no lower than the first (a range that runs backwards
+// methods known and none twice, a first folder of 0 or more (folder numbers have no sign), a last
+// folder no lower than the first (a range that runs backwards
 // holds no folder: a run of it could only write an empty report), images per stack 0 (all) or more,
 // every team size in 1..kMostThreadsPerTeam, name formats that name every number of the run within
 // a file name's limit, and a region at x, y >= 0 of width and height >= 1, no smaller than any

@@ -29,6 +29,7 @@ std::string tool_message(const RunFailure& failure) {
             return "\nLa region de interes no cabe en la imagen: " + subject;
         case FailureKind::cannot_create_output: return "\nNo se puede crear archivo de salida...";
         case FailureKind::bad_tiles: return failure.refusal;
+        case FailureKind::told_in_diagnostic: return "";
     }
     return "";
 }
@@ -54,6 +55,7 @@ std::string english_line(const RunFailure& failure) {
             const std::size_t start = failure.refusal.find_first_not_of('\n');
             return (start == std::string::npos ? "" : failure.refusal.substr(start)) + "\n";
         }
+        case FailureKind::told_in_diagnostic: return "";
     }
     return "";
 }
@@ -63,6 +65,13 @@ RunFailure mixed_sizes_failure(const std::string& folder, const MixedSizes& size
     failure.kind = FailureKind::mixed_sizes;
     failure.subject = folder;
     failure.sizes = sizes;
+    return failure;
+}
+
+RunFailure diagnostic_failure(const std::string& diagnostic) {
+    RunFailure failure;
+    failure.kind = FailureKind::told_in_diagnostic;
+    failure.diagnostic = diagnostic;
     return failure;
 }
 

@@ -16,6 +16,9 @@ enum class FailureKind {
     region_outside,        // the region of interest does not lie inside the image (subject)
     cannot_create_output,  // an output file cannot be written (named in the diagnostic)
     bad_tiles,             // tiles an image cannot take: a bad command line (refusal says why)
+    // Beyond the tool's own failures, told by our diagnostic alone (nothing on standard output):
+    // a stack mixing 8- and 16-bit images, memory that could not be had.
+    told_in_diagnostic,
 };
 
 struct RunFailure {
@@ -28,6 +31,9 @@ struct RunFailure {
 
 // The images of the folder differ in size.
 RunFailure mixed_sizes_failure(const std::string& folder, const MixedSizes& sizes);
+
+// A failure told by the diagnostic alone (English lines, each ending in "\n").
+RunFailure diagnostic_failure(const std::string& diagnostic);
 
 // The tool's message for standard output: "\n..." with no newline at the end, e.g.
 // "\nNo se puede abrir el archivo: a.bmp".

@@ -4,8 +4,10 @@
 #include <climits>
 #include <cstdint>
 #include <mutex>
+#include <new>
 
 #include "focus_selection.h"
+#include "name_format.h"
 #include "stack_image_sizes.h"
 
 namespace bestfocus {
@@ -19,6 +21,29 @@ std::uint64_t scan_position(std::size_t folder_index, int image_slot) {
            static_cast<std::uint32_t>(image_slot);
 }
 constexpr int kAfterEveryImage = INT_MAX;
+
+// Scores of 8- and 16-bit images are not comparable (16-bit samples are measured as value / 65535),
+// and no all-in-focus image or page can hold both: a stack mixing them is refused whole, as one of
+// mixed sizes is. Nothing when every image has the depth of the first.
+std::optional<std::string> mixed_depths_failure(const std::string& folder,
+                                                const std::vector<char>& sixteen_bit,
+                                                const std::string& image_names) {
+    for (std::size_t j = 1; j < sixteen_bit.size(); ++j) {
+        if (sixteen_bit[j] != sixteen_bit[0]) {
+            const auto depth = [](bool sixteen) { return sixteen ? "16-bit" : "8-bit"; };
+            return "bestfocus: the images of the folder " + folder +
+                   " mix 8- and 16-bit pixels: " + formatted_name(image_names, 1) + " is " +
+                   depth(sixteen_bit[0]) + ", " +
+                   formatted_name(image_names, static_cast<int>(j) + 1) + " " +
+                   depth(sixteen_bit[j]) + "; a stack must be of one depth\n";
+        }
+    }
+    return std::nullopt;
+}
+
+std::string out_of_memory_line(const std::string& what) {
+    return "bestfocus: not enough memory for " + what + "\n";
+}
 
 // The earliest failure the teams have met so far. Work after it is skipped; work before it goes
 // on, since it may fail earlier still.
@@ -79,14 +104,22 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     // fit the images only once they are.
     std::vector<std::vector<double>> tile_focus(static_cast<std::size_t>(images));
     std::vector<ImageSize> sizes(static_cast<std::size_t>(images));
+    std::vector<char> sixteen_bit(static_cast<std::size_t>(images));
 #pragma omp parallel for num_threads(config.teams.threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const std::uint64_t position = scan_position(folder_index, slot);
         if (!first_failure->is_before_any_failure(position)) {
             continue;
         }
-        ImageMeasurement measurement = measure_image(image_location(stack, layout, slot + 1),
-                                                     engine, methods, layout.region, config.tiles);
+        const ImageLocation location = image_location(stack, layout, slot + 1);
+        ImageMeasurement measurement;
+        // No exception may leave a team's loop: it would end the process without a word.
+        try {
+            measurement = measure_image(location, engine, methods, layout.region, config.tiles);
+        } catch (const std::bad_alloc&) {
+            measurement.failure =
+                diagnostic_failure(out_of_memory_line("measuring " + location.file));
+        }
         if (!measurement.measured) {
             first_failure->record(position, std::move(measurement.failure));
             continue;
@@ -97,6 +130,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
         }
         tile_focus[j] = std::move(measurement.tile_focus);
         sizes[j] = {measurement.width, measurement.height};
+        sixteen_bit[j] = measurement.sixteen_bit;
     }
     const std::uint64_t after_images = scan_position(folder_index, kAfterEveryImage);
     if (!first_failure->is_before_any_failure(after_images)) {
@@ -105,6 +139,11 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
     if (const std::optional<MixedSizes> mixed =
             mixed_sizes(sizes, image_names_in_messages(stack, layout))) {
         first_failure->record(after_images, mixed_sizes_failure(stack.path, *mixed));
+        return;
+    }
+    if (const std::optional<std::string> failure =
+            mixed_depths_failure(stack.path, sixteen_bit, image_names_in_messages(stack, layout))) {
+        first_failure->record(after_images, diagnostic_failure(*failure));
         return;
     }
     for (MethodScores& method : scores->methods) {
@@ -138,7 +177,13 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
         }
         FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
-        scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
+        try {
+            scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
+        } catch (const std::bad_alloc&) {
+            first_failure.record(scan_position(index, kAfterEveryImage),
+                                 diagnostic_failure(out_of_memory_line("keeping the scores of " +
+                                                                       stacks[index].path)));
+        }
         if (stack_done) {
             stack_done();
         }

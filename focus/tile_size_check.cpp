@@ -32,6 +32,12 @@ std::string tile_size_problem(const TileGrid& grid, int width, int height,
                    measure.long_name + ", which needs at least " +
                    size_text(smallest.width, smallest.height) + " pixels";
         }
+        if (!measure_can_score(measure, tile_width, tile_height)) {
+            return "\nbestfocus: " + asked + " cuts " + area_name + " (" +
+                   size_text(width, height) + ") into tiles as small as " +
+                   size_text(tile_width, tile_height) + ", too small for " + measure.long_name +
+                   ", which scores 0 on every tile of that size";
+        }
     }
     return "";
 }

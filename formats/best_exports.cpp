@@ -117,26 +117,29 @@ std::string best_export_name(const std::string& stack_path, bool multi_page,
            (multi_page ? ".tif" : name_extension(image_names));
 }
 
-bool export_best_images(const ExportRequest& request, const std::vector<FolderScores>& folders,
-                        const DepthDecoder& decode, std::string* failed_path, std::string* reason) {
-    if (!make_folder(request.folder, reason)) {
-        *failed_path = request.folder;
-        return false;
+std::vector<ExportFailure> export_best_images(const ExportRequest& request,
+                                              const std::vector<FolderScores>& folders,
+                                              const DepthDecoder& decode) {
+    std::string reason;
+    if (!make_folder(request.folder, &reason)) {
+        return {{request.folder, reason}};
     }
+    std::vector<ExportFailure> failures;
     for (const FolderScores& folder : folders) {
         for (std::size_t m = 0; m < folder.methods.size(); ++m) {
             const ImageLocation& picked =
                 folder.images.at(static_cast<std::size_t>(folder.methods[m].best_number - 1));
-            *failed_path = request.folder + "/" +
-                           best_export_name(folder.stack_path, picked.page >= 0,
-                                            request.image_names, request.method_names[m].c_str());
-            if (!export_one(request, folder, folder.methods[m].best_number, decode, *failed_path,
-                            reason)) {
-                return false;
+            const std::string path =
+                request.folder + "/" +
+                best_export_name(folder.stack_path, picked.page >= 0, request.image_names,
+                                 request.method_names[m].c_str());
+            if (!export_one(request, folder, folder.methods[m].best_number, decode, path,
+                            &reason)) {
+                failures.push_back({path, reason});
             }
         }
     }
-    return true;
+    return failures;
 }
 
 std::string best_stack_description(int folder, int image, const ImageLocation& location) {

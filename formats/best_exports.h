@@ -35,10 +35,16 @@ struct ExportRequest {
 
 // Writes every folder's pick under every method into request.folder, each file whole or not at
 // all: a picked file copied byte for byte (or hard-linked), a picked page as a single-page TIFF
-// at its depth. Returns false at the first file that cannot be written, with the file in
-// *failed_path and the system's reason in *reason.
-bool export_best_images(const ExportRequest& request, const std::vector<FolderScores>& folders,
-                        const DepthDecoder& decode, std::string* failed_path, std::string* reason);
+// at its depth. Every file is attempted, also after one fails (a full disk may have room for a
+// smaller one): returns those that could not be written, each with the system's reason, in order;
+// the folder alone when it cannot be made.
+struct ExportFailure {
+    std::string path;
+    std::string reason;
+};
+std::vector<ExportFailure> export_best_images(const ExportRequest& request,
+                                              const std::vector<FolderScores>& folders,
+                                              const DepthDecoder& decode);
 
 // The ImageDescription of a page of the best stack: "folder 11, image 7: <where it was read>".
 std::string best_stack_description(int folder, int image, const ImageLocation& location);

@@ -33,6 +33,7 @@ bool framed_file(const std::string& path, int width, int height, int type,
         return false;
     }
     file->path = path;
+    file->own_name = true;  // a name made from the stack's, in a folder the user chose
     file->pieces = [frame, rows = std::move(rows)](const PieceWriter& write) {
         return write(frame->before.data(), frame->before.size()) && rows(write) &&
                write(frame->after.data(), frame->after.size());

@@ -18,6 +18,9 @@ std::string all_in_focus_name(const std::string& stack_path, bool multi_page);
 // "<folder>_confidence.tif".
 std::string confidence_map_name(const std::string& stack_path, bool multi_page);
 
+// Both files are names of the tool's own (FileText::own_name): whatever lies at `path` is replaced,
+// never opened or followed.
+
 // The map as a TIFF file at `path` of one page of 32-bit floats, the description saying what it
 // is (its values `unit`), its rows computed as the file is written (the map must outlive the
 // file); false with *problem set when libtiff fails.

@@ -8,6 +8,10 @@
 
 namespace bestfocus {
 
+bool parse_digits_int(const std::string& text, int& value) {
+    return !text.empty() && text[0] != '-' && parse_whole_int(text, value);
+}
+
 bool parse_whole_int(const std::string& text, int& value) {
     const std::size_t digits_from = !text.empty() && text[0] == '-' ? 1 : 0;
     if (text.size() == digits_from ||

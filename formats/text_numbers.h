@@ -6,6 +6,11 @@
 
 namespace bestfocus {
 
+// The rule of every number given to the tools (positional arguments, --roi, --tiles, the merge's
+// folders): decimal digits only (no sign, blank or other character; leading zeros are plain
+// digits), within 0..INT_MAX.
+bool parse_digits_int(const std::string& text, int& value);
+
 // A decimal int with an optional '-', nothing before or after it, within int's range.
 bool parse_whole_int(const std::string& text, int& value);
 

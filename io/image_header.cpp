@@ -5,8 +5,9 @@
 #include <array>
 #include <cstring>
 
+#include "bmp_fields.h"
+#include "bmp_header_check.h"
 #include "file_reads.h"
-#include "little_endian.h"
 #include "open_file.h"
 #include "tiff_open.h"
 
@@ -62,20 +63,17 @@ std::optional<ImageHeader> jpeg_header(int fd, std::uint64_t size) {
     return std::nullopt;
 }
 
-// A BMP's signed 32-bit size field, without its sign (a negative height: top row first).
-std::uint64_t magnitude(const unsigned char* field) {
-    const auto value = static_cast<std::int64_t>(static_cast<std::int32_t>(u32_at(field)));
-    return static_cast<std::uint64_t>(value < 0 ? -value : value);
-}
-
-std::optional<ImageHeader> bmp_header(const unsigned char* start) {
+std::optional<ImageHeader> bmp_header(const unsigned char* start, std::size_t length) {
+    const std::optional<BmpFields> fields = read_bmp_fields(start, length);
+    if (!fields) return std::nullopt;
     ImageHeader header;
-    header.width = magnitude(start + 18);
-    header.height = magnitude(start + 22);
-    const std::uint16_t bits = u16_at(start + 28);
-    const std::uint32_t compression = u32_at(start + 30);
+    header.width = static_cast<std::uint64_t>(fields->width < 0 ? -fields->width : fields->width);
+    header.height = fields->rows();
+    const std::uint32_t bits = fields->bits_per_pixel;
     // Our reader maps an uncompressed 8-bit palette to gray; other palettes may decode to colour.
-    const bool gray_palette = bits == 8 && (compression == 0 || compression == 3);
+    const bool gray_palette =
+        bits == 8 && fields->header_size != kBmpCoreHeaderBytes &&
+        (fields->compression == kBmpUncompressed || fields->compression == kBmpBitFields);
     header.channels = bits > 8 ? static_cast<int>(bits / 8) : gray_palette ? 1 : 3;
     return header;
 }
@@ -111,10 +109,9 @@ std::optional<ImageHeader> tiff_page_header(tiff* page) {
 }
 
 std::optional<ImageHeader> read_image_header(const OpenFile& file, const ImageLocation& image) {
-    // The fields read below: a PNG's IHDR ends at byte 26, a BMP's compression at byte 34.
+    // The fields read below: a PNG's IHDR ends at byte 26; a BMP's headers at byte 138 at most.
     constexpr long long kPngStart = 26;
-    constexpr long long kBmpStart = 34;
-    std::array<unsigned char, kBmpStart> start{};
+    std::array<unsigned char, kBmpHeaderBytes> start{};
     const long long got = file.fd() < 0 ? -1 : read_up_to(file.fd(), start.data(), start.size(), 0);
     if (got >= kPngStart && std::memcmp(start.data(), "\x89PNG\r\n\x1a\n", 8) == 0 &&
         std::memcmp(start.data() + 12, "IHDR", 4) == 0) {
@@ -123,8 +120,8 @@ std::optional<ImageHeader> read_image_header(const OpenFile& file, const ImageLo
     if (got >= 2 && start[0] == 0xFF && start[1] == 0xD8) {
         return jpeg_header(file.fd(), file.size());
     }
-    if (got >= kBmpStart && start[0] == 'B' && start[1] == 'M') {
-        return bmp_header(start.data());
+    if (got >= 2 && start[0] == 'B' && start[1] == 'M') {
+        return bmp_header(start.data(), static_cast<std::size_t>(got));
     }
     if (got >= 2 && has_tiff_signature(file.fd())) {
         return tiff_header(file, image);

@@ -1,5 +1,7 @@
 #include "measure_registry.h"
 
+#include <vector>
+
 namespace bestfocus {
 
 const std::vector<MeasureEntry>& measure_registry() {
@@ -40,6 +42,22 @@ RegionSize smallest_measured_size(const MeasureEntry& measure) {
     while (term_count(smallest.width, kLongSide) == 0) ++smallest.width;
     while (term_count(kLongSide, smallest.height) == 0) ++smallest.height;
     return smallest;
+}
+
+bool measure_can_score(const MeasureEntry& measure, int width, int height) {
+    const TermRows terms = measure.row_sums().terms(width, height);
+    const long long count = static_cast<long long>(terms.rows) * terms.terms_per_row;
+    // Many terms: every measure can score. A few: measured on pixels of no pattern (a fixed
+    // pseudo-random sequence), where 0 means 0 whatever the pixels.
+    constexpr long long kManyTerms = 16;
+    if (count == 0 || count >= kManyTerms) return count > 0;
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height);
+    std::uint32_t state = 12345;
+    for (unsigned char& pixel : pixels) {
+        state = state * 1664525u + 1013904223u;
+        pixel = static_cast<unsigned char>(state >> 24);
+    }
+    return measure.cpu(pixels.data(), width, height, width, 1) != 0;
 }
 
 }  // namespace bestfocus

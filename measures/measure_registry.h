@@ -54,4 +54,9 @@ struct RegionSize {
 // smaller its value is 0 whatever the pixels.
 RegionSize smallest_measured_size(const MeasureEntry& measure);
 
+// Whether the measure can score anything but 0 on a width x height image: false where it adds no
+// term, and where the few terms it adds always give 0 (the variance of a single term). Regions and
+// tiles on which it is false are refused like those smaller than the window.
+bool measure_can_score(const MeasureEntry& measure, int width, int height);
+
 }  // namespace bestfocus

@@ -9,7 +9,9 @@
 set -euo pipefail
 
 packages=(cmake g++ make libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
-          libtiff-dev libpng-dev libboost-context-dev libpugixml-dev)
+          libtiff-dev libpng-dev libboost-context-dev libpugixml-dev
+          # bestfocus_merge checks the slices' maps by their SHA-256.
+          libssl-dev)
 if [ "${1:-}" = --tests ]; then
     shift
     packages+=(libgtest-dev libbenchmark-dev shellcheck git

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "bmp_fields.h"
 #include "bmp_rle_check.h"
 #include "file_reads.h"
 #include "little_endian.h"
@@ -12,55 +13,16 @@ namespace bestfocus {
 
 namespace {
 
-enum Compression : std::uint32_t { kUncompressed = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
-
-constexpr std::size_t kFileHeaderBytes = 14;
-constexpr std::uint32_t kCoreHeaderBytes = 12;  // the OS/2 header: 16-bit sizes, 3-byte palette
-constexpr std::uint32_t kInfoHeaderBytes = 40;
-
-bool known_header_size(std::uint32_t size) {
-    return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 ||
-           size == 108 || size == 124;
-}
-
-// The fields of either information header that the checks read.
-struct BmpFields {
-    long long width = 0;
-    long long height = 0;  // negative: rows stored top first
-    std::uint32_t planes = 0;
-    std::uint32_t bits_per_pixel = 0;
-    std::uint32_t compression = kUncompressed;
-    std::uint32_t colours_used = 0;  // 0: all 2^bits of a palette
-};
-
-BmpFields fields_of(const unsigned char* header, std::uint32_t header_size) {
-    BmpFields fields;
-    if (header_size == kCoreHeaderBytes) {
-        fields.width = u16_at(header + 4);
-        fields.height = u16_at(header + 6);
-        fields.planes = u16_at(header + 8);
-        fields.bits_per_pixel = u16_at(header + 10);
-        return fields;
-    }
-    fields.width = static_cast<std::int32_t>(u32_at(header + 4));
-    fields.height = static_cast<std::int32_t>(u32_at(header + 8));
-    fields.planes = u16_at(header + 12);
-    fields.bits_per_pixel = u16_at(header + 14);
-    fields.compression = u32_at(header + 16);
-    fields.colours_used = u32_at(header + 32);
-    return fields;
-}
-
-bool known_format(const BmpFields& f, std::uint32_t header_size) {
+bool known_format(const BmpFields& f) {
     const std::uint32_t bits = f.bits_per_pixel;
     switch (f.compression) {
-        case kUncompressed:
+        case kBmpUncompressed:
             return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32 ||
-                   (bits == 16 && header_size != kCoreHeaderBytes);
-        case kBitFields: return bits == 16 || bits == 32;
+                   (bits == 16 && f.header_size != kBmpCoreHeaderBytes);
+        case kBmpBitFields: return bits == 16 || bits == 32;
         // Run-length codes move down the rows from the bottom one.
-        case kRle8: return bits == 8 && f.height > 0;
-        case kRle4: return bits == 4 && f.height > 0;
+        case kBmpRle8: return bits == 8 && f.height > 0;
+        case kBmpRle4: return bits == 4 && f.height > 0;
         default: return false;
     }
 }
@@ -89,32 +51,36 @@ BmpCheck check_bmp_bytes(const unsigned char* bytes, std::size_t length, std::ui
     if (length < 2 || bytes[0] != 'B' || bytes[1] != 'M') {
         return BmpCheck::not_bmp;
     }
-    if (file_size < kFileHeaderBytes + 4) {
+    if (file_size < kBmpFileHeaderBytes + 4) {
         return BmpCheck::corrupt;
     }
-    const std::uint32_t header_size = u32_at(bytes + kFileHeaderBytes);
-    const std::uint64_t headers_end = kFileHeaderBytes + header_size;
-    if (!known_header_size(header_size) || file_size < headers_end) {
+    if (length < kBmpFileHeaderBytes + 4) {
+        return BmpCheck::needs_whole_file;
+    }
+    const std::uint32_t header_size = u32_at(bytes + kBmpFileHeaderBytes);
+    const std::uint64_t headers_end = kBmpFileHeaderBytes + header_size;
+    if (!known_bmp_header_size(header_size) || file_size < headers_end) {
         return BmpCheck::corrupt;
     }
-    if (length < headers_end) {
+    const std::optional<BmpFields> fields = read_bmp_fields(bytes, length);
+    if (!fields) {
         return BmpCheck::needs_whole_file;  // the caller gave less than kBmpHeaderBytes
     }
-    const BmpFields f = fields_of(bytes + kFileHeaderBytes, header_size);
+    const BmpFields& f = *fields;
     const long long entries = palette_entries(f);
-    if (f.planes != 1 || !known_format(f, header_size) || !size_within_limits(f) || entries < 0) {
+    if (f.planes != 1 || !known_format(f) || !size_within_limits(f) || entries < 0) {
         return BmpCheck::corrupt;
     }
     // The information header (40 bytes) is followed by the three masks of a bit-fields image.
     const std::uint64_t masks =
-        f.compression == kBitFields && header_size == kInfoHeaderBytes ? 12 : 0;
-    const std::uint64_t entry_bytes = header_size == kCoreHeaderBytes ? 3 : 4;
-    const std::uint64_t pixel_offset = u32_at(bytes + 10);
-    if (pixel_offset < headers_end + masks + static_cast<std::uint64_t>(entries) * entry_bytes ||
+        f.compression == kBmpBitFields && header_size == kBmpInfoHeaderBytes ? 12 : 0;
+    const std::uint64_t pixel_offset = f.pixel_offset;
+    if (pixel_offset <
+            headers_end + masks + static_cast<std::uint64_t>(entries) * f.palette_entry_bytes() ||
         pixel_offset >= file_size) {
         return BmpCheck::corrupt;
     }
-    if (f.compression == kRle8 || f.compression == kRle4) {
+    if (f.compression == kBmpRle8 || f.compression == kBmpRle4) {
         if (length < file_size) {
             return BmpCheck::needs_whole_file;
         }
@@ -126,8 +92,7 @@ BmpCheck check_bmp_bytes(const unsigned char* bytes, std::size_t length, std::ui
     // Rows are padded to whole 32-bit words. With the limits above, no product overflows.
     const std::uint64_t row_bytes =
         (static_cast<std::uint64_t>(f.width) * f.bits_per_pixel + 31) / 32 * 4;
-    const std::uint64_t rows = static_cast<std::uint64_t>(f.height < 0 ? -f.height : f.height);
-    return file_size - pixel_offset >= row_bytes * rows ? BmpCheck::sound : BmpCheck::corrupt;
+    return file_size - pixel_offset >= row_bytes * f.rows() ? BmpCheck::sound : BmpCheck::corrupt;
 }
 
 bool bmp_file_is_corrupt(int fd, std::uint64_t file_size) {

@@ -3,16 +3,15 @@
 #include <array>
 #include <cstddef>
 
+#include "bmp_fields.h"
 #include "bmp_header_check.h"
 #include "file_reads.h"
-#include "little_endian.h"
 
 namespace bestfocus {
 
 namespace {
 
 constexpr std::size_t kMostPaletteBytes = 256 * 4;
-constexpr std::uint32_t kUncompressed = 0;  // BI_RGB
 
 // The gray value of each palette index; entries the file does not hold are black, as in OpenCV.
 // True when the table is the identity, so that the indices are the gray values.
@@ -44,26 +43,24 @@ OwnRead find_own_bmp_rows(int fd, std::uint64_t file_size) {
     }
     // The check passed: the headers are in `start`, their fields consistent with the file, and
     // every row lies inside it.
-    const std::uint32_t header_size = u32_at(&start[14]);
-    const std::uint16_t bits = u16_at(&start[28]);
-    if ((header_size != 40 && header_size != 52 && header_size != 56 && header_size != 108 &&
-         header_size != 124) ||
-        u32_at(&start[30]) != kUncompressed || (bits != 8 && bits != 24 && bits != 32)) {
+    const std::optional<BmpFields> fields =
+        read_bmp_fields(start.data(), static_cast<std::size_t>(got));
+    const std::uint32_t bits = fields ? fields->bits_per_pixel : 0;
+    if (!fields || fields->header_size == kBmpCoreHeaderBytes ||
+        fields->compression != kBmpUncompressed || (bits != 8 && bits != 24 && bits != 32)) {
         return OwnRead::not_ours();
     }
-    const int width = static_cast<int>(u32_at(&start[18]));
-    const auto stored_height = static_cast<std::int32_t>(u32_at(&start[22]));
+    const int width = static_cast<int>(fields->width);
     StoredRows rows;
-    rows.offset = u32_at(&start[10]);
+    rows.offset = fields->pixel_offset;
     rows.pitch = ((static_cast<std::size_t>(width) * bits + 7) / 8 + 3) & ~std::size_t{3};
     rows.width = width;
-    rows.height = static_cast<int>(stored_height < 0 ? 0u - static_cast<std::uint32_t>(stored_height)
-                                                     : static_cast<std::uint32_t>(stored_height));
-    rows.bottom_up = stored_height > 0;
+    rows.height = static_cast<int>(fields->rows());
+    rows.bottom_up = fields->height > 0;
     if (bits == 8) {
-        const std::uint32_t used = u32_at(&start[46]);
+        const std::uint32_t used = fields->colours_used;
         const bool identity =
-            gray_palette(&start[14 + header_size], used == 0 ? 256 : used, rows.palette);
+            gray_palette(&start[fields->palette_offset()], used == 0 ? 256 : used, rows.palette);
         rows.conversion = identity ? StoredRows::Conversion::none : StoredRows::Conversion::palette;
     } else {
         rows.conversion = bits == 24 ? StoredRows::Conversion::bgr : StoredRows::Conversion::bgrx;

@@ -74,6 +74,8 @@ std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
             throw MissingFileError(english_text(*run.failure));
         case RunStop::too_many_threads:
             throw std::invalid_argument(run.too_many_threads + "; give smaller teams");
+        case RunStop::tile_tables_too_large:
+            throw std::invalid_argument(run.tile_tables_too_large + "; give fewer tiles");
         case RunStop::by_listener:  // no listener here
         case RunStop::scan_failed: throw std::invalid_argument(english_text(*run.failure));
     }

@@ -29,6 +29,7 @@ std::string problem_text(const RunProblem& problem, const RunConfig& config) {
     const auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
     switch (problem.setting) {
         case RunSetting::methods: return "methods " + problem.detail;
+        case RunSetting::first_folder: return "first " + problem.detail;
         case RunSetting::last_folder: return "last " + problem.detail;
         case RunSetting::images_per_stack: return "images " + problem.detail;
         case RunSetting::threads_ext2: return "teams[0] (N_threads_ext2) " + problem.detail;

@@ -56,6 +56,34 @@ TEST_F(BestExports, ExportedFilesAreTheHeldPicksByteForByte) {
         same_pixels(pages[1], cv::imread(stacks_.path() + "002/05.bmp", cv::IMREAD_GRAYSCALE)));
 }
 
+// A disk that takes the small picks only (a limit on file sizes stands for it): every export is
+// attempted, each that fails is named, the others are written whole, and none is left half.
+TEST_F(BestExports, OnAFullDiskEveryPickIsAttemptedAndEachFailureNamed) {
+    TemporaryFolder stacks;
+    write_test_stack(stacks.path(), "001", {10, 90, 30}, 200, 100);  // 20 KB a file
+    write_test_stack(stacks.path(), "002", {10, 20, 90}, 40, 30);    // 2 KB
+    write_test_stack(stacks.path(), "003", {90, 20, 10}, 200, 100);
+    write_test_stack(stacks.path(), "004", {10, 90, 10}, 40, 30);
+    // dash counts in blocks of 512 bytes: 12 KiB.
+    const ProgramRun run =
+        run_program("/bin/sh",
+                    {"-c", "ulimit -f 24; trap '' XFSZ; exec \"$0\" \"$@\"", kExecutable,
+                     "--export-best=picks", "1,3", stacks.path(), "1", "4", "3"},
+                    work_.path());
+    EXPECT_EQ(run.exit_status, 1) << run.standard_error;
+    EXPECT_EQ(folder_entries(work_.path() + "picks"),
+              (std::vector<std::string>{"002_tenengrad.bmp", "002_vollath-f4.bmp",
+                                        "004_tenengrad.bmp", "004_vollath-f4.bmp"}));
+    for (const char* name :
+         {"001_tenengrad", "001_vollath-f4", "003_tenengrad", "003_vollath-f4"}) {
+        EXPECT_NE(run.standard_error.find("cannot export the pick picks/" + std::string(name)),
+                  std::string::npos)
+            << name << run.standard_error;
+    }
+    EXPECT_EQ(read_file(work_.path() + "picks/004_tenengrad.bmp"),
+              read_file(stacks.path() + "004/02.bmp"));
+}
+
 TEST_F(BestExports, PicksOfMultiPageFilesKeepTheirSixteenBits) {
     std::vector<cv::Mat> planes;
     for (const int amplitude : {3000, 9000, 60000, 20000}) {

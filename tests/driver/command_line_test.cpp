@@ -38,13 +38,18 @@ void expect_config(const RunConfig& config, int method, const std::string& base,
     EXPECT_EQ(config.teams.threads, threads);
 }
 
-TEST(ReadWholeNumber, TakesASignedDecimalIntAndNothingElse) {
+// The rule of every number: digits only.
+TEST(ReadWholeNumber, TakesDigitsOnly) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"-17", -17},
-        {"  +42", 42},
+        {"-17", std::nullopt},
+        {"  +42", std::nullopt},
+        {"+42", std::nullopt},
+        {"\t5", std::nullopt},
+        {"-05", std::nullopt},
+        {"007", 7},
         {"0", 0},
         {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
+        {"-2147483648", std::nullopt},
         {"12abc", std::nullopt},
         {"2O", std::nullopt},
         {"3.9", std::nullopt},
@@ -107,9 +112,9 @@ TEST(ParseCommandLine, MeasureThreadsAreReadOnlyWithExactlyEightArguments) {
 
 TEST(ParseCommandLine, FolderNumbersAndBaseFolderAreTakenAsGiven) {
     const std::string long_base(5000, 'd');
-    const CommandLine command_line = parse({"1", long_base, "-4", "-4", "2"});
+    const CommandLine command_line = parse({"1", long_base, "4", "04", "2"});
     ASSERT_EQ(command_line.action, CommandLineAction::run);
-    expect_config(command_line.config, 1, long_base, -4, -4, 2, 8, 2, 10);
+    expect_config(command_line.config, 1, long_base, 4, 4, 2, 8, 2, 10);
 }
 
 TEST(ParseCommandLine, TeamsOfTheMostThreadsAreAccepted) {
@@ -173,6 +178,29 @@ TEST(ParseCommandLine, RefusesTheFirstBadArgumentByName) {
         const CommandLine command_line = parse(arguments);
         EXPECT_EQ(command_line.action, CommandLineAction::refuse);
         EXPECT_EQ(command_line.refusal, message);
+    }
+}
+
+// Regions and tiles on which a method can only score 0 are refused, also where its window fits:
+// a variance of one term (one Sobel response in 3 x 3 pixels, one pixel) is 0 whatever the image.
+TEST(ParseCommandLine, RefusesRegionsAndTilesWhereAMethodCanOnlyScoreZero) {
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"--roi=0,0,3,3", "tenengrad-variance"}, false},
+        {{"--roi=0,0,4,3", "tenengrad-variance"}, true},  // two responses
+        {{"--roi=0,0,3,4", "tenengrad-variance"}, true},
+        {{"--roi=0,0,3,3", "tenengrad"}, true},  // one squared response can be positive
+        {{"--roi=0,0,1,1", "gray-variance"}, false},
+        {{"--roi=0,0,2,1", "gray-variance"}, true},
+        {{"--roi=0,0,7,6", "--tiles=2x2", "tenengrad-variance"}, false},  // 3 x 3 tiles
+        {{"--roi=0,0,8,6", "--tiles=2x2", "tenengrad-variance"}, true},
+    };
+    for (const auto& [arguments, runs] : cases) {
+        SCOPED_TRACE(arguments.front() + " " + arguments.back());
+        const CommandLine command_line = parse(arguments);
+        EXPECT_EQ(command_line.action, runs ? CommandLineAction::run : CommandLineAction::refuse);
+        if (!runs) {
+            EXPECT_NE(command_line.refusal.find("scores 0 on every"), std::string::npos);
+        }
     }
 }
 

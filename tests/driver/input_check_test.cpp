@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <string>
@@ -68,6 +70,16 @@ TEST_F(FirstMissingInput, MissingFolderNamesItsFirstImage) {
     const std::optional<MissingInput> looping = first_missing_input(config_);
     ASSERT_TRUE(looping.has_value());
     EXPECT_TRUE(looping->folder_link_loop);
+
+    // A path longer than PATH_MAX is told apart too, in the system's words.
+    config_.base_folder = stacks_.path() + std::string(5000, 'a') + "/";
+    const std::optional<MissingInput> too_long = first_missing_input(config_);
+    ASSERT_TRUE(too_long.has_value());
+    EXPECT_EQ(too_long->unexaminable, std::strerror(ENAMETOOLONG));
+    EXPECT_NE(missing_input_failure(*too_long, config_.base_folder)
+                  .diagnostic.find("cannot be examined: File name too long"),
+              std::string::npos);
+    config_.base_folder = stacks_.path();
 
     // A base folder without the final separator is a prefix.
     config_.base_folder = stacks_.path() + "00";

@@ -41,8 +41,8 @@ TEST_F(RunChecks, HugeCountsEndAtTheFirstMissingImage) {
     write_test_stack(stacks_.path(), "001", {10, 20, 30});
     const ProgramRun images = run({"1", stacks_.path(), "1", "1", "2147483647"});
     expect_failure(images, kCannotOpen + stacks_.path() + "001/04.bmp");
-    const ProgramRun folders = run({"1", stacks_.path(), "-2147483648", "2147483647", "3"});
-    expect_failure(folders, kCannotOpen + stacks_.path() + "-2147483648/01.bmp");
+    const ProgramRun folders = run({"1", stacks_.path(), "0", "2147483647", "3"});
+    expect_failure(folders, kCannotOpen + stacks_.path() + "000/01.bmp");
 }
 
 // Without the walk up front, whichever thread fails first names its image: here the one that

@@ -120,7 +120,7 @@ TEST_F(RunOutputs, BadCommandLinesAreRefusedInBothLanguages) {
         std::string message;
         std::string english;
     };
-    const std::string team = "; it must be a whole number from 1 to 1024\n";
+    const std::string team = "; it must be a whole number from 1 to 1024 (digits only)\n";
     const Case cases[] = {
         {{"--colour", "1"}, "\nbestfocus: unknown option --colour", ""},
         {{"--engine=gpu"},
@@ -145,7 +145,7 @@ TEST_F(RunOutputs, BadCommandLinesAreRefusedInBothLanguages) {
          ""},
         {{"1,99"},
          "\nArgumento 1 (metodo) incorrecto: \"1,99\"; debe ser una lista de enteros",
-         "bestfocus: argument 1 (metodo) is incorrect: \"1,99\"; it must be a list of whole "
+         "bestfocus: argument 1 (method) is incorrect: \"1,99\"; it must be a list of whole "
          "numbers"},
         {{"2,2"}, "\nArgumento 1 (metodo) incorrecto: \"2,2\"; debe ser una lista de enteros", ""},
         // After the first positional argument nothing is an option.
@@ -157,8 +157,8 @@ TEST_F(RunOutputs, BadCommandLinesAreRefusedInBothLanguages) {
         // A range that runs backwards holds no folder: nothing to report.
         {{"1", stacks_.path(), "2", "1", "5"},
          "\nArgumento 4 (ultima carpeta) incorrecto: \"1\"; debe ser un entero mayor o igual que 2",
-         "bestfocus: argument 4 (ultima carpeta) is incorrect: \"1\"; it must be a whole number of "
-         "at least 2\n"},
+         "bestfocus: argument 4 (last folder) is incorrect: \"1\"; it must be a whole number of "
+         "at least 2 (digits only)\n"},
         {{"1", stacks_.path(), "12"},
          "\nArgumento 3 (primera carpeta) incorrecto: \"12\"; debe ser un entero menor o igual que "
          "11",
@@ -170,8 +170,21 @@ TEST_F(RunOutputs, BadCommandLinesAreRefusedInBothLanguages) {
          ""},
         {{"1", stacks_.path(), "eleven"},
          "\nArgumento 3 (primera carpeta) incorrecto: \"eleven\"; debe ser un entero\n",
-         "bestfocus: argument 3 (primera carpeta) is incorrect: \"eleven\"; it must be a whole "
-         "number\n"},
+         "bestfocus: argument 3 (first folder) is incorrect: \"eleven\"; it must be a whole "
+         "number (digits only)\n"},
+        // One rule for every number: digits only, no blank, sign or tab.
+        {{"1", stacks_.path(), "-05", "1"},
+         "\nArgumento 3 (primera carpeta) incorrecto: \"-05\"; debe ser un entero\n",
+         "bestfocus: argument 3 (first folder) is incorrect: \"-05\"; it must be a whole number "
+         "(digits only)\n"},
+        {{"1", stacks_.path(), "1", " 2"}, "\nArgumento 4 (ultima carpeta) incorrecto: \" 2\"", ""},
+        {{"1", stacks_.path(), "1", "2", "+3"},
+         "\nArgumento 5 (imagenes por pila) incorrecto: \"+3\"",
+         ""},
+        {{"1", stacks_.path(), "1", "2", "3", "\t2"},
+         "\nArgumento 6 (N_threads_ext2) incorrecto: \"\t2\"",
+         ""},
+        {{"--roi=0,0,+8,8"}, "\nbestfocus: bad --roi \"0,0,+8,8\"", ""},
         {{"3x"}, "\nArgumento 1 (metodo) incorrecto: \"3x\"; debe ser un entero de 1 a", ""},
     };
     for (const Case& refusal : cases) {

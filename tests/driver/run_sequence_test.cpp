@@ -46,6 +46,11 @@ const StopCase kStopCases[] = {
     {"TeamOfNone", [](RunConfig* c) { c->teams.threads_ext1 = 0; }, false, RunStop::invalid_config},
     {"MissingFolder", [](RunConfig* c) { c->last_folder = 4; }, false, RunStop::missing_input},
     {"ListenerSaysNo", [](RunConfig*) {}, true, RunStop::by_listener},
+    {"TileTablesBeyondMemory",
+     [](RunConfig* c) {
+         c->tiles = TileGrid{1 << 20, 1 << 20};
+     },
+     false, RunStop::tile_tables_too_large},
 };
 
 class RunStops : public RunSequence, public ::testing::WithParamInterface<StopCase> {};

@@ -124,6 +124,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "the number of images must be a whole number"),
         refused("TeamSizeWithJunk", "1 {stacks} 11 15 20 7x",
                 "the outer team size must be a whole number"),
+        // Commands only bestfocus can judge whole: refused before the plan records them.
+        refused("MethodBeyondTheList", "99 {stacks} 11 15 20",
+                "bestfocus refuses the command: argument 1 (method) is incorrect"),
+        refused("RegionTooSmallForTheMethod", "--roi=0,0,3,3 10 {stacks} 11 15 20",
+                "bestfocus refuses the command: the region 3 x 3 is too small"),
         refused("NoTasks", kStackArguments, "SLURM_ARRAY_TASK_COUNT must be a whole number from 1",
                 "0"),
         refused("TaskCountIsCode", kStackArguments, "SLURM_ARRAY_TASK_COUNT must be a whole number",

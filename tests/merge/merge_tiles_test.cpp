@@ -2,6 +2,7 @@
 // images made up from a formula, so what the merge must write, and what it must refuse, is known
 // without the tool.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -138,8 +139,28 @@ class TiledRun : public ::testing::Test {
             write_image(folder + "focused/" + folder_name(each) + "_focused.tif",
                         cv::Mat(5, 9, CV_8U, cv::Scalar(each)));
         }
+        record(first, last);
+    }
+
+    // The piece's completion mark, recording its options and the maps now in it as the array
+    // script records them (sizes and SHA-256 checksums, from sha256sum).
+    void record(int first, int last, const std::string& options = "option=method=1,3\n") {
+        const std::string folder = piece(first, last);
+        std::string maps;
+        for (const char* kind : {"depth", "focused"}) {
+            for (int each = first; each <= last; ++each) {
+                const std::string name =
+                    std::string(kind) + "/" + folder_name(each) + "_" + kind + ".tif";
+                if (!std::filesystem::exists(folder + name)) continue;
+                const CommandResult sum = run_shell("sha256sum < " + quoted(folder + name));
+                maps += "map=" + name + " " +
+                        std::to_string(std::filesystem::file_size(folder + name)) + " " +
+                        sum.output.substr(0, 64) + "\n";
+            }
+        }
         write_file(folder + "complete", "first=" + std::to_string(first) + "\nlast=" +
-                                            std::to_string(last) + "\nstart=100\nend=101.5\n");
+                                            std::to_string(last) +
+                                            "\nstart=100\nend=101.5\n" + options + maps);
     }
 
   protected:
@@ -173,6 +194,8 @@ struct TiledRefusal {
     std::function<void(TiledRun&)> damage;
     std::string message;              // a part of the refusal
     std::string options = kAllTiled;  // the merge's
+    // The damage is what the piece wrote, and recorded; otherwise done after the piece recorded.
+    bool recorded = true;
 };
 
 void PrintTo(const TiledRefusal& refusal, std::ostream* out) { *out << refusal.name; }
@@ -298,6 +321,21 @@ const TiledRefusal kTiledRefusals[] = {
     {"DepthInIntegers",
      [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_16U, 2.0)); },
      "002_depth.tif is not a page of 32-bit floats"},
+    {"DepthMapNotTheOneItsPieceWrote",
+     [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, 2.0)); },
+     "002_depth.tif is not the map its piece wrote", kAllTiled, false},
+    {"AllInFocusImageOfAnotherDepth",
+     [](TiledRun& run) {
+         write_image(run.piece(3, 4) + "focused/003_focused.tif", cv::Mat(5, 9, CV_16U, 3.0));
+     },
+     "003_focused.tif is not the map its piece wrote", kAllTiled, false},
+    {"PieceRunWithAnotherRegion",
+     [](TiledRun& run) { run.record(3, 4, "option=method=1,3\noption=--roi=1\\,1\\,9\\,5\n"); },
+     "folders_3_to_4 was run with --roi=1\\,1\\,9\\,5, folders_1_to_2 without --roi", kAllTiled,
+     false},
+    {"PieceRunWithAnotherMethodOrder",
+     [](TiledRun& run) { run.record(1, 2, "option=method=3,1\n"); },
+     "folders_3_to_4 was run with method=1,3, folders_1_to_2 with method=3,1", kAllTiled, false},
     {"AllInFocusImageMissing",
      [](TiledRun& run) { std::filesystem::remove(run.piece(3, 4) + "focused/004_focused.tif"); },
      "folders_3_to_4/focused/004_focused.tif"},
@@ -305,6 +343,10 @@ const TiledRefusal kTiledRefusals[] = {
 
 TEST_P(TiledMergeRefusal, NamesTheProblemAndWritesNothing) {
     GetParam().damage(*this);
+    if (GetParam().recorded) {
+        record(1, 2);
+        record(3, 4);
+    }
     const CommandResult merged = merge(GetParam().options);
     EXPECT_EQ(merged.exit_status, 1) << merged.output;
     EXPECT_NE(merged.output.find(GetParam().message), std::string::npos) << merged.output;
@@ -313,5 +355,41 @@ TEST_P(TiledMergeRefusal, NamesTheProblemAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Damages, TiledMergeRefusal, ::testing::ValuesIn(kTiledRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A symbolic link or a FIFO planted at a map's name in the folder gathered into is replaced by the
+// map, nothing behind it opened; every other map is still written.
+struct PlantedMap {
+    const char* name;
+    const char* map;  // in the merge's working folder
+    bool fifo;
+};
+
+class MapOverPlantedEntry : public TiledRun, public ::testing::WithParamInterface<PlantedMap> {};
+
+TEST_P(MapOverPlantedEntry, IsReplacedNeverFollowed) {
+    const std::string planted = work_.path() + GetParam().map;
+    std::filesystem::create_directories(std::filesystem::path(planted).parent_path());
+    write_file(work_.path() + "victim", "precious");
+    if (GetParam().fifo) {
+        ASSERT_EQ(mkfifo(planted.c_str(), 0600), 0);
+    } else {
+        std::filesystem::create_symlink("../victim", planted);
+    }
+    const CommandResult merged = merge();
+    ASSERT_EQ(merged.exit_status, 0) << merged.output;
+    EXPECT_EQ(read_file(work_.path() + "victim"), "precious");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(planted)));
+    for (int folder = 1; folder <= 4; ++folder) {
+        EXPECT_EQ(read_file(work_.path() + "depth/" + folder_name(folder) + "_depth.tif"),
+                  read_file(depth_map(folder <= 2 ? 1 : 3, folder <= 2 ? 2 : 4, folder)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Planted, MapOverPlantedEntry,
+    ::testing::Values(PlantedMap{"LinkAsDepthMap", "depth/002_depth.tif", false},
+                      PlantedMap{"FifoAsDepthMap", "depth/001_depth.tif", true},
+                      PlantedMap{"LinkAsAllInFocusImage", "focused/003_focused.tif", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

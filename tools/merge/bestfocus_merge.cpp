@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,7 +78,7 @@ int check_outputs(const MergeResult& result, const MergeRequest& request) {
         }
     }
     for (const MapFile& map : result.maps) {
-        paths.push_back({"the output " + map.destination, map.destination});
+        paths.push_back({"the output " + map.destination, map.destination, true});
     }
     for (const std::string& piece_file : result.pieces_files) {
         paths.push_back({"the piece's file " + piece_file, piece_file});
@@ -144,25 +145,33 @@ int write_merge(const MergeResult& result, const MergeRequest& request) {
     if (const int status = check_outputs(result, request)) {
         return status;
     }
-    std::string failed_path;
-    std::string reason;
     // The maps first, one at a time (a run's maps need not fit in memory together), each checked
-    // again as it is copied; the reports and tables, all at once, last.
+    // again as it is copied (a map changed since stops the merge); then the reports and tables.
+    // Each is written whole or not at all, and every one is attempted: each that fails is named.
+    bool all_written = true;
+    std::string reason;
     for (const MapFile& map : result.maps) {
         std::string bytes;
         if (!read_map_file(map, &bytes, &reason)) {
             std::fprintf(stderr, "bestfocus_merge: refused: %s\n", reason.c_str());
             return kRefused;
         }
-        if (!replace_file(map.destination, bytes, &reason)) {
+        // A name of the merge's own in the folder asked for: replaced, never followed.
+        if (!replace_file(map.destination, bytes, &reason, true)) {
             std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", map.destination.c_str(),
                          reason.c_str());
-            return kRefused;
+            all_written = false;
         }
     }
-    if (!replace_files(result.outputs, &failed_path, &reason)) {
-        std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
-                     reason.c_str());
+    for (const FileText& output : result.outputs) {
+        std::string failed_path;
+        if (!replace_files({output}, &failed_path, &reason)) {
+            std::fprintf(stderr, "bestfocus_merge: cannot write %s: %s\n", failed_path.c_str(),
+                         reason.c_str());
+            all_written = false;
+        }
+    }
+    if (!all_written) {
         return kRefused;
     }
     return 0;
@@ -170,7 +179,7 @@ int write_merge(const MergeResult& result, const MergeRequest& request) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_main(int argc, char** argv) {
     const option options[] = {{"scores", required_argument, nullptr, kScores},
                               {"summary", required_argument, nullptr, kSummary},
                               {"best-stack", required_argument, nullptr, kBestStack},
@@ -218,9 +227,9 @@ int main(int argc, char** argv) {
         return refuse_command_line("expected a run folder, a first and a last folder");
     }
     request.run_folder = argv[optind];
-    if (!parse_whole_int(argv[optind + 1], request.first_folder) ||
-        !parse_whole_int(argv[optind + 2], request.last_folder)) {
-        return refuse_command_line("the folders must be whole numbers");
+    if (!parse_digits_int(argv[optind + 1], request.first_folder) ||
+        !parse_digits_int(argv[optind + 2], request.last_folder)) {
+        return refuse_command_line("the folders must be whole numbers, digits only");
     }
 
     if (const int status = check_folder_names(request)) {
@@ -238,4 +247,18 @@ int main(int argc, char** argv) {
         stderr, "bestfocus_merge: folders %d to %d from %d pieces, %f seconds of wall time\n",
         request.first_folder, request.last_folder, result.pieces_used, result.wall_seconds);
     return 0;
+}
+
+// An allocation that fails anywhere ends the merge here, with a word and status 1, never by
+// std::terminate: every output is written whole by rename or not at all.
+int main(int argc, char** argv) {
+    try {
+        return run_main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs(
+            "bestfocus_merge: not enough memory to go on (an allocation failed); the "
+            "outputs not yet written are absent\n",
+            stderr);
+        return 1;
+    }
 }

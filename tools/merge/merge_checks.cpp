@@ -58,6 +58,13 @@ bool find_pieces(const MergeRequest& request, std::vector<RunPiece>* pieces, std
             return false;
         }
     }
+    for (const RunPiece& piece : *pieces) {
+        if (auto differ = options_disagreement(piece.name, piece.record, pieces->front().name,
+                                               pieces->front().record)) {
+            *problem = *differ + ": pieces run alike only can be merged";
+            return false;
+        }
+    }
     long long uncovered_first = 0;
     long long uncovered_last = 0;
     if (find_uncovered_span(*pieces, request, uncovered_first, uncovered_last)) {

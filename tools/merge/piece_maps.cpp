@@ -33,8 +33,11 @@ MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, 
     MapFile file;
     file.kind = kind;
     const std::string name = folder_name + (kind == MapKind::depth ? "_depth.tif" : "_focused.tif");
-    file.source = contents.piece->path +
-                  (kind == MapKind::depth ? kPieceDepthMapFolder : kPieceAllInFocusFolder) + name;
+    const std::string in_piece =
+        (kind == MapKind::depth ? kPieceDepthMapFolder : kPieceAllInFocusFolder) + name;
+    file.source = contents.piece->path + in_piece;
+    const auto recorded = contents.piece->record.maps.find(in_piece);
+    if (recorded != contents.piece->record.maps.end()) file.recorded = recorded->second;
     file.destination = destination_folder + "/" + name;
     const TileSummaryRow& last = tiles.back();
     file.width = static_cast<long long>(last.x) + last.width - tiles.front().x;
@@ -70,6 +73,15 @@ bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem
     std::string reason;
     if (!read_regular_file(file.source, most_bytes, *bytes, reason)) {
         *problem = file.source + " " + reason;
+        return false;
+    }
+    if (!file.recorded) {
+        *problem = file.source + " is not among the maps its piece recorded writing";
+        return false;
+    }
+    if (bytes->size() != file.recorded->bytes || sha256_hex(*bytes) != file.recorded->sha256) {
+        *problem = file.source + " is not the map its piece wrote: its size or checksum differs " +
+                   "from those the piece recorded";
         return false;
     }
     std::vector<TiffPage> pages;

@@ -3,6 +3,7 @@
 // summary and gathered into one folder each.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct MapFile {
     // its tiles are flat at the whole stack's, as far as the merged tables tell it.
     double least = 1;
     double most = 1;
+    // What the piece recorded of the file when it wrote it; nothing when it recorded nothing.
+    std::optional<MapRecord> recorded;
 };
 
 // The folder's own name in the map files' names, as bestfocus names them: the name the checked
@@ -41,7 +44,8 @@ MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, 
 
 // Reads the source into *bytes and checks it: a regular file holding one page of the tiles' area,
 // of 32-bit floats in [least, most] for a depth map, of 8- or 16-bit gray for an all-in-focus
-// image. False with *problem naming the file otherwise.
+// image; bytes of the size and SHA-256 its piece recorded. False with *problem naming the file
+// otherwise.
 bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem);
 
 }  // namespace bestfocus

@@ -58,6 +58,11 @@ bool parse_completion_mark(const std::string& text, RunPiece& piece, std::string
                   " to " + std::to_string(last);
         return false;
     }
+    std::string record_problem;
+    if (!parse_piece_record(text, &piece.record, &record_problem)) {
+        problem = piece.name + ": " + record_problem;
+        return false;
+    }
     piece.complete = true;
     return true;
 }

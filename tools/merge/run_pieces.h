@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "piece_record.h"
+
 namespace bestfocus {
 
 // The file names the pieces' CSV files have (the array script gives them these names).
@@ -24,6 +26,7 @@ struct RunPiece {
     // ended.
     double start_seconds = 0;
     double end_seconds = 0;
+    PieceRecord record;  // the options and maps the completion mark records
 
     std::int64_t folder_count() const {
         return static_cast<std::int64_t>(last_folder) - first_folder + 1;
