@@ -3,16 +3,19 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "depth_fill.h"
+
 namespace bestfocus {
 
-PixelFocus::PixelFocus(int width, int height, int images)
-    : width_(width), height_(height), images_(images) {
+PixelFocus::PixelFocus(int width, int height, int images, int pick)
+    : width_(width), height_(height), images_(images), pick_(pick) {
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
     for (std::vector<float>* values : {&best_, &before_, &after_, &others_, &last_, &least_}) {
         values->assign(pixels, 0.0f);
     }
     best_image_.assign(pixels, 1);
     best_pixel_.assign(pixels, 0);
+    pick_pixel_.assign(pixels, 0);
 }
 
 void PixelFocus::add(int image, const float* responses, const ImageView& pixels) {
@@ -26,6 +29,7 @@ void PixelFocus::add(int image, const float* responses, const ImageView& pixels)
             const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
             const float r = responses[p];
             const std::uint16_t value = pixels.depth == PixelDepth::u8 ? row8[x] : row16[x];
+            if (image == pick_) pick_pixel_[p] = value;
             least_[p] = image == 1 ? r : std::min(least_[p], r);
             if (image == 1) {
                 best_[p] = r;
@@ -86,10 +90,12 @@ std::vector<float> PixelFocus::confidence() const {
 }
 
 cv::Mat PixelFocus::focused() const {
+    const std::vector<float> sure = confidence();
     cv::Mat image(height_, width_, pixel_depth_ == PixelDepth::u8 ? CV_8UC1 : CV_16UC1);
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {
-            const std::uint16_t value = best_pixel_[static_cast<std::size_t>(y) * width_ + x];
+            const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
+            const std::uint16_t value = sure[p] > kUnsure ? best_pixel_[p] : pick_pixel_[p];
             if (pixel_depth_ == PixelDepth::u8) {
                 image.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(value);
             } else {

@@ -12,8 +12,10 @@
 //   confidence  (b − m) / b · (b − n) / b, in 0..1 (0 where b is 0): how far the peak stands above
 //               the rest of the curve and above its floor; a second peak, a flat curve or noise
 //               (whose responses differ by little) give little
-//   all-in-focus the pixel of image i, the image whose window is the sharpest there: never less
-//               sharp, by the measure, than any one image, the stack's pick among them.
+//   all-in-focus the pixel of image i, the image whose window is the sharpest there, where the
+//               confidence is above kUnsure; elsewhere (no texture, noise, two peaks: where
+//               the sharpest window is chance) the pixel of the stack's pick, so that the image is
+//               nowhere less sharp than the pick, nor noisier.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +28,9 @@ namespace bestfocus {
 
 class PixelFocus {
   public:
-    PixelFocus(int width, int height, int images);
+    // `pick`: the stack's picked image, whose pixels the all-in-focus image takes where the
+    // confidence is at most kUnsure (depth_fill.h).
+    PixelFocus(int width, int height, int images, int pick);
 
     // Image `image` (from 1, in order): its per-pixel responses (width x height, row by row) and
     // the image itself, for its pixels.
@@ -52,6 +56,8 @@ class PixelFocus {
     std::vector<float> least_;   // the least of all
     std::vector<std::uint16_t> best_image_;
     std::vector<std::uint16_t> best_pixel_;
+    int pick_;
+    std::vector<std::uint16_t> pick_pixel_;
 };
 
 }  // namespace bestfocus

@@ -18,9 +18,9 @@ struct PixelMapsMaker::State {
 };
 
 PixelMapsMaker::PixelMapsMaker(int code, int width, int height, PixelDepth depth, int window,
-                               int images)
+                               int images, int pick)
     : state_(new State{WindowResponses(code, width, height, depth, window / 2),
-                       PixelFocus(width, height, images),
+                       PixelFocus(width, height, images, pick),
                        std::vector<float>(static_cast<std::size_t>(width) * height)}) {}
 
 PixelMapsMaker::~PixelMapsMaker() = default;
@@ -63,8 +63,8 @@ bool read_pixel_maps(const FolderScores& folder, int window, PixelMaps* maps,
         }
         if (!maker) {
             pixels = read.view.depth;
-            maker.emplace(folder.methods[0].method, area.width, area.height, pixels, window,
-                          images);
+            maker.emplace(folder.methods[0].method, area.width, area.height, pixels, window, images,
+                          folder.methods[0].best_number);
         } else if (read.view.depth != pixels) {
             *problem = described(location) + " is not at the depth of the stack's first image";
             return false;

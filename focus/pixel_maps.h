@@ -29,8 +29,9 @@ struct PixelMaps {
 class PixelMapsMaker {
   public:
     // Under method `code` (of the measure list) for `images` images of width x height pixels of
-    // that depth, in windows `window` pixels on a side (odd).
-    PixelMapsMaker(int code, int width, int height, PixelDepth depth, int window, int images);
+    // that depth, in windows `window` pixels on a side (odd); `pick` is the stack's picked image.
+    PixelMapsMaker(int code, int width, int height, PixelDepth depth, int window, int images,
+                   int pick);
     ~PixelMapsMaker();
     // Image `image`, from 1 up, at the size and depth given.
     void add(int image, const ImageView& pixels);

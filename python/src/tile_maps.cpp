@@ -118,7 +118,7 @@ nb::tuple pixel_focus_maps(const std::vector<ReadOnlyArray>& images, int method,
     {
         nb::gil_scoped_release unlocked;
         PixelMapsMaker maker(method, width, height, views[0].depth, window,
-                             static_cast<int>(views.size()));
+                             static_cast<int>(views.size()), best_image_number(scores));
         std::vector<std::uint8_t> buffer8;
         std::vector<std::uint16_t> buffer16;
         for (std::size_t i = 0; i < views.size(); ++i) {

@@ -126,7 +126,12 @@ TEST_P(DepthAndRegion, TilesMeasureAsTheirRegions) {
     // A run of many images: the CPU engine measures the tiles as the rows are read.
     const EngineMethod measuring{bestfocus::make_engine(std::get<1>(GetParam()), 2),
                                  std::get<0>(GetParam()).code};
-    const RegionSize window = smallest_measured_size(std::get<0>(GetParam()));
+    // The smallest tiles the method scores on: its window, grown where a single term scores 0.
+    RegionSize window = smallest_measured_size(std::get<0>(GetParam()));
+    while (!bestfocus::measure_can_score(std::get<0>(GetParam()), window.width, window.height)) {
+        ++window.width;
+        ++window.height;
+    }
     for (const TileGrid grid : {TileGrid{3, 4}, TileGrid{29 / window.height, 37 / window.width}}) {
         // The wide images are read in bands of fewer rows than they have (measure_as_read.h).
         for (const cv::Mat& image :

@@ -64,7 +64,7 @@ TEST(PixelFocus, DepthConfidenceAndPixelAreTheWholeCurvesOnes) {
             curves.push_back(curve);
         }
         const int width = static_cast<int>(curves.size());
-        PixelFocus focus(width, 1, images);
+        PixelFocus focus(width, 1, images, images);
         for (int image = 1; image <= images; ++image) {
             std::vector<float> responses;
             std::vector<std::uint16_t> pixels;
@@ -82,7 +82,10 @@ TEST(PixelFocus, DepthConfidenceAndPixelAreTheWholeCurvesOnes) {
             ASSERT_NEAR(depth[p], expected.depth, 1e-6) << images << " images, pixel " << p;
             ASSERT_NEAR(confidence[p], expected.confidence, 1e-6)
                 << images << " images, pixel " << p;
-            ASSERT_EQ(focused.at<std::uint16_t>(0, p), 1000 + expected.image) << p;
+            // Where the peak is not clear, the pick's pixel (here the last image's).
+            ASSERT_EQ(focused.at<std::uint16_t>(0, p),
+                      1000 + (expected.confidence > kUnsure ? expected.image : images))
+                << p;
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -274,47 +275,18 @@ const TiledRefusal kTiledRefusals[] = {
          replace_text(run.piece(2, 3) + "tile_scores.csv", kTileScoreRow, "3,1,1,0,0,13.5\n");
      },
      "folder 3 is in folders_2_to_3 and folders_3_to_4 with different results"},
-    {"DepthOutsideItsTiles",
+    {"DepthBeforeTheFirstImage",
      [](TiledRun& run) {
          cv::Mat depth(5, 9, CV_32F, cv::Scalar(2));
          depth.at<float>(4, 8) = 0.5F;
          write_image(run.depth_map(1, 2, 2), depth);
      },
-     "002_depth.tif says focus 0.500000 at (8, 4), outside its tiles' 1.000000 to 3.000000"},
-    {"FlatDepthNotTheStacksFocus",
+     "002_depth.tif says 0.500000 at (8, 4), below 1.000000"},
+    {"DepthNotANumber",
      [](TiledRun& run) {
-         // Folder 2 has no texture anywhere: its map must be its focus, 2.5 under method 1.
-         std::string scores = kTileScoresHeader + tile_scores_rows(1);
-         std::string tiles = kTileSummaryHeader + tile_summary_rows(1);
-         for (int k = 0; k < kImages * 2 * kTiles; ++k) {
-             scores += "2," + std::to_string(k / (2 * kTiles) + 1) + "," +
-                       std::to_string(kMethods[k / kTiles % 2]) + "," +
-                       std::to_string(k % kTiles / 2) + "," + std::to_string(k % 2) + ",1\n";
-         }
-         for (int k = 0; k < 2 * kTiles; ++k) {
-             const int tile = k % kTiles;
-             tiles += "2," + std::to_string(kMethods[k / kTiles]) + "," + std::to_string(tile / 2) +
-                      "," + std::to_string(tile % 2) + "," + std::to_string(kTileX[tile]) + "," +
-                      std::to_string(kTileY[tile]) + "," + std::to_string(kTileWidth[tile]) + "," +
-                      std::to_string(kTileHeight[tile]) + ",1,1,flat\n";
-         }
-         write_file(run.piece(1, 2) + "tile_scores.csv", scores);
-         write_file(run.piece(1, 2) + "tile_summary.csv", tiles);
-         for (const int first : {1, 3}) {
-             std::string summary = "folder,method,best,fractional_best,flags\n";
-             for (const int folder : {first, first + 1}) {
-                 for (const int method : kMethods) {
-                     const std::string pick = std::to_string((folder * method) % kImages + 1);
-                     summary += std::to_string(folder) + "," + std::to_string(method) + "," + pick +
-                                "," + (folder == 2 && method == 1 ? "2.5" : pick) + ",\n";
-                 }
-             }
-             write_file(run.piece(first, first + 1) + "summary.csv", summary);
-         }
-         write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, 3.0));
+         write_image(run.depth_map(1, 2, 2), cv::Mat(5, 9, CV_32F, std::nan("")));
      },
-     "002_depth.tif says focus 3.000000 at (0, 0), outside its tiles' 2.500000 to 2.500000",
-     kAllTiled + " --summary=summary.csv"},
+     "002_depth.tif says nan at (0, 0), below 1.000000"},
     {"DepthOfAnotherSize",
      [](TiledRun& run) { write_image(run.depth_map(1, 2, 2), cv::Mat(5, 8, CV_32F, 2.0)); },
      "002_depth.tif is 8 x 5 where the folder's tiles split 9 x 5"},

@@ -31,13 +31,15 @@ constexpr int kBadCommandLine = 2;
 const char kUsage[] =
     "usage: bestfocus_merge [--scores=FILE] [--summary=FILE] [--best-stack=FILE.tif]\n"
     "                       [--tile-scores=FILE] [--tile-summary=FILE] [--depth-map=DIR]\n"
-    "                       [--all-in-focus=DIR] [--folder-names=FORMAT] <run folder>\n"
+    "                       [--all-in-focus=DIR] [--confidence-map=DIR]\n"
+    "                       [--folder-names=FORMAT] <run folder>\n"
     "                       <first folder> <last folder>\n"
     "  Writes the report of each method the run folder holds, for folders <first> to <last>, in\n"
     "  the working folder; --scores, --summary, --best-stack, --tile-scores and --tile-summary\n"
     "  also merge the pieces' scores.csv, summary.csv, best_stack.tif, tile_scores.csv and\n"
-    "  tile_summary.csv into FILE; --depth-map and --all-in-focus gather the pieces' depth maps\n"
-    "  and all-in-focus images into DIR (created when missing), named after the folders as\n"
+    "  tile_summary.csv into FILE; --depth-map, --all-in-focus and --confidence-map gather the\n"
+    "  pieces' depth maps, all-in-focus images and confidence maps into DIR (created when "
+    "missing), named after the folders as\n"
     "  --folder-names names them (as given to bestfocus, default %03d).\n"
     "  --version  the version; -h, --help  this text\n";
 
@@ -98,6 +100,7 @@ enum Option {
     kTileSummary,
     kDepthMap,
     kAllInFocus,
+    kConfidenceMap,
     kFolderNames,
     kVersion,
     kHelp
@@ -113,6 +116,7 @@ std::string* asked_value(MergeRequest& request, int option) {
         case kTileSummary: return &request.tile_summary_file;
         case kDepthMap: return &request.depth_map_folder;
         case kAllInFocus: return &request.all_in_focus_folder;
+        case kConfidenceMap: return &request.confidence_map_folder;
         default: return &request.folder_names;
     }
 }
@@ -135,7 +139,8 @@ int check_folder_names(const MergeRequest& request) {
 
 // The merged maps, reports and tables in place; 0 when all are written.
 int write_merge(const MergeResult& result, const MergeRequest& request) {
-    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder}) {
+    for (const std::string* folder : {&request.depth_map_folder, &request.all_in_focus_folder,
+                                      &request.confidence_map_folder}) {
         if (!folder->empty() && mkdir(folder->c_str(), 0777) != 0 && errno != EEXIST) {
             std::fprintf(stderr, "bestfocus_merge: cannot create %s: %s\n", folder->c_str(),
                          std::strerror(errno));
@@ -187,6 +192,7 @@ int run_main(int argc, char** argv) {
                               {"tile-summary", required_argument, nullptr, kTileSummary},
                               {"depth-map", required_argument, nullptr, kDepthMap},
                               {"all-in-focus", required_argument, nullptr, kAllInFocus},
+                              {"confidence-map", required_argument, nullptr, kConfidenceMap},
                               {"folder-names", required_argument, nullptr, kFolderNames},
                               {"version", no_argument, nullptr, kVersion},
                               {"help", no_argument, nullptr, kHelp},
@@ -203,6 +209,7 @@ int run_main(int argc, char** argv) {
             case kTileSummary:
             case kDepthMap:
             case kAllInFocus:
+            case kConfidenceMap:
             case kFolderNames:
                 if (*optarg == '\0') {
                     return refuse_command_line("option " + std::string(argv[optind - 1]) +

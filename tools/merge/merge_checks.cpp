@@ -141,7 +141,7 @@ bool known_columns(const MergeRequest& request, const PieceContents& first, std:
 
 bool reads_tile_summary(const MergeRequest& request) {
     return !request.tile_summary_file.empty() || !request.depth_map_folder.empty() ||
-           !request.all_in_focus_folder.empty();
+           !request.all_in_focus_folder.empty() || !request.confidence_map_folder.empty();
 }
 
 bool check_pieces(const MergeRequest& request, std::vector<RunPiece>* pieces,

@@ -86,7 +86,8 @@ bool gather_maps(const MergeInputs& inputs, std::vector<MapFile>& maps, std::str
                 : static_cast<int>(scores->second.size() / source.reports_by_method.size());
         for (const auto& [kind, destination] :
              {std::pair{MapKind::depth, &request.depth_map_folder},
-              {MapKind::all_in_focus, &request.all_in_focus_folder}}) {
+              {MapKind::all_in_focus, &request.all_in_focus_folder},
+              {MapKind::confidence, &request.confidence_map_folder}}) {
             if (destination->empty()) {
                 continue;
             }

@@ -32,9 +32,15 @@ MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, 
     const std::vector<TileSummaryRow>& tiles = contents.tile_summary.by_folder.at(folder);
     MapFile file;
     file.kind = kind;
-    const std::string name = folder_name + (kind == MapKind::depth ? "_depth.tif" : "_focused.tif");
-    const std::string in_piece =
-        (kind == MapKind::depth ? kPieceDepthMapFolder : kPieceAllInFocusFolder) + name;
+    const bool depth = kind == MapKind::depth;
+    const bool confidence = kind == MapKind::confidence;
+    const std::string name = folder_name + (depth        ? "_depth.tif"
+                                            : confidence ? "_confidence.tif"
+                                                         : "_focused.tif");
+    const std::string in_piece = (depth        ? kPieceDepthMapFolder
+                                  : confidence ? kPieceConfidenceMapFolder
+                                               : kPieceAllInFocusFolder) +
+                                 name;
     file.source = contents.piece->path + in_piece;
     const auto recorded = contents.piece->record.maps.find(in_piece);
     if (recorded != contents.piece->record.maps.end()) file.recorded = recorded->second;
@@ -42,23 +48,9 @@ MapFile piece_map_file(const PieceContents& contents, int folder, MapKind kind, 
     const TileSummaryRow& last = tiles.back();
     file.width = static_cast<long long>(last.x) + last.width - tiles.front().x;
     file.height = static_cast<long long>(last.y) + last.height - tiles.front().y;
-    // The map follows the first method's tiles: where they locate focus, their focus positions,
-    // and whatever lies between; where none does, the whole stack's focus.
-    file.least = std::numeric_limits<double>::infinity();
-    file.most = -file.least;
-    for (const TileSummaryRow& tile : tiles) {
-        if (tile.method == tiles.front().method && locates_focus(tile.flags)) {
-            file.least = std::min(file.least, tile.fractional_best);
-            file.most = std::max(file.most, tile.fractional_best);
-        }
-    }
-    if (file.least > file.most) {
-        // No tile locates focus: the whole stack's focus, which the summary (when merged) says.
-        const auto summary = contents.summary.by_folder.find(folder);
-        const bool known = summary != contents.summary.by_folder.end();
-        file.least = known ? summary->second.front().fractional_best : 1;
-        file.most = known ? file.least : images > 0 ? images : std::numeric_limits<double>::max();
-    }
+    // Focus at every pixel lies between the first and the last image; a confidence in 0..1.
+    file.least = confidence ? 0 : 1;
+    file.most = confidence ? 1 : images > 0 ? images : std::numeric_limits<double>::infinity();
     return file;
 }
 
@@ -69,7 +61,7 @@ bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem
     }
     const std::uint64_t pixels = std::uint64_t(file.width) * std::uint64_t(file.height);
     const std::uint64_t most_bytes =
-        pixels * (file.kind == MapKind::depth ? 4 : 2) + kTiffOverheadBytes;
+        pixels * (file.kind == MapKind::all_in_focus ? 2 : 4) + kTiffOverheadBytes;
     std::string reason;
     if (!read_regular_file(file.source, most_bytes, *bytes, reason)) {
         *problem = file.source + " " + reason;
@@ -90,10 +82,10 @@ bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem
         return false;
     }
     const cv::Mat& image = pages.front().image;
-    if ((image.type() == CV_32FC1) != (file.kind == MapKind::depth)) {
-        *problem =
-            file.source + (file.kind == MapKind::depth ? " is not a page of 32-bit floats"
-                                                       : " is not a page of 8- or 16-bit gray");
+    const bool floats = file.kind != MapKind::all_in_focus;
+    if ((image.type() == CV_32FC1) != floats) {
+        *problem = file.source + (floats ? " is not a page of 32-bit floats"
+                                         : " is not a page of 8- or 16-bit gray");
         return false;
     }
     if (image.cols != file.width || image.rows != file.height) {
@@ -102,17 +94,19 @@ bool read_map_file(const MapFile& file, std::string* bytes, std::string* problem
                    std::to_string(file.width) + " x " + std::to_string(file.height);
         return false;
     }
-    if (file.kind == MapKind::depth) {
+    if (floats) {
         for (int row = 0; row < image.rows; ++row) {
             const float* values = image.ptr<float>(row);
             for (int column = 0; column < image.cols; ++column) {
                 // NaN fails both comparisons.
                 if (!(values[column] >= file.least - kDepthRounding &&
                       values[column] <= file.most + kDepthRounding)) {
-                    *problem = file.source + " says focus " + std::to_string(values[column]) +
-                               " at (" + std::to_string(column) + ", " + std::to_string(row) +
-                               "), outside its tiles' " + std::to_string(file.least) + " to " +
-                               std::to_string(file.most);
+                    const std::string range = std::isinf(file.most)
+                                                  ? "below " + std::to_string(file.least)
+                                                  : "outside " + std::to_string(file.least) +
+                                                        " to " + std::to_string(file.most);
+                    *problem = file.source + " says " + std::to_string(values[column]) + " at (" +
+                               std::to_string(column) + ", " + std::to_string(row) + "), " + range;
                     return false;
                 }
             }

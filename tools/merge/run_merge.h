@@ -24,6 +24,7 @@ struct MergeRequest {
     // files named after the folders as the checked format names them.
     std::string depth_map_folder;
     std::string all_in_focus_folder;
+    std::string confidence_map_folder;
     std::string folder_names = "%03d";
 };
 
