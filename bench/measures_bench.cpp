@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "all_measure_test_facts.h"
 #include "measure_registry.h"
-#include "opencv_focus_measures.h"
 
 using namespace bestfocus;
 
@@ -30,10 +30,10 @@ struct MeasureTriple {
     OpenCVMeasure opencv;
 };
 
-// The OpenCV counterpart of each registered measure, by short name; nullptr when there is none.
+// The OpenCV counterpart of each registered measure (its test facts'), by short name.
 OpenCVMeasure opencv_counterpart(const std::string& short_name) {
 #define BESTFOCUS_OPENCV_ROW(code, name, listed_short_name, long_name, stem) \
-    if (short_name == listed_short_name) return opencv_##name;
+    if (short_name == listed_short_name) return test_facts::name::opencv;
     BESTFOCUS_MEASURE_LIST(BESTFOCUS_OPENCV_ROW)
 #undef BESTFOCUS_OPENCV_ROW
     return nullptr;

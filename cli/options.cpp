@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 #include "name_format.h"
 #include "pixel_maps.h"
@@ -139,6 +140,79 @@ int parse_focus_window(const char* text) {
     return static_cast<int>(side);
 }
 
+// The options of the stacks' layout and of a microscope file's planes: the refusal of a bad value.
+std::optional<std::string> read_layout_option(int code, const char* value, RunConfig* config) {
+    switch (code) {
+        case kFolderNames:
+        case kImageNames: {
+            const bool folders = code == kFolderNames;
+            std::string refusal;
+            if (!read_name_format(
+                    folders ? "--folder-names" : "--image-names", value,
+                    folders ? &config->layout.folder_names : &config->layout.image_names,
+                    &refusal)) {
+                return refusal;
+            }
+            return std::nullopt;
+        }
+        case kRegion:
+            config->layout.region = parse_region(value);
+            if (!config->layout.region) {
+                return "bad --roi \"" + std::string(value) +
+                       "\": it takes X,Y,W,H, four integers with X, Y >= 0 and W, "
+                       "H >= 1";
+            }
+            return std::nullopt;
+        case kTiles:
+            config->tiles = parse_tile_grid(value);
+            if (!config->tiles) {
+                return "bad --tiles \"" + std::string(value) +
+                       "\": it takes RxC, rows by columns of tiles, two integers "
+                       "from 1 to " +
+                       std::to_string(kMostTilesPerSide) + " such as 8x8";
+            }
+            return std::nullopt;
+        case kChannel: {
+            const std::string channel = value;
+            const bool digits = channel.find_first_not_of("0123456789") == std::string::npos;
+            int number = 0;
+            if (channel.empty() || (digits && !read_plane_number(value, &number))) {
+                return "bad --channel \"" + std::string(value) +
+                       "\": it takes a channel's number from 1 or its name";
+            }
+            config->layout.planes.channel = channel;
+            return std::nullopt;
+        }
+        case kTime:
+        case kSeries:
+            if (!read_plane_number(value, code == kTime ? &config->layout.planes.time
+                                                        : &config->layout.planes.series)) {
+                return "bad --" + std::string(option_name(code)) + " \"" + std::string(value) +
+                       "\": it takes a number from 1";
+            }
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Options that need another one: the refusal of a command line that lacks it.
+std::optional<std::string> combination_refusal(RunConfig& config) {
+    if (config.outputs.export_best_link && config.outputs.export_best.empty()) {
+        return "option --export-best-link needs --export-best=DIR";
+    }
+    if (!config.tiles) {
+        for (const int code : {kTileScores, kTileSummary}) {
+            if (!output_file(code, &config.outputs)->empty()) {
+                return "option --" + std::string(option_name(code)) + " needs --tiles=RxC";
+            }
+        }
+    }
+    if (config.outputs.depth_in_micrometres && config.outputs.depth_map.empty()) {
+        return "option --depth-units=um needs --depth-map=DIR";
+    }
+    return std::nullopt;
+}
+
 // "-scores=x.csv" is read as the letters -s, -c...: name the whole argument, and when it is a long
 // option written with one dash, say so.
 std::string unknown_option(const std::string& argument) {
@@ -207,51 +281,15 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
             case kVersion: parsed.action = OptionsAction::show_version; break;
             case kCheck: parsed.check_only = true; break;
             case kFolderNames:
-            case kImageNames: {
-                const bool folders = code == kFolderNames;
-                std::string refusal;
-                if (!read_name_format(
-                        folders ? "--folder-names" : "--image-names", optarg,
-                        folders ? &config->layout.folder_names : &config->layout.image_names,
-                        &refusal)) {
-                    return refused(refusal);
-                }
-                break;
-            }
+            case kImageNames:
             case kRegion:
-                config->layout.region = parse_region(optarg);
-                if (!config->layout.region) {
-                    return refused("bad --roi \"" + std::string(optarg) +
-                                   "\": it takes X,Y,W,H, four integers with X, Y >= 0 and W, "
-                                   "H >= 1");
-                }
-                break;
             case kTiles:
-                config->tiles = parse_tile_grid(optarg);
-                if (!config->tiles) {
-                    return refused("bad --tiles \"" + std::string(optarg) +
-                                   "\": it takes RxC, rows by columns of tiles, two integers "
-                                   "from 1 to " +
-                                   std::to_string(kMostTilesPerSide) + " such as 8x8");
-                }
-                break;
-            case kChannel: {
-                const std::string channel = optarg;
-                const bool digits = channel.find_first_not_of("0123456789") == std::string::npos;
-                int number = 0;
-                if (channel.empty() || (digits && !read_plane_number(optarg, &number))) {
-                    return refused("bad --channel \"" + std::string(optarg) +
-                                   "\": it takes a channel's number from 1 or its name");
-                }
-                config->layout.planes.channel = channel;
-                break;
-            }
+            case kChannel:
             case kTime:
             case kSeries:
-                if (!read_plane_number(optarg, code == kTime ? &config->layout.planes.time
-                                                             : &config->layout.planes.series)) {
-                    return refused("bad --" + std::string(option_name(code)) + " \"" +
-                                   std::string(optarg) + "\": it takes a number from 1");
+                if (const std::optional<std::string> refusal =
+                        read_layout_option(code, optarg, config)) {
+                    return refused(*refusal);
                 }
                 break;
             case kDepthUnits:
@@ -268,20 +306,10 @@ ParsedOptions parse_options(int argc, const char* const argv[], RunConfig* confi
         }
     }
     // --version answers whatever options come with it (the job array's script asks it so).
-    if (parsed.action == OptionsAction::run && config->outputs.export_best_link &&
-        config->outputs.export_best.empty()) {
-        return refused("option --export-best-link needs --export-best=DIR");
-    }
-    if (parsed.action == OptionsAction::run && !config->tiles) {
-        for (const int code : {kTileScores, kTileSummary}) {
-            if (!output_file(code, &config->outputs)->empty()) {
-                return refused("option --" + std::string(option_name(code)) + " needs --tiles=RxC");
-            }
+    if (parsed.action == OptionsAction::run) {
+        if (const std::optional<std::string> refusal = combination_refusal(*config)) {
+            return refused(*refusal);
         }
-    }
-    if (parsed.action == OptionsAction::run && config->outputs.depth_in_micrometres &&
-        config->outputs.depth_map.empty()) {
-        return refused("option --depth-units=um needs --depth-map=DIR");
     }
     parsed.first_positional = optind;
     return parsed;

@@ -12,8 +12,9 @@
 // long name  as the usage text names it
 // stem       of the entry points funcion_##stem##_GPU, _GPU_uchar and _GPU_uchar_Stream
 //
-// A new measure is its folder (its kernel with the entry points, its row sums and the one-line
-// <name>_cpu.cpp that compiles them for the CPU engine) and one line here.
+// A new measure is its folder (its kernel with the entry points, its row sums, the one-line
+// <name>_cpu.cpp that compiles them for the CPU engine, and the tests' <name>_test_facts.h and
+// <name>_exact.py) and one line here.
 #pragma once
 
 #define BESTFOCUS_MEASURE_LIST(X)                                                               \

@@ -5,9 +5,6 @@
 
 #include "block_reduction.h"
 #include "brenner_stencil.h"
-#include "exact_terms_kernel.h"
-#include "launch.h"
-#include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
 #include "window_measure.h"
@@ -27,24 +24,12 @@ __global__ void Calcular_Brenner_Kernel(double* partial_sums, double* image, int
 }
 
 namespace bestfocus {
-namespace {
 
-cudaError_t launch_brenner(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
-                           int width, int height) {
-    return launch_kernel<Calcular_Brenner_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
-                                                  height);
-}
-
-MeasureKernel describe_brenner(int width, int height) {
-    return describe_window_measure("Calcular_Brenner_Kernel", brenner_anchors_x(width),
-                                   brenner_anchors_y(height), launch_brenner);
-}
-
-}  // namespace
-
-// The exact kernels' terms: the same window term on the integer pixels.
+// The measure's terms, on the integer pixels for the exact kernels (window_measure.h).
 struct BrennerTerms {
+    static constexpr const char* kMeasureKernelName = "Calcular_Brenner_Kernel";
     static constexpr const char* kKernelName = "exact_terms_kernel<BrennerTerms>";
+    static constexpr WindowKernelLaunch launch = launch_window_kernel<Calcular_Brenner_Kernel>;
     static constexpr int kPixelPower = brenner_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return brenner_anchors_x(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return brenner_anchors_y(height); }
@@ -59,6 +44,4 @@ struct BrennerTerms {
 
 }  // namespace bestfocus
 
-BESTFOCUS_EXACT_KERNEL_MEASURES(brenner, BrennerTerms)
-BESTFOCUS_MEASURE_ENTRY_POINTS(Brenner,
-                               bestfocus::run_described_measure<bestfocus::describe_brenner>)
+BESTFOCUS_WINDOW_MEASURE(brenner, Brenner, BrennerTerms)

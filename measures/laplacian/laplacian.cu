@@ -6,10 +6,7 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
-#include "exact_terms_kernel.h"
 #include "laplacian_stencil.h"
-#include "launch.h"
-#include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
 #include "window_measure.h"
@@ -28,24 +25,12 @@ __global__ void Calcular_LAP_Kernel(double* partial_sums, double* image, int wid
 }
 
 namespace bestfocus {
-namespace {
 
-cudaError_t launch_laplacian(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
-                             int width, int height) {
-    return launch_kernel<Calcular_LAP_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
-                                              height);
-}
-
-MeasureKernel describe_laplacian(int width, int height) {
-    return describe_window_measure("Calcular_LAP_Kernel", laplacian_anchors(width),
-                                   laplacian_anchors(height), launch_laplacian);
-}
-
-}  // namespace
-
-// The exact kernels' terms: the same window term on the integer pixels.
+// The measure's terms, on the integer pixels for the exact kernels (window_measure.h).
 struct LaplacianTerms {
+    static constexpr const char* kMeasureKernelName = "Calcular_LAP_Kernel";
     static constexpr const char* kKernelName = "exact_terms_kernel<LaplacianTerms>";
+    static constexpr WindowKernelLaunch launch = launch_window_kernel<Calcular_LAP_Kernel>;
     static constexpr int kPixelPower = laplacian_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return laplacian_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return laplacian_anchors(height); }
@@ -60,5 +45,4 @@ struct LaplacianTerms {
 
 }  // namespace bestfocus
 
-BESTFOCUS_EXACT_KERNEL_MEASURES(laplacian, LaplacianTerms)
-BESTFOCUS_MEASURE_ENTRY_POINTS(LAP, bestfocus::run_described_measure<bestfocus::describe_laplacian>)
+BESTFOCUS_WINDOW_MEASURE(laplacian, LAP, LaplacianTerms)

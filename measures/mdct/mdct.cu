@@ -7,10 +7,8 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
-#include "exact_terms_kernel.h"
 #include "launch.h"
 #include "mdct_stencil.h"
-#include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
 #include "window_measure.h"
@@ -33,24 +31,19 @@ __global__ void Calcular_MDCT_Kernel(double* partial_sums, double* image, int wi
 }
 
 namespace bestfocus {
-namespace {
 
-cudaError_t launch_mdct(const cudaLaunchConfig_t* config, const KernelBuffers& buffers, int width,
-                        int height) {
+// Calcular_MDCT_Kernel takes its anchor counts, not the image's height.
+inline cudaError_t launch_mdct(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
+                               int width, int height) {
     return launch_kernel<Calcular_MDCT_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
                                                mdct_anchors(width), mdct_anchors(height));
 }
 
-MeasureKernel describe_mdct(int width, int height) {
-    return describe_window_measure("Calcular_MDCT_Kernel", mdct_anchors(width),
-                                   mdct_anchors(height), launch_mdct);
-}
-
-}  // namespace
-
-// The exact kernels' terms: the same window term on the integer pixels.
+// The measure's terms, on the integer pixels for the exact kernels (window_measure.h).
 struct MdctTerms {
+    static constexpr const char* kMeasureKernelName = "Calcular_MDCT_Kernel";
     static constexpr const char* kKernelName = "exact_terms_kernel<MdctTerms>";
+    static constexpr WindowKernelLaunch launch = launch_mdct;
     static constexpr int kPixelPower = mdct_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return mdct_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return mdct_anchors(height); }
@@ -65,5 +58,4 @@ struct MdctTerms {
 
 }  // namespace bestfocus
 
-BESTFOCUS_EXACT_KERNEL_MEASURES(mdct, MdctTerms)
-BESTFOCUS_MEASURE_ENTRY_POINTS(MDCT, bestfocus::run_described_measure<bestfocus::describe_mdct>)
+BESTFOCUS_WINDOW_MEASURE(mdct, MDCT, MdctTerms)

@@ -7,9 +7,6 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
-#include "exact_terms_kernel.h"
-#include "launch.h"
-#include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
 #include "sum_modified_laplacian_stencil.h"
@@ -31,25 +28,12 @@ __global__ void Calcular_SML_Kernel(double* partial_sums, double* image, int wid
 }
 
 namespace bestfocus {
-namespace {
 
-cudaError_t launch_sum_modified_laplacian(const cudaLaunchConfig_t* config,
-                                          const KernelBuffers& buffers, int width, int height) {
-    return launch_kernel<Calcular_SML_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
-                                              height);
-}
-
-MeasureKernel describe_sum_modified_laplacian(int width, int height) {
-    return describe_window_measure("Calcular_SML_Kernel", sum_modified_laplacian_anchors(width),
-                                   sum_modified_laplacian_anchors(height),
-                                   launch_sum_modified_laplacian);
-}
-
-}  // namespace
-
-// The exact kernels' terms: the same window term on the integer pixels.
+// The measure's terms, on the integer pixels for the exact kernels (window_measure.h).
 struct SumModifiedLaplacianTerms {
+    static constexpr const char* kMeasureKernelName = "Calcular_SML_Kernel";
     static constexpr const char* kKernelName = "exact_terms_kernel<SumModifiedLaplacianTerms>";
+    static constexpr WindowKernelLaunch launch = launch_window_kernel<Calcular_SML_Kernel>;
     static constexpr int kPixelPower = sum_modified_laplacian_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) {
         return sum_modified_laplacian_anchors(width);
@@ -68,6 +52,4 @@ struct SumModifiedLaplacianTerms {
 
 }  // namespace bestfocus
 
-BESTFOCUS_EXACT_KERNEL_MEASURES(sum_modified_laplacian, SumModifiedLaplacianTerms)
-BESTFOCUS_MEASURE_ENTRY_POINTS(
-    SML, bestfocus::run_described_measure<bestfocus::describe_sum_modified_laplacian>)
+BESTFOCUS_WINDOW_MEASURE(sum_modified_laplacian, SML, SumModifiedLaplacianTerms)

@@ -6,9 +6,6 @@
 #include <cuda_runtime.h>
 
 #include "block_reduction.h"
-#include "exact_terms_kernel.h"
-#include "launch.h"
-#include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
 #include "tenengrad_stencil.h"
@@ -34,24 +31,12 @@ __global__ void Calcular_TEN_Kernel(double* partial_sums, double* image, int wid
 }
 
 namespace bestfocus {
-namespace {
 
-cudaError_t launch_tenengrad(const cudaLaunchConfig_t* config, const KernelBuffers& buffers,
-                             int width, int height) {
-    return launch_kernel<Calcular_TEN_Kernel>(config, buffers.d_sums[0], buffers.d_image, width,
-                                              height);
-}
-
-MeasureKernel describe_tenengrad(int width, int height) {
-    return describe_window_measure("Calcular_TEN_Kernel", tenengrad_anchors(width),
-                                   tenengrad_anchors(height), launch_tenengrad);
-}
-
-}  // namespace
-
-// The exact kernels' terms: the same window term on the integer pixels.
+// The measure's terms, on the integer pixels for the exact kernels (window_measure.h).
 struct TenengradTerms {
+    static constexpr const char* kMeasureKernelName = "Calcular_TEN_Kernel";
     static constexpr const char* kKernelName = "exact_terms_kernel<TenengradTerms>";
+    static constexpr WindowKernelLaunch launch = launch_window_kernel<Calcular_TEN_Kernel>;
     static constexpr int kPixelPower = tenengrad_pixel_power;
     BESTFOCUS_HOST_DEVICE static int anchors_x(int width) { return tenengrad_anchors(width); }
     BESTFOCUS_HOST_DEVICE static int anchors_y(int height) { return tenengrad_anchors(height); }
@@ -67,5 +52,4 @@ struct TenengradTerms {
 
 }  // namespace bestfocus
 
-BESTFOCUS_EXACT_KERNEL_MEASURES(tenengrad, TenengradTerms)
-BESTFOCUS_MEASURE_ENTRY_POINTS(TEN, bestfocus::run_described_measure<bestfocus::describe_tenengrad>)
+BESTFOCUS_WINDOW_MEASURE(tenengrad, TEN, TenengradTerms)

@@ -8,7 +8,6 @@
 
 #include "block_reduction.h"
 #include "exact_terms_kernel.h"
-#include "launch.h"
 #include "measure_pipeline.h"
 #include "measures.h"
 #include "shared_memory.h"
@@ -41,16 +40,10 @@ namespace bestfocus {
 namespace {
 
 template <bool squares>
-cudaError_t launch_tenengrad_variance(const cudaLaunchConfig_t* config,
-                                      const KernelBuffers& buffers, int width, int height) {
-    return launch_kernel<Calcular_TENV_Kernel<squares>>(config, buffers.d_sums[0], buffers.d_image,
-                                                        width, height);
-}
-
-template <bool squares>
 MeasureKernel describe_tenengrad_variance(int width, int height) {
     return describe_window_measure("Calcular_TENV_Kernel", tenengrad_anchors(width),
-                                   tenengrad_anchors(height), launch_tenengrad_variance<squares>);
+                                   tenengrad_anchors(height),
+                                   launch_window_kernel<Calcular_TENV_Kernel<squares>>);
 }
 
 double tenengrad_variance(const MeasureCall& call) {

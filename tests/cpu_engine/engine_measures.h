@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "all_measure_test_facts.h"
 #include "cpu_measures.h"
 #include "exact_reference.h"
 #include "measure_registry.h"
@@ -24,11 +25,12 @@ struct MeasureUnderTest {
     EngineMeasure engine;
 };
 
-// The exact reference (exact_<name>) of each listed measure on 8- or 16-bit images.
+// The exact reference of each listed measure (its test facts' exact()) on 8- or 16-bit images;
+// nullptr for a measure whose facts give none.
 template <class Image>
 ExactValue (*exact_reference_of(const std::string& short_name))(const Image&) {
 #define BESTFOCUS_EXACT_ROW(code, name, listed_short_name, long_name, stem) \
-    if (short_name == listed_short_name) return exact_##name<Image>;
+    if (short_name == listed_short_name) return test_facts::exact_total_of<test_facts::name, Image>;
     BESTFOCUS_MEASURE_LIST(BESTFOCUS_EXACT_ROW)
 #undef BESTFOCUS_EXACT_ROW
     return nullptr;

@@ -3,117 +3,45 @@
 
 Every case writes one stack of four TIFF images, runs bestfocus with --engine=cuda and with
 --engine=cpu on every method, and checks that the two score files are byte-identical and that every
-score is the exact rational value (integer sums over the pixels, over 255^2 or 65535^2, or the
-variances', Tenengrad variance's and Vollath F5's fractions of such sums) rounded once to the nearest double.
+score is the exact rational value (integer sums over the pixels, over 255^2 or 65535^2, or a
+fraction of such sums) rounded once to the nearest double. Each listed measure's exact score is
+measures/<name>/<name>_exact.py, found through measures/measure_list.h.
 
     exact_scores_test.py BESTFOCUS WORK_FOLDER [fast|slow]
 """
+import importlib.util
+import re
 import struct
 import subprocess
 import sys
-from fractions import Fraction
 from pathlib import Path
 
 import numpy as np
 
-MDCT_SIGNS = [[1 if (i < 2) == (j < 2) else -1 for j in range(4)] for i in range(4)]
-SOBEL_X = [[1, 0, -1], [2, 0, -2], [1, 0, -1]]
-SOBEL_Y = [[1, 2, 1], [0, 0, 0], [-1, -2, -1]]
-LAPLACIAN = [[0, 1, 0], [1, -4, 1], [0, 1, 0]]
-BRENNER = [[-1], [0], [1]]
-BAND_ROWS = 512  # term rows summed at once, so that 4096 x 4096 images stay small in int64
+ROOT = Path(__file__).resolve().parents[2]
+LISTED = re.compile(r'^\s*X\((\d+),\s*(\w+),', re.MULTILINE)
 
 
-def responses(image, weights, first, end, anchors_x):
-    """The weighted window sums of anchor rows first <= y < end, x < anchors_x."""
-    total = np.zeros((end - first, anchors_x), dtype=np.int64)
-    for dy, row in enumerate(weights):
-        for dx, weight in enumerate(row):
-            if weight:
-                total += weight * image[first + dy:end + dy, dx:dx + anchors_x]
-    return total
+def listed_measures():
+    """Method code -> the exact score of each measure of measures/measure_list.h, from its folder's
+    <name>_exact.py."""
+    sys.path.insert(0, str(Path(__file__).resolve().parent))  # exact_sums.py
+    scores = {}
+    for code, name in LISTED.findall((ROOT / 'measures' / 'measure_list.h').read_text()):
+        path = ROOT / 'measures' / name / (name + '_exact.py')
+        spec = importlib.util.spec_from_file_location(name + '_exact', path)
+        module = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(module)
+        scores[int(code)] = module.exact_score
+    return scores
 
 
-def sum_of_squares(image, stencils, anchors_x, anchors_y):
-    total = 0
-    for first in range(0, max(anchors_y, 0) if anchors_x > 0 else 0, BAND_ROWS):
-        end = min(first + BAND_ROWS, anchors_y)
-        for weights in stencils:
-            r = responses(image, weights, first, end, anchors_x)
-            total += sum((r * r).sum(axis=1).tolist())
-    return total
-
-
-def vollath_f4(image):
-    height = image.shape[0]
-    s1 = sum((image[:-1] * image[1:]).sum(axis=1).tolist()) if height >= 2 else 0
-    s2 = sum((image[:-2] * image[2:]).sum(axis=1).tolist()) if height >= 3 else 0
-    return s1 - s2
-
-
-def sum_modified_laplacian(image):
-    centre = image[1:-1, 1:-1]
-    across = 2 * centre - image[1:-1, :-2] - image[1:-1, 2:]
-    down = 2 * centre - image[:-2, 1:-1] - image[2:, 1:-1]
-    return sum((np.abs(across) + np.abs(down)).sum(axis=1).tolist())
-
-
-PIXEL_POWERS = {6: 1}  # the others are over max_pixel^2
-
-
-def exact_totals(image):
-    """Method code -> the exact integer total of the measure, in pixel steps (squared)."""
-    height, width = image.shape
-    return {
-        1: vollath_f4(image),
-        2: sum_of_squares(image, [MDCT_SIGNS], width - 4, height - 4),
-        3: sum_of_squares(image, [SOBEL_X, SOBEL_Y], width - 2, height - 2),
-        4: sum_of_squares(image, [LAPLACIAN], width - 2, height - 2),
-        5: sum_of_squares(image, [BRENNER], width, height - 2),
-        6: sum_modified_laplacian(image) if min(width, height) >= 3 else 0,
-    }
-
-
-def moment_scores(image, m):
-    """Method code -> the exact score of the measures of the pixels' sums (S1, S2, and P, each
-    pixel times the one below)."""
-    height, width = image.shape
-    n = width * height
-    s1 = sum(image.sum(axis=1).tolist())
-    s2 = sum((image * image).sum(axis=1).tolist())
-    p = sum((image[:-1] * image[1:]).sum(axis=1).tolist())
-    return {
-        7: Fraction(n * s2 - s1 * s1, n * n * m * m),
-        8: Fraction(n * s2 - s1 * s1, n * m * s1) if s1 else Fraction(0),
-        9: Fraction(n * p - s1 * s1, n * m * m) if height >= 2 else Fraction(0),
-        10: tenengrad_variance(image, m),
-    }
-
-
-def tenengrad_variance(image, m):
-    """Method 10: the variance of Tenengrad's terms T = Gx^2 + Gy^2 over its n anchors, in Python
-    integers (T^2 passes 64 bits at 16 bits)."""
-    height, width = image.shape
-    n = max(width - 2, 0) * max(height - 2, 0)
-    if n == 0:
-        return Fraction(0)
-    s = q = 0
-    for first in range(0, height - 2, BAND_ROWS):
-        end = min(first + BAND_ROWS, height - 2)
-        gx = responses(image, SOBEL_X, first, end, width - 2)
-        gy = responses(image, SOBEL_Y, first, end, width - 2)
-        terms = (gx * gx + gy * gy).astype(object)
-        s += int(terms.sum())
-        q += int((terms * terms).sum())
-    return Fraction(n * q - s * s, n * n * m ** 4)
+MEASURES = listed_measures()
 
 
 def exact_scores(image, max_pixel):
     """Method code -> the exact score."""
-    scores = {method: Fraction(total, max_pixel ** PIXEL_POWERS.get(method, 2))
-              for method, total in exact_totals(image).items()}
-    scores.update(moment_scores(image, max_pixel))
-    return scores
+    return {code: score(image, max_pixel) for code, score in MEASURES.items()}
 
 
 def write_tiff(path, pixels):

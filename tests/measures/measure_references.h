@@ -1,5 +1,5 @@
 // The tests' own reference of every listed measure, found through the measure list: a new measure
-// needs its <name>_reference (and <name>_is_window_measure) in the tests, or they do not build.
+// needs its test facts (measures/<name>/<name>_test_facts.h), or the tests do not build.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "all_measure_test_facts.h"
 #include "measure_registry.h"
-#include "pixel_moments_reference.h"
 #include "reference_value.h"
-#include "vollath_f4_reference.h"
-#include "window_measure_reference.h"
 
 using namespace bestfocus;
 
@@ -29,7 +27,7 @@ struct MeasureReference {
 };
 
 #define BESTFOCUS_REFERENCE_ROW(code, name, short_name, long_name, stem) \
-    {short_name, name##_reference, name##_is_window_measure},
+    {short_name, test_facts::name::reference, test_facts::name::window},
 inline const MeasureReference kMeasureReferences[] = {
     BESTFOCUS_MEASURE_LIST(BESTFOCUS_REFERENCE_ROW)};
 #undef BESTFOCUS_REFERENCE_ROW

@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "all_measure_test_facts.h"
 #include "measures.h"
 #include "test_images.h"
-#include "vollath_f4_reference.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ TEST(VollathF4FullBuffer, MatchesTheFormulaAndTheMemoryEfficientForm) {
     for (const ImageSize size : sizes_to_cover()) {
         SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
         const std::vector<double> values = random_doubles(size, ++seed);
-        const ReferenceValue expected = vollath_f4_reference(values, size.width, size.height);
+        const ReferenceValue expected =
+            bestfocus::test_facts::vollath_f4::reference(values, size.width, size.height);
         const double value = full_buffer(values, size);
 
         EXPECT_NEAR(value, expected.value, tolerance(expected));
@@ -66,7 +67,8 @@ TEST(VollathF4FullBuffer, ConstantImageGivesWidthTimesSquare) {
 TEST(VollathF4FullBuffer, HostTeamSizeChangesOnlyRounding) {
     const ImageSize size{300, 20};
     const std::vector<double> values = random_doubles(size, 3);
-    const ReferenceValue expected = vollath_f4_reference(values, size.width, size.height);
+    const ReferenceValue expected =
+        bestfocus::test_facts::vollath_f4::reference(values, size.width, size.height);
     for (const int host_threads : {1, 3, 64, 0}) {
         SCOPED_TRACE(testing::Message() << host_threads << " host threads");
         EXPECT_NEAR(full_buffer(values, size, host_threads), expected.value, tolerance(expected));

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <vector>
 
+#include "all_measure_test_facts.h"
 #include "measures.h"
 #include "test_images.h"
-#include "vollath_f4_reference.h"
 
 namespace {
 
@@ -77,8 +77,8 @@ TEST_F(VollathF4, ImagesWithoutARowPairGiveZeroAndTooLargeOnesNaN) {
 TEST_F(VollathF4, HostTeamSizeChangesOnlyRounding) {
     for (const ImageSize size : {ImageSize{40, 30}, ImageSize{300, 200}}) {
         const std::vector<unsigned char> bytes = random_bytes(size, 11);
-        const ReferenceValue expected =
-            vollath_f4_reference(normalised(bytes), size.width, size.height);
+        const ReferenceValue expected = bestfocus::test_facts::vollath_f4::reference(
+            normalised(bytes), size.width, size.height);
         for (const int host_threads : {1, 3, 10, 64, 0, -2}) {
             SCOPED_TRACE(testing::Message() << size.width << " x " << size.height << ", "
                                             << host_threads << " host threads");
