@@ -1,5 +1,6 @@
-"""Draws the README's picture of a depth map: the stack's best plane, its all-in-focus image and its
-depth map (viridis, with its scale in image numbers) side by side, each `width` pixels wide.
+"""Draws the picture of a depth map in docs/performance.md: the stack's best plane, its all-in-focus
+image and its depth map (viridis, with its scale in image numbers) side by side, each `width`
+pixels wide.
 
     python3 focus_map_figure.py <best plane> <depth.tif> <focused.tif> <label> <out.png> [width]
 """

@@ -143,9 +143,9 @@ def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
     ``image_names`` printf formats of one integer (a folder name may name a multi-page file),
     ``teams`` the three team sizes (N_threads_ext2, N_threads_ext1, N_threads) for this call, each
     1 to 1024; ``channel``, ``time`` and ``series`` choose a microscope file's planes as
-    :func:`read_stack` does. Runs in one process take turns (see the README). A missing file raises
-    ``FileNotFoundError``, an unreadable one or images of different sizes ``ValueError``, each
-    naming the file.
+    :func:`read_stack` does. Runs in one process take turns (see docs/python.md). A missing file
+    raises ``FileNotFoundError``, an unreadable one or images of different sizes ``ValueError``,
+    each naming the file.
     """
     codes = _method_codes(methods)
     folders = _core.run(_path(base_folder, "base_folder"), _c_int(first, "first"),
