@@ -149,7 +149,8 @@ def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
     1 to 1024; ``channel``, ``time`` and ``series`` choose a microscope file's planes as
     :func:`read_stack` does. Runs in one process take turns (see the README). A missing file raises
     ``FileNotFoundError``, an unreadable one or images of different sizes ``ValueError``, each
-    naming the file.
+    naming the file. Ctrl-C stops the run before its next stack or image and raises
+    ``KeyboardInterrupt`` (the images being measured are finished first).
     """
     codes = _method_codes(methods)
     folders = _core.run(_path(base_folder, "base_folder"), _c_int(first, "first"),
