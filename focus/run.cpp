@@ -64,10 +64,13 @@ RunResults run_stacks(const RunConfig& config, const RunListener& listener) {
     const RunTeams teams(config.teams);
     const auto start = std::chrono::steady_clock::now();
     allow_nested_teams();
-    ScanResults scan = scan_stacks(config, results.stacks, *engine, listener.stack_done);
+    ScanResults scan =
+        scan_stacks(config, results.stacks, *engine, listener.stack_done, listener.keep_going);
     results.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (scan.failure) {
+    if (listener.keep_going && !listener.keep_going()) {
+        results.stop = RunStop::by_listener;
+    } else if (scan.failure) {
         results.stop = RunStop::scan_failed;
         results.failure = std::move(scan.failure);
     } else {

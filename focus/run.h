@@ -26,6 +26,9 @@ struct RunListener {
     std::function<bool(const std::vector<StackSource>&)> inputs_checked;
     // A stack is done: called by the thread that finished it.
     std::function<void()> stack_done;
+    // Asked by the scan's threads before each stack and each image: false stops the run there
+    // (RunStop::by_listener), the images being measured finishing first.
+    std::function<bool()> keep_going;
 };
 
 // Where a run stopped before its end.
@@ -38,7 +41,7 @@ enum class RunStop {
                             // too_many_threads
     tile_tables_too_large,  // the tiles' tables need more memory than the run has: RunResults::
                             // tile_tables_too_large
-    by_listener,            // RunListener::inputs_checked said no
+    by_listener,            // RunListener::inputs_checked or keep_going said no
     scan_failed,            // an image could not be measured: RunResults::failure
 };
 

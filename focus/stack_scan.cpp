@@ -86,7 +86,8 @@ void keep_tile_scores(const std::vector<std::vector<double>>& tile_focus, Folder
 }
 
 void scan_stack(const StackSource& stack, std::size_t folder_index, const RunConfig& config,
-                const Engine& engine, FolderScores* scores, FirstFailure* first_failure) {
+                const Engine& engine, const std::function<bool()>& keep_going, FolderScores* scores,
+                FirstFailure* first_failure) {
     const StackLayout& layout = config.layout;
     const std::vector<int>& methods = config.methods;
     const int images = stack.images;
@@ -108,7 +109,7 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
 #pragma omp parallel for num_threads(config.teams.threads_ext1) schedule(static)
     for (int slot = 0; slot < images; ++slot) {
         const std::uint64_t position = scan_position(folder_index, slot);
-        if (!first_failure->is_before_any_failure(position)) {
+        if (!first_failure->is_before_any_failure(position) || (keep_going && !keep_going())) {
             continue;
         }
         const ImageLocation location = image_location(stack, layout, slot + 1);
@@ -164,7 +165,8 @@ void scan_stack(const StackSource& stack, std::size_t folder_index, const RunCon
 }  // namespace
 
 ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
-                        const Engine& engine, const std::function<void()>& stack_done) {
+                        const Engine& engine, const std::function<void()>& stack_done,
+                        const std::function<bool()>& keep_going) {
     ScanResults results;
     results.folders.resize(stacks.size());
     FirstFailure first_failure;
@@ -172,13 +174,14 @@ ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>&
 #pragma omp parallel for num_threads(config.teams.threads_ext2) schedule(static)
     for (long long i = 0; i < count; ++i) {
         const std::size_t index = static_cast<std::size_t>(i);
-        if (!first_failure.is_before_any_failure(scan_position(index, 0))) {
+        if (!first_failure.is_before_any_failure(scan_position(index, 0)) ||
+            (keep_going && !keep_going())) {
             continue;
         }
         FolderScores& scores = results.folders[index];
         scores.folder = stacks[index].folder;
         try {
-            scan_stack(stacks[index], index, config, engine, &scores, &first_failure);
+            scan_stack(stacks[index], index, config, engine, keep_going, &scores, &first_failure);
         } catch (const std::bad_alloc&) {
             first_failure.record(scan_position(index, kAfterEveryImage),
                                  diagnostic_failure(out_of_memory_line("keeping the scores of " +

@@ -30,9 +30,11 @@ struct ScanResults {
 // the configuration (on the layout's region, if any); both loops use the static schedule. Once an
 // image fails, images after it are skipped, and every image before it is still measured, so the
 // failure returned is the same on every run. stack_done, when given, is called by the thread that
-// finished a stack.
+// finished a stack; keep_going, when given, before each stack and image: once it says false, the
+// rest are skipped and the results are incomplete.
 ScanResults scan_stacks(const RunConfig& config, const std::vector<StackSource>& stacks,
-                        const Engine& engine, const std::function<void()>& stack_done = nullptr);
+                        const Engine& engine, const std::function<void()>& stack_done = nullptr,
+                        const std::function<bool()>& keep_going = nullptr);
 
 // The pick of every folder under the method at index `method` of the scan's methods, in folder
 // order: the report's lines.

@@ -68,7 +68,11 @@ class FocusMap:
     write it (bit for bit), all arrays read-only.
 
     ``depth`` (H, W) float32: each pixel's 1-based fractional image number; ``confidence`` (H, W)
-    float32 in 0..1: how clearly the pixel's focus curve peaks. With ``tiles=(R, C)``, the tile
+    float32 in 0..1: how clearly the pixel's focus curve peaks. A pixel of confidence 0.25 or more
+    keeps its own depth; below 0.1 its depth is filled in from the confident pixels around it
+    (those above 0.1, weighted by confidence, smoothed edge-aware so that no depth crosses an edge
+    of the image), between the two a share of each; where no pixel is confident, or none reaches
+    it, the depth is the stack's own focus between images. With ``tiles=(R, C)``, the tile
     tables as ``--tiles`` and ``--tile-summary`` give them: ``best`` (R, C) int32, each tile's
     1-based sharpest image; ``fractional_best`` (R, C) float64, its focus between images;
     ``flags`` R rows of C tuples of the tile's warning names; ``scores`` (R, C, images) float64,
@@ -145,7 +149,8 @@ def run(base_folder: str, first: int, last: int, images: int = 0, methods=1, *,
     1 to 1024; ``channel``, ``time`` and ``series`` choose a microscope file's planes as
     :func:`read_stack` does. Runs in one process take turns (see docs/python.md). A missing file
     raises ``FileNotFoundError``, an unreadable one or images of different sizes ``ValueError``,
-    each naming the file.
+    each naming the file. Ctrl-C stops the run before its next stack or image and raises
+    ``KeyboardInterrupt`` (the images being measured are finished first).
     """
     codes = _method_codes(methods)
     folders = _core.run(_path(base_folder, "base_folder"), _c_int(first, "first"),
@@ -207,9 +212,11 @@ def focus_map(stack, method: Union[int, str] = 1, *, window: Optional[int] = Non
               threads: Optional[int] = None,
               tiles: Optional[Tuple[int, int]] = None) -> FocusMap:
     """Where focus lies at every pixel of the stack (or its ``roi``) under ``method``: a
-    :class:`FocusMap` of the depth and confidence maps, as ``--depth-map`` and
-    ``--confidence-map`` write them with ``--focus-window=window`` (odd, default 9). With
-    ``tiles`` = (R, C) also the tile tables: tile (r, c) spans columns floor(c·W/C) to
+    :class:`FocusMap` of the per-pixel depth and confidence maps, as ``--depth-map`` and
+    ``--confidence-map`` write them with ``--focus-window=window`` (odd, default 9); the depth of
+    pixels of low confidence is filled in edge-aware from their confident neighbours, or is the
+    stack's own focus where no pixel is confident (see :class:`FocusMap`). The tile tables come
+    only with ``tiles`` = (R, C): tile (r, c) spans columns floor(c·W/C) to
     floor((c+1)·W/C) − 1 and rows floor(r·H/R) to floor((r+1)·H/R) − 1, each scored with
     ``method`` and picked as a whole stack is; tiles smaller than the method's window, or more
     tiles on a side than the image has pixels, raise ``ValueError``. Other arguments as for

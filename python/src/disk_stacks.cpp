@@ -2,7 +2,10 @@
 
 #include <nanobind/stl/string.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <opencv2/core/utils/logger.hpp>
 #include <stdexcept>
 
@@ -52,15 +55,33 @@ void check_config(const RunConfig& config) {
 // Our messages name an unreadable image; OpenCV's would only repeat them.
 void silence_decoders() { cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT); }
 
+// Runs the configuration on a thread of its own while this one, the caller's, looks for signals
+// (Ctrl-C) every tenth of a second: a signal's handler that raises stops the run before its next
+// stack or image, and the handler's exception (KeyboardInterrupt) is raised here.
+RunResults run_heeding_signals(const RunConfig& config) {
+    std::atomic<bool> interrupted{false};
+    RunListener listener;
+    listener.keep_going = [&interrupted] { return !interrupted.load(); };
+    RunResults run;
+    {
+        nb::gil_scoped_release unlocked;
+        std::future<RunResults> running = std::async(
+            std::launch::async, [&config, &listener] { return run_stacks(config, listener); });
+        while (running.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+            nb::gil_scoped_acquire locked;
+            if (!interrupted.load() && PyErr_CheckSignals() != 0) interrupted.store(true);
+        }
+        run = running.get();
+    }
+    if (interrupted.load()) throw nb::python_error();  // the handler's exception, still set
+    return run;
+}
+
 }  // namespace
 
 std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
     const RunConfig config = run_config(arguments);
-    RunResults run;
-    {
-        nb::gil_scoped_release unlocked;
-        run = run_stacks(config);
-    }
+    const RunResults run = run_heeding_signals(config);
     switch (run.stop) {
         case RunStop::none: break;
         case RunStop::invalid_config:
@@ -76,7 +97,7 @@ std::vector<FolderTuple> run_scan(const RunArguments& arguments) {
             throw std::invalid_argument(run.too_many_threads + "; give smaller teams");
         case RunStop::tile_tables_too_large:
             throw std::invalid_argument(run.tile_tables_too_large + "; give fewer tiles");
-        case RunStop::by_listener:  // no listener here
+        case RunStop::by_listener:  // only after a signal, raised above
         case RunStop::scan_failed: throw std::invalid_argument(english_text(*run.failure));
     }
     std::vector<FolderTuple> folders;

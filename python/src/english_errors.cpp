@@ -1,5 +1,7 @@
 #include "english_errors.h"
 
+#include <map>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -19,10 +21,51 @@ std::string module_lines(const std::string& lines) {
     return text;
 }
 
+// The keyword argument of each option a message may name; others are left as they are.
+const std::map<std::string, std::string>& keyword_of_option() {
+    static const std::map<std::string, std::string> keywords = {
+        {"tiles", "tiles"},
+        {"roi", "roi"},
+        {"focus-window", "window"},
+        {"folder-names", "folder_names"},
+        {"image-names", "image_names"},
+        {"series", "series"},
+        {"channel", "channel"},
+        {"time", "time"},
+        {"engine", "engine"},
+    };
+    return keywords;
+}
+
 }  // namespace
 
+std::string keyword_names(const std::string& text) {
+    // An option with its value in the command line's form (a placeholder such as N or RxC is
+    // dropped: the keyword says what is meant); "--tiles=2x3" takes the tuple's form.
+    static const std::regex option("--([a-z][a-z-]*)(=(([0-9]+)x([0-9]+)|[A-Za-z0-9]+))?");
+    std::string result;
+    auto last = text.cbegin();
+    for (std::sregex_iterator match(text.begin(), text.end(), option), end; match != end; ++match) {
+        const std::smatch& found = *match;
+        result.append(last, found[0].first);
+        last = found[0].second;
+        const auto keyword = keyword_of_option().find(found[1].str());
+        if (keyword == keyword_of_option().end()) {
+            result += found[0].str();
+        } else if (found[4].matched) {
+            result += keyword->second + "=(" + found[4].str() + ", " + found[5].str() + ")";
+        } else {
+            const bool placeholder =
+                found[3].str().find_first_of("0123456789") == std::string::npos;
+            result += keyword->second + "=" + (placeholder ? "" : found[3].str());
+        }
+    }
+    result.append(last, text.cend());
+    return result;
+}
+
 std::string english_text(const RunFailure& failure) {
-    return module_lines(english_line(failure) + failure.diagnostic);
+    return keyword_names(module_lines(english_line(failure) + failure.diagnostic));
 }
 
 std::string problem_text(const RunProblem& problem, const RunConfig& config) {

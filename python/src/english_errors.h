@@ -12,6 +12,10 @@ namespace bestfocus::python {
 // without the executable's "bestfocus: ", joined by newlines.
 std::string english_text(const RunFailure& failure);
 
+// The text with the command line's options as the module's keyword arguments: "--tiles=2x3" as
+// "tiles=(2, 3)", "--focus-window" as "window=", "--folder-names" as "folder_names=".
+std::string keyword_names(const std::string& text);
+
 // A problem of run()'s configuration, naming the argument and its value: "teams[1]
 // (N_threads_ext1) must lie in 1..1024, not 0".
 std::string problem_text(const RunProblem& problem, const RunConfig& config);

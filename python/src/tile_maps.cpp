@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "english_errors.h"
 #include "focus_curve.h"
 #include "focus_selection.h"
 #include "image_measure.h"
@@ -51,7 +52,7 @@ std::optional<std::string> tile_problem(int rows, int columns, int width, int he
         return std::nullopt;
     }
     const std::string prefix = "\nbestfocus: ";
-    return problem.substr(problem.rfind(prefix, 0) == 0 ? prefix.size() : 0);
+    return keyword_names(problem.substr(problem.rfind(prefix, 0) == 0 ? prefix.size() : 0));
 }
 
 nb::tuple tile_focus_map(const std::vector<ReadOnlyArray>& images, int method, int rows,

@@ -132,3 +132,25 @@ def test_threads_the_address_space_cannot_hold_raise_before_any_work():
     assert result.returncode == 0, result.stderr
     assert "threads=1024 would have up to 1024 threads at once" in result.stdout
     assert "(RLIMIT_AS)" in result.stdout
+
+
+# Messages the core shares with the command line name the keyword the call was given, never the
+# command line's option.
+KEYWORD_MESSAGES = {
+    "more tiles than rows": (
+        lambda: bestfocus.focus_map(np.zeros((3, 240, 320), np.uint8), tiles=(241, 1)),
+        "tiles=(241, 1) asks for more tiles on a side than the image has pixels"),
+    "tiles smaller than the window": (
+        lambda: bestfocus.focus_map(np.zeros((3, 240, 320), np.uint8), 2, tiles=(60, 80)),
+        "tiles=(60, 80) cuts the image (320 x 240) into tiles as small as 4 x 4"),
+    "missing multi-page stack": (
+        lambda: bestfocus.run(FIFO_FOLDER.name + "/", 7, 7, folder_names="%03d.tif"),
+        "named by folder_names= under the base folder"),
+}
+
+
+@pytest.mark.parametrize("call, words", KEYWORD_MESSAGES.values(), ids=KEYWORD_MESSAGES.keys())
+def test_messages_name_the_keyword_not_the_option(call, words):
+    with pytest.raises((ValueError, FileNotFoundError)) as raised:
+        call()
+    assert words in str(raised.value) and "--" not in str(raised.value)
