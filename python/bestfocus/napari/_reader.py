@@ -43,10 +43,21 @@ def read_stack_layer(path) -> list:
             raise ValueError(f"{path} holds no numbered images (01.bmp, z001.tif, ...) "
                              "starting at 1")
         stack = bestfocus.read_stack(path, image_names=image_names)
+        meta = {"name": name, "metadata": {"path": path}}
     else:
         stack = bestfocus.read_stack(path)
-    meta = {"name": name, "metadata": {"path": path}}
+        meta = {"name": name, "metadata": {"path": path}, **physical_scale(path)}
     return [(stack, meta, "image")]
+
+
+def physical_scale(path: str) -> dict:
+    """The layer's scale and units (Z step, pixel height, pixel width in micrometres) where the
+    file's description gives all three; nothing otherwise (napari's default of one a pixel)."""
+    info = bestfocus.stack_info(path)
+    sizes = (info.physical_size_z, info.physical_size_y, info.physical_size_x)
+    if any(size is None for size in sizes):
+        return {}
+    return {"scale": sizes, "units": ("µm", "µm", "µm")}
 
 
 def image_names_of(folder: str) -> Optional[str]:

@@ -52,7 +52,9 @@ def test_reader_opens_an_ome_tiff_as_one_stack(tmp_path):
 
     stack = np.random.default_rng(3).integers(0, 65535, (6, 30, 40), dtype=np.uint16)
     path = tmp_path / "stack.ome.tif"
-    tifffile.imwrite(path, stack, ome=True, metadata={"axes": "ZYX"})
+    tifffile.imwrite(path, stack, ome=True, metadata={
+        "axes": "ZYX", "PhysicalSizeZ": 0.5, "PhysicalSizeY": 0.25, "PhysicalSizeX": 0.125})
     (data, meta, kind), = napari_get_reader(str(path))(str(path))
     assert (kind, meta["name"]) == ("image", "stack.ome.tif")
+    assert meta["scale"] == pytest.approx((0.5, 0.25, 0.125))
     np.testing.assert_array_equal(data, stack)
