@@ -15,7 +15,7 @@ each=$((seconds / 3 > 0 ? seconds / 3 : 1))
 
 bash scripts/install-deps.sh clang libclang-rt-dev
 out=build-fuzz
-flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Iio/bmp -Iio/layouts -Iio/tiff -Iengines -Ifocus
+flags=(-std=c++17 -O1 -g -Wall -Wextra -Iio -Iio/bmp -Iio/layouts -Iio/microscope -Iio/tiff -Iengines -Ifocus
        -Iformats -Itools/merge -Itests/driver)
 fuzz_flags=("-fsanitize=fuzzer,address,undefined" -fno-sanitize-recover=undefined)
 mkdir -p "$out"
@@ -37,10 +37,10 @@ fuzz() {
 clang++ "${flags[@]}" tests/fuzz/write_bmp_seeds.cpp tests/driver/bmp_bytes.cpp \
     -o "$out/write_bmp_seeds"
 fuzz bmp_header "$out/write_bmp_seeds" -- \
-    tests/fuzz/bmp_header_fuzz.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp \
+    tests/fuzz/bmp_header_fuzz.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_fields.cpp io/bmp/bmp_rle_check.cpp \
     io/file_reads.cpp
 
-readers_io=(io/bmp/bmp_reader.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_rle_check.cpp
+readers_io=(io/bmp/bmp_reader.cpp io/bmp/bmp_header_check.cpp io/bmp/bmp_fields.cpp io/bmp/bmp_rle_check.cpp
             io/file_reads.cpp io/stored_rows.cpp io/tiff/tiff_open.cpp io/tiff/tiff_pages.cpp
             io/image_header.cpp)
 clang++ "${flags[@]}" -I/usr/include/opencv4 -DTIFF_DISABLE_DEPRECATED \
@@ -52,9 +52,10 @@ fuzz own_readers "$out/write_reader_seeds" -- \
 
 formats=(formats/flag_text.cpp formats/read_file.cpp formats/report_file.cpp
          formats/score_tables.cpp formats/tile_rows.cpp formats/text_numbers.cpp
-         formats/replace_file.cpp formats/output_paths.cpp focus/focus_curve.cpp)
+         formats/replace_file.cpp formats/output_paths.cpp focus/focus_curve.cpp
+         io/microscope/plane_choice.cpp)
 clang++ "${flags[@]}" tests/fuzz/write_piece_seeds.cpp "${formats[@]}" formats/tile_tables.cpp \
     focus/tile_picks.cpp focus/tile_grid.cpp focus/focus_selection.cpp -o "$out/write_piece_seeds"
 fuzz piece_parser "$out/write_piece_seeds" -- \
     tests/fuzz/piece_parser_fuzz.cpp tools/merge/piece_outputs.cpp tools/merge/run_pieces.cpp \
-    "${formats[@]}"
+    tools/merge/piece_record.cpp "${formats[@]}" -lcrypto
