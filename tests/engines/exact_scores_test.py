@@ -29,9 +29,9 @@ def listed_measures():
     scores = {}
     for code, name in LISTED.findall((ROOT / 'measures' / 'measure_list.h').read_text()):
         path = ROOT / 'measures' / name / (name + '_exact.py')
-        spec = importlib.util.spec_from_file_location(name + '_exact', path)
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        found = importlib.util.spec_from_file_location(name + '_exact', path)
+        module = importlib.util.module_from_spec(found)
+        found.loader.exec_module(module)
         scores[int(code)] = module.exact_score
     return scores
 
